@@ -1,0 +1,81 @@
+// OLE dates (days since 1899-12-30, the fraction being the time of day) and the
+// calendar arithmetic the schedule engine needs. Values are decomposed the way
+// oleaut32 does it: whole days toward zero, the time of day as the absolute
+// fraction rounded to the nearest second. Only years 100 to 9999 are valid;
+// anything outside that range is refused (an empty optional), never mapped to
+// a wrong date.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+namespace cadencer {
+
+using OleDate = double;
+
+inline constexpr OleDate kZeroDate = 0.0;
+// 0100-01-01 and 9999-12-31 (the last instant of that day is below kMaxOleDateExclusive).
+inline constexpr double kMinOleDate = -657434.0;
+inline constexpr double kMaxOleDateExclusive = 2958466.0;
+
+struct DateTimeFields {
+    int year = 1899;
+    int month = 12;
+    int day = 30;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    friend bool operator==(const DateTimeFields&, const DateTimeFields&) = default;
+};
+
+bool IsValidOleDate(double value);
+
+// Calendar fields of a date, the time rounded to the nearest second (a rounding
+// that reaches midnight moves to the next calendar day). Empty when out of range.
+std::optional<DateTimeFields> Decompose(OleDate value);
+
+// The date value of the given fields. Fields must form a real date and time
+// (month 1-12, day within the month, hour 0-23, minute and second 0-59) in years 100-9999.
+std::optional<OleDate> Compose(const DateTimeFields& fields);
+
+// Serial counts measured in boundaries crossed: the calendar day number (days since
+// 1899-12-30 of the calendar date) and the minute number (day * 1440 + minute of day).
+// Both use the seconds-rounded decomposition. Empty when out of range.
+std::optional<std::int64_t> DaySerial(OleDate value);
+std::optional<std::int64_t> MinuteSerial(OleDate value);
+
+// Differences by boundaries: minute boundaries from a to b (seconds play no part),
+// midnights from a to b, calendar year of b minus that of a.
+std::optional<std::int64_t> MinuteDiff(OleDate a, OleDate b);
+std::optional<std::int64_t> DayDiff(OleDate a, OleDate b);
+std::optional<int> YearDiff(OleDate a, OleDate b);
+
+// Exact additions on the time line (negative dates, before 1899-12-30, store the time
+// of day as a positive fraction subtracted from the day: the additions account for it).
+std::optional<OleDate> AddSeconds(OleDate value, std::int64_t seconds);
+std::optional<OleDate> AddMinutes(OleDate value, std::int64_t minutes);
+std::optional<OleDate> AddHours(OleDate value, std::int64_t hours);
+std::optional<OleDate> AddDays(OleDate value, std::int64_t days);
+// Calendar additions: same day of the target month, moved back to its last day when the
+// month is shorter (2024-02-29 plus one year is 2025-02-28); the time of day is kept.
+std::optional<OleDate> AddMonths(OleDate value, std::int64_t months);
+std::optional<OleDate> AddYears(OleDate value, std::int64_t years);
+
+// The date with its time of day dropped (00:00 of the same calendar day).
+std::optional<OleDate> CalendarDate(OleDate value);
+// A calendar day (given by its day serial) at a time of day given in minutes.
+std::optional<OleDate> DateAtMinute(std::int64_t daySerial, int minuteOfDay);
+
+// Sunday = 1 ... Saturday = 7.
+std::optional<int> Weekday(OleDate value);
+
+// The value with its seconds dropped (10:14:59 gives 10:14:00). A value outside the
+// valid range is returned unchanged.
+OleDate TruncateToMinute(OleDate value);
+
+// Converts between OLE dates and a position on a linear time line counted in days,
+// on which ordinary addition is exact (identical to the OLE value from 1899-12-30 on).
+double ToLinearDays(OleDate value);
+OleDate FromLinearDays(double linear);
+
+}  // namespace cadencer
