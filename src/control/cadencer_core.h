@@ -1,0 +1,199 @@
+// The Cadencer control's behaviour as plain C++: its properties with their corrections,
+// the run-time gate, the clock tick, Execute/Reset, the dialog callbacks, persistence
+// through the property-bag port and the hosting of the schedule dialog through the
+// dialog port. The COM face adapts it to containers; tests drive it with fakes.
+//
+// Lifetime: a core is created with Create() and held by a shared_ptr. The shared record
+// refers to it weakly (OwnerControl). The owner (the COM object) calls Terminate() when
+// the control is destroyed, before it destroys its ports; from then on the core touches
+// no port. While the core raises an event it keeps itself alive, and after the host's
+// handler returns it checks whether it was terminated or disabled in the meantime.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "control/ports.h"
+#include "control/shared_schedule.h"
+#include "engine/ole_date.h"
+#include "engine/schedule_settings.h"
+#include "engine/variant.h"
+
+namespace cadencer::control {
+
+enum class FormPosition : std::int32_t { Manual = 0, CenterOfScreen = 1 };
+
+// The dialog's tallest height (its Monthly layout), used to centre it vertically.
+inline constexpr std::int32_t kDialogTallestHeightTwips = 6780;
+
+// Result of reading or writing the property bag: ok, or the key at which it stopped and why.
+struct PersistStatus {
+    bool ok = true;
+    std::u16string key;
+    ValueError error = ValueError::TypeMismatch;
+
+    static PersistStatus Success() { return {}; }
+    static PersistStatus Failure(std::u16string_view key, ValueError error) {
+        return PersistStatus{false, std::u16string(key), error};
+    }
+};
+
+// The ports of one control. clock, site and timer must outlive the core or its Terminate().
+struct CorePorts {
+    Clock* clock = nullptr;
+    Site* site = nullptr;
+    Timer* timer = nullptr;
+    // The default dialog icon (the control's SaveIcon picture); may be null in tests.
+    ObjectRef defaultIcon;
+};
+
+class CadencerCore : public std::enable_shared_from_this<CadencerCore> {
+public:
+    // Creates a control: takes its creation day from the clock. Follow with exactly one
+    // of InitNew() or Load().
+    static std::shared_ptr<CadencerCore> Create(const CorePorts& ports);
+    ~CadencerCore();
+    CadencerCore(const CadencerCore&) = delete;
+    CadencerCore& operator=(const CadencerCore&) = delete;
+
+    // ---- Lifecycle and persistence
+    // New-instance defaults: no change notices, Enabled true without its setter, timer off.
+    void InitNew();
+    // Reads the saved properties; on a value that cannot be converted stops at that key
+    // (earlier keys keep their values, later ones and Enabled are untouched).
+    PersistStatus Load(PropertyBag& bag);
+    // Writes the 29 keys in order, leaving out values equal to their defaults ("Icon" always).
+    PersistStatus Save(PropertyBag& bag);
+    // The control is being destroyed: unloads the about box, then the dialog, lets go of
+    // OwnerControl, stops the timer and detaches every port. Idempotent.
+    void Terminate();
+    bool IsTerminated() const { return terminated_; }
+
+    // ---- The clock tick (Timer1, once a second)
+    void Tick();
+
+    // ---- Properties (gets return the stored value; lets correct, store, recompute under
+    // the run-time gate when they change the schedule, and report the change by name)
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool value);
+    bool Modal() const { return modal_; }
+    void SetModal(bool value);
+    bool ShowHelpButton() const { return showHelpButton_; }
+    void SetShowHelpButton(bool value);
+    OleDate NextScheduledTime();  // zero date outside the run-time gate
+    OleDate LastScheduledTime();  // zero date outside the run-time gate
+    void SetLastScheduledTime(OleDate value);
+    std::int32_t StartUpPosition() const { return startUpPosition_; }
+    void SetStartUpPosition(std::int32_t value);
+    std::int32_t StartUpLeft() const { return startUpLeft_; }
+    void SetStartUpLeft(std::int32_t value);
+    std::int32_t StartUpTop() const { return startUpTop_; }
+    void SetStartUpTop(std::int32_t value);
+    std::u16string Title() const;
+    void SetTitle(std::u16string_view value);
+    std::u16string CaptionOKButtonBefore() const;
+    void SetCaptionOKButtonBefore(std::u16string_view value);
+    std::u16string CaptionOKButtonAfter() const;
+    void SetCaptionOKButtonAfter(std::u16string_view value);
+    std::u16string CaptionCloseButtonBefore() const;
+    void SetCaptionCloseButtonBefore(std::u16string_view value);
+    std::u16string CaptionCloseButtonAfter() const;
+    void SetCaptionCloseButtonAfter(std::u16string_view value);
+    std::u16string CaptionHelpButton() const { return captionHelpButton_; }
+    void SetCaptionHelpButton(std::u16string_view value);
+    // Never an empty reference while the control has a default icon.
+    ObjectRef Icon() const;
+    // An empty picture (Handle() == 0) or none restores the default icon.
+    void SetIcon(const ObjectRef& picture);
+    std::int32_t OccursOption() const;
+    void SetOccursOption(std::int32_t value);
+    std::int16_t EveryInterval() const;
+    void SetEveryInterval(std::int16_t value);
+    std::int32_t EveryFrequency() const;
+    void SetEveryFrequency(std::int32_t value);
+    std::int16_t EveryHourMin() const;
+    void SetEveryHourMin(std::int16_t value);
+    std::int16_t EveryHourMax() const;
+    void SetEveryHourMax(std::int16_t value);
+    std::int16_t EveryHourIncrement() const;
+    void SetEveryHourIncrement(std::int16_t value);
+    std::int16_t EveryMinuteMin() const;
+    void SetEveryMinuteMin(std::int16_t value);
+    std::int16_t EveryMinuteMax() const;
+    void SetEveryMinuteMax(std::int16_t value);
+    std::int16_t EveryMinuteIncrement() const;
+    void SetEveryMinuteIncrement(std::int16_t value);
+    std::int16_t StartHour() const;
+    void SetStartHour(std::int16_t value);
+    std::int16_t StartMinute() const;
+    void SetStartMinute(std::int16_t value);
+    OleDate StartDate() const;
+    void SetStartDate(OleDate value);
+    OleDate EndDate() const;
+    void SetEndDate(OleDate value);
+    bool UseEndDate() const;
+    void SetUseEndDate(bool value);
+    std::u16string SelectionsWeekly() const;
+    void SetSelectionsWeekly(std::u16string_view value);
+    std::u16string SelectionsMonthly() const;
+    void SetSelectionsMonthly(std::u16string_view value);
+
+    // ---- Methods
+    void DisplayScheduler();
+    void CloseScheduler();
+    void Execute();
+    void Reset();
+    void SetFocus();
+    void FlagScheduleChanged();
+    void FlagSchedulerClosed();
+    void FlagHelpButton();
+    void DisplayAboutBox();
+
+    // ---- For the Windows face and tests
+    OleDate CreationDay() const { return creationDay_; }
+    // The stored next time, whatever the gate (what the tick compares with).
+    OleDate StoredNextScheduledTime() const { return nextScheduledTime_; }
+
+private:
+    explicit CadencerCore(const CorePorts& ports);
+    // Enabled and ambient UserMode true, the ambient read afresh.
+    bool GateOpen();
+    bool UserMode();
+    void Recompute(std::int16_t offsetMinutes);
+    void Notify(std::u16string_view name);
+    OleDate Now();
+    ScheduleSettings& S() { return SharedSchedule::Instance().Settings(); }
+    const ScheduleSettings& S() const { return SharedSchedule::Instance().Settings(); }
+    void AfterScheduleLet(std::u16string_view name);
+    void UpdateTickThresholds();
+    bool DueAt(OleDate now);
+    PersistStatus ReadKeys(PropertyBag& bag);
+    PersistStatus WriteKeys(PropertyBag& bag);
+
+    Clock* clock_;
+    Site* site_;
+    Timer* timer_;
+    ObjectRef defaultIcon_;
+    ObjectRef icon_;
+    bool terminated_ = false;
+
+    bool enabled_ = true;
+    bool modal_ = false;
+    bool showHelpButton_ = false;
+    std::int32_t startUpPosition_ = static_cast<std::int32_t>(FormPosition::CenterOfScreen);
+    std::int32_t startUpLeft_ = 0;
+    std::int32_t startUpTop_ = 0;
+    std::u16string captionHelpButton_;
+    OleDate nextScheduledTime_ = kZeroDate;
+    OleDate creationDay_ = kZeroDate;
+    // Precomputed from nextScheduledTime_ so that an idle tick is two comparisons: on the
+    // linear time line, before notDueBefore_ the next time's minute has surely not begun,
+    // from neverFrom_ on it surely counts as the never marker; between them the exact
+    // boundary rules decide.
+    double notDueBefore_ = 0;
+    double neverFrom_ = 0;
+};
+
+}  // namespace cadencer::control
