@@ -1,0 +1,189 @@
+// Argument parsing and the firing simulation of cadencer-next.
+#include "cadencer_next_lib.h"
+
+#include <cstdio>
+#include <optional>
+
+#include "engine/next_run.h"
+#include "engine/schedule_settings.h"
+#include "engine/variant.h"
+
+namespace cadencer::next_tool {
+namespace {
+
+struct Options {
+    std::optional<OleDate> now;
+    std::int16_t offset = 0;
+    int count = 1;
+    std::vector<std::pair<std::string, std::string>> keys;
+};
+
+std::string Error(const std::string& what) { return what; }
+
+std::optional<long long> ParseInteger(const std::string& text) {
+    if (text.empty() || text.size() > 18) return std::nullopt;
+    std::size_t i = (text[0] == '-' || text[0] == '+') ? 1 : 0;
+    if (i == text.size()) return std::nullopt;
+    long long v = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9') return std::nullopt;
+        v = v * 10 + (text[i] - '0');
+    }
+    return text[0] == '-' ? -v : v;
+}
+
+std::optional<OleDate> ParseDate(const std::string& text) {
+    if (text.size() != 10 && text.size() != 19) return std::nullopt;
+    if (text.size() == 19 && text[10] != 'T') return std::nullopt;
+    return ParseIsoDate(FromUtf8(text));
+}
+
+std::optional<bool> ParseBool(const std::string& text) {
+    if (text == "True" || text == "true" || text == "-1") return true;
+    if (text == "False" || text == "false" || text == "0") return false;
+    return std::nullopt;
+}
+
+bool ParseOptions(const std::vector<std::string>& args, Options& o, std::string& error) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](const char* name) -> std::optional<std::string> {
+            if (i + 1 >= args.size()) {
+                error = std::string(name) + ": missing value";
+                return std::nullopt;
+            }
+            return args[++i];
+        };
+        if (a == "--now") {
+            const auto v = value("--now");
+            if (!v) return false;
+            o.now = ParseDate(*v);
+            if (!o.now) return error = "--now: expected YYYY-MM-DD or YYYY-MM-DDTHH:MM:SS in years 100-9999, got '" + *v + "'", false;
+        } else if (a == "--offset") {
+            const auto v = value("--offset");
+            if (!v) return false;
+            const auto n = ParseInteger(*v);
+            if (!n || *n < -32768 || *n > 32767) return error = "--offset: expected an integer from -32768 to 32767, got '" + *v + "'", false;
+            o.offset = static_cast<std::int16_t>(*n);
+        } else if (a == "--count") {
+            const auto v = value("--count");
+            if (!v) return false;
+            const auto n = ParseInteger(*v);
+            if (!n || *n < 1 || *n > 100000) return error = "--count: expected an integer from 1 to 100000, got '" + *v + "'", false;
+            o.count = static_cast<int>(*n);
+        } else if (a.rfind("--", 0) == 0) {
+            return error = a + ": unknown option", false;
+        } else {
+            const auto eq = a.find('=');
+            if (eq == std::string::npos || eq == 0) return error = a + ": expected Key=Value", false;
+            o.keys.emplace_back(a.substr(0, eq), a.substr(eq + 1));
+        }
+    }
+    return true;
+}
+
+bool ApplyKey(ScheduleSettings& s, const std::string& key, const std::string& text, std::string& error) {
+    auto bad = [&](const std::string& expected) {
+        error = key + ": expected " + expected + ", got '" + text + "'";
+        return false;
+    };
+    auto int16 = [&](std::int16_t& field) {
+        const auto n = ParseInteger(text);
+        if (!n || *n < -32768 || *n > 32767) return bad("an integer from -32768 to 32767");
+        field = static_cast<std::int16_t>(*n);
+        return true;
+    };
+    auto int32 = [&](std::int32_t& field) {
+        const auto n = ParseInteger(text);
+        if (!n || *n < INT32_MIN || *n > INT32_MAX) return bad("a 32-bit integer");
+        field = static_cast<std::int32_t>(*n);
+        return true;
+    };
+    auto date = [&](OleDate& field) {
+        const auto d = ParseDate(text);
+        if (!d) return bad("YYYY-MM-DD or YYYY-MM-DDTHH:MM:SS in years 100-9999");
+        field = *d;
+        return true;
+    };
+    if (key == "OccursOption") return int32(s.OccursOption);
+    if (key == "EveryFrequency") return int32(s.EveryFrequency);
+    if (key == "EveryInterval") return int16(s.EveryInterval);
+    if (key == "StartHour") return int16(s.StartHour);
+    if (key == "StartMinute") return int16(s.StartMinute);
+    if (key == "StartDate") return date(s.StartDate);
+    if (key == "EndDate") return date(s.EndDate);
+    if (key == "LastScheduledTime") return date(s.LastScheduledTime);
+    if (key == "UseEndDate") {
+        const auto b = ParseBool(text);
+        if (!b) return bad("True, False, -1 or 0");
+        s.UseEndDate = *b;
+        return true;
+    }
+    if (key == "SelectionsWeekly") return s.SelectionsWeekly = FitSelection(FromUtf8(text), kWeeklyWidth), true;
+    if (key == "SelectionsMonthly") return s.SelectionsMonthly = FitSelection(FromUtf8(text), kMonthlyWidth), true;
+    error = key + ": unknown key";
+    return false;
+}
+
+}  // namespace
+
+std::string FormatDueTime(OleDate value) {
+    const auto f = Decompose(value);
+    if (!f) return "invalid";
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d", f->year, f->month, f->day, f->hour, f->minute,
+                  f->second);
+    return buf;
+}
+
+CaseResult RunCase(const std::vector<std::string>& args, OleDate presentLocal) {
+    Options o;
+    std::string error;
+    if (!ParseOptions(args, o, error)) return {false, error};
+    OleDate now = o.now.value_or(presentLocal);
+    ScheduleSettings s;
+    ApplyNewControlDefaults(s, *CalendarDate(now), now);
+    for (const auto& [key, text] : o.keys)
+        if (!ApplyKey(s, key, text, error)) return {false, error};
+
+    std::string line;
+    OleDate next = ComputeNextRun(s, now, o.offset);
+    for (int i = 0; i < o.count; ++i) {
+        if (i) line += ' ';
+        line += FormatDueTime(next);
+        // The control fires only for a time that is not the never marker (nor the zero date).
+        if (IsNeverMarker(next, now)) break;
+        now = next;
+        s.LastScheduledTime = TruncateToMinute(now);
+        next = ComputeNextRun(s, now, 1);
+    }
+    return {true, line};
+}
+
+bool SplitLine(const std::string& line, std::vector<std::string>& out) {
+    out.clear();
+    std::string current;
+    bool inToken = false, quoted = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (quoted) {
+            if (c == '\\' && i + 1 < line.size() && (line[i + 1] == '"' || line[i + 1] == '\\')) current += line[++i];
+            else if (c == '"') quoted = false;
+            else current += c;
+        } else if (c == '"') {
+            quoted = inToken = true;
+        } else if (c == ' ' || c == '\t' || c == '\r') {
+            if (inToken) out.push_back(current);
+            current.clear();
+            inToken = false;
+        } else {
+            current += c;
+            inToken = true;
+        }
+    }
+    if (quoted) return false;
+    if (inToken) out.push_back(current);
+    return true;
+}
+
+}  // namespace cadencer::next_tool
