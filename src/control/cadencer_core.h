@@ -167,6 +167,8 @@ private:
     ScheduleSettings& S() { return SharedSchedule::Instance().Settings(); }
     const ScheduleSettings& S() const { return SharedSchedule::Instance().Settings(); }
     void AfterScheduleLet(std::u16string_view name);
+    // The Enabled let; reading the bag applies Enabled through it without a change notice.
+    void ApplyEnabled(bool value, bool notify);
     void UpdateTickThresholds();
     bool DueAt(OleDate now);
     PersistStatus ReadKeys(PropertyBag& bag);

@@ -1,0 +1,81 @@
+// Hosting of the one schedule dialog and the about box: opening, placing and presenting
+// the dialog, closing it, the focus gate, and the control's termination.
+#include "control/cadencer_core.h"
+
+namespace cadencer::control {
+
+void CadencerCore::DisplayScheduler() {
+    if (terminated_) return;
+    auto& shared = SharedSchedule::Instance();
+    // Kept alive across the modal loop, in which host handlers may destroy the control.
+    const auto self = weak_from_this().lock();
+    shared.SetOwnerControl(self);
+    DialogPort* dialog = shared.Dialog();
+    if (!dialog) return;
+
+    dialog->Load();
+    if (terminated_) return;
+
+    switch (startUpPosition_) {
+        case static_cast<std::int32_t>(FormPosition::Manual):
+            dialog->Move(startUpLeft_, startUpTop_);
+            break;
+        case static_cast<std::int32_t>(FormPosition::CenterOfScreen):
+            // Centred vertically in its tallest layout, from which it grows downwards.
+            dialog->Move((dialog->ScreenWidthTwips() - dialog->WidthTwips()) / 2,
+                         (dialog->ScreenHeightTwips() - kDialogTallestHeightTwips) / 2);
+            break;
+        default:
+            break;  // any other value leaves the position as it is
+    }
+
+    DialogPresentation presentation;
+    presentation.caption = S().Title;  // empty: the designed caption stays
+    presentation.icon = (icon_ && icon_->Handle() != 0) ? icon_ : defaultIcon_;
+    presentation.okEnabled = false;
+    presentation.closeIsDefault = true;
+    presentation.closeCaption = S().CaptionCloseButtonBefore;
+    presentation.showHelpButton = showHelpButton_;
+    presentation.helpCaption = captionHelpButton_;
+    dialog->Present(presentation);
+
+    // Shown from here until its unloading clears the flag (SharedSchedule::FlagSchedulerClosed).
+    S().SchedulerFocusFlag = true;
+    if (modal_) dialog->ShowModal();
+    else dialog->ShowModeless();
+}
+
+void CadencerCore::CloseScheduler() {
+    if (terminated_) return;
+    const auto self = weak_from_this().lock();
+    if (auto* dialog = SharedSchedule::Instance().Dialog()) dialog->Unload();
+}
+
+void CadencerCore::SetFocus() {
+    if (!GateOpen() || !S().SchedulerFocusFlag) return;
+    auto* dialog = SharedSchedule::Instance().Dialog();
+    if (dialog && dialog->IsLoaded()) dialog->Focus();
+}
+
+void CadencerCore::DisplayAboutBox() {
+    if (terminated_) return;
+    const auto self = weak_from_this().lock();
+    if (auto* about = SharedSchedule::Instance().About()) about->ShowModal();
+}
+
+void CadencerCore::Terminate() {
+    if (terminated_) return;
+    // Detach first: the closing dialog's report must reach no one if this control was its
+    // owner, and nothing below may call back into a host that is going away.
+    terminated_ = true;
+    auto& shared = SharedSchedule::Instance();
+    shared.ReleaseOwnerControl(this);
+    if (timer_) timer_->Stop();
+    clock_ = nullptr;
+    site_ = nullptr;
+    timer_ = nullptr;
+    if (auto* about = shared.About()) about->Unload();
+    if (auto* dialog = shared.Dialog()) dialog->Unload();
+}
+
+}  // namespace cadencer::control

@@ -1,0 +1,42 @@
+// The per-process shared record and the dialog callbacks that reach its current owner.
+#include "control/shared_schedule.h"
+
+#include "control/cadencer_core.h"
+
+namespace cadencer::control {
+
+SharedSchedule& SharedSchedule::Instance() {
+    static SharedSchedule instance;
+    return instance;
+}
+
+void SharedSchedule::ReleaseOwnerControl(const CadencerCore* control) {
+    // An expired owner is let go of as well: it can never be reached again.
+    const auto owner = owner_.lock();
+    if (!owner || owner.get() == control) owner_.reset();
+}
+
+// The owner is held strongly for the length of each call, so that a host handler that
+// destroys the control cannot free it under the running callback.
+void SharedSchedule::FlagScheduleChanged() {
+    if (const auto owner = OwnerControl()) owner->FlagScheduleChanged();
+}
+
+void SharedSchedule::FlagSchedulerClosed() {
+    // The dialog is no longer shown: SetFocus has nothing to bring forward.
+    settings_.SchedulerFocusFlag = false;
+    if (const auto owner = OwnerControl()) owner->FlagSchedulerClosed();
+}
+
+void SharedSchedule::FlagHelpButton() {
+    if (const auto owner = OwnerControl()) owner->FlagHelpButton();
+}
+
+void SharedSchedule::ResetForTests() {
+    settings_ = ScheduleSettings{};
+    owner_.reset();
+    dialog_ = nullptr;
+    about_ = nullptr;
+}
+
+}  // namespace cadencer::control
