@@ -18,8 +18,6 @@ struct Options {
     std::vector<std::pair<std::string, std::string>> keys;
 };
 
-std::string Error(const std::string& what) { return what; }
-
 std::optional<long long> ParseInteger(const std::string& text) {
     if (text.empty() || text.size() > 18) return std::nullopt;
     std::size_t i = (text[0] == '-' || text[0] == '+') ? 1 : 0;

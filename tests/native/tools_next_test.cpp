@@ -8,41 +8,41 @@ namespace {
 
 const OleDate kPresent = *Compose({2026, 12, 7, 8, 15, 0});
 
-std::string Run(std::vector<std::string> args) {
+std::string Due(std::vector<std::string> args) {
     const auto r = RunCase(args, kPresent);
     EXPECT_TRUE(r.ok) << r.text;
     return r.text;
 }
 
 TEST(CadencerNext, SimulatesFiringsOfAWeekdaySchedule) {
-    EXPECT_EQ(Run({"--now", "2026-12-11T10:00:00", "--count", "4", "OccursOption=2", "SelectionsWeekly=0111110",
+    EXPECT_EQ(Due({"--now", "2026-12-11T10:00:00", "--count", "4", "OccursOption=2", "SelectionsWeekly=0111110",
                    "StartHour=9", "StartMinute=30"}),
               "2026-12-14T09:30:00 2026-12-15T09:30:00 2026-12-16T09:30:00 2026-12-17T09:30:00");
 }
 
 TEST(CadencerNext, DefaultsFollowANewControlCreatedOnTheDayOfNow) {
     // Daily at the default start hour 24 (midnight), from the creation day.
-    EXPECT_EQ(Run({"--now", "2026-12-07T10:00:00", "OccursOption=1"}), "2026-12-08T00:00:00");
+    EXPECT_EQ(Due({"--now", "2026-12-07T10:00:00", "OccursOption=1"}), "2026-12-08T00:00:00");
     // Never: the marker 50 years back, and the simulation stops after it.
-    EXPECT_EQ(Run({"--now", "2026-12-07T10:00:30", "--count", "3"}), "1976-12-07T10:00:00");
+    EXPECT_EQ(Due({"--now", "2026-12-07T10:00:30", "--count", "3"}), "1976-12-07T10:00:00");
     // Without --now the present time given by the caller counts.
-    EXPECT_EQ(Run({"OccursOption=1", "StartHour=9"}), "2026-12-08T09:00:00");
+    EXPECT_EQ(Due({"OccursOption=1", "StartHour=9"}), "2026-12-07T09:00:00");
 }
 
 TEST(CadencerNext, EveryScheduleCountsFromTheLastFiring) {
-    EXPECT_EQ(Run({"--now", "2026-12-07T10:05:00", "--count", "3", "OccursOption=4", "EveryFrequency=1",
+    EXPECT_EQ(Due({"--now", "2026-12-07T10:05:00", "--count", "3", "OccursOption=4", "EveryFrequency=1",
                    "EveryInterval=15", "LastScheduledTime=2026-12-07T10:00:00"}),
               "2026-12-07T10:15:00 2026-12-07T10:30:00 2026-12-07T10:45:00");
 }
 
 TEST(CadencerNext, ValuesAreTakenUncorrectedAndEndDatesStopTheSimulation) {
-    EXPECT_EQ(Run({"--now", "2026-12-29T12:00:00", "--count", "5", "OccursOption=1", "StartHour=8",
+    EXPECT_EQ(Due({"--now", "2026-12-29T12:00:00", "--count", "5", "OccursOption=1", "StartHour=8",
                    "UseEndDate=True", "EndDate=2026-12-31"}),
               "2026-12-30T08:00:00 2026-12-31T08:00:00 1976-12-31T08:00:00");
     // A selection loaded from a bag is padded with blanks: "1" alone selects Sundays.
-    EXPECT_EQ(Run({"--now", "2026-12-07T12:00:00", "OccursOption=2", "SelectionsWeekly=1", "StartHour=7"}),
+    EXPECT_EQ(Due({"--now", "2026-12-07T12:00:00", "OccursOption=2", "SelectionsWeekly=1", "StartHour=7"}),
               "2026-12-13T07:00:00");
-    EXPECT_EQ(Run({"--now", "2026-12-07T12:00:00", "--offset", "1", "OccursOption=9"}), "1899-12-30T00:00:00");
+    EXPECT_EQ(Due({"--now", "2026-12-07T12:00:00", "--offset", "1", "OccursOption=9"}), "1899-12-30T00:00:00");
 }
 
 TEST(CadencerNext, BadArgumentsNameTheArgument) {
