@@ -1,0 +1,513 @@
+// The control object: creation and lifetime, QueryInterface, IDispatch through the type
+// library, the _Cadencer members (forwarded to the core), the core's ports, class
+// information, safety options and error information.
+#include "component/cadencer_object.h"
+
+#include <new>
+
+#include "component/com_picture.h"
+#include "component/dispids.h"
+#include "component/scoped_bstr.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace cadencer::com {
+
+// ---- Ports
+
+OleDate LocalClock::Now() {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    const auto date = Compose({t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond});
+    return date ? *date : kZeroDate;
+}
+
+std::optional<bool> ControlSite::AmbientUserMode() {
+    IOleClientSite* site = owner_.ClientSite();
+    if (!site) return std::nullopt;
+    ComPtr<IDispatch> ambient;
+    if (FAILED(site->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(ambient.GetAddressOf())))) return std::nullopt;
+    DISPPARAMS none{};
+    VARIANT result;
+    VariantInit(&result);
+    HRESULT hr = ambient->Invoke(DISPID_AMBIENT_USERMODE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none,
+                                 &result, nullptr, nullptr);
+    std::optional<bool> mode;
+    if (SUCCEEDED(hr)) {
+        hr = VariantChangeType(&result, &result, 0, VT_BOOL);
+        if (SUCCEEDED(hr)) mode = V_BOOL(&result) != VARIANT_FALSE;
+    }
+    VariantClear(&result);
+    return mode;
+}
+
+void ControlSite::PropertyChanged(std::u16string_view name) { owner_.OnPropertyChanged(name); }
+void ControlSite::RaiseHelpButtonClicked() { owner_.FireEvent(kEventHelpButtonClicked, nullptr); }
+void ControlSite::RaiseScheduleChanged() { owner_.FireEvent(kEventScheduleChanged, nullptr); }
+void ControlSite::RaiseSchedulerClosed() { owner_.FireEvent(kEventSchedulerClosed, nullptr); }
+void ControlSite::RaiseScheduledTime(OleDate& dateTime) { owner_.FireEvent(kEventScheduledTime, &dateTime); }
+
+// ---- Creation and lifetime
+
+CadencerControl::CadencerControl()
+    : site_(*this),
+      timer_(ModuleInstance(), [this] { Timer1_Timer(); }),
+      face_(ModuleInstance()),
+      eventPoint_(*this, DIID___Cadencer),
+      propertyNotifyPoint_(*this, IID_IPropertyNotifySink) {}
+
+CadencerControl::~CadencerControl() {
+    if (core_) core_->Terminate();
+    timer_.Stop();
+    face_.Destroy();
+    eventPoint_.Clear();
+    propertyNotifyPoint_.Clear();
+}
+
+HRESULT CadencerControl::Initialise() {
+    // The default icon (SaveIcon) is part of the control; without it the control is broken.
+    HRESULT hr = CreateDefaultIconPicture(ModuleInstance(), &defaultIcon_);
+    if (FAILED(hr)) return hr;
+    control::CorePorts ports;
+    ports.clock = &clock_;
+    ports.site = &site_;
+    ports.timer = &timer_;
+    ports.defaultIcon = defaultIcon_;
+    core_ = control::CadencerCore::Create(ports);
+    return core_ ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT CadencerControl::Create(REFIID iid, void** ppv) {
+    auto* control = new (std::nothrow) CadencerControl();
+    if (!control) return E_OUTOFMEMORY;
+    HRESULT hr = control->Initialise();
+    if (SUCCEEDED(hr)) hr = control->QueryInterface(iid, ppv);
+    control->Release();
+    return hr;
+}
+
+STDMETHODIMP_(ULONG) CadencerControl::AddRef() { return InterlockedIncrement(&refs_); }
+
+STDMETHODIMP_(ULONG) CadencerControl::Release() {
+    const LONG refs = InterlockedDecrement(&refs_);
+    if (refs == 0) {
+        // Whatever the teardown calls back into must not bring the count to zero again.
+        refs_ = 1;
+        delete this;
+    }
+    return refs;
+}
+
+STDMETHODIMP CadencerControl::QueryInterface(REFIID iid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID__Cadencer)
+        *ppv = static_cast<_Cadencer*>(this);
+    else if (iid == IID_IOleObject)
+        *ppv = static_cast<IOleObject*>(this);
+    else if (iid == IID_IOleControl)
+        *ppv = static_cast<IOleControl*>(this);
+    else if (iid == IID_IOleWindow || iid == IID_IOleInPlaceObject)
+        *ppv = static_cast<IOleInPlaceObject*>(this);
+    else if (iid == IID_IViewObject || iid == IID_IViewObject2)
+        *ppv = static_cast<IViewObject2*>(this);
+    else if (iid == IID_IPersist || iid == IID_IPersistStreamInit)
+        *ppv = static_cast<IPersistStreamInit*>(this);
+    else if (iid == IID_IPersistPropertyBag)
+        *ppv = static_cast<IPersistPropertyBag*>(this);
+    else if (iid == IID_IPersistStorage)
+        *ppv = static_cast<IPersistStorage*>(this);
+    else if (iid == IID_IConnectionPointContainer)
+        *ppv = static_cast<IConnectionPointContainer*>(this);
+    else if (iid == IID_IProvideClassInfo || iid == IID_IProvideClassInfo2)
+        *ppv = static_cast<IProvideClassInfo2*>(this);
+    else if (iid == IID_IObjectSafety)
+        *ppv = static_cast<IObjectSafety*>(this);
+    else if (iid == IID_ISupportErrorInfo)
+        *ppv = static_cast<ISupportErrorInfo*>(this);
+    else
+        return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
+}
+
+control::CadencerCore& CadencerControl::Core() {
+    if (!initialised_) ApplyInitNew();
+    return *core_;
+}
+
+template <class Fn>
+void CadencerControl::Quietly(Fn fn) {
+    ++quiet_;
+    fn();
+    --quiet_;
+}
+
+void CadencerControl::StartClockIfRunMode() {
+    if (!initialised_ || core_->IsTerminated() || !core_->Enabled() || timer_.Running()) return;
+    if (!site_.AmbientUserMode().value_or(true)) return;
+    // A new instance keeps its clock off only while it is being designed; once it runs
+    // (a script's control, a host without saved properties, a designer switched to run
+    // mode) the Enabled setter computes the next time and starts the clock.
+    Quietly([&] { core_->SetEnabled(true); });
+}
+
+void CadencerControl::Timer1_Timer() {
+    AddRef();  // the host's event handler may release the control
+    if (core_ && !core_->IsTerminated()) core_->Tick();
+    Release();
+}
+
+// ---- Change notices and events
+
+void CadencerControl::OnPropertyChanged(std::u16string_view name) {
+    if (quiet_ > 0) return;
+    dirty_ = true;
+    const DISPID id = DispIdOfProperty(name);
+    AddRef();
+    for (auto& sink : propertyNotifyPoint_.Sinks()) static_cast<IPropertyNotifySink*>(sink.Get())->OnChanged(id);
+    Release();
+}
+
+void CadencerControl::FireEvent(DISPID id, DATE* dateTime) {
+    if (freezeEvents_ > 0) return;
+    AddRef();
+    VARIANTARG arg;
+    VariantInit(&arg);
+    DISPPARAMS params{};
+    if (dateTime) {
+        V_VT(&arg) = VT_DATE | VT_BYREF;
+        V_DATEREF(&arg) = dateTime;
+        params.rgvarg = &arg;
+        params.cArgs = 1;
+    }
+    for (auto& sink : eventPoint_.Sinks()) {
+        // Advise stored the sink as __Cadencer or as IDispatch: both are IDispatch.
+        auto* dispatch = static_cast<IDispatch*>(sink.Get());
+        dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+    }
+    Release();
+}
+
+// ---- IDispatch
+
+STDMETHODIMP CadencerControl::GetTypeInfoCount(UINT* count) {
+    if (!count) return E_POINTER;
+    *count = 1;
+    return S_OK;
+}
+
+STDMETHODIMP CadencerControl::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    if (index != 0) return DISP_E_BADINDEX;
+    return GetTypeInfoOf(IID__Cadencer, info);
+}
+
+STDMETHODIMP CadencerControl::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+    if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    ComPtr<ITypeInfo> info;
+    const HRESULT hr = GetTypeInfoOf(IID__Cadencer, &info);
+    if (FAILED(hr)) return hr;
+    return DispGetIDsOfNames(info.Get(), names, count, ids);
+}
+
+STDMETHODIMP CadencerControl::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                     EXCEPINFO* exception, UINT* argError) {
+    if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    // The dual interface's vtable flavour: ITypeInfo::Invoke calls our methods through it,
+    // converting arguments (and refusing wrong types) by the type library.
+    ComPtr<ITypeInfo> dispatchInfo, vtableInfo;
+    HRESULT hr = GetTypeInfoOf(IID__Cadencer, &dispatchInfo);
+    if (FAILED(hr)) return hr;
+    HREFTYPE vtableRef = 0;
+    hr = dispatchInfo->GetRefTypeOfImplType(static_cast<UINT>(-1), &vtableRef);
+    if (SUCCEEDED(hr)) hr = dispatchInfo->GetRefTypeInfo(vtableRef, &vtableInfo);
+    if (FAILED(hr)) return hr;
+    SetErrorInfo(0, nullptr);
+    AddRef();
+    hr = vtableInfo->Invoke(static_cast<_Cadencer*>(this), id, flags, params, result, exception, argError);
+    Release();
+    return hr;
+}
+
+// ---- _Cadencer
+
+namespace {
+
+HRESULT ReturnString(const std::u16string& text, BSTR* out) {
+    if (!out) return E_POINTER;
+    *out = AllocBstr(text);
+    return *out ? S_OK : E_OUTOFMEMORY;
+}
+
+VARIANT_BOOL AsVariantBool(bool value) { return value ? VARIANT_TRUE : VARIANT_FALSE; }
+
+}  // namespace
+
+#define CADENCER_GET(Name, Type, Expr)                       \
+    STDMETHODIMP CadencerControl::get_##Name(Type* value) {  \
+        if (!value) return E_POINTER;                        \
+        *value = Expr;                                       \
+        return S_OK;                                         \
+    }
+#define CADENCER_GET_STRING(Name) \
+    STDMETHODIMP CadencerControl::get_##Name(BSTR* value) { return ReturnString(Core().Name(), value); }
+#define CADENCER_PUT(Name, Type, Expr)                     \
+    STDMETHODIMP CadencerControl::put_##Name(Type value) { \
+        Core().Set##Name(Expr);                            \
+        return S_OK;                                       \
+    }
+#define CADENCER_PUT_STRING(Name) CADENCER_PUT(Name, BSTR, ToU16(value))
+
+CADENCER_GET(Enabled, VARIANT_BOOL, AsVariantBool(Core().Enabled()))
+CADENCER_PUT(Enabled, VARIANT_BOOL, value != VARIANT_FALSE)
+CADENCER_GET(Modal, VARIANT_BOOL, AsVariantBool(Core().Modal()))
+CADENCER_PUT(Modal, VARIANT_BOOL, value != VARIANT_FALSE)
+CADENCER_GET(ShowHelpButton, VARIANT_BOOL, AsVariantBool(Core().ShowHelpButton()))
+CADENCER_PUT(ShowHelpButton, VARIANT_BOOL, value != VARIANT_FALSE)
+CADENCER_GET(NextScheduledTime, DATE, Core().NextScheduledTime())
+CADENCER_GET(LastScheduledTime, DATE, Core().LastScheduledTime())
+CADENCER_GET(StartUpPosition, ::FormPosition, static_cast<::FormPosition>(Core().StartUpPosition()))
+CADENCER_PUT(StartUpPosition, ::FormPosition, static_cast<std::int32_t>(value))
+CADENCER_GET(StartUpLeft, LONG, Core().StartUpLeft())
+CADENCER_PUT(StartUpLeft, LONG, value)
+CADENCER_GET(StartUpTop, LONG, Core().StartUpTop())
+CADENCER_PUT(StartUpTop, LONG, value)
+CADENCER_GET_STRING(Title)
+CADENCER_PUT_STRING(Title)
+CADENCER_GET_STRING(CaptionOKButtonBefore)
+CADENCER_PUT_STRING(CaptionOKButtonBefore)
+CADENCER_GET_STRING(CaptionOKButtonAfter)
+CADENCER_PUT_STRING(CaptionOKButtonAfter)
+CADENCER_GET_STRING(CaptionCloseButtonBefore)
+CADENCER_PUT_STRING(CaptionCloseButtonBefore)
+CADENCER_GET_STRING(CaptionCloseButtonAfter)
+CADENCER_PUT_STRING(CaptionCloseButtonAfter)
+CADENCER_GET_STRING(CaptionHelpButton)
+CADENCER_PUT_STRING(CaptionHelpButton)
+CADENCER_GET(OccursOption, ::Occurs, static_cast<::Occurs>(Core().OccursOption()))
+CADENCER_GET(EveryInterval, SHORT, Core().EveryInterval())
+CADENCER_PUT(EveryInterval, SHORT, value)
+CADENCER_GET(EveryFrequency, ::EveryType, static_cast<::EveryType>(Core().EveryFrequency()))
+CADENCER_PUT(EveryFrequency, ::EveryType, static_cast<std::int32_t>(value))
+CADENCER_GET(EveryHourMin, SHORT, Core().EveryHourMin())
+CADENCER_PUT(EveryHourMin, SHORT, value)
+CADENCER_GET(EveryHourMax, SHORT, Core().EveryHourMax())
+CADENCER_PUT(EveryHourMax, SHORT, value)
+CADENCER_GET(EveryHourIncrement, SHORT, Core().EveryHourIncrement())
+CADENCER_PUT(EveryHourIncrement, SHORT, value)
+CADENCER_GET(EveryMinuteMin, SHORT, Core().EveryMinuteMin())
+CADENCER_PUT(EveryMinuteMin, SHORT, value)
+CADENCER_GET(EveryMinuteMax, SHORT, Core().EveryMinuteMax())
+CADENCER_PUT(EveryMinuteMax, SHORT, value)
+CADENCER_GET(EveryMinuteIncrement, SHORT, Core().EveryMinuteIncrement())
+CADENCER_PUT(EveryMinuteIncrement, SHORT, value)
+CADENCER_GET(StartHour, SHORT, Core().StartHour())
+CADENCER_PUT(StartHour, SHORT, value)
+CADENCER_GET(StartMinute, SHORT, Core().StartMinute())
+CADENCER_PUT(StartMinute, SHORT, value)
+CADENCER_GET(StartDate, DATE, Core().StartDate())
+CADENCER_GET(EndDate, DATE, Core().EndDate())
+CADENCER_GET(UseEndDate, VARIANT_BOOL, AsVariantBool(Core().UseEndDate()))
+CADENCER_PUT(UseEndDate, VARIANT_BOOL, value != VARIANT_FALSE)
+CADENCER_GET_STRING(SelectionsWeekly)
+CADENCER_PUT_STRING(SelectionsWeekly)
+CADENCER_GET_STRING(SelectionsMonthly)
+CADENCER_PUT_STRING(SelectionsMonthly)
+
+#undef CADENCER_GET
+#undef CADENCER_GET_STRING
+#undef CADENCER_PUT
+#undef CADENCER_PUT_STRING
+
+HRESULT CadencerControl::SetError(HRESULT hr, const wchar_t* description) {
+    ComPtr<ICreateErrorInfo> create;
+    if (SUCCEEDED(CreateErrorInfo(&create))) {
+        create->SetGUID(IID__Cadencer);
+        create->SetSource(const_cast<LPOLESTR>(L"CadencerLib.Cadencer"));
+        create->SetDescription(const_cast<LPOLESTR>(description));
+        ComPtr<IErrorInfo> info;
+        if (SUCCEEDED(create.As(&info))) SetErrorInfo(0, info.Get());
+    }
+    return hr;
+}
+
+// Dates are refused before the core sees them: a value outside the years 100 to 9999 (or
+// not a number at all) cannot be a schedule date, and storing it would lose the old one.
+HRESULT CadencerControl::RefuseDate(DATE value) {
+    if (IsValidOleDate(value)) return S_OK;
+    return SetError(E_INVALIDARG, L"A date must lie in the years 100 to 9999.");
+}
+
+STDMETHODIMP CadencerControl::put_LastScheduledTime(DATE value) {
+    const HRESULT hr = RefuseDate(value);
+    if (FAILED(hr)) return hr;
+    Core().SetLastScheduledTime(value);
+    return S_OK;
+}
+
+STDMETHODIMP CadencerControl::put_StartDate(DATE value) {
+    const HRESULT hr = RefuseDate(value);
+    if (FAILED(hr)) return hr;
+    Core().SetStartDate(value);
+    return S_OK;
+}
+
+STDMETHODIMP CadencerControl::put_EndDate(DATE value) {
+    const HRESULT hr = RefuseDate(value);
+    if (FAILED(hr)) return hr;
+    Core().SetEndDate(value);
+    return S_OK;
+}
+
+STDMETHODIMP CadencerControl::put_OccursOption(::Occurs* value) {
+    if (!value) return E_POINTER;
+    Core().SetOccursOption(static_cast<std::int32_t>(*value));
+    return S_OK;
+}
+
+STDMETHODIMP CadencerControl::get_Icon(IPictureDisp** value) {
+    if (!value) return E_POINTER;
+    *value = PictureOf(Core().Icon());
+    if (*value) (*value)->AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP CadencerControl::putref_Icon(IPictureDisp* value) {
+    ObjectRef picture;
+    if (value) {
+        picture = WrapPicture(value);
+        if (!picture) return SetError(DISP_E_TYPEMISMATCH, L"Icon must be a picture.");
+    }
+    Core().SetIcon(picture);
+    return S_OK;
+}
+
+// The dialog and the about box are reached through the core's ports; until their
+// windows exist the ports are absent and these methods do nothing.
+STDMETHODIMP CadencerControl::DisplayScheduler() {
+    AddRef();
+    Core().DisplayScheduler();
+    Release();
+    return S_OK;
+}
+
+STDMETHODIMP CadencerControl::CloseScheduler() {
+    AddRef();
+    Core().CloseScheduler();
+    Release();
+    return S_OK;
+}
+
+STDMETHODIMP CadencerControl::Execute() {
+    AddRef();
+    Core().Execute();
+    Release();
+    return S_OK;
+}
+
+STDMETHODIMP CadencerControl::Reset() {
+    Core().Reset();
+    return S_OK;
+}
+
+STDMETHODIMP CadencerControl::SetFocus() {
+    Core().SetFocus();
+    return S_OK;
+}
+
+STDMETHODIMP CadencerControl::FlagScheduleChanged() {
+    AddRef();
+    Core().FlagScheduleChanged();
+    Release();
+    return S_OK;
+}
+
+STDMETHODIMP CadencerControl::FlagSchedulerClosed() {
+    AddRef();
+    Core().FlagSchedulerClosed();
+    Release();
+    return S_OK;
+}
+
+STDMETHODIMP CadencerControl::FlagHelpButton() {
+    AddRef();
+    Core().FlagHelpButton();
+    Release();
+    return S_OK;
+}
+
+STDMETHODIMP CadencerControl::DisplayAboutBox() {
+    AddRef();
+    Core().DisplayAboutBox();
+    Release();
+    return S_OK;
+}
+
+// ---- IProvideClassInfo2, IObjectSafety, ISupportErrorInfo
+
+STDMETHODIMP CadencerControl::GetClassInfo(ITypeInfo** info) {
+    if (!info) return E_POINTER;
+    return GetTypeInfoOf(CLSID_Cadencer, info);
+}
+
+STDMETHODIMP CadencerControl::GetGUID(DWORD kind, GUID* guid) {
+    if (!guid) return E_POINTER;
+    *guid = GUID_NULL;
+    if (kind != GUIDKIND_DEFAULT_SOURCE_DISP_IID) return E_INVALIDARG;
+    *guid = DIID___Cadencer;
+    return S_OK;
+}
+
+namespace {
+
+constexpr DWORD kSafeOptions = INTERFACESAFE_FOR_UNTRUSTED_CALLER | INTERFACESAFE_FOR_UNTRUSTED_DATA;
+
+bool IsSafeInterface(REFIID iid) {
+    return iid == IID_IDispatch || iid == IID__Cadencer || iid == IID_IPersistPropertyBag ||
+           iid == IID_IPersistStreamInit || iid == IID_IPersistStorage || iid == IID_IPersist;
+}
+
+}  // namespace
+
+STDMETHODIMP CadencerControl::GetInterfaceSafetyOptions(REFIID iid, DWORD* supported, DWORD* enabled) {
+    if (!supported || !enabled) return E_POINTER;
+    *supported = *enabled = 0;
+    if (!IsSafeInterface(iid)) return E_NOINTERFACE;
+    *supported = kSafeOptions;
+    *enabled = safety_ & kSafeOptions;
+    return S_OK;
+}
+
+STDMETHODIMP CadencerControl::SetInterfaceSafetyOptions(REFIID iid, DWORD mask, DWORD enabled) {
+    if (!IsSafeInterface(iid)) return E_NOINTERFACE;
+    if (mask & ~kSafeOptions) return E_FAIL;
+    safety_ = (safety_ & ~mask) | (enabled & mask);
+    return S_OK;
+}
+
+STDMETHODIMP CadencerControl::InterfaceSupportsErrorInfo(REFIID iid) {
+    return iid == IID__Cadencer || iid == IID_IDispatch ? S_OK : S_FALSE;
+}
+
+// ---- IConnectionPointContainer
+
+STDMETHODIMP CadencerControl::EnumConnectionPoints(IEnumConnectionPoints** points) {
+    return CreateConnectionPointEnumerator({&eventPoint_, &propertyNotifyPoint_}, points);
+}
+
+STDMETHODIMP CadencerControl::FindConnectionPoint(REFIID iid, IConnectionPoint** point) {
+    if (!point) return E_POINTER;
+    *point = nullptr;
+    if (iid == DIID___Cadencer)
+        *point = &eventPoint_;
+    else if (iid == IID_IPropertyNotifySink)
+        *point = &propertyNotifyPoint_;
+    else
+        return CONNECT_E_NOCONNECTION;
+    (*point)->AddRef();
+    return S_OK;
+}
+
+}  // namespace cadencer::com

@@ -1,0 +1,289 @@
+// The Cadencer control as a COM object: one class with the interfaces containers and
+// scripts use. It owns the portable core (src/control) and implements the core's ports:
+// the clock (local time), the site (ambient UserMode, change notices, events through
+// the connection points) and the timer (a hidden window). Every property and method
+// goes to the core; this class adds only the COM rules (argument checks, persistence
+// formats, activation, drawing, registration of sinks).
+#pragma once
+
+#include <windows.h>
+#include <objsafe.h>
+#include <ocidl.h>
+#include <olectl.h>
+#include <wrl/client.h>
+
+#include <memory>
+#include <optional>
+
+#include "component/connection_point.h"
+#include "component/guids.h"
+#include "component/module.h"
+#include "control/cadencer_core.h"
+#include "control/win/face_window.h"
+#include "control/win/timer_window.h"
+
+namespace cadencer::com {
+
+class CadencerControl;
+class ComPropertyBag;
+
+// The core's clock: the local time of the machine, seconds included.
+class LocalClock final : public control::Clock {
+public:
+    OleDate Now() override;
+};
+
+// The core's view of the container.
+class ControlSite final : public control::Site {
+public:
+    explicit ControlSite(CadencerControl& owner) : owner_(owner) {}
+    std::optional<bool> AmbientUserMode() override;
+    void PropertyChanged(std::u16string_view name) override;
+    void RaiseHelpButtonClicked() override;
+    void RaiseScheduleChanged() override;
+    void RaiseSchedulerClosed() override;
+    void RaiseScheduledTime(OleDate& dateTime) override;
+
+private:
+    CadencerControl& owner_;
+};
+
+class CadencerControl final : public _Cadencer,
+                              public IOleObject,
+                              public IOleControl,
+                              public IOleInPlaceObject,
+                              public IViewObject2,
+                              public IPersistStreamInit,
+                              public IPersistPropertyBag,
+                              public IPersistStorage,
+                              public IConnectionPointContainer,
+                              public IProvideClassInfo2,
+                              public IObjectSafety,
+                              public ISupportErrorInfo {
+public:
+    static HRESULT Create(REFIID iid, void** ppv);
+
+    // IUnknown
+    STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+
+    // IDispatch, through the type library
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override;
+    STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
+    STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override;
+    STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                        EXCEPINFO* exception, UINT* argError) override;
+
+    // _Cadencer
+    STDMETHODIMP get_Enabled(VARIANT_BOOL* value) override;
+    STDMETHODIMP put_Enabled(VARIANT_BOOL value) override;
+    STDMETHODIMP get_Modal(VARIANT_BOOL* value) override;
+    STDMETHODIMP put_Modal(VARIANT_BOOL value) override;
+    STDMETHODIMP get_ShowHelpButton(VARIANT_BOOL* value) override;
+    STDMETHODIMP put_ShowHelpButton(VARIANT_BOOL value) override;
+    STDMETHODIMP get_NextScheduledTime(DATE* value) override;
+    STDMETHODIMP get_LastScheduledTime(DATE* value) override;
+    STDMETHODIMP put_LastScheduledTime(DATE value) override;
+    STDMETHODIMP get_StartUpPosition(::FormPosition* value) override;
+    STDMETHODIMP put_StartUpPosition(::FormPosition value) override;
+    STDMETHODIMP get_StartUpLeft(LONG* value) override;
+    STDMETHODIMP put_StartUpLeft(LONG value) override;
+    STDMETHODIMP get_StartUpTop(LONG* value) override;
+    STDMETHODIMP put_StartUpTop(LONG value) override;
+    STDMETHODIMP get_Title(BSTR* value) override;
+    STDMETHODIMP put_Title(BSTR value) override;
+    STDMETHODIMP get_CaptionOKButtonBefore(BSTR* value) override;
+    STDMETHODIMP put_CaptionOKButtonBefore(BSTR value) override;
+    STDMETHODIMP get_CaptionOKButtonAfter(BSTR* value) override;
+    STDMETHODIMP put_CaptionOKButtonAfter(BSTR value) override;
+    STDMETHODIMP get_CaptionCloseButtonBefore(BSTR* value) override;
+    STDMETHODIMP put_CaptionCloseButtonBefore(BSTR value) override;
+    STDMETHODIMP get_CaptionCloseButtonAfter(BSTR* value) override;
+    STDMETHODIMP put_CaptionCloseButtonAfter(BSTR value) override;
+    STDMETHODIMP get_CaptionHelpButton(BSTR* value) override;
+    STDMETHODIMP put_CaptionHelpButton(BSTR value) override;
+    STDMETHODIMP get_Icon(IPictureDisp** value) override;
+    STDMETHODIMP putref_Icon(IPictureDisp* value) override;
+    STDMETHODIMP get_OccursOption(::Occurs* value) override;
+    STDMETHODIMP put_OccursOption(::Occurs* value) override;
+    STDMETHODIMP get_EveryInterval(SHORT* value) override;
+    STDMETHODIMP put_EveryInterval(SHORT value) override;
+    STDMETHODIMP get_EveryFrequency(::EveryType* value) override;
+    STDMETHODIMP put_EveryFrequency(::EveryType value) override;
+    STDMETHODIMP get_EveryHourMin(SHORT* value) override;
+    STDMETHODIMP put_EveryHourMin(SHORT value) override;
+    STDMETHODIMP get_EveryHourMax(SHORT* value) override;
+    STDMETHODIMP put_EveryHourMax(SHORT value) override;
+    STDMETHODIMP get_EveryHourIncrement(SHORT* value) override;
+    STDMETHODIMP put_EveryHourIncrement(SHORT value) override;
+    STDMETHODIMP get_EveryMinuteMin(SHORT* value) override;
+    STDMETHODIMP put_EveryMinuteMin(SHORT value) override;
+    STDMETHODIMP get_EveryMinuteMax(SHORT* value) override;
+    STDMETHODIMP put_EveryMinuteMax(SHORT value) override;
+    STDMETHODIMP get_EveryMinuteIncrement(SHORT* value) override;
+    STDMETHODIMP put_EveryMinuteIncrement(SHORT value) override;
+    STDMETHODIMP get_StartHour(SHORT* value) override;
+    STDMETHODIMP put_StartHour(SHORT value) override;
+    STDMETHODIMP get_StartMinute(SHORT* value) override;
+    STDMETHODIMP put_StartMinute(SHORT value) override;
+    STDMETHODIMP get_StartDate(DATE* value) override;
+    STDMETHODIMP put_StartDate(DATE value) override;
+    STDMETHODIMP get_EndDate(DATE* value) override;
+    STDMETHODIMP put_EndDate(DATE value) override;
+    STDMETHODIMP get_UseEndDate(VARIANT_BOOL* value) override;
+    STDMETHODIMP put_UseEndDate(VARIANT_BOOL value) override;
+    STDMETHODIMP get_SelectionsWeekly(BSTR* value) override;
+    STDMETHODIMP put_SelectionsWeekly(BSTR value) override;
+    STDMETHODIMP get_SelectionsMonthly(BSTR* value) override;
+    STDMETHODIMP put_SelectionsMonthly(BSTR value) override;
+    STDMETHODIMP DisplayScheduler() override;
+    STDMETHODIMP CloseScheduler() override;
+    STDMETHODIMP Execute() override;
+    STDMETHODIMP Reset() override;
+    STDMETHODIMP SetFocus() override;
+    STDMETHODIMP FlagScheduleChanged() override;
+    STDMETHODIMP FlagSchedulerClosed() override;
+    STDMETHODIMP FlagHelpButton() override;
+    STDMETHODIMP DisplayAboutBox() override;
+
+    // IOleObject
+    STDMETHODIMP SetClientSite(IOleClientSite* site) override;
+    STDMETHODIMP GetClientSite(IOleClientSite** site) override;
+    STDMETHODIMP SetHostNames(LPCOLESTR app, LPCOLESTR object) override;
+    STDMETHODIMP Close(DWORD saveOption) override;
+    STDMETHODIMP SetMoniker(DWORD which, IMoniker* moniker) override;
+    STDMETHODIMP GetMoniker(DWORD assign, DWORD which, IMoniker** moniker) override;
+    STDMETHODIMP InitFromData(IDataObject* data, BOOL creation, DWORD reserved) override;
+    STDMETHODIMP GetClipboardData(DWORD reserved, IDataObject** data) override;
+    STDMETHODIMP DoVerb(LONG verb, LPMSG msg, IOleClientSite* site, LONG index, HWND parent, LPCRECT rect) override;
+    STDMETHODIMP EnumVerbs(IEnumOLEVERB** verbs) override;
+    STDMETHODIMP Update() override;
+    STDMETHODIMP IsUpToDate() override;
+    STDMETHODIMP GetUserClassID(CLSID* clsid) override;
+    STDMETHODIMP GetUserType(DWORD form, LPOLESTR* type) override;
+    STDMETHODIMP SetExtent(DWORD aspect, SIZEL* size) override;
+    STDMETHODIMP GetExtent(DWORD aspect, SIZEL* size) override;
+    STDMETHODIMP Advise(IAdviseSink* sink, DWORD* connection) override;
+    STDMETHODIMP Unadvise(DWORD connection) override;
+    STDMETHODIMP EnumAdvise(IEnumSTATDATA** advise) override;
+    STDMETHODIMP GetMiscStatus(DWORD aspect, DWORD* status) override;
+    STDMETHODIMP SetColorScheme(LOGPALETTE* palette) override;
+
+    // IOleControl
+    STDMETHODIMP GetControlInfo(CONTROLINFO* info) override;
+    STDMETHODIMP OnMnemonic(MSG* msg) override;
+    STDMETHODIMP OnAmbientPropertyChange(DISPID id) override;
+    STDMETHODIMP FreezeEvents(BOOL freeze) override;
+
+    // IOleWindow, IOleInPlaceObject
+    STDMETHODIMP GetWindow(HWND* window) override;
+    STDMETHODIMP ContextSensitiveHelp(BOOL enter) override;
+    STDMETHODIMP InPlaceDeactivate() override;
+    STDMETHODIMP UIDeactivate() override;
+    STDMETHODIMP SetObjectRects(LPCRECT position, LPCRECT clip) override;
+    STDMETHODIMP ReactivateAndUndo() override;
+
+    // IViewObject, IViewObject2
+    STDMETHODIMP Draw(DWORD aspect, LONG index, void* aspectInfo, DVTARGETDEVICE* device, HDC targetDc, HDC dc,
+                      LPCRECTL bounds, LPCRECTL wBounds, BOOL(STDMETHODCALLTYPE* cont)(ULONG_PTR),
+                      ULONG_PTR contArg) override;
+    STDMETHODIMP GetColorSet(DWORD aspect, LONG index, void* aspectInfo, DVTARGETDEVICE* device, HDC targetDc,
+                             LOGPALETTE** colors) override;
+    STDMETHODIMP Freeze(DWORD aspect, LONG index, void* aspectInfo, DWORD* freeze) override;
+    STDMETHODIMP Unfreeze(DWORD freeze) override;
+    STDMETHODIMP SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink) override;
+    STDMETHODIMP GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink) override;
+    STDMETHODIMP GetExtent(DWORD aspect, LONG index, DVTARGETDEVICE* device, LPSIZEL size) override;
+
+    // IPersist, IPersistStreamInit, IPersistPropertyBag, IPersistStorage
+    STDMETHODIMP GetClassID(CLSID* clsid) override;
+    STDMETHODIMP IsDirty() override;
+    STDMETHODIMP Load(LPSTREAM stream) override;
+    STDMETHODIMP Save(LPSTREAM stream, BOOL clearDirty) override;
+    STDMETHODIMP GetSizeMax(ULARGE_INTEGER* size) override;
+    STDMETHODIMP InitNew() override;
+    STDMETHODIMP Load(IPropertyBag* bag, IErrorLog* log) override;
+    STDMETHODIMP Save(IPropertyBag* bag, BOOL clearDirty, BOOL saveAll) override;
+    STDMETHODIMP InitNew(IStorage* storage) override;
+    STDMETHODIMP Load(IStorage* storage) override;
+    STDMETHODIMP Save(IStorage* storage, BOOL sameAsLoad) override;
+    STDMETHODIMP SaveCompleted(IStorage* storage) override;
+    STDMETHODIMP HandsOffStorage() override;
+
+    // IConnectionPointContainer
+    STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints** points) override;
+    STDMETHODIMP FindConnectionPoint(REFIID iid, IConnectionPoint** point) override;
+
+    // IProvideClassInfo2
+    STDMETHODIMP GetClassInfo(ITypeInfo** info) override;
+    STDMETHODIMP GetGUID(DWORD kind, GUID* guid) override;
+
+    // IObjectSafety
+    STDMETHODIMP GetInterfaceSafetyOptions(REFIID iid, DWORD* supported, DWORD* enabled) override;
+    STDMETHODIMP SetInterfaceSafetyOptions(REFIID iid, DWORD mask, DWORD enabled) override;
+
+    // ISupportErrorInfo
+    STDMETHODIMP InterfaceSupportsErrorInfo(REFIID iid) override;
+
+    // For the ports and the persistence helpers.
+    IOleClientSite* ClientSite() const { return clientSite_.Get(); }
+    void OnPropertyChanged(std::u16string_view name);
+    void FireEvent(DISPID id, DATE* dateTime);
+
+private:
+    CadencerControl();
+    ~CadencerControl();
+    CadencerControl(const CadencerControl&) = delete;
+    CadencerControl& operator=(const CadencerControl&) = delete;
+    HRESULT Initialise();
+
+    // The core, created and given a new instance's defaults on first use when no
+    // container initialised it (a script's CreateObject).
+    control::CadencerCore& Core();
+    // Runs fn with change notices muted (initialisation and loading change nothing the
+    // container should save).
+    template <class Fn>
+    void Quietly(Fn fn);
+    // After a new instance's defaults in run mode, the Enabled setter starts the clock.
+    void StartClockIfRunMode();
+    HRESULT ApplyInitNew();
+    HRESULT LoadFromBag(PropertyBag& bag, const ComPropertyBag* containerBag);
+    HRESULT SaveToBytes(std::vector<BYTE>* bytes);
+    HRESULT RefuseDate(DATE value);
+    HRESULT SetError(HRESULT hr, const wchar_t* description);
+    void Timer1_Timer();
+
+    // In-place activation (design-time face, hidden at run time).
+    HRESULT InPlaceActivate(IOleClientSite* site, HWND parent, LPCRECT rect);
+    RECT SnappedRect(const RECT& position) const;
+    void UpdateFaceVisibility();
+
+    LONG refs_ = 1;
+    ModuleLock moduleLock_;
+    LocalClock clock_;
+    ControlSite site_;
+    win::TimerWindow timer_;
+    win::FaceWindow face_;
+    ObjectRef defaultIcon_;
+    std::shared_ptr<control::CadencerCore> core_;
+    bool initialised_ = false;
+    bool dirty_ = false;
+    int quiet_ = 0;
+    LONG freezeEvents_ = 0;
+    DWORD safety_ = 0;
+
+    Microsoft::WRL::ComPtr<IOleClientSite> clientSite_;
+    Microsoft::WRL::ComPtr<IOleInPlaceSite> inPlaceSite_;
+    Microsoft::WRL::ComPtr<IOleAdviseHolder> oleAdviseHolder_;
+    Microsoft::WRL::ComPtr<IAdviseSink> viewSink_;
+    DWORD viewAspects_ = 0;
+    DWORD viewAdviseFlags_ = 0;
+    RECT position_{};
+    bool inPlaceActive_ = false;
+
+    ConnectionPoint eventPoint_;
+    ConnectionPoint propertyNotifyPoint_;
+};
+
+}  // namespace cadencer::com

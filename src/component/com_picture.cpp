@@ -1,0 +1,116 @@
+// Standard picture objects behind the core's ObjectRef pictures.
+#include "component/com_picture.h"
+
+#include <memory>
+
+#include "control/win/face_window.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace cadencer::com {
+
+std::uint64_t ComPicture::Handle() const {
+    ComPtr<IPicture> picture;
+    OLE_HANDLE handle = 0;
+    if (picture_ && SUCCEEDED(picture_.As(&picture)) && SUCCEEDED(picture->get_Handle(&handle)))
+        return static_cast<std::uint64_t>(handle);
+    return 0;
+}
+
+IPictureDisp* PictureOf(const ObjectRef& picture) {
+    auto* ours = dynamic_cast<const ComPicture*>(picture.get());
+    return ours ? ours->Get() : nullptr;
+}
+
+ObjectRef WrapPicture(IUnknown* object) {
+    if (!object) return nullptr;
+    ComPtr<IPictureDisp> disp;
+    ComPtr<IPicture> picture;
+    // Both faces must be there: a dispatch object that merely claims to be a picture is not one.
+    if (FAILED(object->QueryInterface(IID_IPictureDisp, reinterpret_cast<void**>(disp.GetAddressOf()))) ||
+        FAILED(object->QueryInterface(IID_IPicture, reinterpret_cast<void**>(picture.GetAddressOf()))))
+        return nullptr;
+    return std::make_shared<ComPicture>(std::move(disp));
+}
+
+HRESULT CreateDefaultIconPicture(HINSTANCE instance, ObjectRef* result) {
+    if (!result) return E_POINTER;
+    *result = nullptr;
+    HICON icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(win::kDefaultIconResource), IMAGE_ICON,
+                                               32, 32, LR_DEFAULTCOLOR));
+    if (!icon) return HRESULT_FROM_WIN32(GetLastError());
+    PICTDESC desc{};
+    desc.cbSizeofstruct = sizeof(desc);
+    desc.picType = PICTYPE_ICON;
+    desc.icon.hicon = icon;
+    ComPtr<IPictureDisp> picture;
+    // fOwn: the picture destroys the icon when its last reference goes.
+    const HRESULT hr = OleCreatePictureIndirect(&desc, IID_IPictureDisp, TRUE,
+                                                reinterpret_cast<void**>(picture.GetAddressOf()));
+    if (FAILED(hr)) {
+        DestroyIcon(icon);
+        return hr;
+    }
+    *result = std::make_shared<ComPicture>(std::move(picture));
+    return S_OK;
+}
+
+HRESULT SavePictureBytes(const ObjectRef& picture, std::vector<BYTE>* bytes) {
+    if (!bytes) return E_POINTER;
+    bytes->clear();
+    IPictureDisp* disp = PictureOf(picture);
+    if (!disp) return E_INVALIDARG;
+    ComPtr<IPersistStream> persist;
+    HRESULT hr = disp->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(persist.GetAddressOf()));
+    if (FAILED(hr)) return hr;
+    ComPtr<IStream> stream;
+    hr = CreateStreamOnHGlobal(nullptr, TRUE, &stream);
+    if (FAILED(hr)) return hr;
+    hr = persist->Save(stream.Get(), FALSE);
+    if (FAILED(hr)) return hr;
+    STATSTG stat{};
+    hr = stream->Stat(&stat, STATFLAG_NONAME);
+    if (FAILED(hr)) return hr;
+    if (stat.cbSize.QuadPart > kMaxPictureBytes) return E_OUTOFMEMORY;
+    HGLOBAL memory = nullptr;
+    hr = GetHGlobalFromStream(stream.Get(), &memory);
+    if (FAILED(hr)) return hr;
+    const auto size = static_cast<std::size_t>(stat.cbSize.QuadPart);
+    const auto* data = static_cast<const BYTE*>(GlobalLock(memory));
+    if (!data && size) return E_OUTOFMEMORY;
+    bytes->assign(data, data + size);
+    GlobalUnlock(memory);
+    return S_OK;
+}
+
+HRESULT LoadPictureBytes(const BYTE* data, std::size_t size, ObjectRef* result) {
+    if (!result) return E_POINTER;
+    *result = nullptr;
+    if (size > kMaxPictureBytes || (!data && size)) return E_INVALIDARG;
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size ? size : 1);
+    if (!memory) return E_OUTOFMEMORY;
+    if (size) {
+        void* target = GlobalLock(memory);
+        memcpy(target, data, size);
+        GlobalUnlock(memory);
+    }
+    ComPtr<IStream> stream;
+    HRESULT hr = CreateStreamOnHGlobal(memory, TRUE, &stream);
+    if (FAILED(hr)) {
+        GlobalFree(memory);
+        return hr;
+    }
+    // An empty standard picture that then loads its persisted form.
+    ComPtr<IPictureDisp> picture;
+    hr = OleCreatePictureIndirect(nullptr, IID_IPictureDisp, TRUE, reinterpret_cast<void**>(picture.GetAddressOf()));
+    if (FAILED(hr)) return hr;
+    ComPtr<IPersistStream> persist;
+    hr = picture.As(&persist);
+    if (FAILED(hr)) return hr;
+    hr = persist->Load(stream.Get());
+    if (FAILED(hr)) return hr;
+    *result = std::make_shared<ComPicture>(std::move(picture));
+    return S_OK;
+}
+
+}  // namespace cadencer::com

@@ -1,0 +1,37 @@
+// Module-wide state of cadencer.ocx: its instance handle and path, the count of live
+// objects and server locks that DllCanUnloadNow reports, and the type library loaded
+// from the module's own TYPELIB resource (the single source of DISPIDs and types).
+#pragma once
+
+#include <windows.h>
+#include <oaidl.h>
+
+#include <string>
+
+namespace cadencer::com {
+
+HINSTANCE ModuleInstance();
+// Full path of cadencer.ocx as loaded (what registration writes).
+std::wstring ModulePath();
+
+// Live objects (controls, enumerators) and IClassFactory::LockServer locks.
+void LockModule();
+void UnlockModule();
+LONG ModuleLockCount();
+
+// The type library from the embedded resource, loaded once and kept while objects live.
+HRESULT GetTypeLib(ITypeLib** typeLib);
+HRESULT GetTypeInfoOf(REFGUID guid, ITypeInfo** typeInfo);
+// Lets go of the cached type library (when the module can unload).
+void ReleaseTypeLibCache();
+
+// Counts an object for the module's lifetime; embed in every COM object the DLL serves.
+class ModuleLock {
+public:
+    ModuleLock() { LockModule(); }
+    ~ModuleLock() { UnlockModule(); }
+    ModuleLock(const ModuleLock&) = delete;
+    ModuleLock& operator=(const ModuleLock&) = delete;
+};
+
+}  // namespace cadencer::com

@@ -1,0 +1,192 @@
+// Self-registration. DllRegisterServer enters the control machine-wide (HKLM\Software\
+// Classes); DllInstall(TRUE, L"user") enters it for the current user only (HKCU\Software\
+// Classes), as `regsvr32 /n /i:user cadencer.ocx` does. Unregistration removes what
+// registration wrote (a ProgID only while it still names this class) and succeeds when
+// nothing is registered. The type library is registered from the OCX's own resource.
+#include <windows.h>
+#include <oleauto.h>
+
+#include <cwctype>
+#include <string>
+#include <vector>
+
+#include "component/guids.h"
+#include "component/module.h"
+
+namespace cadencer::com {
+namespace {
+
+constexpr wchar_t kProgId[] = L"CadencerLib.Cadencer";
+constexpr wchar_t kVersionedProgId[] = L"CadencerLib.Cadencer.1";
+constexpr wchar_t kUserType[] = L"Cadencer Control";
+// Invisible at run time and the other class status flags: 0x24591.
+constexpr wchar_t kMiscStatus[] = L"148881";
+constexpr wchar_t kToolboxBitmapId[] = L"30000";
+
+enum class Scope { Machine, User };
+
+std::wstring GuidText(REFGUID guid) {
+    wchar_t text[40] = {};
+    StringFromGUID2(guid, text, 40);
+    return text;
+}
+
+HKEY ClassesRoot(Scope scope, REGSAM access) {
+    HKEY key = nullptr;
+    const HKEY root = scope == Scope::Machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    if (RegCreateKeyExW(root, L"Software\\Classes", 0, nullptr, 0, access, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return nullptr;
+    return key;
+}
+
+// One value to write: key path under the classes root, value name (null = default), data.
+struct Entry {
+    std::wstring key;
+    const wchar_t* name;
+    std::wstring value;
+};
+
+std::vector<Entry> Entries() {
+    const std::wstring clsid = L"CLSID\\" + GuidText(CLSID_Cadencer);
+    const std::wstring path = ModulePath();
+    return {
+        {clsid, nullptr, kUserType},
+        {clsid + L"\\InprocServer32", nullptr, path},
+        {clsid + L"\\InprocServer32", L"ThreadingModel", L"Apartment"},
+        {clsid + L"\\ProgID", nullptr, kVersionedProgId},
+        {clsid + L"\\VersionIndependentProgID", nullptr, kProgId},
+        {clsid + L"\\Control", nullptr, L""},
+        {clsid + L"\\Programmable", nullptr, L""},
+        {clsid + L"\\MiscStatus", nullptr, L"0"},
+        {clsid + L"\\MiscStatus\\1", nullptr, kMiscStatus},
+        {clsid + L"\\ToolboxBitmap32", nullptr, path + L", " + kToolboxBitmapId},
+        {clsid + L"\\TypeLib", nullptr, GuidText(LIBID_CadencerLib)},
+        {clsid + L"\\Version", nullptr, L"1.0"},
+        {kProgId, nullptr, kUserType},
+        {std::wstring(kProgId) + L"\\CLSID", nullptr, GuidText(CLSID_Cadencer)},
+        {std::wstring(kProgId) + L"\\CurVer", nullptr, kVersionedProgId},
+        {kVersionedProgId, nullptr, kUserType},
+        {std::wstring(kVersionedProgId) + L"\\CLSID", nullptr, GuidText(CLSID_Cadencer)},
+    };
+}
+
+HRESULT WriteEntries(Scope scope) {
+    HKEY root = ClassesRoot(scope, KEY_WRITE);
+    if (!root) return SELFREG_E_CLASS;
+    HRESULT hr = S_OK;
+    for (const auto& e : Entries()) {
+        HKEY key = nullptr;
+        LONG rc = RegCreateKeyExW(root, e.key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
+        if (rc == ERROR_SUCCESS) {
+            const auto bytes = static_cast<DWORD>((e.value.size() + 1) * sizeof(wchar_t));
+            rc = RegSetValueExW(key, e.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(e.value.c_str()), bytes);
+            RegCloseKey(key);
+        }
+        if (rc != ERROR_SUCCESS) {
+            hr = SELFREG_E_CLASS;
+            break;
+        }
+    }
+    RegCloseKey(root);
+    return hr;
+}
+
+bool IsOurProgId(HKEY root, const wchar_t* progId) {
+    wchar_t value[64] = {};
+    DWORD bytes = sizeof(value) - sizeof(wchar_t);
+    const std::wstring key = std::wstring(progId) + L"\\CLSID";
+    if (RegGetValueW(root, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &bytes) != ERROR_SUCCESS)
+        return false;
+    return _wcsicmp(value, GuidText(CLSID_Cadencer).c_str()) == 0;
+}
+
+HRESULT RemoveEntries(Scope scope) {
+    HKEY root = ClassesRoot(scope, KEY_READ | KEY_WRITE | DELETE);
+    if (!root) return SELFREG_E_CLASS;
+    HRESULT hr = S_OK;
+    auto remove = [&](const std::wstring& key) {
+        const LONG rc = RegDeleteTreeW(root, key.c_str());
+        if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) hr = SELFREG_E_CLASS;
+    };
+    // Another product's class under the same ProgID stays.
+    if (IsOurProgId(root, kVersionedProgId)) remove(kVersionedProgId);
+    if (IsOurProgId(root, kProgId)) remove(kProgId);
+    remove(L"CLSID\\" + GuidText(CLSID_Cadencer));
+    RegCloseKey(root);
+    return hr;
+}
+
+HRESULT RegisterLibrary(Scope scope) {
+    ITypeLib* lib = nullptr;
+    HRESULT hr = GetTypeLib(&lib);
+    if (FAILED(hr)) return SELFREG_E_TYPELIB;
+    std::wstring path = ModulePath();
+    const std::wstring directory = path.substr(0, path.find_last_of(L'\\') + 1);
+    hr = scope == Scope::Machine
+             ? RegisterTypeLib(lib, path.data(), const_cast<wchar_t*>(directory.c_str()))
+             : RegisterTypeLibForUser(lib, path.data(), const_cast<wchar_t*>(directory.c_str()));
+    lib->Release();
+    return FAILED(hr) ? SELFREG_E_TYPELIB : S_OK;
+}
+
+HRESULT UnregisterLibrary(Scope scope) {
+    const HRESULT hr = scope == Scope::Machine ? UnRegisterTypeLib(LIBID_CadencerLib, 1, 0, LOCALE_NEUTRAL, SYS_WIN64)
+                                               : UnRegisterTypeLibForUser(LIBID_CadencerLib, 1, 0, LOCALE_NEUTRAL,
+                                                                          SYS_WIN64);
+    // Nothing registered is no failure: unregistering twice succeeds.
+    if (SUCCEEDED(hr) || hr == TYPE_E_REGISTRYACCESS || hr == TYPE_E_LIBNOTREGISTERED ||
+        hr == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND))
+        return S_OK;
+    return SELFREG_E_TYPELIB;
+}
+
+HRESULT Register(Scope scope) {
+    HRESULT hr = WriteEntries(scope);
+    if (SUCCEEDED(hr)) hr = RegisterLibrary(scope);
+    if (FAILED(hr)) {
+        // No half-registered control is left behind.
+        RemoveEntries(scope);
+        UnregisterLibrary(scope);
+    }
+    return hr;
+}
+
+HRESULT Unregister(Scope scope) {
+    const HRESULT entries = RemoveEntries(scope);
+    const HRESULT library = UnregisterLibrary(scope);
+    return FAILED(entries) ? entries : library;
+}
+
+bool ParseScope(LPCWSTR commandLine, Scope* scope) {
+    std::wstring text = commandLine ? commandLine : L"";
+    for (auto& c : text) c = static_cast<wchar_t>(std::towlower(c));
+    const auto first = text.find_first_not_of(L" \t");
+    const auto last = text.find_last_not_of(L" \t");
+    text = first == std::wstring::npos ? L"" : text.substr(first, last - first + 1);
+    if (text == L"user") {
+        *scope = Scope::User;
+        return true;
+    }
+    if (text.empty() || text == L"machine") {
+        *scope = Scope::Machine;
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+}  // namespace cadencer::com
+
+using namespace cadencer::com;
+
+extern "C" HRESULT WINAPI DllRegisterServer() { return Register(Scope::Machine); }
+
+extern "C" HRESULT WINAPI DllUnregisterServer() { return Unregister(Scope::Machine); }
+
+// regsvr32 /n /i:user registers for the current user, /n /i (or /i:machine) machine-wide;
+// with /u the same scopes unregister.
+extern "C" HRESULT WINAPI DllInstall(BOOL install, LPCWSTR commandLine) {
+    Scope scope;
+    if (!ParseScope(commandLine, &scope)) return E_INVALIDARG;
+    return install ? Register(scope) : Unregister(scope);
+}

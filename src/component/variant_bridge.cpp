@@ -1,0 +1,173 @@
+// Conversions between automation VARIANTs and the core's Variant.
+#include "component/variant_bridge.h"
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "component/com_picture.h"
+#include "component/scoped_bstr.h"
+
+namespace cadencer::com {
+namespace {
+
+Expected<Variant> FromDouble(double value) {
+    if (!std::isfinite(value)) return ValueError::Overflow;
+    return Variant::Double(value);
+}
+
+Expected<Variant> FromWide(long long value) {
+    if (value >= std::numeric_limits<std::int32_t>::min() && value <= std::numeric_limits<std::int32_t>::max())
+        return Variant::I32(static_cast<std::int32_t>(value));
+    return Variant::Double(static_cast<double>(value));
+}
+
+Expected<Variant> FromObject(IUnknown* object) {
+    if (!object) return Variant::Object(nullptr);
+    ObjectRef picture = WrapPicture(object);
+    if (!picture) return ValueError::TypeMismatch;
+    return Variant::Object(std::move(picture));
+}
+
+}  // namespace
+
+Expected<Variant> FromVariant(const VARIANT& in) {
+    // One level of indirection, as containers and scripts pass values by reference.
+    if (V_VT(&in) == (VT_VARIANT | VT_BYREF)) {
+        if (!V_VARIANTREF(&in) || V_VT(V_VARIANTREF(&in)) == (VT_VARIANT | VT_BYREF)) return ValueError::TypeMismatch;
+        return FromVariant(*V_VARIANTREF(&in));
+    }
+    VARIANT value;
+    VariantInit(&value);
+    const VARIANT* v = &in;
+    if (V_VT(&in) & VT_BYREF) {
+        if (V_VT(&in) & VT_ARRAY) return ValueError::TypeMismatch;
+        if (FAILED(VariantCopyInd(&value, &in))) return ValueError::TypeMismatch;
+        v = &value;
+    }
+    Expected<Variant> result = ValueError::TypeMismatch;
+    switch (V_VT(v)) {
+    case VT_EMPTY: result = Variant(); break;
+    case VT_BOOL: result = Variant::Bool(V_BOOL(v) != VARIANT_FALSE); break;
+    case VT_I2: result = Variant::I16(V_I2(v)); break;
+    case VT_I4: result = Variant::I32(V_I4(v)); break;
+    case VT_INT: result = Variant::I32(V_INT(v)); break;
+    case VT_I1: result = Variant::I32(V_I1(v)); break;
+    case VT_UI1: result = Variant::I32(V_UI1(v)); break;
+    case VT_UI2: result = Variant::I32(V_UI2(v)); break;
+    case VT_UI4: result = FromWide(V_UI4(v)); break;
+    case VT_UINT: result = FromWide(V_UINT(v)); break;
+    case VT_I8: result = FromWide(V_I8(v)); break;
+    case VT_UI8:
+        result = V_UI8(v) > static_cast<ULONGLONG>(std::numeric_limits<long long>::max())
+                     ? Expected<Variant>(Variant::Double(static_cast<double>(V_UI8(v))))
+                     : FromWide(static_cast<long long>(V_UI8(v)));
+        break;
+    case VT_R4: result = FromDouble(V_R4(v)); break;
+    case VT_R8: result = FromDouble(V_R8(v)); break;
+    case VT_CY: result = FromDouble(static_cast<double>(V_CY(v).int64) / 10000.0); break;
+    case VT_DECIMAL: {
+        double d = 0;
+        result = SUCCEEDED(VarR8FromDec(&V_DECIMAL(v), &d)) ? FromDouble(d) : Expected<Variant>(ValueError::Overflow);
+        break;
+    }
+    case VT_DATE:
+        result = IsValidOleDate(V_DATE(v)) ? Expected<Variant>(Variant::Date(V_DATE(v)))
+                                           : Expected<Variant>(ValueError::Overflow);
+        break;
+    case VT_BSTR: result = Variant::String(ToU16(V_BSTR(v))); break;
+    case VT_DISPATCH: result = FromObject(V_DISPATCH(v)); break;
+    case VT_UNKNOWN: result = FromObject(V_UNKNOWN(v)); break;
+    default: result = ValueError::TypeMismatch; break;
+    }
+    VariantClear(&value);
+    return result;
+}
+
+HRESULT ToVariant(const Variant& value, VARIANT* out) {
+    if (!out) return E_POINTER;
+    VariantInit(out);
+    switch (value.type()) {
+    case VariantType::Empty: return S_OK;
+    case VariantType::Bool:
+        V_VT(out) = VT_BOOL;
+        V_BOOL(out) = value.bool_value() ? VARIANT_TRUE : VARIANT_FALSE;
+        return S_OK;
+    case VariantType::I16:
+        V_VT(out) = VT_I2;
+        V_I2(out) = value.i16();
+        return S_OK;
+    case VariantType::I32:
+        V_VT(out) = VT_I4;
+        V_I4(out) = value.i32();
+        return S_OK;
+    case VariantType::Double:
+        V_VT(out) = VT_R8;
+        V_R8(out) = value.dbl();
+        return S_OK;
+    case VariantType::Date:
+        V_VT(out) = VT_DATE;
+        V_DATE(out) = value.date();
+        return S_OK;
+    case VariantType::String: {
+        BSTR text = AllocBstr(value.str());
+        if (!text) return E_OUTOFMEMORY;
+        V_VT(out) = VT_BSTR;
+        V_BSTR(out) = text;
+        return S_OK;
+    }
+    case VariantType::Object: {
+        IPictureDisp* picture = PictureOf(value.object());
+        if (!picture && value.object()) return E_INVALIDARG;
+        V_VT(out) = VT_DISPATCH;
+        V_DISPATCH(out) = picture;
+        if (picture) picture->AddRef();
+        return S_OK;
+    }
+    }
+    return E_INVALIDARG;
+}
+
+HRESULT HResultOf(ValueError error) {
+    switch (error) {
+    case ValueError::TypeMismatch: return DISP_E_TYPEMISMATCH;
+    case ValueError::Overflow: return DISP_E_OVERFLOW;
+    case ValueError::Storage: return E_FAIL;
+    }
+    return E_FAIL;
+}
+
+Expected<std::optional<Variant>> ComPropertyBag::Get(std::u16string_view key) {
+    ScopedBstr name(key);
+    if (!name) return ValueError::Storage;
+    VARIANT value;
+    VariantInit(&value);
+    const HRESULT hr = bag_->Read(name.get(), &value, log_);
+    if (FAILED(hr)) {
+        VariantClear(&value);
+        // E_INVALIDARG is how a bag says that it holds no such key.
+        if (hr == E_INVALIDARG) return std::optional<Variant>();
+        lastBagError_ = hr;
+        return ValueError::Storage;
+    }
+    auto converted = FromVariant(value);
+    VariantClear(&value);
+    if (!converted) return converted.error();
+    return std::optional<Variant>(std::move(converted.value()));
+}
+
+Expected<bool> ComPropertyBag::Put(std::u16string_view key, const Variant& value) {
+    ScopedBstr name(key);
+    if (!name) return ValueError::Storage;
+    VARIANT v;
+    HRESULT hr = ToVariant(value, &v);
+    if (SUCCEEDED(hr)) hr = bag_->Write(name.get(), &v);
+    VariantClear(&v);
+    if (FAILED(hr)) {
+        lastBagError_ = hr;
+        return ValueError::Storage;
+    }
+    return true;
+}
+
+}  // namespace cadencer::com
