@@ -1,7 +1,8 @@
-// Next-run computation. Weekly and Monthly schedules jump straight to the first
+// Next-run computation. All calendar work is done on (day serial, second of day) pairs,
+// each input date split once. Weekly and Monthly schedules jump straight to the first
 // candidate day instead of walking day by day, so their cost does not grow with the
-// distance to StartDate; the results equal those of the day-by-day search (a test
-// runs both against each other).
+// distance to StartDate; the results equal those of the day-by-day search (a test runs
+// both against each other).
 #include "engine/next_run.h"
 
 #include <algorithm>
@@ -13,111 +14,113 @@ namespace {
 
 namespace chr = std::chrono;
 
-constexpr std::int64_t kLastDaySerial = 2958465;  // 9999-12-31
 constexpr std::int64_t kOleEpochSysDays = -25569;
+constexpr std::int64_t kSecondsPerDay = 86400;
 
-std::uint64_t SelectionMask(const std::u16string& text) {
-    std::uint64_t mask = 0;
-    const std::size_t n = std::min<std::size_t>(text.size(), 63);
+chr::year_month_day Civil(std::int64_t day) {
+    return chr::year_month_day{chr::sys_days{chr::days{day + kOleEpochSysDays}}};
+}
+
+std::int64_t Serial(const chr::year_month_day& ymd) {
+    return chr::sys_days{ymd}.time_since_epoch().count() - kOleEpochSysDays;
+}
+
+std::uint32_t SelectionMask(const std::u16string& text, std::size_t width) {
+    std::uint32_t mask = 0;
+    const std::size_t n = std::min(text.size(), width);
     for (std::size_t i = 0; i < n; ++i)
-        if (text[i] == u'1') mask |= std::uint64_t{1} << (i + 1);
-    return mask;
+        if (text[i] == u'1') mask |= std::uint32_t{1} << i;
+    return mask;  // bit k-1 stands for day k
 }
 
 int WeekdayOfSerial(std::int64_t day) { return static_cast<int>(((day + 6) % 7 + 7) % 7) + 1; }
 
-// First day serial >= from whose weekday is selected; mask bits 1..7.
-std::int64_t NextWeeklyDay(std::int64_t from, std::uint64_t mask) {
+// First day serial >= from whose weekday is selected.
+std::int64_t NextWeeklyDay(std::int64_t from, std::uint32_t mask) {
     const int weekday = WeekdayOfSerial(from);
-    for (int i = 0; i < 7; ++i) {
-        const int wd = (weekday - 1 + i) % 7 + 1;
-        if (mask & (std::uint64_t{1} << wd)) return from + i;
-    }
+    for (int i = 0; i < 7; ++i)
+        if (mask & (1u << ((weekday - 1 + i) % 7))) return from + i;
     return kLastDaySerial + 1;
 }
 
-// First day serial >= from whose day of the month is selected; mask bits 1..31.
-std::int64_t NextMonthlyDay(std::int64_t from, std::uint64_t mask) {
-    chr::year_month_day ymd{chr::sys_days{chr::days{from + kOleEpochSysDays}}};
+// First day serial >= from whose day of the month is selected.
+std::int64_t NextMonthlyDay(std::int64_t from, std::uint32_t mask) {
+    const auto ymd = Civil(from);
     unsigned firstDay = static_cast<unsigned>(ymd.day());
     chr::year_month ym{ymd.year(), ymd.month()};
-    // Any selected day 1..31 occurs within three consecutive months.
-    for (int step = 0; step < 4; ++step) {
-        const unsigned last = static_cast<unsigned>(chr::year_month_day_last{ym.year(), chr::month_day_last{ym.month()}}.day());
-        const std::uint64_t window = (((std::uint64_t{2} << last) - 1) >> firstDay) << firstDay;
-        if (const std::uint64_t hit = mask & window) {
-            const unsigned day = static_cast<unsigned>(std::countr_zero(hit));
-            const chr::year_month_day found{ym.year(), ym.month(), chr::day{day}};
-            return chr::sys_days{found}.time_since_epoch().count() - kOleEpochSysDays;
-        }
+    // Any day 1..31 occurs within three consecutive months.
+    for (int step = 0; step < 4 && static_cast<int>(ym.year()) <= 9999; ++step) {
+        const unsigned last =
+            static_cast<unsigned>(chr::year_month_day_last{ym.year(), chr::month_day_last{ym.month()}}.day());
+        const std::uint32_t inMonth = last >= 32 ? ~0u : ((1u << last) - 1);
+        const std::uint32_t hit = mask & inMonth & ~((1u << (firstDay - 1)) - 1);
+        if (hit) return Serial({ym.year(), ym.month(), chr::day{static_cast<unsigned>(std::countr_zero(hit)) + 1}});
         ym += chr::months{1};
         firstDay = 1;
-        if (static_cast<int>(ym.year()) > 9999) break;
     }
     return kLastDaySerial + 1;
 }
 
-std::optional<OleDate> DailyCandidate(const ScheduleSettings& s, OleDate reference, int startMinute) {
-    const auto refDay = DaySerial(reference);
-    if (!refDay) return std::nullopt;
-    auto candidate = DateAtMinute(*refDay, startMinute);
-    const auto late = MinuteDiff(reference, *candidate);
-    if (*late < 0) candidate = AddDays(*candidate, 1);
-    if (!candidate) return std::nullopt;
-    const auto beforeStart = DayDiff(s.StartDate, *candidate);
-    if (!beforeStart) return std::nullopt;
-    if (*beforeStart < 0) candidate = AddMinutes(s.StartDate, startMinute);
-    if (!candidate) return std::nullopt;
+// Returns the candidate as (day, second) or nothing when the never marker applies.
+using Candidate = std::optional<DaySecond>;
+
+Candidate Daily(const ScheduleSettings& s, DaySecond ref, int startMinute) {
+    DaySecond candidate{ref.day, startMinute * 60LL};
+    if (startMinute < ref.second / 60) candidate.day += 1;
+    const auto start = SplitDate(s.StartDate);
+    if (!start) return std::nullopt;
+    if (candidate.day < start->day) {
+        // StartDate plus the start time, added as they are (a time stored with the date counts).
+        const std::int64_t total = start->second + startMinute * 60LL;
+        candidate = {start->day + total / kSecondsPerDay, total % kSecondsPerDay};
+    }
     if (s.UseEndDate) {
-        const auto afterEnd = DayDiff(s.EndDate, *candidate);
-        if (!afterEnd || *afterEnd > 0) return std::nullopt;
+        const auto end = SplitDate(s.EndDate);
+        if (!end || candidate.day > end->day) return std::nullopt;
     }
     return candidate;
 }
 
-std::optional<OleDate> DayOfPeriodCandidate(const ScheduleSettings& s, OleDate now, OleDate reference,
-                                            int startMinute, bool monthly) {
-    const std::uint64_t mask = SelectionMask(monthly ? s.SelectionsMonthly : s.SelectionsWeekly) &
-                               (monthly ? 0xFFFFFFFEull : 0xFEull);
+Candidate DayOfPeriod(const ScheduleSettings& s, OleDate now, DaySecond ref, int startMinute, bool monthly) {
+    const std::uint32_t mask = monthly ? SelectionMask(s.SelectionsMonthly, kMonthlyWidth)
+                                       : SelectionMask(s.SelectionsWeekly, kWeeklyWidth);
     if (mask == 0) return std::nullopt;
+    std::optional<DaySecond> end;
     if (s.UseEndDate) {
-        const auto endStart = AddMinutes(s.EndDate, startMinute);
-        if (!endStart) return std::nullopt;
-        const auto untilEnd = MinuteDiff(reference, *endStart);
-        if (!untilEnd || *untilEnd < 0) return std::nullopt;
+        end = SplitDate(s.EndDate);
+        if (!end) return std::nullopt;
+        // The end day's start time must not have passed (minute boundaries).
+        const std::int64_t endStart = end->day * kSecondsPerDay + end->second + startMinute * 60LL;
+        if (endStart >= (kLastDaySerial + 1) * kSecondsPerDay) return std::nullopt;
+        const std::int64_t endStartMinute =
+            (endStart >= 0 ? endStart / 60 : (endStart - 59) / 60);
+        if (endStartMinute < ref.day * 1440 + ref.second / 60) return std::nullopt;
     }
-    const auto refDay = DaySerial(reference);
-    const auto presentDay = DaySerial(now);
-    const auto startDay = DaySerial(s.StartDate);
-    if (!refDay || !presentDay || !startDay) return std::nullopt;
+    const auto present = SplitDate(now);
+    const auto start = SplitDate(s.StartDate);
+    if (!present || !start) return std::nullopt;
 
     auto selected = [&](std::int64_t day) {
-        const int position = monthly ? static_cast<int>(static_cast<unsigned>(
-                                           chr::year_month_day{chr::sys_days{chr::days{day + kOleEpochSysDays}}}.day()))
-                                     : WeekdayOfSerial(day);
-        return (mask >> position) & 1;
+        const unsigned position = monthly ? static_cast<unsigned>(Civil(day).day())
+                                          : static_cast<unsigned>(WeekdayOfSerial(day));
+        return (mask >> (position - 1)) & 1u;
     };
 
     std::int64_t day;
     // The reference's own day counts only while its start time has not passed.
-    const OleDate todayAtStart = *DateAtMinute(*refDay, startMinute);
-    if (selected(*refDay) && *MinuteDiff(reference, todayAtStart) >= 0 && *refDay >= *startDay) {
-        day = *refDay;
+    if (ref.day >= start->day && startMinute >= ref.second / 60 && selected(ref.day)) {
+        day = ref.day;
     } else {
-        const std::int64_t from = std::max(*presentDay + 1, *startDay);
+        const std::int64_t from = std::max(present->day + 1, start->day);
         if (from > kLastDaySerial) return std::nullopt;
         day = monthly ? NextMonthlyDay(from, mask) : NextWeeklyDay(from, mask);
         if (day > kLastDaySerial) return std::nullopt;
     }
-    const OleDate candidate = *DateAtMinute(day, startMinute);
-    if (s.UseEndDate) {
-        const auto afterEnd = DayDiff(s.EndDate, candidate);
-        if (!afterEnd || *afterEnd > 0) return std::nullopt;
-    }
-    return candidate;
+    if (end && day > end->day) return std::nullopt;
+    return DaySecond{day, startMinute * 60LL};
 }
 
-std::optional<OleDate> EveryCandidate(const ScheduleSettings& s, OleDate now, OleDate reference) {
+std::optional<OleDate> Every(const ScheduleSettings& s, OleDate now, OleDate reference, DaySecond ref) {
     std::int64_t unitMinutes;
     if (s.EveryFrequency == static_cast<std::int32_t>(EveryType::Hours))
         unitMinutes = 60;
@@ -127,13 +130,18 @@ std::optional<OleDate> EveryCandidate(const ScheduleSettings& s, OleDate now, Ol
         return std::nullopt;
     if (s.EveryInterval <= 0) return std::nullopt;
     const std::int64_t interval = s.EveryInterval * unitMinutes;
-    const auto years = YearDiff(reference, s.LastScheduledTime);
-    if (!years || *years <= -50) return AddMinutes(now, interval);
-    const auto candidate = AddMinutes(s.LastScheduledTime, interval);
-    if (!candidate) return std::nullopt;
-    const auto ahead = MinuteDiff(reference, *candidate);
-    if (*ahead < 0) return now;
-    return candidate;
+    const auto last = SplitDate(s.LastScheduledTime);
+    const auto years = last ? YearDiff(reference, s.LastScheduledTime) : std::nullopt;
+    if (!years || *years <= -50) {
+        const auto present = SplitDate(now);
+        return JoinDate(present->day, present->second / 60 * 60 + interval * 60);
+    }
+    const std::int64_t candidateMinute = last->day * 1440 + last->second / 60 + interval;
+    if (candidateMinute < ref.day * 1440 + ref.second / 60) {
+        const auto present = SplitDate(now);
+        return JoinDate(present->day, present->second / 60 * 60);
+    }
+    return JoinDate(last->day, last->second / 60 * 60 + interval * 60);
 }
 
 }  // namespace
@@ -150,31 +158,36 @@ bool IsNeverMarker(OleDate value, OleDate now) {
 }
 
 OleDate ComputeNextRun(const ScheduleSettings& s, OleDate now, std::int16_t offsetMinutes) {
-    const auto reference = AddMinutes(now, offsetMinutes);
+    const auto present = SplitDate(now);
+    if (!present) return kZeroDate;
+    const auto reference = JoinDate(present->day, present->second + offsetMinutes * 60LL);
     if (!reference) return kZeroDate;
-    const OleDate never = TruncateToMinute(NeverMarker(now));
+    const std::int64_t refTotal = present->day * kSecondsPerDay + present->second + offsetMinutes * 60LL;
+    const std::int64_t refDay = refTotal >= 0 ? refTotal / kSecondsPerDay : (refTotal - kSecondsPerDay + 1) / kSecondsPerDay;
+    const DaySecond ref{refDay, refTotal - refDay * kSecondsPerDay};
     const int startMinute = StartMinuteOfDay(s);
 
-    std::optional<OleDate> candidate;
+    std::optional<OleDate> result;
     switch (s.OccursOption) {
         case static_cast<std::int32_t>(Occurs::Never):
-            return never;
+            break;
         case static_cast<std::int32_t>(Occurs::Daily):
-            candidate = DailyCandidate(s, *reference, startMinute);
-            break;
         case static_cast<std::int32_t>(Occurs::Weekly):
-            candidate = DayOfPeriodCandidate(s, now, *reference, startMinute, false);
+        case static_cast<std::int32_t>(Occurs::Monthly): {
+            const Candidate c = s.OccursOption == static_cast<std::int32_t>(Occurs::Daily)
+                                    ? Daily(s, ref, startMinute)
+                                    : DayOfPeriod(s, now, ref, startMinute,
+                                                  s.OccursOption == static_cast<std::int32_t>(Occurs::Monthly));
+            if (c) result = JoinDate(c->day, c->second / 60 * 60);
             break;
-        case static_cast<std::int32_t>(Occurs::Monthly):
-            candidate = DayOfPeriodCandidate(s, now, *reference, startMinute, true);
-            break;
+        }
         case static_cast<std::int32_t>(Occurs::Every):
-            candidate = EveryCandidate(s, now, *reference);
+            result = Every(s, now, *reference, ref);
             break;
         default:
             return kZeroDate;
     }
-    return candidate ? TruncateToMinute(*candidate) : never;
+    return result ? *result : TruncateToMinute(NeverMarker(now));
 }
 
 }  // namespace cadencer

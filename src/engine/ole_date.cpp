@@ -194,6 +194,24 @@ OleDate TruncateToMinute(OleDate value) {
     return *Join(st->day, st->second / 60 * 60);
 }
 
+std::optional<DaySecond> SplitDate(OleDate value) {
+    const auto st = Split(value);
+    if (!st) return std::nullopt;
+    return DaySecond{st->day, st->second};
+}
+
+std::optional<OleDate> JoinDate(std::int64_t day, std::int64_t second) {
+    if (second < 0 || second >= kSecondsPerDay) {
+        day += second / kSecondsPerDay;
+        second %= kSecondsPerDay;
+        if (second < 0) {
+            second += kSecondsPerDay;
+            day -= 1;
+        }
+    }
+    return Join(day, second);
+}
+
 double ToLinearDays(OleDate value) {
     if (value >= 0) return value;
     const double datePart = std::trunc(value);

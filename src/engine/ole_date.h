@@ -73,6 +73,19 @@ std::optional<int> Weekday(OleDate value);
 // valid range is returned unchanged.
 OleDate TruncateToMinute(OleDate value);
 
+// A date as its calendar day serial and the second of that day (0..86399), time rounded
+// to the nearest second as in Decompose; and back. For code that does many calendar
+// operations on one value without decomposing it again each time.
+struct DaySecond {
+    std::int64_t day = 0;
+    std::int64_t second = 0;
+};
+std::optional<DaySecond> SplitDate(OleDate value);
+// Normalises seconds beyond a day into days; empty outside years 100-9999.
+std::optional<OleDate> JoinDate(std::int64_t day, std::int64_t second);
+inline constexpr std::int64_t kFirstDaySerial = -657434;  // 0100-01-01
+inline constexpr std::int64_t kLastDaySerial = 2958465;   // 9999-12-31
+
 // Converts between OLE dates and a position on a linear time line counted in days,
 // on which ordinary addition is exact (identical to the OLE value from 1899-12-30 on).
 double ToLinearDays(OleDate value);
