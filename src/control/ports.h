@@ -79,7 +79,8 @@ public:
     // Top-left corner in screen twips.
     virtual void Move(std::int32_t leftTwips, std::int32_t topTwips) = 0;
     virtual void Present(const DialogPresentation& presentation) = 0;
-    // Shows the dialog modal and returns when it has closed (a nested message loop).
+    // Shows the dialog modal and returns when it has closed (a nested message loop). A
+    // dialog that is already shown is left as it is and the call returns at once.
     virtual void ShowModal() = 0;
     // Shows it modeless, lets pending window messages be processed once, gives it the
     // focus and returns at once.

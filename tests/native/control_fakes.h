@@ -133,6 +133,7 @@ public:
     }
     void ShowModal() override {
         calls.push_back("ShowModal");
+        if (shown) return;  // already up: left as it is
         shown = true;
         modal = true;
         if (modalLoop) modalLoop();
