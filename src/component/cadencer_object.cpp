@@ -136,13 +136,6 @@ control::CadencerCore& CadencerControl::Core() {
     return *core_;
 }
 
-template <class Fn>
-void CadencerControl::Quietly(Fn fn) {
-    ++quiet_;
-    fn();
-    --quiet_;
-}
-
 void CadencerControl::StartClockIfRunMode() {
     if (!initialised_ || core_->IsTerminated() || !core_->Enabled() || timer_.Running()) return;
     if (!site_.AmbientUserMode().value_or(true)) return;

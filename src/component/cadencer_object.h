@@ -244,7 +244,11 @@ private:
     // Runs fn with change notices muted (initialisation and loading change nothing the
     // container should save).
     template <class Fn>
-    void Quietly(Fn fn);
+    void Quietly(Fn fn) {
+        ++quiet_;
+        fn();
+        --quiet_;
+    }
     // After a new instance's defaults in run mode, the Enabled setter starts the clock.
     void StartClockIfRunMode();
     HRESULT ApplyInitNew();

@@ -1,6 +1,8 @@
 // Connection points and their enumerators.
 #include "component/connection_point.h"
 
+#include <olectl.h>
+
 #include <new>
 
 #include "component/module.h"

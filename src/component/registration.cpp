@@ -1,5 +1,5 @@
-// Self-registration. DllRegisterServer enters the control machine-wide (HKLM\Software\
-// Classes); DllInstall(TRUE, L"user") enters it for the current user only (HKCU\Software\
+// Self-registration. DllRegisterServer enters the control machine-wide (HKLM/Software/
+// Classes); DllInstall(TRUE, L"user") enters it for the current user only (HKCU/Software/
 // Classes), as `regsvr32 /n /i:user cadencer.ocx` does. Unregistration removes what
 // registration wrote (a ProgID only while it still names this class) and succeeds when
 // nothing is registered. The type library is registered from the OCX's own resource.
@@ -22,6 +22,8 @@ constexpr wchar_t kUserType[] = L"Cadencer Control";
 // Invisible at run time and the other class status flags: 0x24591.
 constexpr wchar_t kMiscStatus[] = L"148881";
 constexpr wchar_t kToolboxBitmapId[] = L"30000";
+// The type library is English (United States); its registration is under that locale.
+constexpr LCID kLibraryLcid = 0x409;
 
 enum class Scope { Machine, User };
 
@@ -70,11 +72,11 @@ std::vector<Entry> Entries() {
     };
 }
 
-HRESULT WriteEntries(Scope scope) {
+HRESULT WriteEntries(Scope scope, const std::vector<Entry>& entries, HRESULT failure) {
     HKEY root = ClassesRoot(scope, KEY_WRITE);
-    if (!root) return SELFREG_E_CLASS;
+    if (!root) return failure;
     HRESULT hr = S_OK;
-    for (const auto& e : Entries()) {
+    for (const auto& e : entries) {
         HKEY key = nullptr;
         LONG rc = RegCreateKeyExW(root, e.key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
         if (rc == ERROR_SUCCESS) {
@@ -83,7 +85,7 @@ HRESULT WriteEntries(Scope scope) {
             RegCloseKey(key);
         }
         if (rc != ERROR_SUCCESS) {
-            hr = SELFREG_E_CLASS;
+            hr = failure;
             break;
         }
     }
@@ -116,32 +118,96 @@ HRESULT RemoveEntries(Scope scope) {
     return hr;
 }
 
+#ifdef _WIN64
+constexpr SYSKIND kSysKind = SYS_WIN64;
+constexpr wchar_t kPlatformKey[] = L"win64";
+#else
+constexpr SYSKIND kSysKind = SYS_WIN32;
+constexpr wchar_t kPlatformKey[] = L"win32";
+#endif
+
+// The universal marshaler's proxies: one for dual interfaces, one for dispinterfaces.
+constexpr wchar_t kProxyDual[] = L"{00020424-0000-0000-C000-000000000046}";
+constexpr wchar_t kProxyDispatch[] = L"{00020420-0000-0000-C000-000000000046}";
+
+std::wstring LibraryKey() { return L"TypeLib\\" + GuidText(LIBID_CadencerLib); }
+
+// What RegisterTypeLib writes, for the per-user scope that the platform's own per-user
+// registration does not reliably provide (Wine's falls back to machine-wide).
+std::vector<Entry> UserLibraryEntries() {
+    const std::wstring path = ModulePath();
+    const std::wstring directory = path.substr(0, path.find_last_of(L'\\') + 1);
+    const std::wstring version = LibraryKey() + L"\\1.0";
+    std::vector<Entry> entries = {
+        {version, nullptr, L"CadencerLib"},
+        {version + L"\\409\\" + kPlatformKey, nullptr, path},
+        {version + L"\\FLAGS", nullptr, L"0"},
+        {version + L"\\HELPDIR", nullptr, directory},
+    };
+    const std::pair<const IID*, std::pair<const wchar_t*, const wchar_t*>> interfaces[] = {
+        {&IID__Cadencer, {L"_Cadencer", kProxyDual}}, {&DIID___Cadencer, {L"__Cadencer", kProxyDispatch}}};
+    for (const auto& [iid, names] : interfaces) {
+        const std::wstring key = L"Interface\\" + GuidText(*iid);
+        entries.push_back({key, nullptr, names.first});
+        entries.push_back({key + L"\\ProxyStubClsid", nullptr, names.second});
+        entries.push_back({key + L"\\ProxyStubClsid32", nullptr, names.second});
+        entries.push_back({key + L"\\TypeLib", nullptr, GuidText(LIBID_CadencerLib)});
+        entries.push_back({key + L"\\TypeLib", L"Version", L"1.0"});
+    }
+    return entries;
+}
+
+bool KeyExists(HKEY root, const std::wstring& path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
 HRESULT RegisterLibrary(Scope scope) {
+    if (scope == Scope::User) return WriteEntries(scope, UserLibraryEntries(), SELFREG_E_TYPELIB);
     ITypeLib* lib = nullptr;
     HRESULT hr = GetTypeLib(&lib);
     if (FAILED(hr)) return SELFREG_E_TYPELIB;
     std::wstring path = ModulePath();
-    const std::wstring directory = path.substr(0, path.find_last_of(L'\\') + 1);
-    hr = scope == Scope::Machine
-             ? RegisterTypeLib(lib, path.data(), const_cast<wchar_t*>(directory.c_str()))
-             : RegisterTypeLibForUser(lib, path.data(), const_cast<wchar_t*>(directory.c_str()));
+    std::wstring directory = path.substr(0, path.find_last_of(L'\\') + 1);
+    hr = RegisterTypeLib(lib, path.data(), directory.data());
     lib->Release();
     return FAILED(hr) ? SELFREG_E_TYPELIB : S_OK;
 }
 
 HRESULT UnregisterLibrary(Scope scope) {
-    const HRESULT hr = scope == Scope::Machine ? UnRegisterTypeLib(LIBID_CadencerLib, 1, 0, LOCALE_NEUTRAL, SYS_WIN64)
-                                               : UnRegisterTypeLibForUser(LIBID_CadencerLib, 1, 0, LOCALE_NEUTRAL,
-                                                                          SYS_WIN64);
-    // Nothing registered is no failure: unregistering twice succeeds.
-    if (SUCCEEDED(hr) || hr == TYPE_E_REGISTRYACCESS || hr == TYPE_E_LIBNOTREGISTERED ||
-        hr == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND))
-        return S_OK;
-    return SELFREG_E_TYPELIB;
+    HKEY root = ClassesRoot(scope, KEY_READ | KEY_WRITE | DELETE);
+    if (!root) return SELFREG_E_TYPELIB;
+    HRESULT hr = S_OK;
+    const std::wstring version = LibraryKey() + L"\\1.0";
+    if (scope == Scope::Machine) {
+        // Nothing registered is no failure: unregistering twice succeeds.
+        if (KeyExists(root, version) &&
+            FAILED(UnRegisterTypeLib(LIBID_CadencerLib, 1, 0, kLibraryLcid, kSysKind)))
+            hr = SELFREG_E_TYPELIB;
+    } else {
+        for (const IID* iid : {&IID__Cadencer, &DIID___Cadencer}) {
+            const std::wstring key = L"Interface\\" + GuidText(*iid);
+            wchar_t owner[64] = {};
+            DWORD bytes = sizeof(owner) - sizeof(wchar_t);
+            // Only an interface entry that still belongs to this library goes.
+            if (RegGetValueW(root, (key + L"\\TypeLib").c_str(), nullptr, RRF_RT_REG_SZ, nullptr, owner, &bytes) ==
+                    ERROR_SUCCESS &&
+                _wcsicmp(owner, GuidText(LIBID_CadencerLib).c_str()) == 0)
+                RegDeleteTreeW(root, key.c_str());
+        }
+        const LONG rc = RegDeleteTreeW(root, version.c_str());
+        if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) hr = SELFREG_E_TYPELIB;
+    }
+    // The library's own key goes when no other version is left in it.
+    RegDeleteKeyW(root, LibraryKey().c_str());
+    RegCloseKey(root);
+    return hr;
 }
 
 HRESULT Register(Scope scope) {
-    HRESULT hr = WriteEntries(scope);
+    HRESULT hr = WriteEntries(scope, Entries(), SELFREG_E_CLASS);
     if (SUCCEEDED(hr)) hr = RegisterLibrary(scope);
     if (FAILED(hr)) {
         // No half-registered control is left behind.

@@ -42,7 +42,7 @@ Expected<Variant> FromVariant(const VARIANT& in) {
     const VARIANT* v = &in;
     if (V_VT(&in) & VT_BYREF) {
         if (V_VT(&in) & VT_ARRAY) return ValueError::TypeMismatch;
-        if (FAILED(VariantCopyInd(&value, &in))) return ValueError::TypeMismatch;
+        if (FAILED(VariantCopyInd(&value, const_cast<VARIANT*>(&in)))) return ValueError::TypeMismatch;
         v = &value;
     }
     Expected<Variant> result = ValueError::TypeMismatch;
@@ -68,7 +68,7 @@ Expected<Variant> FromVariant(const VARIANT& in) {
     case VT_CY: result = FromDouble(static_cast<double>(V_CY(v).int64) / 10000.0); break;
     case VT_DECIMAL: {
         double d = 0;
-        result = SUCCEEDED(VarR8FromDec(&V_DECIMAL(v), &d)) ? FromDouble(d) : Expected<Variant>(ValueError::Overflow);
+        result = SUCCEEDED(VarR8FromDec(const_cast<DECIMAL*>(&V_DECIMAL(v)), &d)) ? FromDouble(d) : Expected<Variant>(ValueError::Overflow);
         break;
     }
     case VT_DATE:
