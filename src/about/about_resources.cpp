@@ -4,7 +4,6 @@
 
 #include <cstring>
 #include <string>
-#include <vector>
 
 namespace cadencer::about {
 
@@ -13,17 +12,23 @@ std::optional<ModuleVersion> ReadModuleVersion(HMODULE module) {
     if (!resource) return std::nullopt;
     const DWORD size = SizeofResource(module, resource);
     HGLOBAL loaded = LoadResource(module, resource);
-    const void* data = loaded ? LockResource(loaded) : nullptr;
-    if (!data || size == 0) return std::nullopt;
-    // VerQueryValue may write into the block it reads, and a resource is read-only: work
-    // on a copy.
-    std::vector<BYTE> block(size);
-    std::memcpy(block.data(), data, size);
-    VS_FIXEDFILEINFO* info = nullptr;
-    UINT length = 0;
-    if (!VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&info), &length)) return std::nullopt;
-    if (!info || length < sizeof(VS_FIXEDFILEINFO) || info->dwSignature != 0xFEEF04BD) return std::nullopt;
-    return ModuleVersion{HIWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionMS)};
+    const auto* block = static_cast<const BYTE*>(loaded ? LockResource(loaded) : nullptr);
+    if (!block) return std::nullopt;
+    // The block opens with its lengths and type (three WORDs) and the key
+    // "VS_VERSION_INFO", then the fixed file information at the next 32-bit boundary. It is
+    // read in place, so the library needs no version.dll.
+    constexpr wchar_t key[] = L"VS_VERSION_INFO";
+    constexpr size_t keyOffset = 3 * sizeof(WORD);
+    constexpr size_t infoOffset = (keyOffset + sizeof(key) + 3) & ~size_t{3};
+    if (size < infoOffset + sizeof(VS_FIXEDFILEINFO)) return std::nullopt;
+    WORD valueLength = 0;
+    std::memcpy(&valueLength, block + sizeof(WORD), sizeof(valueLength));
+    if (valueLength < sizeof(VS_FIXEDFILEINFO) || std::memcmp(block + keyOffset, key, sizeof(key)) != 0)
+        return std::nullopt;
+    VS_FIXEDFILEINFO info;
+    std::memcpy(&info, block + infoOffset, sizeof(info));
+    if (info.dwSignature != VS_FFI_SIGNATURE) return std::nullopt;
+    return ModuleVersion{HIWORD(info.dwFileVersionMS), LOWORD(info.dwFileVersionMS)};
 }
 
 namespace {
