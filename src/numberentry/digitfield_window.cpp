@@ -41,6 +41,11 @@ LRESULT CALLBACK ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM l
     switch (message) {
         case WM_CREATE: return host->CreateParts() ? 0 : -1;
         case WM_SIZE: host->OnSize(); return 0;
+        case WM_DESTROY:
+            // The tooltip is a popup owned by the top-level window: it would outlive us.
+            if (host->toolTip_) DestroyWindow(host->toolTip_);
+            host->toolTip_ = nullptr;
+            return 0;
         case WM_WINDOWPOSCHANGING: {
             auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
             int dpiX = 96, dpiY = 96;
