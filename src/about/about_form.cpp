@@ -121,7 +121,10 @@ void AboutForm::Form_Load() {
     if (windowIcon_) SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(windowIcon_));
     if (smallIcon_) SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
 
-    constexpr DWORD label = WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX;
+    // One-line labels do not wrap: with a wider font than designed, a clipped end reads
+    // better than a text that has lost its second half below the label's edge.
+    constexpr DWORD text = WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX;
+    constexpr DWORD label = WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX;
     constexpr DWORD link = label | SS_NOTIFY;
     constexpr DWORD button = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
     HWND picture = AddControl(L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_ICON | SS_CENTERIMAGE, kPicIcon, 240,
@@ -129,8 +132,8 @@ void AboutForm::Form_Load() {
     if (pictureIcon_) SendMessageW(picture, STM_SETICON, reinterpret_cast<WPARAM>(pictureIcon_), 0);
     AddControl(L"STATIC", kLibraryTitle, label, kLblTitle, 1050, 240, 4473, 480, titleFont_);
     AddControl(L"STATIC", versionText.c_str(), label, kLblVersion, 1050, 780, 4473, 225, formFont_);
-    AddControl(L"STATIC", kDescription, label, kLblDescription, 1050, 1125, 4536, 1779, formFont_);
-    AddControl(L"STATIC", kDisclaimer, label, kLblDisclaimer, 255, 3216, 3870, 391, formFont_);
+    AddControl(L"STATIC", kDescription, text, kLblDescription, 1050, 1125, 4536, 1779, formFont_);
+    AddControl(L"STATIC", kDisclaimer, text, kLblDisclaimer, 255, 3216, 3870, 391, formFont_);
     HWND email = AddControl(L"STATIC", kEmailAddress, link, kEmailLink, 607, 3651, 3195, 255, linkFont_);
     AddControl(L"STATIC", kWebSiteLabel, label, kLabel1, 527, 4042, 703, 217, formFont_);
     HWND web = AddControl(L"STATIC", kWebAddress, link, kWebLink, 1278, 4042, 2556, 217, linkFont_);

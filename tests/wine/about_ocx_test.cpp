@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "about/about_box.h"
 #include "about_ui_script.h"
 #include "cadencer.h"
@@ -40,8 +42,13 @@ TEST(AboutBoxInTheComponent, DisplayAboutBoxShowsTheLibrarysVersion) {
             HWND box = FindAboutBox();
             caption = WindowText(box);
             version = WindowText(GetDlgItem(box, cadencer::about::kLblVersion));
-            Click(GetDlgItem(box, IDOK));
         });
+        // CADENCER_ABOUT_HOLD_MS keeps the box on screen for a screenshot.
+        if (const char* hold = std::getenv("CADENCER_ABOUT_HOLD_MS")) {
+            const ULONGLONG until = GetTickCount64() + std::strtoul(hold, nullptr, 10);
+            script.WaitFor([until] { return GetTickCount64() >= until; });
+        }
+        script.Then([] { Click(GetDlgItem(FindAboutBox(), IDOK)); });
         script.Start();
         DISPPARAMS none{};
         EXPECT_EQ(S_OK, control->Invoke(DISPID_ABOUTBOX, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none,
