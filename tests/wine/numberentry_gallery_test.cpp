@@ -73,7 +73,10 @@ struct Gallery {
                                      GetModuleHandleW(nullptr), nullptr);
         SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
         fields.push_back(std::make_unique<DigitfieldWindow>());
-        fields.back()->Create(panel, 100 + row, RECT{250, top, 250 + fields.back()->TwipsToPixelsX(1740), top + 20});
+        HDC dc = GetDC(panel);
+        const int dpi = GetDeviceCaps(dc, LOGPIXELSX);
+        ReleaseDC(panel, dc);
+        fields.back()->Create(panel, 100 + row, RECT{250, top, 250 + MulDiv(1740, dpi, 1440), top + 20});
         ++row;
         return *fields.back();
     }
