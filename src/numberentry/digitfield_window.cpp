@@ -253,13 +253,17 @@ void DigitfieldWindow::MoveTwips(int left, int top, int width, int height) {
 }
 
 int DigitfieldWindow::TwipsToPixelsX(int twips) const {
-    auto* h = host();
-    return h ? h->ToPixelsX(twips) : TwipsToPixels(twips, 96);
+    if (auto* h = host()) return h->ToPixelsX(twips);
+    int dpiX = 96, dpiY = 96;
+    WindowDpi(nullptr, dpiX, dpiY);  // no window yet: the screen's
+    return TwipsToPixels(twips, dpiX);
 }
 
 int DigitfieldWindow::TwipsToPixelsY(int twips) const {
-    auto* h = host();
-    return h ? h->ToPixelsY(twips) : TwipsToPixels(twips, 96);
+    if (auto* h = host()) return h->ToPixelsY(twips);
+    int dpiX = 96, dpiY = 96;
+    WindowDpi(nullptr, dpiX, dpiY);
+    return TwipsToPixels(twips, dpiY);
 }
 
 }  // namespace cadencer::numberentry
