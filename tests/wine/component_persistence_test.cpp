@@ -1,0 +1,356 @@
+// cadencer.ocx's saved state: all 29 keys through a property bag (order, types, values),
+// the binary form through IPersistStreamInit and IPersistStorage (round trip, self-
+// delimiting), and hostile stored values, which are refused without harm.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <sstream>
+
+#include "component_support.h"
+
+namespace cadencer_test {
+namespace {
+
+const std::vector<std::wstring> kKeys = {
+    L"Enabled", L"Title", L"Modal", L"ShowHelpButton", L"CaptionOKButtonBefore", L"CaptionOKButtonAfter",
+    L"CaptionCloseButtonBefore", L"CaptionCloseButtonAfter", L"CaptionHelpButton", L"Icon", L"StartUpPosition",
+    L"StartUpLeft", L"StartUpTop", L"OccursOption", L"EveryInterval", L"EveryFrequency", L"EveryHourMin",
+    L"EveryHourMax", L"EveryHourIncrement", L"EveryMinuteMin", L"EveryMinuteMax", L"EveryMinuteIncrement",
+    L"StartHour", L"StartMinute", L"StartDate", L"EndDate", L"UseEndDate", L"SelectionsWeekly",
+    L"SelectionsMonthly"};
+
+double Today() { return std::floor(NowDate()); }
+
+void SetAllNonDefault(_Cadencer* c) {
+    auto put = [](HRESULT hr) { ASSERT_EQ(hr, S_OK); };
+    auto str = [&](HRESULT (STDMETHODCALLTYPE _Cadencer::*fn)(BSTR), const wchar_t* text) {
+        BSTR b = SysAllocString(text);
+        put((c->*fn)(b));
+        SysFreeString(b);
+    };
+    put(c->put_Enabled(VARIANT_FALSE));
+    str(&_Cadencer::put_Title, L"Backup \x00e9t\x00e9");
+    put(c->put_Modal(VARIANT_TRUE));
+    put(c->put_ShowHelpButton(VARIANT_TRUE));
+    str(&_Cadencer::put_CaptionOKButtonBefore, L"Save");
+    str(&_Cadencer::put_CaptionOKButtonAfter, L"Save!");
+    str(&_Cadencer::put_CaptionCloseButtonBefore, L"Done");
+    str(&_Cadencer::put_CaptionCloseButtonAfter, L"Abort");
+    str(&_Cadencer::put_CaptionHelpButton, L"Hints");
+    put(c->put_StartUpPosition(Manual));
+    put(c->put_StartUpLeft(1440));
+    put(c->put_StartUpTop(-720));
+    Occurs weekly = Weekly;
+    put(c->put_OccursOption(&weekly));
+    put(c->put_EveryInterval(7));
+    put(c->put_EveryFrequency(Minutes));
+    put(c->put_EveryHourMin(2));
+    put(c->put_EveryHourMax(20));
+    put(c->put_EveryHourIncrement(3));
+    put(c->put_EveryMinuteMin(10));
+    put(c->put_EveryMinuteMax(900));
+    put(c->put_EveryMinuteIncrement(10));
+    put(c->put_StartHour(7));
+    put(c->put_StartMinute(45));
+    put(c->put_StartDate(Today() + 3));
+    put(c->put_EndDate(Today() + 40.5));
+    put(c->put_UseEndDate(VARIANT_TRUE));
+    str(&_Cadencer::put_SelectionsWeekly, L"0111110");
+    str(&_Cadencer::put_SelectionsMonthly, L"1000000000000001");
+}
+
+// Every persisted property as text, read through the interface.
+std::string Snapshot(_Cadencer* c) {
+    std::ostringstream out;
+    auto text = [&](const char* name, HRESULT (STDMETHODCALLTYPE _Cadencer::*fn)(BSTR*)) {
+        BSTR b = nullptr;
+        EXPECT_EQ((c->*fn)(&b), S_OK);
+        out << name << "=" << std::string(b, b + SysStringLen(b)) << ";";
+        SysFreeString(b);
+    };
+    VARIANT_BOOL b = 0;
+    SHORT s = 0;
+    LONG l = 0;
+    DATE d = 0;
+    c->get_Enabled(&b), out << "Enabled=" << b << ";";
+    text("Title", &_Cadencer::get_Title);
+    c->get_Modal(&b), out << "Modal=" << b << ";";
+    c->get_ShowHelpButton(&b), out << "ShowHelpButton=" << b << ";";
+    text("OKBefore", &_Cadencer::get_CaptionOKButtonBefore);
+    text("OKAfter", &_Cadencer::get_CaptionOKButtonAfter);
+    text("CloseBefore", &_Cadencer::get_CaptionCloseButtonBefore);
+    text("CloseAfter", &_Cadencer::get_CaptionCloseButtonAfter);
+    text("Help", &_Cadencer::get_CaptionHelpButton);
+    ComPtr<IPictureDisp> icon;
+    c->get_Icon(&icon), out << "Icon=" << (icon != nullptr) << ";";
+    FormPosition position{};
+    c->get_StartUpPosition(&position), out << "Position=" << position << ";";
+    c->get_StartUpLeft(&l), out << "Left=" << l << ";";
+    c->get_StartUpTop(&l), out << "Top=" << l << ";";
+    Occurs occurs{};
+    c->get_OccursOption(&occurs), out << "Occurs=" << occurs << ";";
+    c->get_EveryInterval(&s), out << "Interval=" << s << ";";
+    EveryType every{};
+    c->get_EveryFrequency(&every), out << "Frequency=" << every << ";";
+    for (auto [name, fn] : {std::pair{"HourMin", &_Cadencer::get_EveryHourMin}, {"HourMax", &_Cadencer::get_EveryHourMax},
+                            {"HourInc", &_Cadencer::get_EveryHourIncrement}, {"MinMin", &_Cadencer::get_EveryMinuteMin},
+                            {"MinMax", &_Cadencer::get_EveryMinuteMax}, {"MinInc", &_Cadencer::get_EveryMinuteIncrement},
+                            {"Hour", &_Cadencer::get_StartHour}, {"Minute", &_Cadencer::get_StartMinute}})
+        (c->*fn)(&s), out << name << "=" << s << ";";
+    out.precision(17);
+    c->get_StartDate(&d), out << "StartDate=" << d << ";";
+    c->get_EndDate(&d), out << "EndDate=" << d << ";";
+    c->get_UseEndDate(&b), out << "UseEndDate=" << b << ";";
+    text("Weekly", &_Cadencer::get_SelectionsWeekly);
+    text("Monthly", &_Cadencer::get_SelectionsMonthly);
+    return out.str();
+}
+
+TEST(ComponentPersistence, PropertyBagCarriesAll29KeysInOrderAndLoadsThemBack) {
+    CallLog log;
+    RecordingBag bag(&log);
+    std::string saved;
+    {
+        ComPtr<_Cadencer> source = CreateInitialisedControl();
+        SetAllNonDefault(source.Get());
+        saved = Snapshot(source.Get());
+        ComPtr<IPersistPropertyBag> persist;
+        ASSERT_EQ(source.As(&persist), S_OK);
+        ASSERT_EQ(persist->Save(&bag, TRUE, TRUE), S_OK);
+    }
+    EXPECT_EQ(bag.keys, kKeys);
+    EXPECT_EQ(V_VT(&bag.values[L"Enabled"]), VT_BOOL);
+    EXPECT_EQ(V_VT(&bag.values[L"Title"]), VT_BSTR);
+    EXPECT_EQ(V_VT(&bag.values[L"Icon"]), VT_DISPATCH);
+    EXPECT_EQ(V_VT(&bag.values[L"StartUpLeft"]), VT_I4);
+    EXPECT_EQ(V_VT(&bag.values[L"OccursOption"]), VT_I4);
+    EXPECT_EQ(V_VT(&bag.values[L"EveryInterval"]), VT_I2);
+    EXPECT_EQ(V_VT(&bag.values[L"StartDate"]), VT_DATE);
+
+    log.clear();
+    ComPtr<_Cadencer> loaded = CreateControl();
+    ComPtr<IPersistPropertyBag> persist;
+    ASSERT_EQ(loaded.As(&persist), S_OK);
+    ASSERT_EQ(persist->Load(&bag, nullptr), S_OK);
+    // Reading order: the dialog texts and the icon first, Enabled last of all.
+    CallLog expected;
+    for (const wchar_t* key : {L"Title", L"Icon", L"Modal", L"ShowHelpButton", L"CaptionOKButtonBefore",
+                               L"CaptionOKButtonAfter", L"CaptionCloseButtonBefore", L"CaptionCloseButtonAfter",
+                               L"CaptionHelpButton"})
+        expected.push_back("Read(" + std::string(key, key + wcslen(key)) + ")");
+    for (std::size_t i = 10; i < kKeys.size(); ++i)
+        expected.push_back("Read(" + std::string(kKeys[i].begin(), kKeys[i].end()) + ")");
+    expected.push_back("Read(Enabled)");
+    EXPECT_EQ(log, expected);
+    EXPECT_EQ(Snapshot(loaded.Get()), saved);
+    ComPtr<IPersistStreamInit> stream;
+    ASSERT_EQ(loaded.As(&stream), S_OK);
+    EXPECT_EQ(stream->IsDirty(), S_FALSE);
+}
+
+TEST(ComponentPersistence, UnchangedNewInstanceStoresTheIconAlone) {
+    RecordingBag bag(nullptr);
+    ComPtr<_Cadencer> control = CreateInitialisedControl();
+    ComPtr<IPersistPropertyBag> persist;
+    ASSERT_EQ(control.As(&persist), S_OK);
+    ASSERT_EQ(persist->Save(&bag, TRUE, TRUE), S_OK);
+    EXPECT_EQ(bag.keys, std::vector<std::wstring>{L"Icon"});
+}
+
+ComPtr<IStream> SaveToStream(_Cadencer* control, int copies) {
+    ComPtr<IStream> stream;
+    EXPECT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
+    ComPtr<IPersistStreamInit> persist;
+    EXPECT_EQ(control->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(persist.GetAddressOf())), S_OK);
+    for (int i = 0; i < copies; ++i) EXPECT_EQ(persist->Save(stream.Get(), TRUE), S_OK);
+    const LARGE_INTEGER start{};
+    stream->Seek(start, STREAM_SEEK_SET, nullptr);
+    return stream;
+}
+
+HRESULT LoadStream(_Cadencer* control, IStream* stream) {
+    ComPtr<IPersistStreamInit> persist;
+    EXPECT_EQ(control->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(persist.GetAddressOf())), S_OK);
+    return persist->Load(stream);
+}
+
+TEST(ComponentPersistence, StreamAndStorageFormsRoundTripEveryValue) {
+    ComPtr<_Cadencer> source = CreateInitialisedControl();
+    SetAllNonDefault(source.Get());
+    const std::string saved = Snapshot(source.Get());
+
+    // Two copies in one stream: each load takes exactly its own bytes.
+    ComPtr<IStream> stream = SaveToStream(source.Get(), 2);
+    ComPtr<IPersistStreamInit> persist;
+    ASSERT_EQ(source.As(&persist), S_OK);
+    ULARGE_INTEGER max{};
+    ASSERT_EQ(persist->GetSizeMax(&max), S_OK);
+    STATSTG stat{};
+    stream->Stat(&stat, STATFLAG_NONAME);
+    EXPECT_EQ(stat.cbSize.QuadPart, 2 * max.QuadPart);
+    for (int i = 0; i < 2; ++i) {
+        ComPtr<_Cadencer> loaded = CreateControl();
+        ASSERT_EQ(LoadStream(loaded.Get(), stream.Get()), S_OK);
+        EXPECT_EQ(Snapshot(loaded.Get()), saved);
+    }
+    ULARGE_INTEGER position{};
+    const LARGE_INTEGER zero{};
+    stream->Seek(zero, STREAM_SEEK_CUR, &position);
+    EXPECT_EQ(position.QuadPart, stat.cbSize.QuadPart);
+
+    ComPtr<ILockBytes> bytes;
+    ASSERT_EQ(CreateILockBytesOnHGlobal(nullptr, TRUE, &bytes), S_OK);
+    ComPtr<IStorage> storage;
+    ASSERT_EQ(StgCreateDocfileOnILockBytes(bytes.Get(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &storage),
+              S_OK);
+    ComPtr<IPersistStorage> saver;
+    ASSERT_EQ(source.As(&saver), S_OK);
+    ASSERT_EQ(saver->Save(storage.Get(), FALSE), S_OK);
+    ASSERT_EQ(saver->SaveCompleted(nullptr), S_OK);
+    ComPtr<_Cadencer> loaded = CreateControl();
+    ComPtr<IPersistStorage> loader;
+    ASSERT_EQ(loaded.As(&loader), S_OK);
+    ASSERT_EQ(loader->Load(storage.Get()), S_OK);
+    EXPECT_EQ(Snapshot(loaded.Get()), saved);
+}
+
+std::vector<BYTE> StreamBytes(IStream* stream) {
+    STATSTG stat{};
+    stream->Stat(&stat, STATFLAG_NONAME);
+    std::vector<BYTE> bytes(static_cast<std::size_t>(stat.cbSize.QuadPart));
+    ULONG read = 0;
+    stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read);
+    return bytes;
+}
+
+ComPtr<IStream> StreamOf(const std::vector<BYTE>& bytes) {
+    ComPtr<IStream> stream;
+    CreateStreamOnHGlobal(nullptr, TRUE, &stream);
+    ULONG written = 0;
+    stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written);
+    const LARGE_INTEGER start{};
+    stream->Seek(start, STREAM_SEEK_SET, nullptr);
+    return stream;
+}
+
+// The offset of the first entry with the given key index (entries start at byte 12).
+std::size_t EntryOffset(const std::vector<BYTE>& bytes, BYTE key) {
+    for (std::size_t i = 12; i + 1 < bytes.size(); ++i)
+        if (bytes[i] == key && bytes[i + 1] >= 1 && bytes[i + 1] <= 7) return i;
+    return 0;
+}
+
+TEST(ComponentPersistence, HostileStreamsAreRefusedBeforeAnythingChanges) {
+    ComPtr<_Cadencer> source = CreateInitialisedControl();
+    BSTR title = SysAllocString(L"Stored");
+    source->put_Title(title);
+    SysFreeString(title);
+    const std::vector<BYTE> good = StreamBytes(SaveToStream(source.Get(), 1).Get());
+    ASSERT_GT(good.size(), 12u);
+    // The Title entry (key 1): tag 6, then its character count.
+    const std::size_t titleAt = EntryOffset(good, 1);
+    ASSERT_NE(titleAt, 0u);
+
+    std::vector<std::pair<const char*, std::vector<BYTE>>> cases;
+    auto mutate = [&](const char* what, auto change) {
+        std::vector<BYTE> b = good;
+        change(b);
+        cases.emplace_back(what, b);
+    };
+    mutate("magic", [](auto& b) { b[0] = 'X'; });
+    mutate("version", [](auto& b) { b[4] = 2; });
+    mutate("too many entries", [](auto& b) { b[6] = 30; });
+    mutate("payload length", [](auto& b) { b[8] ^= 1; });
+    mutate("truncated", [](auto& b) { b.resize(b.size() - 3); });
+    mutate("trailing byte", [](auto& b) { b.push_back(0); b[8] += 1; });
+    mutate("unknown key", [&](auto& b) { b[titleAt] = 29; });
+    mutate("unknown type", [&](auto& b) { b[titleAt + 1] = 9; });
+    mutate("huge string", [&](auto& b) { std::memset(&b[titleAt + 2], 0xFF, 4); });
+    mutate("huge payload", [](auto& b) { std::memset(&b[8], 0x7F, 4); });
+    mutate("duplicate key", [&](auto& b) { b[EntryOffset(b, 9)] = 1; });
+
+    for (const auto& [what, bytes] : cases) {
+        ComPtr<_Cadencer> target = CreateInitialisedControl();
+        BSTR kept = SysAllocString(L"Kept");
+        target->put_Title(kept);
+        SysFreeString(kept);
+        const HRESULT hr = LoadStream(target.Get(), StreamOf(bytes).Get());
+        EXPECT_TRUE(FAILED(hr)) << what;
+        BSTR now = nullptr;
+        target->get_Title(&now);
+        EXPECT_STREQ(now, L"Kept") << what;
+        SysFreeString(now);
+    }
+    // A date outside the years 100 to 9999, and one that is not a number.
+    std::vector<BYTE> dated;
+    {
+        ComPtr<_Cadencer> withDate = CreateInitialisedControl();
+        withDate->put_StartDate(Today() + 5);
+        dated = StreamBytes(SaveToStream(withDate.Get(), 1).Get());
+    }
+    const std::size_t dateAt = EntryOffset(dated, 24);
+    ASSERT_NE(dateAt, 0u);
+    for (double bad : {std::nan(""), 1e300, -700000.0}) {
+        std::vector<BYTE> b = dated;
+        std::memcpy(&b[dateAt + 2], &bad, sizeof(bad));
+        ComPtr<_Cadencer> target = CreateInitialisedControl();
+        DATE before = 0, after = 0;
+        target->get_StartDate(&before);
+        EXPECT_EQ(LoadStream(target.Get(), StreamOf(b).Get()), CTL_E_INVALIDFILEFORMAT);
+        target->get_StartDate(&after);
+        EXPECT_EQ(after, before);
+    }
+}
+
+TEST(ComponentPersistence, HostileBagValuesStopTheLoadWithAnError) {
+    RecordingEventSink notAPicture(nullptr);
+    struct Case {
+        const wchar_t* key;
+        VARIANT value;
+        HRESULT expected;
+    };
+    VARIANT array, nan, object, text;
+    VariantInit(&array);
+    V_VT(&array) = VT_ARRAY | VT_I4;
+    V_ARRAY(&array) = SafeArrayCreateVector(VT_I4, 0, 3);
+    VariantInit(&nan);
+    V_VT(&nan) = VT_R8;
+    V_R8(&nan) = std::nan("");
+    VariantInit(&object);
+    V_VT(&object) = VT_DISPATCH;
+    V_DISPATCH(&object) = &notAPicture;
+    notAPicture.AddRef();
+    VariantInit(&text);
+    V_VT(&text) = VT_BSTR;
+    V_BSTR(&text) = SysAllocString(L"abc");
+    for (auto& [key, value, expected] : std::vector<Case>{{L"CaptionHelpButton", array, DISP_E_TYPEMISMATCH},
+                                                          {L"StartDate", nan, DISP_E_OVERFLOW},
+                                                          {L"Icon", object, DISP_E_TYPEMISMATCH},
+                                                          {L"StartHour", text, DISP_E_TYPEMISMATCH}}) {
+        RecordingBag bag(nullptr);
+        VARIANT title;
+        VariantInit(&title);
+        V_VT(&title) = VT_BSTR;
+        V_BSTR(&title) = SysAllocString(L"Loaded");
+        bag.Set(L"Title", title);
+        VariantClear(&title);
+        bag.Set(key, value);
+        ComPtr<_Cadencer> control = CreateInitialisedControl();
+        ComPtr<IPersistPropertyBag> persist;
+        ASSERT_EQ(control.As(&persist), S_OK);
+        EXPECT_EQ(persist->Load(&bag, nullptr), expected);
+        // Keys before the bad one keep what they read; the control still answers.
+        BSTR now = nullptr;
+        EXPECT_EQ(control->get_Title(&now), S_OK);
+        EXPECT_STREQ(now, L"Loaded");
+        SysFreeString(now);
+    }
+    VariantClear(&array);
+    VariantClear(&object);
+    VariantClear(&text);
+    EXPECT_EQ(notAPicture.Refs(), 1u);
+}
+
+}  // namespace
+}  // namespace cadencer_test

@@ -1,0 +1,128 @@
+// Shared helpers of the cadencer.ocx tests under Wine: the OCX's path and module, COM
+// set-up and registration for the whole program, message pumping, and small recording
+// COM objects (a property bag, a property-notify sink and an event sink) that write the
+// calls the control makes into one log, so tests can check what happened in what order.
+#pragma once
+
+#include <windows.h>
+#include <ocidl.h>
+#include <olectl.h>
+#include <wrl/client.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "cadencer.h"
+
+namespace cadencer_test {
+
+using Microsoft::WRL::ComPtr;
+
+// cadencer.ocx as a Windows path (the build tree seen through drive Z:).
+std::wstring OcxPath();
+// The OCX as loaded by this process (loads it once and keeps it loaded).
+HMODULE OcxModule();
+HRESULT CallDllCanUnloadNow();
+
+// Registers the control machine-wide (what CoCreateInstance needs under Wine).
+void RegisterMachineWide();
+
+ComPtr<_Cadencer> CreateControl();
+// A control given a new instance's defaults through IPersistStreamInit::InitNew.
+ComPtr<_Cadencer> CreateInitialisedControl();
+
+void PumpMessages(DWORD milliseconds);
+// Pumps until done() or the timeout; returns done().
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
+
+// The present time as an OLE date.
+double NowDate();
+
+// Joined log of calls, one entry per call.
+using CallLog = std::vector<std::string>;
+std::string Joined(const CallLog& log);
+// Index of the first entry equal to text, or -1.
+int IndexOf(const CallLog& log, const std::string& text);
+
+// A reference count for test objects that live on the stack: never deletes, so a test
+// can check that the control let go of every reference it took.
+class StackRefCount {
+public:
+    ULONG AddRefImpl() { return ++refs_; }
+    ULONG ReleaseImpl() { return --refs_; }
+    ULONG Refs() const { return refs_; }
+
+private:
+    ULONG refs_ = 1;
+};
+
+// IPropertyBag in memory; logs "Read(Key)" and "Write(Key)".
+class RecordingBag final : public IPropertyBag, public StackRefCount {
+public:
+    explicit RecordingBag(CallLog* log) : log_(log) {}
+    ~RecordingBag();
+    STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override;
+    STDMETHODIMP_(ULONG) AddRef() override { return AddRefImpl(); }
+    STDMETHODIMP_(ULONG) Release() override { return ReleaseImpl(); }
+    STDMETHODIMP Read(LPCOLESTR name, VARIANT* value, IErrorLog* log) override;
+    STDMETHODIMP Write(LPCOLESTR name, VARIANT* value) override;
+
+    // Keys in the order they were first written.
+    std::vector<std::wstring> keys;
+    std::map<std::wstring, VARIANT> values;
+    void Set(const std::wstring& key, const VARIANT& value);
+
+private:
+    CallLog* log_;
+};
+
+// IPropertyNotifySink; logs "OnChanged(<dispid in hex>)".
+class RecordingNotifySink final : public IPropertyNotifySink, public StackRefCount {
+public:
+    explicit RecordingNotifySink(CallLog* log) : log_(log) {}
+    STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override;
+    STDMETHODIMP_(ULONG) AddRef() override { return AddRefImpl(); }
+    STDMETHODIMP_(ULONG) Release() override { return ReleaseImpl(); }
+    STDMETHODIMP OnChanged(DISPID id) override;
+    STDMETHODIMP OnRequestEdit(DISPID id) override;
+
+private:
+    CallLog* log_;
+};
+
+// The __Cadencer event sink (as IDispatch); logs "Event(<name>)".
+class RecordingEventSink final : public IDispatch, public StackRefCount {
+public:
+    explicit RecordingEventSink(CallLog* log) : log_(log) {}
+    STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override;
+    STDMETHODIMP_(ULONG) AddRef() override { return AddRefImpl(); }
+    STDMETHODIMP_(ULONG) Release() override { return ReleaseImpl(); }
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override;
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override;
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override;
+
+    int count(DISPID id) const;
+    std::vector<double> scheduledTimes;  // DateTime of each ScheduledTime
+    std::function<void(DISPID)> onEvent;  // optional reaction inside the handler
+
+private:
+    CallLog* log_;
+    std::map<DISPID, int> counts_;
+};
+
+// Advises a sink on one of the control's connection points; unadvises on destruction.
+class Advice {
+public:
+    Advice(IUnknown* control, REFIID iid, IUnknown* sink);
+    ~Advice();
+    DWORD cookie() const { return cookie_; }
+
+private:
+    ComPtr<IConnectionPoint> point_;
+    DWORD cookie_ = 0;
+};
+
+}  // namespace cadencer_test
