@@ -1,6 +1,7 @@
 // DllMain, the module lock count, DllCanUnloadNow and the cached type library.
 #include "component/module.h"
 
+#include "about/about_box.h"
 #include "component/class_factory.h"
 #include "control/win/face_window.h"
 #include "control/win/timer_window.h"
@@ -81,6 +82,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
     case DLL_PROCESS_ATTACH:
         g_instance = instance;
         InitializeCriticalSection(&g_typeLibLock);
+        cadencer::about::InstallAboutBox(instance);
         DisableThreadLibraryCalls(instance);
         break;
     case DLL_PROCESS_DETACH:

@@ -103,18 +103,24 @@ void DigitfieldModel::txtNumber_KeyPress(std::int16_t& KeyAscii) {
 
 void DigitfieldModel::txtNumber_KeyUp(std::int16_t& KeyCode, std::int16_t& Shift) {
     if (Shift == kCtrlMask) {
-        if (KeyCode == 'C') {
-            platform_.GetText(scratch_);
-            platform_.SetClipboardText(scratch_);
-        } else if (KeyCode == 'V') {
+        if (KeyCode == 'C')
+            CopyToClipboard();
+        else if (KeyCode == 'V')
             PasteFromClipboard();
-        } else if (KeyCode == 'X') {
-            platform_.GetText(scratch_);
-            platform_.SetClipboardText(scratch_);
-            ShowText(u"");
-        }
+        else if (KeyCode == 'X')
+            CutToClipboard();
     }
     events_->KeyUp(KeyCode, Shift);
+}
+
+void DigitfieldModel::CopyToClipboard() {
+    platform_.GetText(scratch_);
+    platform_.SetClipboardText(scratch_);
+}
+
+void DigitfieldModel::CutToClipboard() {
+    CopyToClipboard();
+    ShowText(u"");
 }
 
 void DigitfieldModel::PasteFromClipboard() {

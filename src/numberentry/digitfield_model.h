@@ -99,6 +99,13 @@ public:
     void Refresh();    // repaint the text box when enabled
     void Highlight();  // the focus-entry procedure, when enabled (does not move the focus)
 
+    // ---- The control's clipboard actions (Ctrl+C, Ctrl+V, Ctrl+X), on the whole text ----
+    // The platform routes its text box's own clipboard paths (Shift+Insert and the like)
+    // here too, so that no text reaches the box uncleaned.
+    void CopyToClipboard();
+    void PasteFromClipboard();  // cleaned, then shown formatted and all selected
+    void CutToClipboard();
+
     // ---- Handlers of the parts' events ----
     void txtNumber_KeyDown(std::int16_t& KeyCode, std::int16_t& Shift);
     void txtNumber_KeyPress(std::int16_t& KeyAscii);
@@ -141,7 +148,6 @@ private:
     void ArrowKeyStep(std::int16_t KeyCode);
     void StartTimer(int intervalMs);
     void StopTimer();
-    void PasteFromClipboard();
     void ApplyAllToPlatform();
 
     DigitfieldPlatform& platform_;

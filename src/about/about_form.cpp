@@ -1,0 +1,287 @@
+// frmAbout: layout, texts, links and System Information. Positions and sizes are the
+// form's design in twips, converted with the DPI of the box's own window.
+#include "about/about_form.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <algorithm>
+
+#include "about/about_resources.h"
+#include "about/about_sysinfo.h"
+#include "about/about_texts.h"
+
+namespace cadencer::about {
+
+namespace {
+
+constexpr int kClientWidthTwips = 6045;
+constexpr int kClientHeightTwips = 4515;
+constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_3DLOOK;
+constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME;
+
+// A dialog template without controls: the dialog manager supplies Tab, Enter and Esc,
+// and every control is created at its twip position once the window's DPI is known.
+struct alignas(4) EmptyDialogTemplate {
+    DLGTEMPLATE header;
+    WORD menu = 0;
+    WORD windowClass = 0;
+    WORD title = 0;
+};
+
+UINT WindowDpi(HWND window) {
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (getDpiForWindow) {
+        if (const UINT dpi = getDpiForWindow(window)) return dpi;
+    }
+    HDC dc = GetDC(window);
+    const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 0;
+    if (dc) ReleaseDC(window, dc);
+    return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
+
+// Point sizes in hundredths (8.25 pt = 825), as the form's fonts are given.
+HFONT MakeFont(UINT dpi, int hundredthsOfPoint, int weight, bool underline) {
+    const int height = -MulDiv(hundredthsOfPoint, static_cast<int>(dpi), 7200);
+    return CreateFontW(height, 0, 0, 0, weight, FALSE, underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif");
+}
+
+}  // namespace
+
+AboutForm::AboutForm(const AboutBoxOptions& options) : options_(options), mail_(options.mapi) {}
+
+AboutForm::~AboutForm() {
+    Close();
+    for (HFONT font : {formFont_, titleFont_, linkFont_})
+        if (font) DeleteObject(font);
+    for (HICON icon : {windowIcon_, smallIcon_, pictureIcon_})
+        if (icon) DestroyIcon(icon);
+}
+
+bool AboutForm::Create(HWND owner) {
+    owner_ = owner;
+    EmptyDialogTemplate form{};
+    form.header.style = kFormStyle;
+    form.header.dwExtendedStyle = kFormExStyle;
+    CreateDialogIndirectParamW(options_.module, &form.header, owner, DialogProc, reinterpret_cast<LPARAM>(this));
+    return window_ != nullptr;
+}
+
+void AboutForm::Close() {
+    if (window_) DestroyWindow(window_);
+}
+
+INT_PTR CALLBACK AboutForm::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        auto* self = reinterpret_cast<AboutForm*>(lParam);
+        SetWindowLongPtrW(window, DWLP_USER, lParam);
+        self->window_ = window;
+    }
+    auto* self = reinterpret_cast<AboutForm*>(GetWindowLongPtrW(window, DWLP_USER));
+    if (!self) return FALSE;
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(window, DWLP_USER, 0);
+        self->window_ = nullptr;
+        self->tooltip_ = nullptr;
+        return FALSE;
+    }
+    return self->Handle(message, wParam, lParam);
+}
+
+INT_PTR AboutForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG: Form_Load(); return TRUE;
+    case WM_PAINT: Form_Paint(); return TRUE;
+    case WM_CTLCOLORSTATIC: return Form_CtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_SETCURSOR: return Form_SetCursor(reinterpret_cast<HWND>(wParam));
+    case WM_COMMAND: Form_Command(LOWORD(wParam), HIWORD(wParam)); return TRUE;
+    default: return FALSE;
+    }
+}
+
+void AboutForm::Form_Load() {
+    dpi_ = WindowDpi(window_);
+    formFont_ = MakeFont(dpi_, 825, FW_NORMAL, false);
+    titleFont_ = MakeFont(dpi_, 1350, FW_BOLD, false);
+    linkFont_ = MakeFont(dpi_, 825, FW_NORMAL, true);
+    PlaceWindow();
+
+    const auto version = ReadModuleVersion(options_.module);
+    const std::wstring versionText = version ? VersionText(version->major, version->minor) : L"Version";
+    SetWindowTextW(window_, AboutCaption().c_str());
+
+    // The window icon is the control's default dialog icon; the picture is the same
+    // library icon at its designed 32 x 32.
+    windowIcon_ = LoadModuleIcon(options_.module, GetSystemMetrics(SM_CXICON));
+    smallIcon_ = LoadModuleIcon(options_.module, GetSystemMetrics(SM_CXSMICON));
+    pictureIcon_ = LoadModuleIcon(options_.module, 32);
+    if (windowIcon_) SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(windowIcon_));
+    if (smallIcon_) SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+
+    // One-line labels do not wrap: with a wider font than designed, a clipped end reads
+    // better than a text that has lost its second half below the label's edge.
+    constexpr DWORD text = WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX;
+    constexpr DWORD label = WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX;
+    constexpr DWORD link = label | SS_NOTIFY;
+    constexpr DWORD button = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
+    HWND picture = AddControl(L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_ICON | SS_CENTERIMAGE, kPicIcon, 240,
+                              240, 540, 540, nullptr);
+    if (pictureIcon_) SendMessageW(picture, STM_SETICON, reinterpret_cast<WPARAM>(pictureIcon_), 0);
+    AddControl(L"STATIC", kLibraryTitle, label, kLblTitle, 1050, 240, 4473, 480, titleFont_);
+    AddControl(L"STATIC", versionText.c_str(), label, kLblVersion, 1050, 780, 4473, 225, formFont_);
+    AddControl(L"STATIC", kDescription, text, kLblDescription, 1050, 1125, 4536, 1779, formFont_);
+    AddControl(L"STATIC", kDisclaimer, text, kLblDisclaimer, 255, 3216, 3870, 391, formFont_);
+    HWND email = AddControl(L"STATIC", kEmailAddress, link, kEmailLink, 607, 3651, 3195, 255, linkFont_);
+    AddControl(L"STATIC", kWebSiteLabel, label, kLabel1, 527, 4042, 703, 217, formFont_);
+    HWND web = AddControl(L"STATIC", kWebAddress, link, kWebLink, 1278, 4042, 2556, 217, linkFont_);
+    // OK is both the default and the cancel button: the dialog manager sends IDOK for
+    // Enter and IDCANCEL for Esc and the close box, and both arrive at cmdOK_Click.
+    AddControl(L"BUTTON", kOkCaption, button | BS_DEFPUSHBUTTON, kCmdOK, 4579, 3260, 1260, 345, formFont_);
+    AddControl(L"BUTTON", kSysInfoCaption, button | BS_PUSHBUTTON, kCmdSysInfo, 4579, 3694, 1245, 345, formFont_);
+
+    const INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, options_.module, nullptr);
+    AddTooltip(email, kEmailTip);
+    AddTooltip(web, kWebTip);
+}
+
+void AboutForm::PlaceWindow() {
+    RECT frame{0, 0, Px(kClientWidthTwips), Px(kClientHeightTwips)};
+    AdjustWindowRectEx(&frame, kFormStyle, FALSE, kFormExStyle);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    // Centred over the owner, or on the screen that holds it (the primary one without),
+    // and kept inside that screen's work area.
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromWindow(owner_, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    RECT around = monitor.rcWork;
+    if (owner_ && IsWindowVisible(owner_) && !IsIconic(owner_)) GetWindowRect(owner_, &around);
+    int left = around.left + (around.right - around.left - width) / 2;
+    int top = around.top + (around.bottom - around.top - height) / 2;
+    left = std::max<int>(monitor.rcWork.left, std::min<int>(left, monitor.rcWork.right - width));
+    top = std::max<int>(monitor.rcWork.top, std::min<int>(top, monitor.rcWork.bottom - height));
+    SetWindowPos(window_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HWND AboutForm::AddControl(const wchar_t* windowClass, const wchar_t* text, DWORD style, int id, int left, int top,
+                           int width, int height, HFONT font) {
+    // Edges are converted rather than sizes, so neighbours meet as they do in twips.
+    const int x = Px(left);
+    const int y = Px(top);
+    HWND control = CreateWindowExW(0, windowClass, text, style, x, y, Px(left + width) - x, Px(top + height) - y,
+                                   window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), options_.module, nullptr);
+    if (control && font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return control;
+}
+
+void AboutForm::AddTooltip(HWND control, const wchar_t* text) {
+    if (!tooltip_ || !control) return;
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;  // understood by every comctl32 version
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = const_cast<wchar_t*>(text);
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+// Line1: a grey line with a white one below it, an etched separator across the form.
+void AboutForm::Form_Paint() {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window_, &paint);
+    const int thin = std::max(1, MulDiv(1, static_cast<int>(dpi_), 96));
+    const RECT grey{Px(90), Px(3054), Px(5941), Px(3054) + thin};
+    const RECT white{Px(105), grey.bottom, Px(5941), grey.bottom + 2 * thin};
+    HBRUSH greyBrush = CreateSolidBrush(RGB(128, 128, 128));
+    FillRect(dc, &grey, greyBrush);
+    DeleteObject(greyBrush);
+    FillRect(dc, &white, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    EndPaint(window_, &paint);
+}
+
+bool AboutForm::IsLink(HWND control) const {
+    return control && (control == GetDlgItem(window_, kEmailLink) || control == GetDlgItem(window_, kWebLink));
+}
+
+INT_PTR AboutForm::Form_CtlColorStatic(HDC dc, HWND control) {
+    if (!IsLink(control)) return FALSE;
+    SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHT));
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+bool AboutForm::Form_SetCursor(HWND control) {
+    if (!IsLink(control)) return false;
+    SetCursor(LoadCursorW(nullptr, IDC_HAND));
+    SetWindowLongPtrW(window_, DWLP_MSGRESULT, TRUE);
+    return true;
+}
+
+void AboutForm::Form_Command(int id, int code) {
+    switch (id) {
+    case IDOK:
+    case IDCANCEL: cmdOK_Click(); break;
+    case kCmdSysInfo:
+        if (code == BN_CLICKED) cmdSysInfo_Click();
+        break;
+    case kEmailLink:
+        if (code == STN_CLICKED) EmailLink_Click();
+        break;
+    case kWebLink:
+        if (code == STN_CLICKED) WebLink_Click();
+        break;
+    default: break;
+    }
+}
+
+void AboutForm::cmdOK_Click() { Close(); }
+
+void AboutForm::cmdSysInfo_Click() { StartSysInfo(); }
+
+void AboutForm::StartSysInfo() {
+    const auto program = FindSysInfoProgram(options_.sysInfoRoot);
+    if (program && OpenWithShell(*program)) return;
+    ShowMessage(kSysInfoUnavailable);
+}
+
+void AboutForm::EmailLink_Click() {
+    const std::wstring subject = std::wstring(kLibraryTitle) + L", " + ControlText(kLblVersion);
+    const MailResult result = mail_.Compose(window_, ControlText(kEmailLink), subject);
+    if (result == MailResult::Failed) ShowMessage(kMailFailure);
+}
+
+void AboutForm::WebLink_Click() { OpenWithShell(ControlText(kWebLink)); }
+
+bool AboutForm::OpenWithShell(const std::wstring& target) {
+    return options_.shellOpen ? options_.shellOpen(window_, target) : ShellOpenDefault(window_, target);
+}
+
+void AboutForm::ShowMessage(const wchar_t* text) {
+    // The box may have been unloaded meanwhile (the mail program's window pumps messages,
+    // and a host may destroy its control then): a message about a box that is gone helps
+    // no one.
+    if (!window_) return;
+    MessageBoxW(window_, text, kLibraryTitle, MB_OK);
+}
+
+std::wstring AboutForm::ControlText(int id) const {
+    HWND control = window_ ? GetDlgItem(window_, id) : nullptr;
+    if (!control) return {};
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+bool ShellOpenDefault(HWND owner, const std::wstring& target) {
+    const auto result = reinterpret_cast<INT_PTR>(
+        ShellExecuteW(owner, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    return result > 32;
+}
+
+}  // namespace cadencer::about

@@ -1,0 +1,66 @@
+// frmAbout's window: a dialog built from real Win32 controls placed in twips at the
+// window's DPI, with its handlers named after the parts they serve. One object per
+// showing: loading creates the window, destroying the object unloads it.
+#pragma once
+
+#include <windows.h>
+
+#include "about/about_box.h"
+#include "about/about_mail.h"
+
+namespace cadencer::about {
+
+class AboutForm {
+public:
+    explicit AboutForm(const AboutBoxOptions& options);
+    // Form_Unload: closes the window if it is still open and signs off from mail.
+    ~AboutForm();
+    AboutForm(const AboutForm&) = delete;
+    AboutForm& operator=(const AboutForm&) = delete;
+
+    // Loads the form (hidden), placed over owner or centred on the screen.
+    bool Create(HWND owner);
+    HWND Window() const { return window_; }
+    bool IsOpen() const { return window_ != nullptr; }
+    void Close();
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
+
+    void Form_Load();
+    void Form_Paint();
+    INT_PTR Form_CtlColorStatic(HDC dc, HWND control);
+    bool Form_SetCursor(HWND control);
+    void Form_Command(int id, int code);
+    void cmdOK_Click();
+    void cmdSysInfo_Click();
+    void EmailLink_Click();
+    void WebLink_Click();
+    void StartSysInfo();
+
+    int Px(int twips) const { return MulDiv(twips, static_cast<int>(dpi_), 1440); }
+    HWND AddControl(const wchar_t* windowClass, const wchar_t* text, DWORD style, int id, int left, int top,
+                    int width, int height, HFONT font);
+    void AddTooltip(HWND control, const wchar_t* text);
+    void PlaceWindow();
+    bool OpenWithShell(const std::wstring& target);
+    void ShowMessage(const wchar_t* text);
+    std::wstring ControlText(int id) const;
+    bool IsLink(HWND control) const;
+
+    const AboutBoxOptions& options_;
+    MailSession mail_;
+    HWND window_ = nullptr;
+    HWND owner_ = nullptr;
+    HWND tooltip_ = nullptr;
+    UINT dpi_ = 96;
+    HFONT formFont_ = nullptr;
+    HFONT titleFont_ = nullptr;
+    HFONT linkFont_ = nullptr;
+    HICON windowIcon_ = nullptr;
+    HICON smallIcon_ = nullptr;
+    HICON pictureIcon_ = nullptr;
+};
+
+}  // namespace cadencer::about

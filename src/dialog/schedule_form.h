@@ -1,0 +1,223 @@
+// ScheduleForm: the form `Schedule` as a Win32 dialog window built from real controls.
+// One object per load: created hidden with its controls, filled by Form_Load, shown by
+// the host (schedule_host.cpp), and ended by Unload, whichever way the dialog closes.
+//
+// Lifetime: the object is shared. While its window exists it holds itself; every message
+// it handles holds it too, so that a handler whose outward call (a message box, a callback
+// to the owning control) ends the dialog returns through a live object and checks Alive()
+// before touching anything else. Handlers keep the names of the design (Form_Load,
+// OccursOption_Click, ButtonOK_Click, ...).
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "control/ports.h"
+#include "dialog/schedule_design.h"
+#include "engine/schedule_settings.h"
+#include "engine/variant.h"
+#include "numberentry/digitfield_window.h"
+
+namespace cadencer::dialog {
+
+class ScheduleForm;
+
+// What the form needs from its host: the clock of the no-events check, and word of its
+// end so that the host lets go of it.
+class FormHost {
+public:
+    virtual ~FormHost() = default;
+    virtual OleDate Now() = 0;
+    virtual void FormUnloaded(ScheduleForm* form) = 0;
+};
+
+class ScheduleForm : public std::enable_shared_from_this<ScheduleForm> {
+public:
+    // Creates the dialog window, hidden, with every control of the design; owner may be
+    // null. Form_Load has not run yet. Null when the window cannot be created.
+    static std::shared_ptr<ScheduleForm> Create(HINSTANCE instance, HWND owner, FormHost& host);
+    ~ScheduleForm();
+    ScheduleForm(const ScheduleForm&) = delete;
+    ScheduleForm& operator=(const ScheduleForm&) = delete;
+
+    HWND Window() const { return hwnd_; }
+    bool Alive() const { return hwnd_ != nullptr; }
+    bool Shown() const { return hwnd_ && IsWindowVisible(hwnd_); }
+    bool Modal() const { return modal_; }
+    int Dpi() const { return dpi_; }
+
+    // ---- Loading and unloading
+    void Form_Load();
+    // Hides and destroys the window, then runs Form_Unload (the owner hears of it once).
+    // Nothing when already unloading or unloaded.
+    void Unload();
+
+    // ---- Hosting
+    void ApplyPresentation(const control::DialogPresentation& presentation);
+    // Modal: disables the thread's other top-level windows until the dialog ends.
+    void BeginModal();
+    void EndModal();
+    void Show();
+    // Activates the dialog and puts the focus inside it (its last focused control or the
+    // first in the tab order).
+    void GiveFocus();
+
+    // ---- Keyboard (schedule_keyboard.cpp): messages for this dialog taken from any
+    // message loop by the thread's hook, then handled here as a dialog would.
+    bool OwnsMessage(const MSG& msg) const;
+    void DeferKey(MSG& msg);
+
+    // Lets the pending window messages be processed once (a bounded pass; a quit message
+    // is put back for the loop that owns it).
+    static void ProcessPendingMessages();
+
+private:
+    ScheduleForm(HWND owner, FormHost& host);
+    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    // ---- Construction (schedule_form.cpp)
+    void CreateControls();
+    HWND CreateControl(const ControlSpec& spec);
+    void PlaceControl(const ControlSpec& spec);
+    void PlaceStatusBar();
+    void SetClientHeight(int outerHeightTwips);
+    RECT ClientRectOfTwips(const TwipRect& rect) const;
+    TwipRect AbsoluteRect(const ControlSpec& spec) const;
+    int Px(int twips) const;
+    void PaintGrid(HDC dc);
+    INT_PTR ControlColor(HDC dc, HWND control);
+
+    // ---- Form_Load and its helpers (schedule_load.cpp)
+    // Checks option `index` of a group and unchecks the others; true when it was not
+    // selected before (the caller then runs the group's Click handler).
+    bool SelectOption(const HWND* group, int count, int index);
+    void SetBoxValue(HWND box, int value);
+    void SetListIndex(int index);
+    void SetFrameShown(Frame frame, bool visibleAndEnabled);
+    void MoveFrame(Frame frame, int topTwips);
+    void UpdateControlState(const ControlSpec& spec);
+    bool TrySetFocus(HWND control);
+    void EnterUnchangedState();
+    void SetDefaultButton(int controlId);
+
+    // ---- Option switching (schedule_handlers.cpp)
+    void MarkChanged();
+    void OccursOption_Click(int index);
+    void EveryCombo_Click();
+    void EndOption_Click(int index);
+    void EveryNumber_Change() { MarkChanged(); }
+    void TimeStart_Change() { MarkChanged(); }
+    void DateStart_Change() { MarkChanged(); }
+    void DateEnd_Change() { MarkChanged(); }
+    void WeeklyDay_Click(int /*index*/) { MarkChanged(); }
+    void DateCheck_Click(int /*index*/) { MarkChanged(); }
+    void OnCommand(int controlId, int code, HWND control);
+    void OnNotify(const NMHDR& header);
+    void OnOptionClicked(const HWND* group, int count, int index);
+    void OnBoxClicked(HWND box, int controlId);
+    bool OptionArrow(HWND focus, bool forward);
+
+    // ---- Number field (schedule_handlers.cpp)
+    Variant NumberValue();
+    double NumberAsDouble();
+    void SetNumberValue(const Variant& value);
+    void SetNumberLimits(std::int16_t min, std::int16_t max, std::int16_t increment);
+    void SetNumberUsable(bool enabledAndTabStop);
+
+    // ---- OK path (schedule_validation.cpp)
+    void ButtonOK_Click();
+    void ValidateSchedule();
+    void StoreSettings();
+    // Beep, focus, message box. False when the dialog ended while the box was up.
+    bool ShowMessage(std::u16string_view text, bool warning, int focusControl);
+    int FirstSelected(const HWND* group, int count) const;
+
+    // ---- Hints, keys, cancel, help, unload (schedule_hints.cpp)
+    void OnMouseMove(POINT client);
+    void OnSetCursor(HWND under, UINT mouseMessage);
+    void FrameOccurs_MouseMove();
+    void FrameDaily_MouseMove();
+    void FrameWeekly_MouseMove();
+    void FrameMonthly_MouseMove();
+    void ButtonOK_MouseMove();
+    void ButtonCancel_MouseMove();
+    void Form_MouseMove();
+    void SetHint(std::u16string_view text);
+    void UpdateClockPanels();
+    void Form_KeyUp(int keyCode, int shift);
+    void ButtonCancel_Click();
+    void ButtonHelp_Click();
+    void Form_Unload();
+    void OnWindowGone();
+    void OnDeferredKey(WPARAM sequence);
+
+    // ---- Presentation (schedule_present.cpp)
+    void SetIcon(const ObjectRef& picture);
+
+    FormHost& host_;
+    HWND owner_ = nullptr;
+    HWND hwnd_ = nullptr;
+    std::shared_ptr<ScheduleForm> self_;  // the window's hold on its object
+    int dpi_ = 96;
+    HFONT font_ = nullptr;
+    HBRUSH cyanBrush_ = nullptr;
+    HICON bigIcon_ = nullptr;
+    HICON smallIcon_ = nullptr;
+
+    // The controls, by the design's names and indices.
+    std::array<HWND, 5> occurs_{};
+    std::array<HWND, 2> endOption_{};
+    std::array<HWND, 8> weeklyDay_{};   // [1..7]
+    std::array<HWND, 32> dateCheck_{};  // [1..31]
+    std::array<HWND, 5> frames_{};      // by Frame
+    HWND everyCombo_ = nullptr, timeStart_ = nullptr, dateStart_ = nullptr, dateEnd_ = nullptr;
+    HWND buttonOK_ = nullptr, buttonCancel_ = nullptr, buttonHelp_ = nullptr, statusBar_ = nullptr;
+    HWND everyNumber_ = nullptr;
+    numberentry::DigitfieldWindow number_;
+    // EveryNumber's events: its Change marks the dialog changed.
+    struct NumberEvents final : numberentry::DigitfieldEvents {
+        ScheduleForm* form = nullptr;
+        void Change() override {
+            if (form && form->Alive()) form->EveryNumber_Change();
+        }
+    } numberEvents_;
+
+    // Dialog state of the design.
+    bool validationFailed_ = false;
+    bool noEventsWarned_ = false;
+    // Frame state and the controls' own Enabled values (a control inside a hidden or
+    // disabled frame is hidden or disabled with it).
+    std::array<bool, 5> frameShown_{true, true, false, false, false};
+    std::array<int, 5> frameTop_{};
+    bool dateEndEnabled_ = true;
+    bool numberUsable_ = true;
+    int outerHeightTwips_ = kDesignOuterHeight;
+    std::u16string hint_;
+
+    enum class Stage { Created, Loaded, Unloading, Unloaded };
+    Stage stage_ = Stage::Created;
+    // Modal state: the windows this dialog disabled, to enable again when it ends.
+    std::vector<HWND> disabledWindows_;
+    bool modal_ = false;
+
+    // Keyboard messages taken by the hook, waiting for their dispatch here.
+    std::deque<std::pair<WPARAM, MSG>> deferredKeys_;
+    WPARAM nextKeySequence_ = 1;
+};
+
+// Private messages of the dialog window (WM_APP range: clear of the dialog manager's DM_*).
+inline constexpr UINT kMsgDeferredKey = WM_APP + 0x41;
+
+// The thread's keyboard hook (schedule_keyboard.cpp): installed for the loaded form,
+// removed when it ends. Only one schedule dialog exists at a time.
+void AttachKeyboard(const std::shared_ptr<ScheduleForm>& form);
+void DetachKeyboard(const ScheduleForm* form);
+
+}  // namespace cadencer::dialog

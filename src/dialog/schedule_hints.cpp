@@ -1,0 +1,106 @@
+// Status hints and the small behaviours around the dialog's main work: the hint panel on
+// mouse moves, the date and time panels, Esc, Close/Cancel, Help, and the ways the dialog
+// ends (each reports to the owning control once).
+#include <windows.h>
+#include <commctrl.h>
+
+#include "control/shared_schedule.h"
+#include "dialog/schedule_form.h"
+#include "dialog/win_controls.h"
+
+namespace cadencer::dialog {
+
+// ---- Hints
+
+// The dialog sees mouse moves over its background and over what is transparent to the
+// mouse: the frames (group boxes) and the labels. A frame's hint shows over the frame
+// itself, not over the controls and labels inside it; the background clears the hint.
+void ScheduleForm::OnMouseMove(POINT client) {
+    // Frames are created last, so a control or label inside a frame is found before it.
+    const HWND under = ChildWindowFromPointEx(hwnd_, client, CWP_SKIPINVISIBLE);
+    if (!under || under == hwnd_) return Form_MouseMove();
+    switch (GetDlgCtrlID(under)) {
+        case id::FrameOccurs: return FrameOccurs_MouseMove();
+        case id::FrameDaily: return FrameDaily_MouseMove();
+        case id::FrameWeekly: return FrameWeekly_MouseMove();
+        case id::FrameMonthly: return FrameMonthly_MouseMove();
+        default: return;  // a label or a control inside a frame: no handler, the hint stays
+    }
+}
+
+// The buttons get their own mouse moves; the dialog hears of them through WM_SETCURSOR.
+void ScheduleForm::OnSetCursor(HWND under, UINT mouseMessage) {
+    if (mouseMessage != WM_MOUSEMOVE) return;
+    if (under == buttonOK_ && IsWindowEnabled(buttonOK_)) ButtonOK_MouseMove();
+    else if (under == buttonCancel_) ButtonCancel_MouseMove();
+}
+
+void ScheduleForm::FrameOccurs_MouseMove() { SetHint(hint::FrameOccurs); }
+void ScheduleForm::FrameDaily_MouseMove() { SetHint(hint::FrameDaily); }
+void ScheduleForm::FrameWeekly_MouseMove() { SetHint(hint::FrameWeekly); }
+void ScheduleForm::FrameMonthly_MouseMove() { SetHint(hint::FrameMonthly); }
+void ScheduleForm::ButtonOK_MouseMove() { SetHint(hint::ButtonOK); }
+void ScheduleForm::ButtonCancel_MouseMove() { SetHint(hint::ButtonCancel); }
+void ScheduleForm::Form_MouseMove() { SetHint(u""); }
+
+void ScheduleForm::SetHint(std::u16string_view text) {
+    // Rewriting the same text would only make the panel flicker.
+    if (text == hint_) return;
+    hint_.assign(text);
+    win::StatusSetText(statusBar_, 0, win::W(text));
+}
+
+// The date and time panels, kept current by the dialog's one-second timer.
+void ScheduleForm::UpdateClockPanels() {
+    wchar_t date[80] = L"", time[80] = L"";
+    GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, date, 80);
+    GetTimeFormatW(LOCALE_USER_DEFAULT, TIME_NOSECONDS, nullptr, nullptr, time, 80);
+    if (win::StatusText(statusBar_, 1) != date) win::StatusSetText(statusBar_, 1, date);
+    if (win::StatusText(statusBar_, 2) != time) win::StatusSetText(statusBar_, 2, time);
+}
+
+// ---- Keys, Cancel, Help
+
+void ScheduleForm::Form_KeyUp(int keyCode, int /*shift*/) {
+    if (keyCode == VK_ESCAPE) ButtonCancel_Click();
+}
+
+void ScheduleForm::ButtonCancel_Click() { Unload(); }
+
+void ScheduleForm::ButtonHelp_Click() {
+    const auto keep = shared_from_this();
+    control::SharedSchedule::Instance().FlagHelpButton();
+}
+
+// ---- The end of the dialog
+
+void ScheduleForm::Unload() {
+    if (stage_ == Stage::Unloading || stage_ == Stage::Unloaded) return;
+    const auto keep = shared_from_this();
+    stage_ = Stage::Unloading;
+    // The host's windows come back before the dialog goes, so that they get the activation.
+    EndModal();
+    DetachKeyboard(this);
+    if (hwnd_) DestroyWindow(hwnd_);
+    stage_ = Stage::Unloaded;
+    host_.FormUnloaded(this);
+    Form_Unload();
+}
+
+void ScheduleForm::Form_Unload() { control::SharedSchedule::Instance().FlagSchedulerClosed(); }
+
+// WM_NCDESTROY. A window destroyed from outside (its owner window went away) still ends
+// the dialog the one way: the host hears of it once.
+void ScheduleForm::OnWindowGone() {
+    hwnd_ = nullptr;
+    const auto hold = std::move(self_);
+    if (stage_ == Stage::Created || stage_ == Stage::Loaded) {
+        stage_ = Stage::Unloaded;
+        EndModal();
+        DetachKeyboard(this);
+        host_.FormUnloaded(this);
+        Form_Unload();
+    }
+}
+
+}  // namespace cadencer::dialog

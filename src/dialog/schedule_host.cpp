@@ -1,0 +1,203 @@
+// The process's DialogPort over the schedule form: loading (with the library's Common
+// Controls 6 activation context when it has one), placement in screen twips, presentation,
+// the modal loop, modeless showing, unloading and focus.
+#include "dialog/schedule_host.h"
+
+#include <commctrl.h>
+
+#include <memory>
+
+#include "control/shared_schedule.h"
+#include "dialog/schedule_form.h"
+#include "dialog/schedule_rules.h"
+#include "dialog/win_controls.h"
+
+namespace cadencer::dialog {
+namespace {
+
+struct ScreenDpi {
+    int x = 96;
+    int y = 96;
+};
+ScreenDpi GetScreenDpi() {
+    ScreenDpi dpi;
+    if (HDC screen = GetDC(nullptr)) {
+        dpi.x = GetDeviceCaps(screen, LOGPIXELSX);
+        dpi.y = GetDeviceCaps(screen, LOGPIXELSY);
+        ReleaseDC(nullptr, screen);
+    }
+    if (dpi.x <= 0) dpi.x = 96;
+    if (dpi.y <= 0) dpi.y = 96;
+    return dpi;
+}
+
+double Milliseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(to.QuadPart - from.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+class ScheduleDialogPort final : public control::DialogPort, public FormHost {
+public:
+    ScheduleDialogPort(HINSTANCE instance, control::Clock* clock) : instance_(instance), clock_(clock) {}
+    ~ScheduleDialogPort() override {
+        if (context_ != INVALID_HANDLE_VALUE) ReleaseActCtx(context_);
+    }
+
+    bool IsLoaded() override { return form_ && form_->Alive(); }
+
+    void Load() override {
+        if (IsLoaded()) return;
+        form_.reset();
+        LARGE_INTEGER start, end;
+        QueryPerformanceCounter(&start);
+        EnsureCommonControls();
+        // Owned by the active top-level window (the host's form): the dialog stays above
+        // it and goes with it.
+        HWND owner = GetActiveWindow();
+        if (owner) owner = GetAncestor(owner, GA_ROOT);
+        ULONG_PTR cookie = 0;
+        const bool activated = context_ != INVALID_HANDLE_VALUE && ActivateActCtx(context_, &cookie);
+        auto form = ScheduleForm::Create(instance_, owner, *this);
+        if (activated) DeactivateActCtx(0, cookie);
+        if (!form) return;
+        form_ = form;
+        AttachKeyboard(form);
+        form->Form_Load();
+        QueryPerformanceCounter(&end);
+        lastLoadMs_ = Milliseconds(start, end);
+    }
+
+    std::int32_t WidthTwips() override {
+        if (!IsLoaded()) return 0;
+        RECT r{};
+        GetWindowRect(form_->Window(), &r);
+        return PixelsToTwips(r.right - r.left, GetScreenDpi().x);
+    }
+    std::int32_t ScreenWidthTwips() override { return PixelsToTwips(GetSystemMetrics(SM_CXSCREEN), GetScreenDpi().x); }
+    std::int32_t ScreenHeightTwips() override { return PixelsToTwips(GetSystemMetrics(SM_CYSCREEN), GetScreenDpi().y); }
+
+    void Move(std::int32_t leftTwips, std::int32_t topTwips) override {
+        if (!IsLoaded()) return;
+        const ScreenDpi dpi = GetScreenDpi();
+        SetWindowPos(form_->Window(), nullptr, TwipsToPixels(leftTwips, dpi.x), TwipsToPixels(topTwips, dpi.y), 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+
+    void Present(const control::DialogPresentation& presentation) override {
+        if (IsLoaded()) form_->ApplyPresentation(presentation);
+    }
+
+    void ShowModal() override {
+        const auto form = form_;
+        if (!form || !form->Alive() || form->Shown()) return;  // already up: left as it is
+        form->BeginModal();
+        form->Show();
+        form->GiveFocus();
+        // Our own loop, so that the controls' timers keep ticking; whatever the host's
+        // handlers do meanwhile (close the dialog, open it again, release the control),
+        // the loop ends once this form has ended.
+        MSG msg;
+        while (form->Alive()) {
+            const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+            if (got == -1) break;
+            if (got == 0) {
+                // The application is quitting: the dialog ends, and the quit goes on to
+                // the loop that owns it.
+                form->Unload();
+                PostQuitMessage(static_cast<int>(msg.wParam));
+                break;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        form->EndModal();
+    }
+
+    void ShowModeless() override {
+        const auto form = form_;
+        // A dialog shown modal cannot also be shown modeless: the step is skipped.
+        if (!form || !form->Alive() || form->Modal()) return;
+        form->Show();
+        ScheduleForm::ProcessPendingMessages();  // paints it
+        if (form->Alive()) form->GiveFocus();
+    }
+
+    void Unload() override {
+        if (const auto form = form_) form->Unload();
+    }
+
+    void Focus() override {
+        if (IsLoaded()) form_->GiveFocus();
+    }
+
+    // ---- FormHost
+    OleDate Now() override {
+        if (clock_) return clock_->Now();
+        SYSTEMTIME st;
+        GetLocalTime(&st);
+        return win::FromSystemTime(st).value_or(kZeroDate);
+    }
+    void FormUnloaded(ScheduleForm* form) override {
+        if (form_.get() == form) form_.reset();
+    }
+
+    void SetClock(control::Clock* clock) { clock_ = clock; }
+    HWND Window() const { return form_ && form_->Alive() ? form_->Window() : nullptr; }
+    double LastLoadMs() const { return lastLoadMs_; }
+
+private:
+    void EnsureCommonControls() {
+        if (commonControlsReady_) return;
+        commonControlsReady_ = true;
+        INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_DATE_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES |
+                                                  ICC_UPDOWN_CLASS | ICC_WIN95_CLASSES};
+        InitCommonControlsEx(&icc);
+        // The library's own manifest (resource 2) gives its windows the Common Controls 6
+        // classes whatever the host's manifest says. A program without one uses its own.
+        if (FindResourceW(instance_, MAKEINTRESOURCEW(2), MAKEINTRESOURCEW(24))) {
+            wchar_t path[MAX_PATH] = L"";
+            GetModuleFileNameW(instance_, path, MAX_PATH);
+            ACTCTXW context{};
+            context.cbSize = sizeof(context);
+            context.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
+            context.hModule = instance_;
+            context.lpSource = path;
+            context.lpResourceName = MAKEINTRESOURCEW(2);
+            context_ = CreateActCtxW(&context);
+        }
+    }
+
+    HINSTANCE instance_;
+    control::Clock* clock_;
+    std::shared_ptr<ScheduleForm> form_;
+    HANDLE context_ = INVALID_HANDLE_VALUE;
+    bool commonControlsReady_ = false;
+    double lastLoadMs_ = 0;
+};
+
+ScheduleDialogPort* g_port = nullptr;
+
+}  // namespace
+
+control::DialogPort* InstallScheduleDialog(HINSTANCE instance, control::Clock* clock) {
+    if (!g_port) g_port = new ScheduleDialogPort(instance, clock);
+    else g_port->SetClock(clock);
+    control::SharedSchedule::Instance().SetDialogPort(g_port);
+    return g_port;
+}
+
+void UninstallScheduleDialog() {
+    if (!g_port) return;
+    g_port->Unload();
+    auto& shared = control::SharedSchedule::Instance();
+    if (shared.Dialog() == g_port) shared.SetDialogPort(nullptr);
+    delete g_port;
+    g_port = nullptr;
+}
+
+HWND ScheduleDialogWindow() { return g_port ? g_port->Window() : nullptr; }
+
+double LastScheduleLoadMilliseconds() { return g_port ? g_port->LastLoadMs() : 0; }
+
+}  // namespace cadencer::dialog

@@ -1,0 +1,112 @@
+// The per-window state of a Digitfield window: its child windows, the model, and the
+// DigitfieldPlatform implementation over them (text box, spinner, timer, clipboard, beep).
+// Bound at WM_NCCREATE of the control's window, freed at its WM_NCDESTROY, or later when a
+// handler further up the stack is still running (an event handler may destroy the control).
+#pragma once
+
+#include "numberentry/digitfield_window.h"
+
+namespace cadencer::numberentry {
+
+class DigitfieldHost final : public DigitfieldPlatform {
+public:
+    explicit DigitfieldHost(HWND self);
+    ~DigitfieldHost() override;
+
+    // Keeps the host alive while a handler runs; after a nested destroy, Alive() is false and
+    // the caller must leave the windows alone.
+    class Guard {
+    public:
+        explicit Guard(DigitfieldHost* host) : host_(host) { ++host_->busy_; }
+        ~Guard();
+        Guard(const Guard&) = delete;
+        Guard& operator=(const Guard&) = delete;
+
+    private:
+        DigitfieldHost* host_;
+    };
+    bool Alive() const { return !destroyed_; }
+    // WM_NCDESTROY of the control: frees the host now, or when the last guard goes.
+    void Release();
+
+    static DigitfieldHost* FromControl(HWND control);
+
+    // ---- Creation and layout (pixels) ----
+    bool CreateParts();
+    void OnSize();
+    void UpdateDpi();
+    int ToPixelsX(int twips) const { return MulDiv(twips, dpiX_, 1440); }
+    int ToPixelsY(int twips) const { return MulDiv(twips, dpiY_, 1440); }
+    float ToTwipsX(int pixels) const { return pixels * 1440.0f / static_cast<float>(dpiX_); }
+    float ToTwipsY(int pixels) const { return pixels * 1440.0f / static_cast<float>(dpiY_); }
+    ObjectRef AmbientFont();
+
+    // ---- Colours: WM_CTLCOLOREDIT / WM_CTLCOLORSTATIC of the text box ----
+    HBRUSH OnCtlColor(HDC dc);
+    // EN_CHANGE: the user changed the text (our own sets are not typing).
+    void OnEditChange();
+
+    // ---- DigitfieldPlatform ----
+    void GetText(std::u16string& out) const override;
+    int TextLength() const override;
+    void SetText(std::u16string_view text) override;
+    int SelStart() const override;
+    int SelLength() const override;
+    void Select(int start, int length) override;
+    void SetAlignment(TextAlignment alignment) override;
+    void SetCaretVisible(bool visible) override;
+    void ApplyEnabled(bool enabled) override;
+    void ApplyLocked(bool locked) override;
+    void ApplyColors(std::uint32_t backColor, std::uint32_t foreColor) override;
+    void ApplyFont(const ObjectRef& font) override;
+    void Repaint() override;
+    void ApplyLayout(const DigitfieldLayout& layout) override;
+    void SetPartToolTip(DigitfieldPart part, std::u16string_view text) override;
+    void StartTimer(int intervalMs) override;
+    void StopTimer() override;
+    void Beep() override;
+    void SetClipboardText(std::u16string_view text) override;
+    std::optional<std::u16string> ClipboardText() override;
+    void ProcessPendingMessages() override;
+
+    // ---- Parts (digitfield_win32_parts.cpp) ----
+    static LRESULT CALLBACK EditSubclassProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
+                                             UINT_PTR id, DWORD_PTR refData);
+    static LRESULT CALLBACK SpinnerProc(HWND spinner, UINT message, WPARAM wParam, LPARAM lParam);
+    static std::int16_t CurrentShift();
+
+    HWND self_;
+    HWND edit_ = nullptr;
+    HWND spinner_ = nullptr;
+    HWND toolTip_ = nullptr;
+    DigitfieldModel model_{*this};
+    std::function<void()> beep_;
+    ObjectRef ambientFont_;
+
+    // Spinner press state (the window's view of it; the model keeps SpinnerHeld).
+    bool spinnerPressed_ = false;
+    bool spinnerPressedUpper_ = false;
+    // Text box click tracking: Click follows a left press and release on the box.
+    bool editLeftPressed_ = false;
+    bool editDoubleClicked_ = false;
+
+private:
+    LRESULT EditMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    LRESULT SpinnerMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    void PaintSpinner(HDC dc);
+    void MouseArgs(LPARAM lParam, float& x, float& y) const;
+    void UpdateAlignment();
+    void UpdateToolTip(HWND part, std::u16string& current, std::u16string_view text);
+
+    bool settingText_ = false;
+    TextAlignment alignment_ = TextAlignment::Right;
+    int baseLeftMargin_ = 0, baseRightMargin_ = 0;
+    int dpiX_ = 96, dpiY_ = 96;
+    COLORREF back_ = 0, fore_ = 0;
+    HBRUSH backBrush_ = nullptr;
+    std::u16string editTip_, spinnerTip_;
+    int busy_ = 0;
+    bool destroyed_ = false;
+};
+
+}  // namespace cadencer::numberentry

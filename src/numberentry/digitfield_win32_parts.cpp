@@ -1,0 +1,254 @@
+// The parts of a Digitfield window: txtNumber (the platform's EDIT, subclassed so that
+// its keys, focus and mouse reach the model first) and UpDown1 (a pair of arrows drawn and
+// driven by the control: press, capture, release).
+#include "numberentry/digitfield_win32_host.h"  // <windows.h> first: <commctrl.h> needs it
+
+#include <commctrl.h>
+
+namespace cadencer::numberentry {
+namespace {
+
+std::int16_t ButtonsHeld(WPARAM keys) {
+    return static_cast<std::int16_t>(((keys & MK_LBUTTON) ? kLeftButton : 0) | ((keys & MK_RBUTTON) ? kRightButton : 0) |
+                                     ((keys & MK_MBUTTON) ? kMiddleButton : 0));
+}
+
+std::int16_t ButtonOf(UINT message) {
+    switch (message) {
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONUP: return kRightButton;
+        case WM_MBUTTONDOWN:
+        case WM_MBUTTONUP: return kMiddleButton;
+        default: return kLeftButton;
+    }
+}
+
+}  // namespace
+
+std::int16_t DigitfieldHost::CurrentShift() {
+    return static_cast<std::int16_t>((GetKeyState(VK_SHIFT) < 0 ? kShiftMask : 0) |
+                                     (GetKeyState(VK_CONTROL) < 0 ? kCtrlMask : 0) |
+                                     (GetKeyState(VK_MENU) < 0 ? kAltMask : 0));
+}
+
+void DigitfieldHost::MouseArgs(LPARAM lParam, float& x, float& y) const {
+    x = ToTwipsX(static_cast<short>(LOWORD(lParam)));
+    y = ToTwipsY(static_cast<short>(HIWORD(lParam)));
+}
+
+// ---- txtNumber ----
+
+LRESULT CALLBACK DigitfieldHost::EditSubclassProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                                  DWORD_PTR refData) {
+    auto* host = reinterpret_cast<DigitfieldHost*>(refData);
+    if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(edit, EditSubclassProc, 1);
+        if (host->edit_ == edit) host->edit_ = nullptr;
+        return DefSubclassProc(edit, message, wParam, lParam);
+    }
+    if (!host->Alive()) return DefSubclassProc(edit, message, wParam, lParam);
+    bool handled = false;
+    const LRESULT result = host->EditMessage(message, wParam, lParam, handled);
+    return handled ? result : DefSubclassProc(edit, message, wParam, lParam);
+}
+
+LRESULT DigitfieldHost::EditMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
+    HWND edit = edit_;
+    Guard guard(this);
+    switch (message) {
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN: {
+            handled = true;
+            std::int16_t keyCode = static_cast<std::int16_t>(wParam), shift = CurrentShift();
+            model_.txtNumber_KeyDown(keyCode, shift);
+            if (!Alive() || keyCode == 0) return 0;
+            // The text box's own clipboard keys would insert text uncleaned: the control's
+            // clipboard actions serve them.
+            if (message == WM_KEYDOWN && (keyCode == VK_INSERT || keyCode == VK_DELETE)) {
+                if (keyCode == VK_INSERT && shift == kShiftMask) return model_.PasteFromClipboard(), 0;
+                if (keyCode == VK_DELETE && shift == kShiftMask) return model_.CutToClipboard(), 0;
+                if (keyCode == VK_INSERT && shift == kCtrlMask) return model_.CopyToClipboard(), 0;
+            }
+            return DefSubclassProc(edit, message, static_cast<WPARAM>(static_cast<std::uint16_t>(keyCode)), lParam);
+        }
+        case WM_CHAR:
+        case WM_IME_CHAR: {
+            handled = true;
+            std::int16_t keyAscii = static_cast<std::int16_t>(wParam);
+            model_.txtNumber_KeyPress(keyAscii);
+            if (!Alive() || keyAscii == 0) return 0;
+            return DefSubclassProc(edit, WM_CHAR, static_cast<WPARAM>(static_cast<std::uint16_t>(keyAscii)), lParam);
+        }
+        case WM_KEYUP:
+        case WM_SYSKEYUP: {
+            handled = true;
+            std::int16_t keyCode = static_cast<std::int16_t>(wParam), shift = CurrentShift();
+            model_.txtNumber_KeyUp(keyCode, shift);
+            if (!Alive()) return 0;
+            return DefSubclassProc(edit, message, static_cast<WPARAM>(static_cast<std::uint16_t>(keyCode)), lParam);
+        }
+        case WM_PASTE: handled = true; model_.PasteFromClipboard(); return 0;
+        case WM_CUT: handled = true; model_.CutToClipboard(); return 0;
+        case WM_COPY: handled = true; model_.CopyToClipboard(); return 0;
+        // The text box's own menu would paste and undo past the filter; the control's
+        // clipboard keys take its place.
+        case WM_CONTEXTMENU: handled = true; return 0;
+        case WM_SETFOCUS: {
+            handled = true;
+            const LRESULT result = DefSubclassProc(edit, message, wParam, lParam);  // creates the caret
+            model_.txtNumber_GotFocus();
+            return result;
+        }
+        case WM_KILLFOCUS: {
+            handled = true;
+            const LRESULT result = DefSubclassProc(edit, message, wParam, lParam);
+            model_.UserControl_LostFocus();
+            if (Alive()) model_.txtNumber_LostFocus();
+            return result;
+        }
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN: {
+            handled = true;
+            const LRESULT result = DefSubclassProc(edit, message, wParam, lParam);
+            if (!Alive()) return result;
+            if (message == WM_LBUTTONDOWN) {
+                editLeftPressed_ = true;
+                editDoubleClicked_ = false;
+            }
+            std::int16_t button = ButtonOf(message), shift = CurrentShift();
+            float x, y;
+            MouseArgs(lParam, x, y);
+            model_.txtNumber_MouseDown(button, shift, x, y);
+            return result;
+        }
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP:
+        case WM_MBUTTONUP: {
+            handled = true;
+            const LRESULT result = DefSubclassProc(edit, message, wParam, lParam);
+            if (!Alive()) return result;
+            std::int16_t button = ButtonOf(message), shift = CurrentShift();
+            float x, y;
+            MouseArgs(lParam, x, y);
+            model_.txtNumber_MouseUp(button, shift, x, y);
+            if (Alive() && message == WM_LBUTTONUP && editLeftPressed_) {
+                editLeftPressed_ = false;
+                if (!editDoubleClicked_) model_.txtNumber_Click();
+            }
+            return result;
+        }
+        case WM_LBUTTONDBLCLK: {
+            handled = true;
+            const LRESULT result = DefSubclassProc(edit, message, wParam, lParam);
+            if (!Alive()) return result;
+            editLeftPressed_ = editDoubleClicked_ = true;
+            model_.txtNumber_DblClick();
+            return result;
+        }
+        case WM_MOUSEMOVE: {
+            handled = true;
+            const LRESULT result = DefSubclassProc(edit, message, wParam, lParam);
+            if (!Alive()) return result;
+            std::int16_t button = ButtonsHeld(wParam), shift = CurrentShift();
+            float x, y;
+            MouseArgs(lParam, x, y);
+            model_.txtNumber_MouseMove(button, shift, x, y);
+            return result;
+        }
+        default: return 0;
+    }
+}
+
+// ---- UpDown1 ----
+
+LRESULT CALLBACK DigitfieldHost::SpinnerProc(HWND spinner, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(spinner, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* host = reinterpret_cast<DigitfieldHost*>(GetWindowLongPtrW(spinner, GWLP_USERDATA));
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(spinner, GWLP_USERDATA, 0);
+        if (host && host->spinner_ == spinner) host->spinner_ = nullptr;
+        return DefWindowProcW(spinner, message, wParam, lParam);
+    }
+    if (!host || !host->Alive() || host->spinner_ != spinner) return DefWindowProcW(spinner, message, wParam, lParam);
+    bool handled = false;
+    const LRESULT result = host->SpinnerMessage(message, wParam, lParam, handled);
+    return handled ? result : DefWindowProcW(spinner, message, wParam, lParam);
+}
+
+LRESULT DigitfieldHost::SpinnerMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
+    HWND spinner = spinner_;
+    Guard guard(this);
+    handled = true;
+    switch (message) {
+        case WM_PAINT: {
+            PAINTSTRUCT paint;
+            if (HDC dc = BeginPaint(spinner, &paint)) {
+                PaintSpinner(dc);
+                EndPaint(spinner, &paint);
+            }
+            return 0;
+        }
+        case WM_ERASEBKGND: return 1;  // the arrows cover the whole part
+        case WM_ENABLE: InvalidateRect(spinner, nullptr, FALSE); return 0;
+        case WM_LBUTTONDOWN: {
+            // As beside the platform's own up/down, a press puts the focus into the text box.
+            if (GetFocus() != edit_ && model_.Enabled() && model_.UpDownFunction()) SetFocus(edit_);
+            if (!Alive()) return 0;
+            std::int16_t button = kLeftButton, shift = CurrentShift();
+            float x, y;
+            MouseArgs(lParam, x, y);
+            model_.UpDown1_MouseDown(button, shift, x, y);
+            // Only a press the control took (enabled, spinner on) holds the mouse, so that a
+            // release raises MouseUp and Click only after a real press.
+            if (!Alive() || !model_.SpinnerHeld()) return 0;
+            spinnerPressed_ = true;
+            spinnerPressedUpper_ = model_.SpinUp();
+            SetCapture(spinner);
+            InvalidateRect(spinner, nullptr, FALSE);
+            return 0;
+        }
+        case WM_LBUTTONUP: {
+            if (!spinnerPressed_) return 0;
+            spinnerPressed_ = false;  // before ReleaseCapture: this is a release, not a lost capture
+            ReleaseCapture();
+            InvalidateRect(spinner, nullptr, FALSE);
+            std::int16_t button = kLeftButton, shift = CurrentShift();
+            float x, y;
+            MouseArgs(lParam, x, y);
+            model_.UpDown1_MouseUp(button, shift, x, y);
+            return 0;
+        }
+        case WM_CAPTURECHANGED:
+            if (spinnerPressed_) {
+                spinnerPressed_ = false;
+                InvalidateRect(spinner, nullptr, FALSE);
+                model_.UpDown1_CancelPress();
+            }
+            return 0;
+        case WM_MOUSEMOVE: {
+            std::int16_t button = ButtonsHeld(wParam), shift = CurrentShift();
+            float x, y;
+            MouseArgs(lParam, x, y);
+            model_.UpDown1_MouseMove(button, shift, x, y);
+            return 0;
+        }
+        default: handled = false; return 0;
+    }
+}
+
+void DigitfieldHost::PaintSpinner(HDC dc) {
+    RECT rc;
+    GetClientRect(spinner_, &rc);
+    const int middle = rc.bottom / 2;
+    RECT upper{0, 0, rc.right, middle}, lower{0, middle, rc.right, rc.bottom};
+    const UINT inactive = IsWindowEnabled(spinner_) ? 0 : DFCS_INACTIVE;
+    const bool held = spinnerPressed_ && model_.SpinnerHeld();
+    DrawFrameControl(dc, &upper, DFC_SCROLL, DFCS_SCROLLUP | inactive | (held && spinnerPressedUpper_ ? DFCS_PUSHED : 0));
+    DrawFrameControl(dc, &lower, DFC_SCROLL, DFCS_SCROLLDOWN | inactive | (held && !spinnerPressedUpper_ ? DFCS_PUSHED : 0));
+}
+
+}  // namespace cadencer::numberentry

@@ -1,0 +1,265 @@
+// The Digitfield window class: its private registration, the control window's procedure
+// and the DigitfieldWindow wrapper that forwards the control's members to the model.
+#include "numberentry/digitfield_win32_host.h"  // <windows.h> first: <commctrl.h> needs it
+#include "numberentry/digitfield_win32_util.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <memory>
+#include <new>
+
+namespace cadencer::numberentry {
+namespace {
+
+HINSTANCE CodeModule() {
+    HMODULE module = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&CodeModule), &module);
+    return module;
+}
+
+DigitfieldHost* HostOf(HWND control) { return reinterpret_cast<DigitfieldHost*>(GetWindowLongPtrW(control, GWLP_USERDATA)); }
+
+LRESULT CALLBACK ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* host = new (std::nothrow) DigitfieldHost(control);
+        if (!host) return FALSE;
+        SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(host));
+        return DefWindowProcW(control, message, wParam, lParam);
+    }
+    DigitfieldHost* host = HostOf(control);
+    if (!host) return DefWindowProcW(control, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(control, GWLP_USERDATA, 0);
+        KillTimer(control, kTimer1Id);
+        host->Release();
+        return DefWindowProcW(control, message, wParam, lParam);
+    }
+    if (!host->Alive()) return DefWindowProcW(control, message, wParam, lParam);
+    DigitfieldHost::Guard guard(host);
+    switch (message) {
+        case WM_CREATE: return host->CreateParts() ? 0 : -1;
+        case WM_SIZE: host->OnSize(); return 0;
+        case WM_DESTROY:
+            // The tooltip is a popup owned by the top-level window: it would outlive us.
+            if (host->toolTip_) DestroyWindow(host->toolTip_);
+            host->toolTip_ = nullptr;
+            return 0;
+        case WM_WINDOWPOSCHANGING: {
+            auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
+            int dpiX = 96, dpiY = 96;
+            WindowDpi(control, dpiX, dpiY);
+            if (!(pos->flags & SWP_NOSIZE)) pos->cy = std::max(pos->cy, TwipsToPixelsCeil(kMinHeightTwips, dpiY));
+            return 0;
+        }
+        case WM_SETFOCUS:
+            if (host->edit_) SetFocus(host->edit_);
+            return 0;
+        case WM_TIMER:
+            if (wParam == kTimer1Id) host->model_.Timer1_Timer();
+            return 0;
+        case WM_COMMAND:
+            if (HIWORD(wParam) == EN_CHANGE && reinterpret_cast<HWND>(lParam) == host->edit_) host->OnEditChange();
+            return 0;
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORSTATIC:
+            if (reinterpret_cast<HWND>(lParam) == host->edit_)
+                return reinterpret_cast<LRESULT>(host->OnCtlColor(reinterpret_cast<HDC>(wParam)));
+            break;
+        case WM_SETFONT:
+            host->model_.SetFont(std::make_shared<GdiFont>(reinterpret_cast<HFONT>(wParam), false));
+            return 0;
+        case WM_GETFONT: {
+            const ObjectRef& font = host->model_.Font();
+            return font ? static_cast<LRESULT>(font->Handle()) : 0;
+        }
+        default: break;
+    }
+    return DefWindowProcW(control, message, wParam, lParam);
+}
+
+}  // namespace
+
+GdiFont::~GdiFont() {
+    if (owned_ && font_) DeleteObject(font_);
+}
+
+bool DigitfieldWindow::RegisterWindowClass(HINSTANCE instance) {
+    if (!instance) instance = CodeModule();
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof(existing);
+    bool ok = true;
+    if (!GetClassInfoExW(instance, kDigitfieldClassName, &existing)) {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = ControlProc;
+        wc.hInstance = instance;
+        wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.lpszClassName = kDigitfieldClassName;
+        ok = RegisterClassExW(&wc) != 0;
+    }
+    if (!GetClassInfoExW(instance, kDigitfieldSpinnerClassName, &existing)) {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = DigitfieldHost::SpinnerProc;
+        wc.hInstance = instance;
+        wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
+        wc.lpszClassName = kDigitfieldSpinnerClassName;
+        ok = RegisterClassExW(&wc) != 0 && ok;
+    }
+    return ok;
+}
+
+void DigitfieldWindow::UnregisterWindowClass(HINSTANCE instance) {
+    if (!instance) instance = CodeModule();
+    UnregisterClassW(kDigitfieldClassName, instance);
+    UnregisterClassW(kDigitfieldSpinnerClassName, instance);
+}
+
+bool DigitfieldWindow::Create(HWND parent, int id, const RECT& rect, DigitfieldEvents* sink) {
+    const HINSTANCE instance = CodeModule();
+    if (!RegisterWindowClass(instance)) return false;
+    int dpiX = 96, dpiY = 96;
+    WindowDpi(parent, dpiX, dpiY);
+    const int height = std::max<int>(rect.bottom - rect.top, TwipsToPixelsCeil(kMinHeightTwips, dpiY));
+    hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, kDigitfieldClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
+                            rect.left, rect.top, rect.right - rect.left, height, parent,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+    if (!hwnd_) return false;
+    SetEventSink(sink);
+    return true;
+}
+
+bool DigitfieldWindow::CreateTwips(HWND parent, int id, int left, int top, int width, int height,
+                                   DigitfieldEvents* sink) {
+    int dpiX = 96, dpiY = 96;
+    WindowDpi(parent, dpiX, dpiY);
+    const RECT rect{TwipsToPixels(left, dpiX), TwipsToPixels(top, dpiY), TwipsToPixels(left + width, dpiX),
+                    TwipsToPixels(top + height, dpiY)};
+    return Create(parent, id, rect, sink);
+}
+
+void DigitfieldWindow::Destroy() {
+    if (IsAlive()) DestroyWindow(hwnd_);
+    hwnd_ = nullptr;
+}
+
+bool DigitfieldWindow::IsAlive() const { return host() != nullptr; }
+DigitfieldHost* DigitfieldWindow::host() const { return DigitfieldHost::FromControl(hwnd_); }
+DigitfieldModel* DigitfieldWindow::Model() const {
+    auto* h = host();
+    return h ? &h->model_ : nullptr;
+}
+
+void DigitfieldWindow::SetEventSink(DigitfieldEvents* sink) {
+    if (auto* m = Model()) m->SetEventSink(sink);
+}
+
+void DigitfieldWindow::SetBeepHandler(std::function<void()> beep) {
+    if (auto* h = host()) h->beep_ = std::move(beep);
+}
+
+// ---- Lifecycle ----
+
+void DigitfieldWindow::InitProperties() {
+    if (auto* h = host()) {
+        DigitfieldHost::Guard guard(h);
+        h->ambientFont_ = h->AmbientFont();
+        h->model_.InitProperties(h->ambientFont_);
+    }
+}
+
+void DigitfieldWindow::ReadProperties(PropertyBag& bag) {
+    if (auto* h = host()) {
+        DigitfieldHost::Guard guard(h);
+        h->ambientFont_ = h->AmbientFont();
+        h->model_.ReadProperties(bag, h->ambientFont_);
+    }
+}
+
+Expected<bool> DigitfieldWindow::WriteProperties(PropertyBag& bag) const {
+    auto* h = host();
+    if (!h) return false;
+    return h->model_.WriteProperties(bag, h->ambientFont_);
+}
+
+// ---- Properties: each forwards to the model with the host kept alive for the call ----
+
+#define DIGITFIELD_SET(call)                \
+    if (auto* h = host()) {                 \
+        DigitfieldHost::Guard guard(h);     \
+        h->model_.call;                     \
+    }
+
+Variant DigitfieldWindow::Value() {
+    auto* h = host();
+    if (!h) return Variant::I16(0);
+    DigitfieldHost::Guard guard(h);
+    return h->model_.Value();
+}
+void DigitfieldWindow::SetValue(const Variant& iValue) { DIGITFIELD_SET(SetValue(iValue)) }
+Variant DigitfieldWindow::StoredValue() const {
+    auto* m = Model();
+    return m ? m->StoredValue() : Variant::String(u"");
+}
+double DigitfieldWindow::MaxValue() const { return Model() ? Model()->MaxValue() : kDefaultMaxValue; }
+void DigitfieldWindow::SetMaxValue(const Variant& value) { DIGITFIELD_SET(SetMaxValue(value)) }
+double DigitfieldWindow::MinValue() const { return Model() ? Model()->MinValue() : 0; }
+void DigitfieldWindow::SetMinValue(const Variant& value) { DIGITFIELD_SET(SetMinValue(value)) }
+bool DigitfieldWindow::UseMaxMinValues() const { return Model() && Model()->UseMaxMinValues(); }
+void DigitfieldWindow::SetUseMaxMinValues(bool value) { DIGITFIELD_SET(SetUseMaxMinValues(value)) }
+std::u16string DigitfieldWindow::Format() const { return Model() ? Model()->Format() : std::u16string(kDefaultFormat); }
+void DigitfieldWindow::SetFormat(std::u16string_view value) { DIGITFIELD_SET(SetFormat(value)) }
+bool DigitfieldWindow::PositiveOnly() const { return Model() && Model()->PositiveOnly(); }
+void DigitfieldWindow::SetPositiveOnly(bool value) { DIGITFIELD_SET(SetPositiveOnly(value)) }
+bool DigitfieldWindow::UpDownFunction() const { return Model() && Model()->UpDownFunction(); }
+void DigitfieldWindow::SetUpDownFunction(bool value) { DIGITFIELD_SET(SetUpDownFunction(value)) }
+std::int16_t DigitfieldWindow::UpDownIncrement() const { return Model() ? Model()->UpDownIncrement() : 1; }
+void DigitfieldWindow::SetUpDownIncrement(std::int16_t value) { DIGITFIELD_SET(SetUpDownIncrement(value)) }
+bool DigitfieldWindow::Enabled() const { return Model() && Model()->Enabled(); }
+void DigitfieldWindow::SetEnabled(bool value) { DIGITFIELD_SET(SetEnabled(value)) }
+bool DigitfieldWindow::Locked() const { return Model() && Model()->Locked(); }
+void DigitfieldWindow::SetLocked(bool value) { DIGITFIELD_SET(SetLocked(value)) }
+std::uint32_t DigitfieldWindow::BackColor() const { return Model() ? Model()->BackColor() : kDefaultBackColor; }
+void DigitfieldWindow::SetBackColor(std::uint32_t value) { DIGITFIELD_SET(SetBackColor(value)) }
+std::uint32_t DigitfieldWindow::ForeColor() const { return Model() ? Model()->ForeColor() : kDefaultForeColor; }
+void DigitfieldWindow::SetForeColor(std::uint32_t value) { DIGITFIELD_SET(SetForeColor(value)) }
+ObjectRef DigitfieldWindow::Font() const { return Model() ? Model()->Font() : nullptr; }
+void DigitfieldWindow::SetFont(const ObjectRef& font) { DIGITFIELD_SET(SetFont(font)) }
+void DigitfieldWindow::SetFont(HFONT font, bool owned) { SetFont(std::make_shared<GdiFont>(font, owned)); }
+std::u16string DigitfieldWindow::ToolTipText() const { return Model() ? Model()->ToolTipText() : std::u16string(); }
+void DigitfieldWindow::SetToolTipText(std::u16string_view text) { DIGITFIELD_SET(SetToolTipText(text)) }
+bool DigitfieldWindow::GotFocus() const { return Model() && Model()->GotFocus(); }
+HWND DigitfieldWindow::hwnd() const {
+    auto* h = host();
+    return h ? h->edit_ : nullptr;
+}
+std::int16_t DigitfieldWindow::MaxLength() const { return Model() ? Model()->MaxLength() : 0; }
+void DigitfieldWindow::Refresh() { DIGITFIELD_SET(Refresh()) }
+void DigitfieldWindow::Highlight() { DIGITFIELD_SET(Highlight()) }
+
+#undef DIGITFIELD_SET
+
+void DigitfieldWindow::MoveTwips(int left, int top, int width, int height) {
+    if (!IsAlive()) return;
+    int dpiX = 96, dpiY = 96;
+    WindowDpi(GetParent(hwnd_), dpiX, dpiY);
+    MoveWindow(hwnd_, TwipsToPixels(left, dpiX), TwipsToPixels(top, dpiY), TwipsToPixels(width, dpiX),
+               TwipsToPixels(height, dpiY), TRUE);
+}
+
+int DigitfieldWindow::TwipsToPixelsX(int twips) const {
+    auto* h = host();
+    return h ? h->ToPixelsX(twips) : TwipsToPixels(twips, 96);
+}
+
+int DigitfieldWindow::TwipsToPixelsY(int twips) const {
+    auto* h = host();
+    return h ? h->ToPixelsY(twips) : TwipsToPixels(twips, 96);
+}
+
+}  // namespace cadencer::numberentry

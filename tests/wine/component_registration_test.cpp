@@ -1,0 +1,133 @@
+// cadencer.ocx's registration with Wine's own regsvr32: machine-wide and per user, every
+// entry it writes, unregistration that removes them all and succeeds twice, and a ProgID
+// that another class took over is left alone.
+#include <gtest/gtest.h>
+
+#include "component_support.h"
+
+namespace cadencer_test {
+namespace {
+
+const std::wstring kClsid = L"{243AC4C2-0386-444A-9D31-F34D971A1CAB}";
+const std::wstring kLibId = L"{3057AF13-3A41-4CD1-933B-9BA41F03F97D}";
+const std::wstring kIid = L"{6BDDB70A-8B3F-4181-91EE-6D01D995DA31}";
+const std::wstring kDiid = L"{E962FE90-66FC-4A82-B06D-C69C043DEE76}";
+
+DWORD RunRegsvr32(const std::wstring& switches) {
+    std::wstring command = L"regsvr32.exe /s " + switches + L" \"" + OcxPath() + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return static_cast<DWORD>(-1);
+    WaitForSingleObject(process.hProcess, 30000);
+    DWORD code = static_cast<DWORD>(-1);
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code;
+}
+
+// The default (or named) string value of a key under root\Software\Classes, or "<none>".
+std::wstring Value(HKEY root, const std::wstring& key, const wchar_t* name = nullptr) {
+    wchar_t data[1024] = {};
+    DWORD bytes = sizeof(data) - sizeof(wchar_t);
+    const std::wstring path = L"Software\\Classes\\" + key;
+    if (RegGetValueW(root, path.c_str(), name, RRF_RT_REG_SZ, nullptr, data, &bytes) != ERROR_SUCCESS) return L"<none>";
+    return data;
+}
+
+bool Exists(HKEY root, const std::wstring& key) {
+    HKEY handle = nullptr;
+    const std::wstring path = L"Software\\Classes\\" + key;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
+    RegCloseKey(handle);
+    return true;
+}
+
+std::wstring Lower(std::wstring text) {
+    for (auto& c : text) c = towlower(c);
+    return text;
+}
+
+void ExpectRegistered(HKEY root) {
+    const std::wstring clsid = L"CLSID\\" + kClsid;
+    EXPECT_EQ(Lower(Value(root, clsid + L"\\InprocServer32")), Lower(OcxPath()));
+    EXPECT_EQ(Value(root, clsid + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
+    EXPECT_EQ(Value(root, clsid + L"\\ProgID"), L"CadencerLib.Cadencer.1");
+    EXPECT_EQ(Value(root, clsid + L"\\VersionIndependentProgID"), L"CadencerLib.Cadencer");
+    EXPECT_TRUE(Exists(root, clsid + L"\\Control"));
+    EXPECT_TRUE(Exists(root, clsid + L"\\Programmable"));
+    EXPECT_EQ(Value(root, clsid + L"\\MiscStatus\\1"), std::to_wstring(0x24591));
+    EXPECT_EQ(Lower(Value(root, clsid + L"\\ToolboxBitmap32")), Lower(OcxPath() + L", 30000"));
+    EXPECT_EQ(Value(root, clsid + L"\\TypeLib"), kLibId);
+    EXPECT_EQ(Value(root, clsid + L"\\Version"), L"1.0");
+    EXPECT_EQ(Value(root, L"CadencerLib.Cadencer\\CLSID"), kClsid);
+    EXPECT_EQ(Value(root, L"CadencerLib.Cadencer\\CurVer"), L"CadencerLib.Cadencer.1");
+    EXPECT_EQ(Value(root, L"CadencerLib.Cadencer.1\\CLSID"), kClsid);
+    EXPECT_EQ(Lower(Value(root, L"TypeLib\\" + kLibId + L"\\1.0\\409\\win64")), Lower(OcxPath()));
+    EXPECT_EQ(Value(root, L"Interface\\" + kIid + L"\\TypeLib"), kLibId);
+    EXPECT_EQ(Value(root, L"Interface\\" + kDiid + L"\\TypeLib"), kLibId);
+}
+
+void ExpectNothingRegistered(HKEY root) {
+    for (const std::wstring& key : {L"CLSID\\" + kClsid, std::wstring(L"CadencerLib.Cadencer"),
+                                    std::wstring(L"CadencerLib.Cadencer.1"), L"TypeLib\\" + kLibId,
+                                    L"Interface\\" + kIid, L"Interface\\" + kDiid})
+        EXPECT_FALSE(Exists(root, key)) << std::string(key.begin(), key.end());
+}
+
+TEST(ComponentRegistration, MachineWideRegistersEverythingAndUnregistersTwice) {
+    ASSERT_EQ(RunRegsvr32(L""), 0u);
+    ExpectRegistered(HKEY_LOCAL_MACHINE);
+    CLSID clsid{};
+    EXPECT_EQ(CLSIDFromProgID(L"CadencerLib.Cadencer", &clsid), S_OK);
+    EXPECT_EQ(clsid, CLSID_Cadencer);
+    ComPtr<ITypeLib> lib;
+    EXPECT_EQ(LoadRegTypeLib(LIBID_CadencerLib, 1, 0, 0x409, &lib), S_OK);
+    lib.Reset();
+
+    EXPECT_EQ(RunRegsvr32(L"/u"), 0u);
+    ExpectNothingRegistered(HKEY_LOCAL_MACHINE);
+    EXPECT_EQ(RunRegsvr32(L"/u"), 0u);
+    ExpectNothingRegistered(HKEY_LOCAL_MACHINE);
+
+    // Registration again, for the other tests of this program.
+    ASSERT_EQ(RunRegsvr32(L""), 0u);
+    ExpectRegistered(HKEY_LOCAL_MACHINE);
+}
+
+TEST(ComponentRegistration, PerUserRegistrationStaysInTheUsersClasses) {
+    ASSERT_EQ(RunRegsvr32(L"/n /i:user"), 0u);
+    ExpectRegistered(HKEY_CURRENT_USER);
+    EXPECT_EQ(RunRegsvr32(L"/u /n /i:user"), 0u);
+    ExpectNothingRegistered(HKEY_CURRENT_USER);
+    EXPECT_EQ(RunRegsvr32(L"/u /n /i:user"), 0u);
+    // The machine-wide registration was not touched.
+    ExpectRegistered(HKEY_LOCAL_MACHINE);
+
+    auto install = reinterpret_cast<HRESULT(WINAPI*)(BOOL, LPCWSTR)>(
+        reinterpret_cast<void*>(GetProcAddress(OcxModule(), "DllInstall")));
+    ASSERT_NE(install, nullptr);
+    EXPECT_EQ(install(TRUE, L"everyone"), E_INVALIDARG);
+    ExpectNothingRegistered(HKEY_CURRENT_USER);
+}
+
+TEST(ComponentRegistration, AProgIdTakenOverByAnotherClassIsLeftAlone) {
+    ASSERT_EQ(RunRegsvr32(L"/n /i:user"), 0u);
+    const std::wstring other = L"{11111111-2222-3333-4444-555555555555}";
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes\\CadencerLib.Cadencer.1\\CLSID", 0, nullptr, 0,
+                              KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(other.c_str()),
+                   static_cast<DWORD>((other.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+    EXPECT_EQ(RunRegsvr32(L"/u /n /i:user"), 0u);
+    EXPECT_EQ(Value(HKEY_CURRENT_USER, L"CadencerLib.Cadencer.1\\CLSID"), other);
+    EXPECT_FALSE(Exists(HKEY_CURRENT_USER, L"CLSID\\" + kClsid));
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Classes\\CadencerLib.Cadencer.1");
+}
+
+}  // namespace
+}  // namespace cadencer_test
