@@ -26,24 +26,23 @@
 namespace demo {
 namespace {
 
-enum ControlId { kExecute = 101, kReset, kSchedule, kAbout, kSave, kLog, kNext, kLast, kWords, kHost };
+enum ControlId { kExecute = 101, kReset, kSchedule, kAbout, kSave, kLog, kNext, kLast, kWords };
 constexpr UINT_PTR kRefreshTimer = 1;
 
 using AtlAxWinInitFn = BOOL(WINAPI*)();
-using AtlAxAttachControlFn = HRESULT(WINAPI*)(IUnknown*, HWND, IUnknown**);
+using AtlAxGetControlFn = HRESULT(WINAPI*)(HWND, IUnknown**);
 
 struct Host {
     HWND window = nullptr;
     HWND hostArea = nullptr;
     HWND log = nullptr;
     _Cadencer* control = nullptr;
-    IUnknown* container = nullptr;
     IConnectionPoint* connection = nullptr;
     DWORD cookie = 0;
     std::wstring propertiesPath = L"cadencer-demo.properties";
     std::vector<std::wstring> lines;
     Tour* tour = nullptr;
-    AtlAxAttachControlFn attach = nullptr;
+    AtlAxGetControlFn getControl = nullptr;
 };
 
 Host g_host;
@@ -67,7 +66,12 @@ void Refresh() {
     g_host.control->get_NextScheduledTime(&next);
     g_host.control->get_LastScheduledTime(&last);
     SetDlgItemTextW(g_host.window, kNext, (L"Next execution:  " + DateTimeText(next)).c_str());
-    SetDlgItemTextW(g_host.window, kLast, (L"Last execution:  " + DateTimeText(last)).c_str());
+    // The control marks "never run" with a time 50 calendar years back.
+    SYSTEMTIME now{}, lastFields{};
+    GetLocalTime(&now);
+    const bool never = VariantTimeToSystemTime(last, &lastFields) && now.wYear - lastFields.wYear >= 50;
+    SetDlgItemTextW(g_host.window, kLast,
+                    (L"Last execution:  " + (never ? L"never" : DateTimeText(last))).c_str());
     SetDlgItemTextW(g_host.window, kWords, (L"Schedule:  " + DescribeSchedule(g_host.control)).c_str());
 }
 
@@ -87,9 +91,9 @@ void Disconnect() {
         g_host.control->Release();
         g_host.control = nullptr;
     }
-    if (g_host.container) {
-        g_host.container->Release();
-        g_host.container = nullptr;
+    if (g_host.hostArea) {
+        DestroyWindow(g_host.hostArea);  // the ATL host lets go of the control
+        g_host.hostArea = nullptr;
     }
 }
 
@@ -108,19 +112,19 @@ bool SaveProperties() {
 }
 
 bool CreateControl() {
+    // The platform's ATL host window is the container: it creates the control from its
+    // ProgID, gives it its client site and activates it in place.
+    g_host.hostArea = CreateWindowExW(0, L"AtlAxWin", L"CadencerLib.Cadencer", WS_CHILD | WS_VISIBLE, 12, 12, 32, 32,
+                                      g_host.window, nullptr, GetModuleHandleW(nullptr), nullptr);
     IUnknown* unknown = nullptr;
-    HRESULT hr = CoCreateInstance(CLSID_Cadencer, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                                  reinterpret_cast<void**>(&unknown));
-    if (FAILED(hr)) {
-        wchar_t msg[128];
-        swprintf(msg, 128, L"creating CadencerLib.Cadencer failed (0x%08lx): is cadencer.ocx registered?", hr);
-        Log(msg);
+    if (!g_host.hostArea || !g_host.getControl || FAILED(g_host.getControl(g_host.hostArea, &unknown)) || !unknown) {
+        Log(L"hosting CadencerLib.Cadencer failed: is cadencer.ocx registered?");
         return false;
     }
     unknown->QueryInterface(IID__Cadencer, reinterpret_cast<void**>(&g_host.control));
+    HRESULT hr = S_OK;
 
-    // The site comes first (the control asks for it), then the saved properties or new defaults.
-    if (g_host.attach) g_host.attach(unknown, g_host.hostArea, &g_host.container);
+    // Then the saved properties, when there are any.
     TextPropertyBag bag;
     IPersistPropertyBag* persist = nullptr;
     if (SUCCEEDED(unknown->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&persist)))) {
@@ -128,7 +132,6 @@ bool CreateControl() {
             hr = persist->Load(&bag, nullptr);
             Log(SUCCEEDED(hr) ? L"properties loaded from " + g_host.propertiesPath : L"loading the properties failed");
         } else {
-            persist->InitNew();
             Log(L"new control (no saved properties yet)");
         }
         persist->Release();
@@ -173,7 +176,6 @@ HWND Child(const wchar_t* cls, const wchar_t* text, DWORD style, int x, int y, i
 
 void OnCreate(HWND hwnd) {
     g_host.window = hwnd;
-    g_host.hostArea = Child(L"STATIC", L"", SS_ETCHEDFRAME, 12, 12, 32, 32, kHost);
     Child(L"STATIC", L"A Cadencer control is hosted on this window (invisible while the program runs).", 0, 56, 20,
           560, 20, 0);
     Child(L"STATIC", L"Next execution:", 0, 12, 56, 600, 20, kNext);
@@ -232,8 +234,9 @@ int wmain(int argc, wchar_t** argv) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&icc);
     if (HMODULE atl = LoadLibraryW(L"atl.dll")) {
-        auto init = reinterpret_cast<demo::AtlAxWinInitFn>(GetProcAddress(atl, "AtlAxWinInit"));
-        demo::g_host.attach = reinterpret_cast<demo::AtlAxAttachControlFn>(GetProcAddress(atl, "AtlAxAttachControl"));
+        auto init = reinterpret_cast<demo::AtlAxWinInitFn>(reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxWinInit")));
+        demo::g_host.getControl = reinterpret_cast<demo::AtlAxGetControlFn>(
+            reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxGetControl")));
         if (init) init();
     }
 
