@@ -82,27 +82,34 @@ private:
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
-    // ---- Construction (schedule_form.cpp)
-    void CreateControls();
-    HWND CreateControl(const ControlSpec& spec);
-    void PlaceControl(const ControlSpec& spec);
+    // ---- The window (schedule_form.cpp)
     void PlaceStatusBar();
     void SetClientHeight(int outerHeightTwips);
+
+    // ---- Controls and geometry (schedule_layout.cpp)
+    void CreateControls();
+    HWND CreateControl(const ControlSpec& spec, HWND insertAfter);
+    void EnsureFrameContents(Frame frame);
+    HWND Ctl(int controlId) const;
+    bool ShownNow(const ControlSpec& spec) const;
     RECT ClientRectOfTwips(const TwipRect& rect) const;
     TwipRect AbsoluteRect(const ControlSpec& spec) const;
     int Px(int twips) const;
-    void PaintGrid(HDC dc);
-    INT_PTR ControlColor(HDC dc, HWND control);
+    void PaintDesign(HDC dc);
+    int LabelAt(POINT client) const;
+    void SetFrameShown(Frame frame, bool visibleAndEnabled);
+    void MoveFrame(Frame frame, int topTwips);
+    void UpdateControlState(const ControlSpec& spec);
 
     // ---- Form_Load and its helpers (schedule_load.cpp)
     // Checks option `index` of a group and unchecks the others; true when it was not
     // selected before (the caller then runs the group's Click handler).
     bool SelectOption(const HWND* group, int count, int index);
-    void SetBoxValue(HWND box, int value);
+    // A weekday (WeeklyDay + i) or calendar-day (DateCheck + d) box's value, held by the
+    // dialog so that boxes not created yet keep theirs.
+    int BoxValue(int controlId) const;
+    void SetBoxValue(int controlId, int value);
     void SetListIndex(int index);
-    void SetFrameShown(Frame frame, bool visibleAndEnabled);
-    void MoveFrame(Frame frame, int topTwips);
-    void UpdateControlState(const ControlSpec& spec);
     bool TrySetFocus(HWND control);
     void EnterUnchangedState();
     void SetDefaultButton(int controlId);
@@ -121,7 +128,7 @@ private:
     void OnCommand(int controlId, int code, HWND control);
     void OnNotify(const NMHDR& header);
     void OnOptionClicked(const HWND* group, int count, int index);
-    void OnBoxClicked(HWND box, int controlId);
+    void OnBoxClicked(int controlId);
     bool OptionArrow(HWND focus, bool forward);
 
     // ---- Number field (schedule_handlers.cpp)
@@ -174,9 +181,8 @@ private:
     // The controls, by the design's names and indices.
     std::array<HWND, 5> occurs_{};
     std::array<HWND, 2> endOption_{};
-    std::array<HWND, 8> weeklyDay_{};   // [1..7]
-    std::array<HWND, 32> dateCheck_{};  // [1..31]
     std::array<HWND, 5> frames_{};      // by Frame
+    std::vector<HWND> byId_;            // every control window by its identifier
     HWND everyCombo_ = nullptr, timeStart_ = nullptr, dateStart_ = nullptr, dateEnd_ = nullptr;
     HWND buttonOK_ = nullptr, buttonCancel_ = nullptr, buttonHelp_ = nullptr, statusBar_ = nullptr;
     HWND everyNumber_ = nullptr;
@@ -195,6 +201,10 @@ private:
     // Frame state and the controls' own Enabled values (a control inside a hidden or
     // disabled frame is hidden or disabled with it).
     std::array<bool, 5> frameShown_{true, true, false, false, false};
+    std::array<bool, 5> contentsCreated_{};
+    std::array<int, 8> weeklyValue_{};   // [1..7]
+    std::array<int, 32> monthlyValue_{};  // [1..31]
+    bool helpVisible_ = true;
     std::array<int, 5> frameTop_{};
     bool dateEndEnabled_ = true;
     bool numberUsable_ = true;
@@ -214,6 +224,8 @@ private:
 
 // Private messages of the dialog window (WM_APP range: clear of the dialog manager's DM_*).
 inline constexpr UINT kMsgDeferredKey = WM_APP + 0x41;
+// The timer that keeps the date and time panels current.
+inline constexpr UINT_PTR kClockTimerId = 1;
 
 // The thread's keyboard hook (schedule_keyboard.cpp): installed for the loaded form,
 // removed when it ends. Only one schedule dialog exists at a time.

@@ -99,14 +99,14 @@ void ScheduleForm::SetNumberUsable(bool enabledAndTabStop) {
 
 // ---- Routing
 
-void ScheduleForm::OnCommand(int controlId, int code, HWND control) {
+void ScheduleForm::OnCommand(int controlId, int code, HWND /*control*/) {
     if (controlId >= id::OccursOption && controlId < id::OccursOption + 5) {
         if (code == BN_CLICKED) OnOptionClicked(occurs_.data(), 5, controlId - id::OccursOption);
     } else if (controlId >= id::EndOption && controlId < id::EndOption + 2) {
         if (code == BN_CLICKED) OnOptionClicked(endOption_.data(), 2, controlId - id::EndOption);
     } else if ((controlId > id::WeeklyDay && controlId <= id::WeeklyDay + 7) ||
                (controlId > id::DateCheck && controlId <= id::DateCheck + 31)) {
-        if (code == BN_CLICKED) OnBoxClicked(control, controlId);
+        if (code == BN_CLICKED) OnBoxClicked(controlId);
     } else if (controlId == id::EveryCombo) {
         if (code == CBN_SELCHANGE) EveryCombo_Click();
     } else if (code == BN_CLICKED) {
@@ -133,10 +133,8 @@ void ScheduleForm::OnOptionClicked(const HWND* group, int count, int index) {
 }
 
 // A click turns a checked box off and an unchecked or grayed one on.
-void ScheduleForm::OnBoxClicked(HWND box, int controlId) {
-    win::SetCheck(box, win::GetCheck(box) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED);
-    if (controlId > id::WeeklyDay && controlId <= id::WeeklyDay + 7) WeeklyDay_Click(controlId - id::WeeklyDay);
-    else DateCheck_Click(controlId - id::DateCheck);
+void ScheduleForm::OnBoxClicked(int controlId) {
+    SetBoxValue(controlId, BoxValue(controlId) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED);
 }
 
 // Arrow keys inside an option group move to the next option (round the group) and select it.

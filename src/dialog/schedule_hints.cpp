@@ -18,6 +18,8 @@ namespace cadencer::dialog {
 void ScheduleForm::OnMouseMove(POINT client) {
     // Frames are created last, so a control or label inside a frame is found before it.
     const HWND under = ChildWindowFromPointEx(hwnd_, client, CWP_SKIPINVISIBLE);
+    // Labels are drawn by the dialog; over one, no handler runs and the hint stays.
+    if (LabelAt(client)) return;
     if (!under || under == hwnd_) return Form_MouseMove();
     switch (GetDlgCtrlID(under)) {
         case id::FrameOccurs: return FrameOccurs_MouseMove();

@@ -23,6 +23,13 @@ void ScheduleForm::Form_Load() {
 
     for (const auto unit : kEveryUnits) win::ComboAdd(everyCombo_, win::W(unit));
 
+    // The stored unit is in the list before the kind is selected, without its Click: the
+    // Every kind's handler would otherwise pick hours and pull the stored interval into
+    // the hour limits before the unit's own limits apply (a stored 30 minutes would load
+    // as 12, then 15). Step 4 below still selects it with its Click.
+    if (s.EveryFrequency >= 0 && s.EveryFrequency < win::ComboCount(everyCombo_))
+        win::ComboSelect(everyCombo_, s.EveryFrequency);
+
     // The kind's layout comes first; the number gets its value before the unit's limits.
     if (s.OccursOption >= 0 && s.OccursOption < 5 && SelectOption(occurs_.data(), 5, s.OccursOption))
         OccursOption_Click(s.OccursOption);
@@ -49,10 +56,10 @@ void ScheduleForm::Form_Load() {
     // Only "0", "1" and "2" load; a blank or another character leaves its box unchecked.
     for (int i = 1; i <= 7 && static_cast<std::size_t>(i) <= s.SelectionsWeekly.size(); ++i)
         if (const auto v = BoxValueOfMaskChar(s.SelectionsWeekly[static_cast<std::size_t>(i - 1)]))
-            SetBoxValue(weeklyDay_[static_cast<std::size_t>(i)], *v);
+            SetBoxValue(id::WeeklyDay + i, *v);
     for (int d = 1; d <= 31 && static_cast<std::size_t>(d) <= s.SelectionsMonthly.size(); ++d)
         if (const auto v = BoxValueOfMaskChar(s.SelectionsMonthly[static_cast<std::size_t>(d - 1)]))
-            SetBoxValue(dateCheck_[static_cast<std::size_t>(d)], *v);
+            SetBoxValue(id::DateCheck + d, *v);
 
     ProcessPendingMessages();
     if (!Alive()) return;  // something closed the dialog while messages ran
@@ -88,13 +95,26 @@ bool ScheduleForm::SelectOption(const HWND* group, int count, int index) {
     return changed;
 }
 
-void ScheduleForm::SetBoxValue(HWND box, int value) {
-    if (!box || value < 0 || value > 2 || win::GetCheck(box) == value) return;
-    win::SetCheck(box, value);
+int ScheduleForm::BoxValue(int controlId) const {
+    if (controlId > id::WeeklyDay && controlId <= id::WeeklyDay + 7)
+        return weeklyValue_[static_cast<std::size_t>(controlId - id::WeeklyDay)];
+    if (controlId > id::DateCheck && controlId <= id::DateCheck + 31)
+        return monthlyValue_[static_cast<std::size_t>(controlId - id::DateCheck)];
+    return 0;
+}
+
+void ScheduleForm::SetBoxValue(int controlId, int value) {
+    if (value < 0 || value > 2 || BoxValue(controlId) == value) return;
+    if (controlId > id::WeeklyDay && controlId <= id::WeeklyDay + 7)
+        weeklyValue_[static_cast<std::size_t>(controlId - id::WeeklyDay)] = value;
+    else if (controlId > id::DateCheck && controlId <= id::DateCheck + 31)
+        monthlyValue_[static_cast<std::size_t>(controlId - id::DateCheck)] = value;
+    else
+        return;
+    win::SetCheck(Ctl(controlId), value);
     // A value set by code raises the box's Click, as a click does.
-    const int id = GetDlgCtrlID(box);
-    if (id > id::WeeklyDay && id <= id::WeeklyDay + 7) WeeklyDay_Click(id - id::WeeklyDay);
-    else DateCheck_Click(id - id::DateCheck);
+    if (controlId < id::DateCheck) WeeklyDay_Click(controlId - id::WeeklyDay);
+    else DateCheck_Click(controlId - id::DateCheck);
 }
 
 void ScheduleForm::SetListIndex(int index) {
@@ -102,33 +122,6 @@ void ScheduleForm::SetListIndex(int index) {
     if (index < -1 || index >= win::ComboCount(everyCombo_)) return;
     win::ComboSelect(everyCombo_, index);
     EveryCombo_Click();
-}
-
-void ScheduleForm::SetFrameShown(Frame frame, bool visibleAndEnabled) {
-    const auto f = static_cast<std::size_t>(frame);
-    if (frameShown_[f] == visibleAndEnabled) return;
-    frameShown_[f] = visibleAndEnabled;
-    for (const auto& spec : Design())
-        if (spec.frame == frame) UpdateControlState(spec);
-    for (const auto& spec : Design())
-        if (spec.kind == Kind::Frame && spec.id == id::FrameOccurs + static_cast<int>(f) - 1) UpdateControlState(spec);
-    InvalidateRect(hwnd_, nullptr, TRUE);  // the calendar grid is drawn by the dialog
-}
-
-void ScheduleForm::MoveFrame(Frame frame, int topTwips) {
-    const auto f = static_cast<std::size_t>(frame);
-    if (frameTop_[f] == topTwips) return;
-    frameTop_[f] = topTwips;
-    for (const auto& spec : Design()) {
-        const bool member = spec.frame == frame || (spec.kind == Kind::Frame && spec.id == id::FrameOccurs + static_cast<int>(f) - 1);
-        if (!member) continue;
-        const TwipRect absolute = spec.kind == Kind::Frame ? TwipRect{spec.rect.left, topTwips, spec.rect.width, spec.rect.height}
-                                                           : AbsoluteRect(spec);
-        const RECT r = ClientRectOfTwips(absolute);
-        SetWindowPos(GetDlgItem(hwnd_, spec.id), nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-    InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 bool ScheduleForm::TrySetFocus(HWND control) {

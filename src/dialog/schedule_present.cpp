@@ -18,6 +18,7 @@ void ScheduleForm::ApplyPresentation(const control::DialogPresentation& p) {
     LONG_PTR style = GetWindowLongPtrW(buttonHelp_, GWL_STYLE);
     style = p.showHelpButton ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP));
     SetWindowLongPtrW(buttonHelp_, GWL_STYLE, style);
+    helpVisible_ = p.showHelpButton;
     ShowWindow(buttonHelp_, p.showHelpButton ? SW_SHOWNA : SW_HIDE);
     win::SetText(buttonHelp_, win::W(p.helpCaption));
 }

@@ -25,7 +25,7 @@ int ScheduleForm::FirstSelected(const HWND* group, int count) const {
 bool ScheduleForm::ShowMessage(std::u16string_view text, bool warning, int focusControl) {
     MessageBeep(MB_OK);
     // A control that cannot take the focus (its frame hidden) leaves it where it is.
-    TrySetFocus(GetDlgItem(hwnd_, focusControl));
+    TrySetFocus(Ctl(focusControl));
     const std::wstring title = win::W(MessageTitle(Settings().Title));
     MessageBoxW(hwnd_, win::W(text).c_str(), title.c_str(), MB_OK | (warning ? MB_ICONEXCLAMATION : MB_ICONERROR));
     return Alive();
@@ -43,8 +43,8 @@ void ScheduleForm::ValidateSchedule() {
         const auto b = win::FromSystemTime(*end);
         if (a && b) input.daysStartToEnd = DayDiff(*a, *b);
     }
-    for (int i = 1; i <= 7; ++i) input.weekly[static_cast<std::size_t>(i)] = win::GetCheck(weeklyDay_[static_cast<std::size_t>(i)]);
-    for (int d = 1; d <= 31; ++d) input.monthly[static_cast<std::size_t>(d)] = win::GetCheck(dateCheck_[static_cast<std::size_t>(d)]);
+    for (int i = 1; i <= 7; ++i) input.weekly[static_cast<std::size_t>(i)] = BoxValue(id::WeeklyDay + i);
+    for (int d = 1; d <= 31; ++d) input.monthly[static_cast<std::size_t>(d)] = BoxValue(id::DateCheck + d);
 
     const Problem problem = ::cadencer::dialog::ValidateSchedule(input);
     if (problem == Problem::None) return;
@@ -71,10 +71,10 @@ void ScheduleForm::StoreSettings() {
     s.UseEndDate = win::GetCheck(endOption_[0]) == BST_CHECKED;
 
     int weekly[7];
-    for (int i = 1; i <= 7; ++i) weekly[i - 1] = win::GetCheck(weeklyDay_[static_cast<std::size_t>(i)]);
+    for (int i = 1; i <= 7; ++i) weekly[i - 1] = BoxValue(id::WeeklyDay + i);
     s.SelectionsWeekly = FitSelection(BuildMask(weekly), kWeeklyWidth);
     int monthly[31];
-    for (int d = 1; d <= 31; ++d) monthly[d - 1] = win::GetCheck(dateCheck_[static_cast<std::size_t>(d)]);
+    for (int d = 1; d <= 31; ++d) monthly[d - 1] = BoxValue(id::DateCheck + d);
     s.SelectionsMonthly = FitSelection(BuildMask(monthly), kMonthlyWidth);
 }
 
