@@ -5,6 +5,7 @@
 #include "component/class_factory.h"
 #include "control/win/face_window.h"
 #include "control/win/timer_window.h"
+#include "dialog/schedule_host.h"
 
 namespace cadencer::com {
 namespace {
@@ -83,12 +84,14 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
         g_instance = instance;
         InitializeCriticalSection(&g_typeLibLock);
         cadencer::about::InstallAboutBox(instance);
+        cadencer::dialog::InstallScheduleDialog(instance);
         DisableThreadLibraryCalls(instance);
         break;
     case DLL_PROCESS_DETACH:
         // On FreeLibrary (not at process exit) the window classes must go with the code
         // their window procedures live in, or a later load would find stale classes.
         if (!reserved) {
+            cadencer::dialog::UninstallScheduleDialog();
             cadencer::win::UnregisterTimerWindowClass(instance);
             cadencer::win::UnregisterFaceWindowClass(instance);
         }

@@ -194,6 +194,9 @@ void UninstallScheduleDialog() {
     if (shared.Dialog() == g_port) shared.SetDialogPort(nullptr);
     delete g_port;
     g_port = nullptr;
+    // The number field's window classes go with the library's code (the dialog is its
+    // only user).
+    numberentry::DigitfieldWindow::UnregisterWindowClass();
 }
 
 HWND ScheduleDialogWindow() { return g_port ? g_port->Window() : nullptr; }
