@@ -81,6 +81,10 @@ HRESULT CadencerControl::Create(REFIID iid, void** ppv) {
     auto* control = new (std::nothrow) CadencerControl();
     if (!control) return E_OUTOFMEMORY;
     HRESULT hr = control->Initialise();
+    // A new instance's defaults from the moment it exists, as the shared schedule expects:
+    // an instance created after another has set the schedule resets it now, not later
+    // when it is first used. A container's InitNew or Load follows and decides the rest.
+    if (SUCCEEDED(hr)) control->Quietly([&] { control->core_->InitNew(); });
     if (SUCCEEDED(hr)) hr = control->QueryInterface(iid, ppv);
     control->Release();
     return hr;
@@ -132,7 +136,12 @@ STDMETHODIMP CadencerControl::QueryInterface(REFIID iid, void** ppv) {
 }
 
 control::CadencerCore& CadencerControl::Core() {
-    if (!initialised_) ApplyInitNew();
+    // Used without InitNew or Load (a script's control): the defaults are in place since
+    // creation; in run mode its clock starts now.
+    if (!initialised_) {
+        initialised_ = true;
+        StartClockIfRunMode();
+    }
     return *core_;
 }
 

@@ -238,8 +238,8 @@ private:
     CadencerControl& operator=(const CadencerControl&) = delete;
     HRESULT Initialise();
 
-    // The core, created and given a new instance's defaults on first use when no
-    // container initialised it (a script's CreateObject).
+    // The core. A control that no container initialised (a script's CreateObject) has the
+    // defaults from its creation and starts its clock on first use.
     control::CadencerCore& Core();
     // Runs fn with change notices muted (initialisation and loading change nothing the
     // container should save).
