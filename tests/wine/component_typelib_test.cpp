@@ -161,6 +161,7 @@ TEST_F(TypeLibrary, EventInterfaceAndControlClass) {
     ASSERT_EQ(events->GetTypeAttr(&attr), S_OK);
     EXPECT_EQ(attr->typekind, TKIND_DISPATCH);
     EXPECT_TRUE(attr->wTypeFlags & TYPEFLAG_FHIDDEN);
+    EXPECT_TRUE(attr->wTypeFlags & TYPEFLAG_FNONEXTENSIBLE);
     EXPECT_EQ(attr->cFuncs, 4);
     events->ReleaseTypeAttr(attr);
     const char* names[] = {"HelpButtonClicked", "ScheduleChanged", "SchedulerClosed", "ScheduledTime"};

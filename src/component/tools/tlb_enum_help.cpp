@@ -1,7 +1,7 @@
-// Build tool (runs on the build machine): gives every enumeration member of a type library
-// written by widl a help string equal to the member's own name, which is what the control's
-// enumerations declare. widl refuses helpstring on enum members, so the build writes the
-// library without them and this tool adds them to the binary (MSFT) form:
+// Build tool (runs on the build machine): completes a type library written by widl with
+// the two things the control's library declares and widl refuses to compile:
+//  - every enumeration member gets a help string equal to its own name;
+//  - every dispatch-only interface (the event interface) is marked non-extensible.
 //
 //   tlb_enum_help input.tlb output.tlb
 //
@@ -32,6 +32,9 @@ constexpr int kSegName = 7;
 constexpr int kSegString = 8;
 constexpr std::size_t kTypeInfoBaseBytes = 0x64;
 constexpr std::uint32_t kRecordWithHelpString = 0x1C;
+constexpr std::uint32_t kTkindDispatch = 4;
+constexpr std::size_t kTypeFlagsField = 0x30;
+constexpr std::uint32_t kTypeFlagNonExtensible = 0x80;
 
 [[noreturn]] void Fail(const std::string& why) { throw std::runtime_error(why); }
 
@@ -167,6 +170,8 @@ Bytes Patch(const Bytes& in) {
     if (seg[kSegString].offset == -1 && !strings.empty()) Fail("library has no string segment");
     for (std::uint32_t t = 0; t < typeCount; ++t) {
         const std::size_t base = newSegmentOffset[kSegTypeInfo] + Get32(in, offsetsAt + 4 * t);
+        if ((Get32(out, base) & 0xF) == kTkindDispatch)
+            Put32(out, base + kTypeFlagsField, Get32(out, base + kTypeFlagsField) | kTypeFlagNonExtensible);
         Put32(out, base + 4, static_cast<std::uint32_t>(out.size()));
         out.insert(out.end(), blocks[t].begin(), blocks[t].end());
     }
