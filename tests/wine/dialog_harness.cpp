@@ -53,6 +53,7 @@ namespace {
 struct Watch {
     HWND dialog = nullptr;
     std::vector<SeenBox>* seen = nullptr;
+    HWND answered = nullptr;  // the box last answered, until it is gone
 };
 Watch* g_watch = nullptr;
 
@@ -60,7 +61,7 @@ BOOL CALLBACK FindBox(HWND window, LPARAM found) {
     wchar_t cls[16] = L"";
     GetClassNameW(window, cls, 16);
     if (lstrcmpW(cls, L"#32770") == 0 && IsWindowVisible(window) && window != g_watch->dialog &&
-        GetWindow(window, GW_OWNER) == g_watch->dialog) {
+        window != g_watch->answered && GetWindow(window, GW_OWNER) == g_watch->dialog) {
         *reinterpret_cast<HWND*>(found) = window;
         return FALSE;
     }
@@ -79,15 +80,16 @@ void CALLBACK WatchTimer(HWND, UINT, UINT_PTR, DWORD) {
     GetWindowTextW(box, buffer, 512);
     seen.title = buffer;
     // The icon static holds the shared system icon of its kind.
-    const HICON icon = reinterpret_cast<HICON>(SendDlgItemMessageW(box, 0x14, STM_GETICON, 0, 0));
+    HICON icon = nullptr;
+    for (int iconId : {1088, 0x14})  // the box's icon static: Wine's, then the system's
+        if (!icon) icon = reinterpret_cast<HICON>(SendDlgItemMessageW(box, iconId, STM_GETICON, 0, 0));
     seen.errorIcon = icon && icon == LoadIconW(nullptr, MAKEINTRESOURCEW(32513));    // IDI_HAND
     seen.warningIcon = icon && icon == LoadIconW(nullptr, MAKEINTRESOURCEW(32515));  // IDI_EXCLAMATION
     seen.focusBefore = GetFocus();
     g_watch->seen->push_back(seen);
     // Press OK once; the box ends its own loop.
-    EnableWindow(box, TRUE);
+    g_watch->answered = box;
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
-    ShowWindow(box, SW_HIDE);
 }
 
 }  // namespace
@@ -101,6 +103,7 @@ std::vector<SeenBox> DialogTest::WithBoxes(const std::function<void()>& action) 
     action();
     KillTimer(nullptr, timer);
     g_watch = previous;
+    Pump(2);  // the activation comes back to the dialog after a box
     return seen;
 }
 
