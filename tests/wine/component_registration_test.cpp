@@ -65,7 +65,8 @@ void ExpectRegistered(HKEY root) {
     EXPECT_EQ(Value(root, L"CadencerLib.Cadencer\\CLSID"), kClsid);
     EXPECT_EQ(Value(root, L"CadencerLib.Cadencer\\CurVer"), L"CadencerLib.Cadencer.1");
     EXPECT_EQ(Value(root, L"CadencerLib.Cadencer.1\\CLSID"), kClsid);
-    EXPECT_EQ(Lower(Value(root, L"TypeLib\\" + kLibId + L"\\1.0\\409\\win64")), Lower(OcxPath()));
+    const std::wstring platform = sizeof(void*) == 8 ? L"win64" : L"win32";
+    EXPECT_EQ(Lower(Value(root, L"TypeLib\\" + kLibId + L"\\1.0\\409\\" + platform)), Lower(OcxPath()));
     EXPECT_EQ(Value(root, L"Interface\\" + kIid + L"\\TypeLib"), kLibId);
     EXPECT_EQ(Value(root, L"Interface\\" + kDiid + L"\\TypeLib"), kLibId);
 }

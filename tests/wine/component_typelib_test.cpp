@@ -59,7 +59,7 @@ TEST_F(TypeLibrary, LibraryHoldsSixTypesInEnglish) {
     EXPECT_EQ(attr->lcid, 0x409u);
     EXPECT_EQ(attr->wMajorVerNum, 1);
     EXPECT_EQ(attr->wMinorVerNum, 0);
-    EXPECT_EQ(attr->syskind, SYS_WIN64);
+    EXPECT_EQ(attr->syskind, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
     lib_->ReleaseTLibAttr(attr);
     BSTR name = nullptr, help = nullptr, file = nullptr;
     ASSERT_EQ(lib_->GetDocumentation(-1, &name, &help, nullptr, &file), S_OK);
