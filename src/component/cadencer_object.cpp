@@ -26,7 +26,8 @@ std::optional<bool> ControlSite::AmbientUserMode() {
     IOleClientSite* site = owner_.ClientSite();
     if (!site) return std::nullopt;
     ComPtr<IDispatch> ambient;
-    if (FAILED(site->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(ambient.GetAddressOf())))) return std::nullopt;
+    if (FAILED(site->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(ambient.GetAddressOf()))))
+        return std::nullopt;
     DISPPARAMS none{};
     VARIANT result;
     VariantInit(&result);
@@ -41,11 +42,21 @@ std::optional<bool> ControlSite::AmbientUserMode() {
     return mode;
 }
 
-void ControlSite::PropertyChanged(std::u16string_view name) { owner_.OnPropertyChanged(name); }
-void ControlSite::RaiseHelpButtonClicked() { owner_.FireEvent(kEventHelpButtonClicked, nullptr); }
-void ControlSite::RaiseScheduleChanged() { owner_.FireEvent(kEventScheduleChanged, nullptr); }
-void ControlSite::RaiseSchedulerClosed() { owner_.FireEvent(kEventSchedulerClosed, nullptr); }
-void ControlSite::RaiseScheduledTime(OleDate& dateTime) { owner_.FireEvent(kEventScheduledTime, &dateTime); }
+void ControlSite::PropertyChanged(std::u16string_view name) {
+    owner_.OnPropertyChanged(name);
+}
+void ControlSite::RaiseHelpButtonClicked() {
+    owner_.FireEvent(kEventHelpButtonClicked, nullptr);
+}
+void ControlSite::RaiseScheduleChanged() {
+    owner_.FireEvent(kEventScheduleChanged, nullptr);
+}
+void ControlSite::RaiseSchedulerClosed() {
+    owner_.FireEvent(kEventSchedulerClosed, nullptr);
+}
+void ControlSite::RaiseScheduledTime(OleDate& dateTime) {
+    owner_.FireEvent(kEventScheduledTime, &dateTime);
+}
 
 // ---- Creation and lifetime
 
@@ -90,7 +101,9 @@ HRESULT CadencerControl::Create(REFIID iid, void** ppv) {
     return hr;
 }
 
-STDMETHODIMP_(ULONG) CadencerControl::AddRef() { return InterlockedIncrement(&refs_); }
+STDMETHODIMP_(ULONG) CadencerControl::AddRef() {
+    return InterlockedIncrement(&refs_);
+}
 
 STDMETHODIMP_(ULONG) CadencerControl::Release() {
     const LONG refs = InterlockedDecrement(&refs_);
@@ -243,18 +256,22 @@ HRESULT ReturnString(const std::u16string& text, BSTR* out) {
     return *out ? S_OK : E_OUTOFMEMORY;
 }
 
-VARIANT_BOOL AsVariantBool(bool value) { return value ? VARIANT_TRUE : VARIANT_FALSE; }
+VARIANT_BOOL AsVariantBool(bool value) {
+    return value ? VARIANT_TRUE : VARIANT_FALSE;
+}
 
 }  // namespace
 
-#define CADENCER_GET(Name, Type, Expr)                       \
-    STDMETHODIMP CadencerControl::get_##Name(Type* value) {  \
-        if (!value) return E_POINTER;                        \
-        *value = Expr;                                       \
-        return S_OK;                                         \
+#define CADENCER_GET(Name, Type, Expr)                      \
+    STDMETHODIMP CadencerControl::get_##Name(Type* value) { \
+        if (!value) return E_POINTER;                       \
+        *value = Expr;                                      \
+        return S_OK;                                        \
     }
-#define CADENCER_GET_STRING(Name) \
-    STDMETHODIMP CadencerControl::get_##Name(BSTR* value) { return ReturnString(Core().Name(), value); }
+#define CADENCER_GET_STRING(Name)                           \
+    STDMETHODIMP CadencerControl::get_##Name(BSTR* value) { \
+        return ReturnString(Core().Name(), value);          \
+    }
 #define CADENCER_PUT(Name, Type, Expr)                     \
     STDMETHODIMP CadencerControl::put_##Name(Type value) { \
         Core().Set##Name(Expr);                            \

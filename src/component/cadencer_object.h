@@ -7,6 +7,7 @@
 #pragma once
 
 #include <windows.h>
+
 #include <objsafe.h>
 #include <ocidl.h>
 #include <olectl.h>

@@ -36,8 +36,8 @@ ObjectRef WrapPicture(IUnknown* object) {
 HRESULT CreateDefaultIconPicture(HINSTANCE instance, ObjectRef* result) {
     if (!result) return E_POINTER;
     *result = nullptr;
-    HICON icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(win::kDefaultIconResource), IMAGE_ICON,
-                                               32, 32, LR_DEFAULTCOLOR));
+    HICON icon = static_cast<HICON>(
+        LoadImageW(instance, MAKEINTRESOURCEW(win::kDefaultIconResource), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR));
     if (!icon) return HRESULT_FROM_WIN32(GetLastError());
     PICTDESC desc{};
     desc.cbSizeofstruct = sizeof(desc);
@@ -45,8 +45,8 @@ HRESULT CreateDefaultIconPicture(HINSTANCE instance, ObjectRef* result) {
     desc.icon.hicon = icon;
     ComPtr<IPictureDisp> picture;
     // fOwn: the picture destroys the icon when its last reference goes.
-    const HRESULT hr = OleCreatePictureIndirect(&desc, IID_IPictureDisp, TRUE,
-                                                reinterpret_cast<void**>(picture.GetAddressOf()));
+    const HRESULT hr =
+        OleCreatePictureIndirect(&desc, IID_IPictureDisp, TRUE, reinterpret_cast<void**>(picture.GetAddressOf()));
     if (FAILED(hr)) {
         DestroyIcon(icon);
         return hr;

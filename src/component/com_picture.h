@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+
 #include <ocidl.h>
 #include <olectl.h>
 #include <wrl/client.h>

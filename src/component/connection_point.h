@@ -6,6 +6,7 @@
 #pragma once
 
 #include <windows.h>
+
 #include <ocidl.h>
 #include <wrl/client.h>
 

@@ -18,7 +18,9 @@ ITypeLib* g_typeLib = nullptr;
 
 }  // namespace
 
-HINSTANCE ModuleInstance() { return g_instance; }
+HINSTANCE ModuleInstance() {
+    return g_instance;
+}
 
 std::wstring ModulePath() {
     std::wstring path(MAX_PATH, L'\0');
@@ -33,9 +35,15 @@ std::wstring ModulePath() {
     }
 }
 
-void LockModule() { InterlockedIncrement(&g_locks); }
-void UnlockModule() { InterlockedDecrement(&g_locks); }
-LONG ModuleLockCount() { return InterlockedCompareExchange(&g_locks, 0, 0); }
+void LockModule() {
+    InterlockedIncrement(&g_locks);
+}
+void UnlockModule() {
+    InterlockedDecrement(&g_locks);
+}
+LONG ModuleLockCount() {
+    return InterlockedCompareExchange(&g_locks, 0, 0);
+}
 
 HRESULT GetTypeLib(ITypeLib** typeLib) {
     if (!typeLib) return E_POINTER;
@@ -80,25 +88,25 @@ using namespace cadencer::com;
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     switch (reason) {
-    case DLL_PROCESS_ATTACH:
-        g_instance = instance;
-        InitializeCriticalSection(&g_typeLibLock);
-        cadencer::about::InstallAboutBox(instance);
-        cadencer::dialog::InstallScheduleDialog(instance);
-        DisableThreadLibraryCalls(instance);
-        break;
-    case DLL_PROCESS_DETACH:
-        // On FreeLibrary (not at process exit) the window classes must go with the code
-        // their window procedures live in, or a later load would find stale classes.
-        if (!reserved) {
-            cadencer::dialog::UninstallScheduleDialog();
-            cadencer::win::UnregisterTimerWindowClass(instance);
-            cadencer::win::UnregisterFaceWindowClass(instance);
-        }
-        DeleteCriticalSection(&g_typeLibLock);
-        break;
-    default:
-        break;
+        case DLL_PROCESS_ATTACH:
+            g_instance = instance;
+            InitializeCriticalSection(&g_typeLibLock);
+            cadencer::about::InstallAboutBox(instance);
+            cadencer::dialog::InstallScheduleDialog(instance);
+            DisableThreadLibraryCalls(instance);
+            break;
+        case DLL_PROCESS_DETACH:
+            // On FreeLibrary (not at process exit) the window classes must go with the code
+            // their window procedures live in, or a later load would find stale classes.
+            if (!reserved) {
+                cadencer::dialog::UninstallScheduleDialog();
+                cadencer::win::UnregisterTimerWindowClass(instance);
+                cadencer::win::UnregisterFaceWindowClass(instance);
+            }
+            DeleteCriticalSection(&g_typeLibLock);
+            break;
+        default:
+            break;
     }
     return TRUE;
 }

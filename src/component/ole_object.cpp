@@ -41,7 +41,9 @@ STDMETHODIMP CadencerControl::GetClientSite(IOleClientSite** site) {
     return S_OK;
 }
 
-STDMETHODIMP CadencerControl::SetHostNames(LPCOLESTR, LPCOLESTR) { return S_OK; }
+STDMETHODIMP CadencerControl::SetHostNames(LPCOLESTR, LPCOLESTR) {
+    return S_OK;
+}
 
 STDMETHODIMP CadencerControl::Close(DWORD saveOption) {
     if (dirty_ && clientSite_ && (saveOption == OLECLOSE_SAVEIFDIRTY || saveOption == OLECLOSE_PROMPTSAVE)) {
@@ -53,14 +55,18 @@ STDMETHODIMP CadencerControl::Close(DWORD saveOption) {
     return S_OK;
 }
 
-STDMETHODIMP CadencerControl::SetMoniker(DWORD, IMoniker*) { return E_NOTIMPL; }
+STDMETHODIMP CadencerControl::SetMoniker(DWORD, IMoniker*) {
+    return E_NOTIMPL;
+}
 
 STDMETHODIMP CadencerControl::GetMoniker(DWORD, DWORD, IMoniker** moniker) {
     if (moniker) *moniker = nullptr;
     return E_NOTIMPL;
 }
 
-STDMETHODIMP CadencerControl::InitFromData(IDataObject*, BOOL, DWORD) { return E_NOTIMPL; }
+STDMETHODIMP CadencerControl::InitFromData(IDataObject*, BOOL, DWORD) {
+    return E_NOTIMPL;
+}
 
 STDMETHODIMP CadencerControl::GetClipboardData(DWORD, IDataObject** data) {
     if (data) *data = nullptr;
@@ -69,26 +75,32 @@ STDMETHODIMP CadencerControl::GetClipboardData(DWORD, IDataObject** data) {
 
 STDMETHODIMP CadencerControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent, LPCRECT rect) {
     switch (verb) {
-    case OLEIVERB_PRIMARY:
-    case OLEIVERB_SHOW:
-    case OLEIVERB_INPLACEACTIVATE:
-    case OLEIVERB_UIACTIVATE:
-        // Never UI-activated: every activating verb activates in place only.
-        return InPlaceActivate(site ? site : clientSite_.Get(), parent, rect);
-    case OLEIVERB_HIDE:
-        face_.Show(false);
-        return S_OK;
-    case OLEIVERB_OPEN:
-    case OLEIVERB_DISCARDUNDOSTATE:
-        return S_OK;
-    default:
-        return verb < 0 ? E_NOTIMPL : OLEOBJ_S_INVALIDVERB;
+        case OLEIVERB_PRIMARY:
+        case OLEIVERB_SHOW:
+        case OLEIVERB_INPLACEACTIVATE:
+        case OLEIVERB_UIACTIVATE:
+            // Never UI-activated: every activating verb activates in place only.
+            return InPlaceActivate(site ? site : clientSite_.Get(), parent, rect);
+        case OLEIVERB_HIDE:
+            face_.Show(false);
+            return S_OK;
+        case OLEIVERB_OPEN:
+        case OLEIVERB_DISCARDUNDOSTATE:
+            return S_OK;
+        default:
+            return verb < 0 ? E_NOTIMPL : OLEOBJ_S_INVALIDVERB;
     }
 }
 
-STDMETHODIMP CadencerControl::EnumVerbs(IEnumOLEVERB** verbs) { return OleRegEnumVerbs(CLSID_Cadencer, verbs); }
-STDMETHODIMP CadencerControl::Update() { return S_OK; }
-STDMETHODIMP CadencerControl::IsUpToDate() { return S_OK; }
+STDMETHODIMP CadencerControl::EnumVerbs(IEnumOLEVERB** verbs) {
+    return OleRegEnumVerbs(CLSID_Cadencer, verbs);
+}
+STDMETHODIMP CadencerControl::Update() {
+    return S_OK;
+}
+STDMETHODIMP CadencerControl::IsUpToDate() {
+    return S_OK;
+}
 
 STDMETHODIMP CadencerControl::GetUserClassID(CLSID* clsid) {
     if (!clsid) return E_POINTER;
@@ -96,7 +108,9 @@ STDMETHODIMP CadencerControl::GetUserClassID(CLSID* clsid) {
     return S_OK;
 }
 
-STDMETHODIMP CadencerControl::GetUserType(DWORD form, LPOLESTR* type) { return OleRegGetUserType(CLSID_Cadencer, form, type); }
+STDMETHODIMP CadencerControl::GetUserType(DWORD form, LPOLESTR* type) {
+    return OleRegGetUserType(CLSID_Cadencer, form, type);
+}
 
 // The face is 360 x 360 twips, whatever size the container asks for: another size is
 // refused (the documented answer of an object of fixed size) and the extent stays.
@@ -140,7 +154,9 @@ STDMETHODIMP CadencerControl::GetMiscStatus(DWORD aspect, DWORD* status) {
     return S_OK;
 }
 
-STDMETHODIMP CadencerControl::SetColorScheme(LOGPALETTE*) { return E_NOTIMPL; }
+STDMETHODIMP CadencerControl::SetColorScheme(LOGPALETTE*) {
+    return E_NOTIMPL;
+}
 
 // ---- IOleControl
 
@@ -154,7 +170,9 @@ STDMETHODIMP CadencerControl::GetControlInfo(CONTROLINFO* info) {
     return S_OK;
 }
 
-STDMETHODIMP CadencerControl::OnMnemonic(MSG*) { return E_NOTIMPL; }
+STDMETHODIMP CadencerControl::OnMnemonic(MSG*) {
+    return E_NOTIMPL;
+}
 
 STDMETHODIMP CadencerControl::OnAmbientPropertyChange(DISPID id) {
     // The core reads UserMode afresh at every use; only the face and the clock follow here.
@@ -231,7 +249,9 @@ STDMETHODIMP CadencerControl::GetWindow(HWND* window) {
     return *window ? S_OK : E_FAIL;
 }
 
-STDMETHODIMP CadencerControl::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
+STDMETHODIMP CadencerControl::ContextSensitiveHelp(BOOL) {
+    return E_NOTIMPL;
+}
 
 STDMETHODIMP CadencerControl::InPlaceDeactivate() {
     if (!inPlaceActive_) return S_OK;
@@ -242,7 +262,9 @@ STDMETHODIMP CadencerControl::InPlaceDeactivate() {
     return S_OK;
 }
 
-STDMETHODIMP CadencerControl::UIDeactivate() { return S_OK; }
+STDMETHODIMP CadencerControl::UIDeactivate() {
+    return S_OK;
+}
 
 STDMETHODIMP CadencerControl::SetObjectRects(LPCRECT position, LPCRECT) {
     if (!position) return E_POINTER;
@@ -255,12 +277,14 @@ STDMETHODIMP CadencerControl::SetObjectRects(LPCRECT position, LPCRECT) {
     return S_OK;
 }
 
-STDMETHODIMP CadencerControl::ReactivateAndUndo() { return E_NOTIMPL; }
+STDMETHODIMP CadencerControl::ReactivateAndUndo() {
+    return E_NOTIMPL;
+}
 
 // ---- IViewObject, IViewObject2
 
-STDMETHODIMP CadencerControl::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC dc, LPCRECTL bounds,
-                                   LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) {
+STDMETHODIMP CadencerControl::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC dc, LPCRECTL bounds, LPCRECTL,
+                                   BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) {
     if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
     if (!dc || !bounds) return E_INVALIDARG;
     const RECT r{bounds->left, bounds->top, bounds->right, bounds->bottom};
@@ -277,7 +301,9 @@ STDMETHODIMP CadencerControl::Freeze(DWORD, LONG, void*, DWORD* freeze) {
     return E_NOTIMPL;
 }
 
-STDMETHODIMP CadencerControl::Unfreeze(DWORD) { return E_NOTIMPL; }
+STDMETHODIMP CadencerControl::Unfreeze(DWORD) {
+    return E_NOTIMPL;
+}
 
 STDMETHODIMP CadencerControl::SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink) {
     viewSink_ = sink;

@@ -51,11 +51,15 @@ STDMETHODIMP CadencerControl::GetClassID(CLSID* clsid) {
     return S_OK;
 }
 
-STDMETHODIMP CadencerControl::IsDirty() { return dirty_ ? S_OK : S_FALSE; }
+STDMETHODIMP CadencerControl::IsDirty() {
+    return dirty_ ? S_OK : S_FALSE;
+}
 
 // ---- IPersistStreamInit (InitNew also serves IPersistPropertyBag)
 
-STDMETHODIMP CadencerControl::InitNew() { return ApplyInitNew(); }
+STDMETHODIMP CadencerControl::InitNew() {
+    return ApplyInitNew();
+}
 
 STDMETHODIMP CadencerControl::Load(LPSTREAM stream) {
     if (!stream) return E_POINTER;
@@ -135,7 +139,11 @@ STDMETHODIMP CadencerControl::Save(IStorage* storage, BOOL) {
 }
 
 // The control keeps no storage between calls, so there is nothing to let go of or reopen.
-STDMETHODIMP CadencerControl::SaveCompleted(IStorage*) { return S_OK; }
-STDMETHODIMP CadencerControl::HandsOffStorage() { return S_OK; }
+STDMETHODIMP CadencerControl::SaveCompleted(IStorage*) {
+    return S_OK;
+}
+STDMETHODIMP CadencerControl::HandsOffStorage() {
+    return S_OK;
+}
 
 }  // namespace cadencer::com

@@ -4,6 +4,7 @@
 // registration wrote (a ProgID only while it still names this class) and succeeds when
 // nothing is registered. The type library is registered from the OCX's own resource.
 #include <windows.h>
+
 #include <oleauto.h>
 
 #include <cwctype>
@@ -97,8 +98,7 @@ bool IsOurProgId(HKEY root, const wchar_t* progId) {
     wchar_t value[64] = {};
     DWORD bytes = sizeof(value) - sizeof(wchar_t);
     const std::wstring key = std::wstring(progId) + L"\\CLSID";
-    if (RegGetValueW(root, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &bytes) != ERROR_SUCCESS)
-        return false;
+    if (RegGetValueW(root, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &bytes) != ERROR_SUCCESS) return false;
     return _wcsicmp(value, GuidText(CLSID_Cadencer).c_str()) == 0;
 }
 
@@ -130,7 +130,9 @@ constexpr wchar_t kPlatformKey[] = L"win32";
 constexpr wchar_t kProxyDual[] = L"{00020424-0000-0000-C000-000000000046}";
 constexpr wchar_t kProxyDispatch[] = L"{00020420-0000-0000-C000-000000000046}";
 
-std::wstring LibraryKey() { return L"TypeLib\\" + GuidText(LIBID_CadencerLib); }
+std::wstring LibraryKey() {
+    return L"TypeLib\\" + GuidText(LIBID_CadencerLib);
+}
 
 // What RegisterTypeLib writes, for the per-user scope that the platform's own per-user
 // registration does not reliably provide (Wine's falls back to machine-wide).
@@ -183,8 +185,7 @@ HRESULT UnregisterLibrary(Scope scope) {
     const std::wstring version = LibraryKey() + L"\\1.0";
     if (scope == Scope::Machine) {
         // Nothing registered is no failure: unregistering twice succeeds.
-        if (KeyExists(root, version) &&
-            FAILED(UnRegisterTypeLib(LIBID_CadencerLib, 1, 0, kLibraryLcid, kSysKind)))
+        if (KeyExists(root, version) && FAILED(UnRegisterTypeLib(LIBID_CadencerLib, 1, 0, kLibraryLcid, kSysKind)))
             hr = SELFREG_E_TYPELIB;
     } else {
         for (const IID* iid : {&IID__Cadencer, &DIID___Cadencer}) {
@@ -245,9 +246,13 @@ bool ParseScope(LPCWSTR commandLine, Scope* scope) {
 
 using namespace cadencer::com;
 
-extern "C" HRESULT WINAPI DllRegisterServer() { return Register(Scope::Machine); }
+extern "C" HRESULT WINAPI DllRegisterServer() {
+    return Register(Scope::Machine);
+}
 
-extern "C" HRESULT WINAPI DllUnregisterServer() { return Unregister(Scope::Machine); }
+extern "C" HRESULT WINAPI DllUnregisterServer() {
+    return Unregister(Scope::Machine);
+}
 
 // regsvr32 /n /i:user registers for the current user, /n /i (or /i:machine) machine-wide;
 // with /u the same scopes unregister.

@@ -67,30 +67,47 @@ int KeyIndex(std::u16string_view key) {
 
 HRESULT EncodeValue(Writer& w, const Variant& v) {
     switch (v.type()) {
-    case VariantType::Empty: w.U8(TagEmpty); return S_OK;
-    case VariantType::Bool: w.U8(TagBool); w.U8(v.bool_value() ? 1 : 0); return S_OK;
-    case VariantType::I16: w.U8(TagI16); w.Raw(v.i16()); return S_OK;
-    case VariantType::I32: w.U8(TagI32); w.Raw(v.i32()); return S_OK;
-    case VariantType::Double: w.U8(TagDouble); w.Raw(v.dbl()); return S_OK;
-    case VariantType::Date: w.U8(TagDate); w.Raw(v.date()); return S_OK;
-    case VariantType::String: {
-        if (v.str().size() > kMaxStreamStringUnits) return E_INVALIDARG;
-        w.U8(TagString);
-        w.Raw(static_cast<std::uint32_t>(v.str().size()));
-        for (char16_t c : v.str()) w.Raw(static_cast<std::uint16_t>(c));
-        return S_OK;
-    }
-    case VariantType::Object: {
-        std::vector<BYTE> picture;
-        if (v.object()) {
-            const HRESULT hr = SavePictureBytes(v.object(), &picture);
-            if (FAILED(hr)) return hr;
+        case VariantType::Empty:
+            w.U8(TagEmpty);
+            return S_OK;
+        case VariantType::Bool:
+            w.U8(TagBool);
+            w.U8(v.bool_value() ? 1 : 0);
+            return S_OK;
+        case VariantType::I16:
+            w.U8(TagI16);
+            w.Raw(v.i16());
+            return S_OK;
+        case VariantType::I32:
+            w.U8(TagI32);
+            w.Raw(v.i32());
+            return S_OK;
+        case VariantType::Double:
+            w.U8(TagDouble);
+            w.Raw(v.dbl());
+            return S_OK;
+        case VariantType::Date:
+            w.U8(TagDate);
+            w.Raw(v.date());
+            return S_OK;
+        case VariantType::String: {
+            if (v.str().size() > kMaxStreamStringUnits) return E_INVALIDARG;
+            w.U8(TagString);
+            w.Raw(static_cast<std::uint32_t>(v.str().size()));
+            for (char16_t c : v.str()) w.Raw(static_cast<std::uint16_t>(c));
+            return S_OK;
         }
-        w.U8(TagPicture);
-        w.Raw(static_cast<std::uint32_t>(picture.size()));
-        w.Bytes(picture.data(), picture.size());
-        return S_OK;
-    }
+        case VariantType::Object: {
+            std::vector<BYTE> picture;
+            if (v.object()) {
+                const HRESULT hr = SavePictureBytes(v.object(), &picture);
+                if (FAILED(hr)) return hr;
+            }
+            w.U8(TagPicture);
+            w.Raw(static_cast<std::uint32_t>(picture.size()));
+            w.Bytes(picture.data(), picture.size());
+            return S_OK;
+        }
     }
     return E_INVALIDARG;
 }
@@ -99,61 +116,64 @@ HRESULT DecodeValue(Reader& r, Variant* out) {
     BYTE tag = 0;
     if (!r.U8(tag)) return kBadFormat;
     switch (tag) {
-    case TagEmpty: *out = Variant(); return S_OK;
-    case TagBool: {
-        BYTE b = 0;
-        if (!r.U8(b) || b > 1) return kBadFormat;
-        *out = Variant::Bool(b != 0);
-        return S_OK;
-    }
-    case TagI16: {
-        std::int16_t v = 0;
-        if (!r.Raw(v)) return kBadFormat;
-        *out = Variant::I16(v);
-        return S_OK;
-    }
-    case TagI32: {
-        std::int32_t v = 0;
-        if (!r.Raw(v)) return kBadFormat;
-        *out = Variant::I32(v);
-        return S_OK;
-    }
-    case TagDouble: {
-        double v = 0;
-        if (!r.Raw(v) || !std::isfinite(v)) return kBadFormat;
-        *out = Variant::Double(v);
-        return S_OK;
-    }
-    case TagDate: {
-        double v = 0;
-        if (!r.Raw(v) || !IsValidOleDate(v)) return kBadFormat;
-        *out = Variant::Date(v);
-        return S_OK;
-    }
-    case TagString: {
-        std::uint32_t count = 0;
-        const BYTE* at = nullptr;
-        if (!r.Raw(count) || count > kMaxStreamStringUnits || !r.Take(std::size_t{count} * 2, at)) return kBadFormat;
-        std::u16string text(count, u'\0');
-        for (std::uint32_t i = 0; i < count; ++i) text[i] = static_cast<char16_t>(at[2 * i] | (at[2 * i + 1] << 8));
-        *out = Variant::String(std::move(text));
-        return S_OK;
-    }
-    case TagPicture: {
-        std::uint32_t count = 0;
-        const BYTE* at = nullptr;
-        if (!r.Raw(count) || count > kMaxPictureBytes || !r.Take(count, at)) return kBadFormat;
-        if (count == 0) {
-            *out = Variant::Object(nullptr);
+        case TagEmpty:
+            *out = Variant();
+            return S_OK;
+        case TagBool: {
+            BYTE b = 0;
+            if (!r.U8(b) || b > 1) return kBadFormat;
+            *out = Variant::Bool(b != 0);
             return S_OK;
         }
-        ObjectRef picture;
-        if (FAILED(LoadPictureBytes(at, count, &picture))) return kBadFormat;
-        *out = Variant::Object(std::move(picture));
-        return S_OK;
-    }
-    default:
-        return kBadFormat;
+        case TagI16: {
+            std::int16_t v = 0;
+            if (!r.Raw(v)) return kBadFormat;
+            *out = Variant::I16(v);
+            return S_OK;
+        }
+        case TagI32: {
+            std::int32_t v = 0;
+            if (!r.Raw(v)) return kBadFormat;
+            *out = Variant::I32(v);
+            return S_OK;
+        }
+        case TagDouble: {
+            double v = 0;
+            if (!r.Raw(v) || !std::isfinite(v)) return kBadFormat;
+            *out = Variant::Double(v);
+            return S_OK;
+        }
+        case TagDate: {
+            double v = 0;
+            if (!r.Raw(v) || !IsValidOleDate(v)) return kBadFormat;
+            *out = Variant::Date(v);
+            return S_OK;
+        }
+        case TagString: {
+            std::uint32_t count = 0;
+            const BYTE* at = nullptr;
+            if (!r.Raw(count) || count > kMaxStreamStringUnits || !r.Take(std::size_t{count} * 2, at))
+                return kBadFormat;
+            std::u16string text(count, u'\0');
+            for (std::uint32_t i = 0; i < count; ++i) text[i] = static_cast<char16_t>(at[2 * i] | (at[2 * i + 1] << 8));
+            *out = Variant::String(std::move(text));
+            return S_OK;
+        }
+        case TagPicture: {
+            std::uint32_t count = 0;
+            const BYTE* at = nullptr;
+            if (!r.Raw(count) || count > kMaxPictureBytes || !r.Take(count, at)) return kBadFormat;
+            if (count == 0) {
+                *out = Variant::Object(nullptr);
+                return S_OK;
+            }
+            ObjectRef picture;
+            if (FAILED(LoadPictureBytes(at, count, &picture))) return kBadFormat;
+            *out = Variant::Object(std::move(picture));
+            return S_OK;
+        }
+        default:
+            return kBadFormat;
     }
 }
 

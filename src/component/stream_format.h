@@ -17,6 +17,7 @@
 #pragma once
 
 #include <windows.h>
+
 #include <objidl.h>
 
 #include <array>
@@ -28,13 +29,35 @@
 
 namespace cadencer::com {
 
-inline constexpr std::array<std::u16string_view, 29> kStreamKeys = {
-    u"Enabled", u"Title", u"Modal", u"ShowHelpButton", u"CaptionOKButtonBefore", u"CaptionOKButtonAfter",
-    u"CaptionCloseButtonBefore", u"CaptionCloseButtonAfter", u"CaptionHelpButton", u"Icon",
-    u"StartUpPosition", u"StartUpLeft", u"StartUpTop", u"OccursOption", u"EveryInterval", u"EveryFrequency",
-    u"EveryHourMin", u"EveryHourMax", u"EveryHourIncrement", u"EveryMinuteMin", u"EveryMinuteMax",
-    u"EveryMinuteIncrement", u"StartHour", u"StartMinute", u"StartDate", u"EndDate", u"UseEndDate",
-    u"SelectionsWeekly", u"SelectionsMonthly"};
+inline constexpr std::array<std::u16string_view, 29> kStreamKeys = {u"Enabled",
+                                                                    u"Title",
+                                                                    u"Modal",
+                                                                    u"ShowHelpButton",
+                                                                    u"CaptionOKButtonBefore",
+                                                                    u"CaptionOKButtonAfter",
+                                                                    u"CaptionCloseButtonBefore",
+                                                                    u"CaptionCloseButtonAfter",
+                                                                    u"CaptionHelpButton",
+                                                                    u"Icon",
+                                                                    u"StartUpPosition",
+                                                                    u"StartUpLeft",
+                                                                    u"StartUpTop",
+                                                                    u"OccursOption",
+                                                                    u"EveryInterval",
+                                                                    u"EveryFrequency",
+                                                                    u"EveryHourMin",
+                                                                    u"EveryHourMax",
+                                                                    u"EveryHourIncrement",
+                                                                    u"EveryMinuteMin",
+                                                                    u"EveryMinuteMax",
+                                                                    u"EveryMinuteIncrement",
+                                                                    u"StartHour",
+                                                                    u"StartMinute",
+                                                                    u"StartDate",
+                                                                    u"EndDate",
+                                                                    u"UseEndDate",
+                                                                    u"SelectionsWeekly",
+                                                                    u"SelectionsMonthly"};
 
 inline constexpr std::size_t kStreamHeaderBytes = 12;
 inline constexpr std::uint32_t kMaxStreamPayload = 4u << 20;

@@ -47,38 +47,76 @@ Expected<Variant> FromVariant(const VARIANT& in) {
     }
     Expected<Variant> result = ValueError::TypeMismatch;
     switch (V_VT(v)) {
-    case VT_EMPTY: result = Variant(); break;
-    case VT_BOOL: result = Variant::Bool(V_BOOL(v) != VARIANT_FALSE); break;
-    case VT_I2: result = Variant::I16(V_I2(v)); break;
-    case VT_I4: result = Variant::I32(V_I4(v)); break;
-    case VT_INT: result = Variant::I32(V_INT(v)); break;
-    case VT_I1: result = Variant::I32(V_I1(v)); break;
-    case VT_UI1: result = Variant::I32(V_UI1(v)); break;
-    case VT_UI2: result = Variant::I32(V_UI2(v)); break;
-    case VT_UI4: result = FromWide(V_UI4(v)); break;
-    case VT_UINT: result = FromWide(V_UINT(v)); break;
-    case VT_I8: result = FromWide(V_I8(v)); break;
-    case VT_UI8:
-        result = V_UI8(v) > static_cast<ULONGLONG>(std::numeric_limits<long long>::max())
-                     ? Expected<Variant>(Variant::Double(static_cast<double>(V_UI8(v))))
-                     : FromWide(static_cast<long long>(V_UI8(v)));
-        break;
-    case VT_R4: result = FromDouble(V_R4(v)); break;
-    case VT_R8: result = FromDouble(V_R8(v)); break;
-    case VT_CY: result = FromDouble(static_cast<double>(V_CY(v).int64) / 10000.0); break;
-    case VT_DECIMAL: {
-        double d = 0;
-        result = SUCCEEDED(VarR8FromDec(const_cast<DECIMAL*>(&V_DECIMAL(v)), &d)) ? FromDouble(d) : Expected<Variant>(ValueError::Overflow);
-        break;
-    }
-    case VT_DATE:
-        result = IsValidOleDate(V_DATE(v)) ? Expected<Variant>(Variant::Date(V_DATE(v)))
-                                           : Expected<Variant>(ValueError::Overflow);
-        break;
-    case VT_BSTR: result = Variant::String(ToU16(V_BSTR(v))); break;
-    case VT_DISPATCH: result = FromObject(V_DISPATCH(v)); break;
-    case VT_UNKNOWN: result = FromObject(V_UNKNOWN(v)); break;
-    default: result = ValueError::TypeMismatch; break;
+        case VT_EMPTY:
+            result = Variant();
+            break;
+        case VT_BOOL:
+            result = Variant::Bool(V_BOOL(v) != VARIANT_FALSE);
+            break;
+        case VT_I2:
+            result = Variant::I16(V_I2(v));
+            break;
+        case VT_I4:
+            result = Variant::I32(V_I4(v));
+            break;
+        case VT_INT:
+            result = Variant::I32(V_INT(v));
+            break;
+        case VT_I1:
+            result = Variant::I32(V_I1(v));
+            break;
+        case VT_UI1:
+            result = Variant::I32(V_UI1(v));
+            break;
+        case VT_UI2:
+            result = Variant::I32(V_UI2(v));
+            break;
+        case VT_UI4:
+            result = FromWide(V_UI4(v));
+            break;
+        case VT_UINT:
+            result = FromWide(V_UINT(v));
+            break;
+        case VT_I8:
+            result = FromWide(V_I8(v));
+            break;
+        case VT_UI8:
+            result = V_UI8(v) > static_cast<ULONGLONG>(std::numeric_limits<long long>::max())
+                         ? Expected<Variant>(Variant::Double(static_cast<double>(V_UI8(v))))
+                         : FromWide(static_cast<long long>(V_UI8(v)));
+            break;
+        case VT_R4:
+            result = FromDouble(V_R4(v));
+            break;
+        case VT_R8:
+            result = FromDouble(V_R8(v));
+            break;
+        case VT_CY:
+            result = FromDouble(static_cast<double>(V_CY(v).int64) / 10000.0);
+            break;
+        case VT_DECIMAL: {
+            double d = 0;
+            result = SUCCEEDED(VarR8FromDec(const_cast<DECIMAL*>(&V_DECIMAL(v)), &d))
+                         ? FromDouble(d)
+                         : Expected<Variant>(ValueError::Overflow);
+            break;
+        }
+        case VT_DATE:
+            result = IsValidOleDate(V_DATE(v)) ? Expected<Variant>(Variant::Date(V_DATE(v)))
+                                               : Expected<Variant>(ValueError::Overflow);
+            break;
+        case VT_BSTR:
+            result = Variant::String(ToU16(V_BSTR(v)));
+            break;
+        case VT_DISPATCH:
+            result = FromObject(V_DISPATCH(v));
+            break;
+        case VT_UNKNOWN:
+            result = FromObject(V_UNKNOWN(v));
+            break;
+        default:
+            result = ValueError::TypeMismatch;
+            break;
     }
     VariantClear(&value);
     return result;
@@ -88,51 +126,55 @@ HRESULT ToVariant(const Variant& value, VARIANT* out) {
     if (!out) return E_POINTER;
     VariantInit(out);
     switch (value.type()) {
-    case VariantType::Empty: return S_OK;
-    case VariantType::Bool:
-        V_VT(out) = VT_BOOL;
-        V_BOOL(out) = value.bool_value() ? VARIANT_TRUE : VARIANT_FALSE;
-        return S_OK;
-    case VariantType::I16:
-        V_VT(out) = VT_I2;
-        V_I2(out) = value.i16();
-        return S_OK;
-    case VariantType::I32:
-        V_VT(out) = VT_I4;
-        V_I4(out) = value.i32();
-        return S_OK;
-    case VariantType::Double:
-        V_VT(out) = VT_R8;
-        V_R8(out) = value.dbl();
-        return S_OK;
-    case VariantType::Date:
-        V_VT(out) = VT_DATE;
-        V_DATE(out) = value.date();
-        return S_OK;
-    case VariantType::String: {
-        BSTR text = AllocBstr(value.str());
-        if (!text) return E_OUTOFMEMORY;
-        V_VT(out) = VT_BSTR;
-        V_BSTR(out) = text;
-        return S_OK;
-    }
-    case VariantType::Object: {
-        IPictureDisp* picture = PictureOf(value.object());
-        if (!picture && value.object()) return E_INVALIDARG;
-        V_VT(out) = VT_DISPATCH;
-        V_DISPATCH(out) = picture;
-        if (picture) picture->AddRef();
-        return S_OK;
-    }
+        case VariantType::Empty:
+            return S_OK;
+        case VariantType::Bool:
+            V_VT(out) = VT_BOOL;
+            V_BOOL(out) = value.bool_value() ? VARIANT_TRUE : VARIANT_FALSE;
+            return S_OK;
+        case VariantType::I16:
+            V_VT(out) = VT_I2;
+            V_I2(out) = value.i16();
+            return S_OK;
+        case VariantType::I32:
+            V_VT(out) = VT_I4;
+            V_I4(out) = value.i32();
+            return S_OK;
+        case VariantType::Double:
+            V_VT(out) = VT_R8;
+            V_R8(out) = value.dbl();
+            return S_OK;
+        case VariantType::Date:
+            V_VT(out) = VT_DATE;
+            V_DATE(out) = value.date();
+            return S_OK;
+        case VariantType::String: {
+            BSTR text = AllocBstr(value.str());
+            if (!text) return E_OUTOFMEMORY;
+            V_VT(out) = VT_BSTR;
+            V_BSTR(out) = text;
+            return S_OK;
+        }
+        case VariantType::Object: {
+            IPictureDisp* picture = PictureOf(value.object());
+            if (!picture && value.object()) return E_INVALIDARG;
+            V_VT(out) = VT_DISPATCH;
+            V_DISPATCH(out) = picture;
+            if (picture) picture->AddRef();
+            return S_OK;
+        }
     }
     return E_INVALIDARG;
 }
 
 HRESULT HResultOf(ValueError error) {
     switch (error) {
-    case ValueError::TypeMismatch: return DISP_E_TYPEMISMATCH;
-    case ValueError::Overflow: return DISP_E_OVERFLOW;
-    case ValueError::Storage: return E_FAIL;
+        case ValueError::TypeMismatch:
+            return DISP_E_TYPEMISMATCH;
+        case ValueError::Overflow:
+            return DISP_E_OVERFLOW;
+        case ValueError::Storage:
+            return E_FAIL;
     }
     return E_FAIL;
 }

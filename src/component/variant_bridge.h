@@ -5,6 +5,7 @@
 #pragma once
 
 #include <windows.h>
+
 #include <oaidl.h>
 #include <ocidl.h>
 

@@ -26,9 +26,13 @@ CallLog WithoutAmbient(const CallLog& log) {
 }
 
 // The window's own visibility style (its container window is never shown in these tests).
-bool Shown(HWND window) { return (GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) != 0; }
+bool Shown(HWND window) {
+    return (GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) != 0;
+}
 
-bool TimerWindowExists() { return FindWindowExW(HWND_MESSAGE, nullptr, L"CadencerTimerWindow", nullptr) != nullptr; }
+bool TimerWindowExists() {
+    return FindWindowExW(HWND_MESSAGE, nullptr, L"CadencerTimerWindow", nullptr) != nullptr;
+}
 
 TEST(ComponentContainer, DesignTimeActivationShowsTheFixedFaceAndRunModeHidesIt) {
     CallLog log;
@@ -48,8 +52,8 @@ TEST(ComponentContainer, DesignTimeActivationShowsTheFixedFaceAndRunModeHidesIt)
         EXPECT_FALSE(TimerWindowExists());
 
         ASSERT_EQ(ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, site.Window(), &site.position), S_OK);
-        const std::string face = "OnPosRectChange(" + std::to_string(FacePixelsX()) + "x" +
-                                 std::to_string(FacePixelsX()) + ")";
+        const std::string face =
+            "OnPosRectChange(" + std::to_string(FacePixelsX()) + "x" + std::to_string(FacePixelsX()) + ")";
         const CallLog calls = WithoutAmbient(log);
         const CallLog expected = {"CanInPlaceActivate", "OnInPlaceActivate", "GetWindowContext", face};
         EXPECT_EQ(calls, expected) << Joined(log);
@@ -126,15 +130,16 @@ TEST(ComponentContainer, ViewObjectDrawsTheClockFace) {
     GdiFlush();
     const auto* pixels = static_cast<const DWORD*>(bits);
     auto at = [&](int x, int y) { return pixels[y * 32 + x] & 0xFFFFFF; };
-    EXPECT_EQ(at(0, 0), 0xFFFFFFu);   // raised square: light top-left edge
-    EXPECT_LT(at(31, 31) & 0xFF, 0x40u); // dark bottom-right edge
-    EXPECT_EQ(at(3, 3), 0xC0C0C0u);   // light grey outside the dial
+    EXPECT_EQ(at(0, 0), 0xFFFFFFu);       // raised square: light top-left edge
+    EXPECT_LT(at(31, 31) & 0xFF, 0x40u);  // dark bottom-right edge
+    EXPECT_EQ(at(3, 3), 0xC0C0C0u);       // light grey outside the dial
     const DWORD centre = at(16, 15);
     EXPECT_GT(centre & 0xFF, (centre >> 16) & 0xFF) << std::hex << centre;  // the hands are blue
     SIZEL extent{};
     EXPECT_EQ(view->GetExtent(DVASPECT_CONTENT, -1, nullptr, &extent), S_OK);
     EXPECT_EQ(extent.cx, 635);
-    EXPECT_EQ(view->Draw(DVASPECT_ICON, -1, nullptr, nullptr, nullptr, dc, &bounds, nullptr, nullptr, 0), DV_E_DVASPECT);
+    EXPECT_EQ(view->Draw(DVASPECT_ICON, -1, nullptr, nullptr, nullptr, dc, &bounds, nullptr, nullptr, 0),
+              DV_E_DVASPECT);
     SelectObject(dc, old);
     DeleteObject(bitmap);
     DeleteDC(dc);
@@ -160,7 +165,8 @@ TEST(ComponentContainer, UserModeComesFromTheAmbientAndDefaultsToRunMode) {
         EXPECT_TRUE(TimerWindowExists());
     }
     EXPECT_FALSE(TimerWindowExists());
-    for (const std::optional<bool> mode : {std::optional<bool>(true), std::optional<bool>(false), std::optional<bool>()}) {
+    for (const std::optional<bool> mode :
+         {std::optional<bool>(true), std::optional<bool>(false), std::optional<bool>()}) {
         CallLog log;
         FakeContainer site(&log, mode);
         {
@@ -201,20 +207,56 @@ TEST(ComponentContainer, EveryPropertyChangeNotifiesByItsDispidAndMarksDirty) {
             const wchar_t* name;
             VARIANT value;
         };
-        auto I4 = [](LONG v) { VARIANT x; VariantInit(&x); V_VT(&x) = VT_I4; V_I4(&x) = v; return x; };
-        auto Str = [](const wchar_t* v) { VARIANT x; VariantInit(&x); V_VT(&x) = VT_BSTR; V_BSTR(&x) = SysAllocString(v); return x; };
-        auto Date = [](double v) { VARIANT x; VariantInit(&x); V_VT(&x) = VT_DATE; V_DATE(&x) = v; return x; };
-        std::vector<Put> puts = {
-            {L"Enabled", I4(0)}, {L"Modal", I4(-1)}, {L"ShowHelpButton", I4(-1)}, {L"LastScheduledTime", Date(NowDate())},
-            {L"StartUpPosition", I4(0)}, {L"StartUpLeft", I4(5)}, {L"StartUpTop", I4(6)}, {L"Title", Str(L"T")},
-            {L"CaptionOKButtonBefore", Str(L"a")}, {L"CaptionOKButtonAfter", Str(L"b")},
-            {L"CaptionCloseButtonBefore", Str(L"c")}, {L"CaptionCloseButtonAfter", Str(L"d")},
-            {L"CaptionHelpButton", Str(L"e")}, {L"OccursOption", I4(1)}, {L"EveryInterval", I4(3)},
-            {L"EveryFrequency", I4(1)}, {L"EveryHourMin", I4(2)}, {L"EveryHourMax", I4(9)},
-            {L"EveryHourIncrement", I4(2)}, {L"EveryMinuteMin", I4(5)}, {L"EveryMinuteMax", I4(50)},
-            {L"EveryMinuteIncrement", I4(5)}, {L"StartHour", I4(8)}, {L"StartMinute", I4(30)},
-            {L"StartDate", Date(NowDate() + 1)}, {L"EndDate", Date(NowDate() + 9)}, {L"UseEndDate", I4(-1)},
-            {L"SelectionsWeekly", Str(L"1")}, {L"SelectionsMonthly", Str(L"1")}};
+        auto I4 = [](LONG v) {
+            VARIANT x;
+            VariantInit(&x);
+            V_VT(&x) = VT_I4;
+            V_I4(&x) = v;
+            return x;
+        };
+        auto Str = [](const wchar_t* v) {
+            VARIANT x;
+            VariantInit(&x);
+            V_VT(&x) = VT_BSTR;
+            V_BSTR(&x) = SysAllocString(v);
+            return x;
+        };
+        auto Date = [](double v) {
+            VARIANT x;
+            VariantInit(&x);
+            V_VT(&x) = VT_DATE;
+            V_DATE(&x) = v;
+            return x;
+        };
+        std::vector<Put> puts = {{L"Enabled", I4(0)},
+                                 {L"Modal", I4(-1)},
+                                 {L"ShowHelpButton", I4(-1)},
+                                 {L"LastScheduledTime", Date(NowDate())},
+                                 {L"StartUpPosition", I4(0)},
+                                 {L"StartUpLeft", I4(5)},
+                                 {L"StartUpTop", I4(6)},
+                                 {L"Title", Str(L"T")},
+                                 {L"CaptionOKButtonBefore", Str(L"a")},
+                                 {L"CaptionOKButtonAfter", Str(L"b")},
+                                 {L"CaptionCloseButtonBefore", Str(L"c")},
+                                 {L"CaptionCloseButtonAfter", Str(L"d")},
+                                 {L"CaptionHelpButton", Str(L"e")},
+                                 {L"OccursOption", I4(1)},
+                                 {L"EveryInterval", I4(3)},
+                                 {L"EveryFrequency", I4(1)},
+                                 {L"EveryHourMin", I4(2)},
+                                 {L"EveryHourMax", I4(9)},
+                                 {L"EveryHourIncrement", I4(2)},
+                                 {L"EveryMinuteMin", I4(5)},
+                                 {L"EveryMinuteMax", I4(50)},
+                                 {L"EveryMinuteIncrement", I4(5)},
+                                 {L"StartHour", I4(8)},
+                                 {L"StartMinute", I4(30)},
+                                 {L"StartDate", Date(NowDate() + 1)},
+                                 {L"EndDate", Date(NowDate() + 9)},
+                                 {L"UseEndDate", I4(-1)},
+                                 {L"SelectionsWeekly", Str(L"1")},
+                                 {L"SelectionsMonthly", Str(L"1")}};
         ComPtr<IDispatch> dispatch;
         ASSERT_EQ(control.As(&dispatch), S_OK);
         for (auto& put : puts) {

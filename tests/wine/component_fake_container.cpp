@@ -8,8 +8,8 @@ namespace cadencer_test {
 FakeContainer::FakeContainer(CallLog* log, std::optional<bool> userMode) : log_(log), userMode_(userMode) {
     // Never shown: destroying a shown top-level window costs seconds under Xvfb without a
     // window manager. Tests read the child's own WS_VISIBLE style instead.
-    window_ = CreateWindowExW(0, L"STATIC", L"fake container", WS_POPUP, 0, 0, 300, 200,
-                              nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    window_ = CreateWindowExW(0, L"STATIC", L"fake container", WS_POPUP, 0, 0, 300, 200, nullptr, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
 }
 
 FakeContainer::~FakeContainer() {
@@ -43,15 +43,23 @@ STDMETHODIMP FakeContainer::GetContainer(IOleContainer** container) {
     *container = nullptr;
     return E_NOINTERFACE;
 }
-STDMETHODIMP FakeContainer::ShowObject() { return S_OK; }
-STDMETHODIMP FakeContainer::OnShowWindow(BOOL) { return S_OK; }
-STDMETHODIMP FakeContainer::RequestNewObjectLayout() { return E_NOTIMPL; }
+STDMETHODIMP FakeContainer::ShowObject() {
+    return S_OK;
+}
+STDMETHODIMP FakeContainer::OnShowWindow(BOOL) {
+    return S_OK;
+}
+STDMETHODIMP FakeContainer::RequestNewObjectLayout() {
+    return E_NOTIMPL;
+}
 
 STDMETHODIMP FakeContainer::GetWindow(HWND* window) {
     *window = window_;
     return S_OK;
 }
-STDMETHODIMP FakeContainer::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
+STDMETHODIMP FakeContainer::ContextSensitiveHelp(BOOL) {
+    return E_NOTIMPL;
+}
 STDMETHODIMP FakeContainer::CanInPlaceActivate() {
     log_->push_back("CanInPlaceActivate");
     return S_OK;
@@ -73,14 +81,22 @@ STDMETHODIMP FakeContainer::GetWindowContext(IOleInPlaceFrame** frame, IOleInPla
     GetClientRect(window_, clip);
     return S_OK;
 }
-STDMETHODIMP FakeContainer::Scroll(SIZE) { return E_NOTIMPL; }
-STDMETHODIMP FakeContainer::OnUIDeactivate(BOOL) { return S_OK; }
+STDMETHODIMP FakeContainer::Scroll(SIZE) {
+    return E_NOTIMPL;
+}
+STDMETHODIMP FakeContainer::OnUIDeactivate(BOOL) {
+    return S_OK;
+}
 STDMETHODIMP FakeContainer::OnInPlaceDeactivate() {
     log_->push_back("OnInPlaceDeactivate");
     return S_OK;
 }
-STDMETHODIMP FakeContainer::DiscardUndoState() { return S_OK; }
-STDMETHODIMP FakeContainer::DeactivateAndUndo() { return S_OK; }
+STDMETHODIMP FakeContainer::DiscardUndoState() {
+    return S_OK;
+}
+STDMETHODIMP FakeContainer::DeactivateAndUndo() {
+    return S_OK;
+}
 STDMETHODIMP FakeContainer::OnPosRectChange(LPCRECT rect) {
     char text[64];
     std::snprintf(text, sizeof(text), "OnPosRectChange(%ldx%ld)", rect->right - rect->left, rect->bottom - rect->top);
@@ -97,7 +113,9 @@ STDMETHODIMP FakeContainer::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
     *info = nullptr;
     return E_NOTIMPL;
 }
-STDMETHODIMP FakeContainer::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return E_NOTIMPL; }
+STDMETHODIMP FakeContainer::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
+    return E_NOTIMPL;
+}
 
 STDMETHODIMP FakeContainer::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
                                    UINT*) {

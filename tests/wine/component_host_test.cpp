@@ -3,6 +3,7 @@
 // create, load, save and release leave no object, window or memory behind; and the
 // module can unload once everything is released.
 #include <windows.h>
+
 #include <psapi.h>
 
 #include <gtest/gtest.h>
@@ -14,12 +15,15 @@ namespace {
 
 int CountWindows(const wchar_t* className, HWND parent) {
     int count = 0;
-    for (HWND w = FindWindowExW(parent, nullptr, className, nullptr); w; w = FindWindowExW(parent, w, className, nullptr))
+    for (HWND w = FindWindowExW(parent, nullptr, className, nullptr); w;
+         w = FindWindowExW(parent, w, className, nullptr))
         ++count;
     return count;
 }
 
-int TimerWindows() { return CountWindows(L"CadencerTimerWindow", HWND_MESSAGE); }
+int TimerWindows() {
+    return CountWindows(L"CadencerTimerWindow", HWND_MESSAGE);
+}
 
 template <class F>
 F AtlFunction(HMODULE atl, const char* name) {

@@ -12,15 +12,39 @@
 namespace cadencer_test {
 namespace {
 
-const std::vector<std::wstring> kKeys = {
-    L"Enabled", L"Title", L"Modal", L"ShowHelpButton", L"CaptionOKButtonBefore", L"CaptionOKButtonAfter",
-    L"CaptionCloseButtonBefore", L"CaptionCloseButtonAfter", L"CaptionHelpButton", L"Icon", L"StartUpPosition",
-    L"StartUpLeft", L"StartUpTop", L"OccursOption", L"EveryInterval", L"EveryFrequency", L"EveryHourMin",
-    L"EveryHourMax", L"EveryHourIncrement", L"EveryMinuteMin", L"EveryMinuteMax", L"EveryMinuteIncrement",
-    L"StartHour", L"StartMinute", L"StartDate", L"EndDate", L"UseEndDate", L"SelectionsWeekly",
-    L"SelectionsMonthly"};
+const std::vector<std::wstring> kKeys = {L"Enabled",
+                                         L"Title",
+                                         L"Modal",
+                                         L"ShowHelpButton",
+                                         L"CaptionOKButtonBefore",
+                                         L"CaptionOKButtonAfter",
+                                         L"CaptionCloseButtonBefore",
+                                         L"CaptionCloseButtonAfter",
+                                         L"CaptionHelpButton",
+                                         L"Icon",
+                                         L"StartUpPosition",
+                                         L"StartUpLeft",
+                                         L"StartUpTop",
+                                         L"OccursOption",
+                                         L"EveryInterval",
+                                         L"EveryFrequency",
+                                         L"EveryHourMin",
+                                         L"EveryHourMax",
+                                         L"EveryHourIncrement",
+                                         L"EveryMinuteMin",
+                                         L"EveryMinuteMax",
+                                         L"EveryMinuteIncrement",
+                                         L"StartHour",
+                                         L"StartMinute",
+                                         L"StartDate",
+                                         L"EndDate",
+                                         L"UseEndDate",
+                                         L"SelectionsWeekly",
+                                         L"SelectionsMonthly"};
 
-double Today() { return std::floor(NowDate()); }
+double Today() {
+    return std::floor(NowDate());
+}
 
 void SetAllNonDefault(_Cadencer* c) {
     auto put = [](HRESULT hr) { ASSERT_EQ(hr, S_OK); };
@@ -93,10 +117,14 @@ std::string Snapshot(_Cadencer* c) {
     c->get_EveryInterval(&s), out << "Interval=" << s << ";";
     EveryType every{};
     c->get_EveryFrequency(&every), out << "Frequency=" << every << ";";
-    for (auto [name, fn] : {std::pair{"HourMin", &_Cadencer::get_EveryHourMin}, {"HourMax", &_Cadencer::get_EveryHourMax},
-                            {"HourInc", &_Cadencer::get_EveryHourIncrement}, {"MinMin", &_Cadencer::get_EveryMinuteMin},
-                            {"MinMax", &_Cadencer::get_EveryMinuteMax}, {"MinInc", &_Cadencer::get_EveryMinuteIncrement},
-                            {"Hour", &_Cadencer::get_StartHour}, {"Minute", &_Cadencer::get_StartMinute}})
+    for (auto [name, fn] : {std::pair{"HourMin", &_Cadencer::get_EveryHourMin},
+                            {"HourMax", &_Cadencer::get_EveryHourMax},
+                            {"HourInc", &_Cadencer::get_EveryHourIncrement},
+                            {"MinMin", &_Cadencer::get_EveryMinuteMin},
+                            {"MinMax", &_Cadencer::get_EveryMinuteMax},
+                            {"MinInc", &_Cadencer::get_EveryMinuteIncrement},
+                            {"Hour", &_Cadencer::get_StartHour},
+                            {"Minute", &_Cadencer::get_StartMinute}})
         (c->*fn)(&s), out << name << "=" << s << ";";
     out.precision(17);
     c->get_StartDate(&d), out << "StartDate=" << d << ";";
@@ -135,9 +163,9 @@ TEST(ComponentPersistence, PropertyBagCarriesAll29KeysInOrderAndLoadsThemBack) {
     ASSERT_EQ(persist->Load(&bag, nullptr), S_OK);
     // Reading order: the dialog texts and the icon first, Enabled last of all.
     CallLog expected;
-    for (const wchar_t* key : {L"Title", L"Icon", L"Modal", L"ShowHelpButton", L"CaptionOKButtonBefore",
-                               L"CaptionOKButtonAfter", L"CaptionCloseButtonBefore", L"CaptionCloseButtonAfter",
-                               L"CaptionHelpButton"})
+    for (const wchar_t* key :
+         {L"Title", L"Icon", L"Modal", L"ShowHelpButton", L"CaptionOKButtonBefore", L"CaptionOKButtonAfter",
+          L"CaptionCloseButtonBefore", L"CaptionCloseButtonAfter", L"CaptionHelpButton"})
         expected.push_back("Read(" + std::string(key, key + wcslen(key)) + ")");
     for (std::size_t i = 10; i < kKeys.size(); ++i)
         expected.push_back("Read(" + std::string(kKeys[i].begin(), kKeys[i].end()) + ")");
@@ -202,8 +230,9 @@ TEST(ComponentPersistence, StreamAndStorageFormsRoundTripEveryValue) {
     ComPtr<ILockBytes> bytes;
     ASSERT_EQ(CreateILockBytesOnHGlobal(nullptr, TRUE, &bytes), S_OK);
     ComPtr<IStorage> storage;
-    ASSERT_EQ(StgCreateDocfileOnILockBytes(bytes.Get(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &storage),
-              S_OK);
+    ASSERT_EQ(
+        StgCreateDocfileOnILockBytes(bytes.Get(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &storage),
+        S_OK);
     ComPtr<IPersistStorage> saver;
     ASSERT_EQ(source.As(&saver), S_OK);
     ASSERT_EQ(saver->Save(storage.Get(), FALSE), S_OK);
@@ -263,7 +292,10 @@ TEST(ComponentPersistence, HostileStreamsAreRefusedBeforeAnythingChanges) {
     mutate("too many entries", [](auto& b) { b[6] = 30; });
     mutate("payload length", [](auto& b) { b[8] ^= 1; });
     mutate("truncated", [](auto& b) { b.resize(b.size() - 3); });
-    mutate("trailing byte", [](auto& b) { b.push_back(0); b[8] += 1; });
+    mutate("trailing byte", [](auto& b) {
+        b.push_back(0);
+        b[8] += 1;
+    });
     mutate("unknown key", [&](auto& b) { b[titleAt] = 29; });
     mutate("unknown type", [&](auto& b) { b[titleAt + 1] = 9; });
     mutate("huge string", [&](auto& b) { std::memset(&b[titleAt + 2], 0xFF, 4); });

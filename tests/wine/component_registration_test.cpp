@@ -72,9 +72,9 @@ void ExpectRegistered(HKEY root) {
 }
 
 void ExpectNothingRegistered(HKEY root) {
-    for (const std::wstring& key : {L"CLSID\\" + kClsid, std::wstring(L"CadencerLib.Cadencer"),
-                                    std::wstring(L"CadencerLib.Cadencer.1"), L"TypeLib\\" + kLibId,
-                                    L"Interface\\" + kIid, L"Interface\\" + kDiid})
+    for (const std::wstring& key :
+         {L"CLSID\\" + kClsid, std::wstring(L"CadencerLib.Cadencer"), std::wstring(L"CadencerLib.Cadencer.1"),
+          L"TypeLib\\" + kLibId, L"Interface\\" + kIid, L"Interface\\" + kDiid})
         EXPECT_FALSE(Exists(root, key)) << std::string(key.begin(), key.end());
 }
 

@@ -99,7 +99,9 @@ int IndexOf(const CallLog& log, const std::string& text) {
 
 namespace {
 
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+std::string Narrow(const std::wstring& text) {
+    return std::string(text.begin(), text.end());
+}
 
 template <class I>
 HRESULT QueryOne(I* self, REFIID iid, REFIID own, void** ppv) {
@@ -117,7 +119,9 @@ RecordingBag::~RecordingBag() {
     for (auto& [key, value] : values) VariantClear(&value);
 }
 
-STDMETHODIMP RecordingBag::QueryInterface(REFIID iid, void** ppv) { return QueryOne(this, iid, IID_IPropertyBag, ppv); }
+STDMETHODIMP RecordingBag::QueryInterface(REFIID iid, void** ppv) {
+    return QueryOne(this, iid, IID_IPropertyBag, ppv);
+}
 
 STDMETHODIMP RecordingBag::Read(LPCOLESTR name, VARIANT* value, IErrorLog*) {
     if (log_) log_->push_back("Read(" + Narrow(name) + ")");
@@ -152,7 +156,9 @@ STDMETHODIMP RecordingNotifySink::OnChanged(DISPID id) {
     return S_OK;
 }
 
-STDMETHODIMP RecordingNotifySink::OnRequestEdit(DISPID) { return S_OK; }
+STDMETHODIMP RecordingNotifySink::OnRequestEdit(DISPID) {
+    return S_OK;
+}
 
 STDMETHODIMP RecordingEventSink::QueryInterface(REFIID iid, void** ppv) {
     if (iid == DIID___Cadencer) return QueryOne(this, IID_IDispatch, IID_IDispatch, ppv);
@@ -167,7 +173,9 @@ STDMETHODIMP RecordingEventSink::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
     *info = nullptr;
     return E_NOTIMPL;
 }
-STDMETHODIMP RecordingEventSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return E_NOTIMPL; }
+STDMETHODIMP RecordingEventSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
+    return E_NOTIMPL;
+}
 
 STDMETHODIMP RecordingEventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
                                         UINT*) {
@@ -192,8 +200,9 @@ int RecordingEventSink::count(DISPID id) const {
 
 Advice::Advice(IUnknown* control, REFIID iid, IUnknown* sink) {
     ComPtr<IConnectionPointContainer> container;
-    EXPECT_EQ(control->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(container.GetAddressOf())),
-              S_OK);
+    EXPECT_EQ(
+        control->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(container.GetAddressOf())),
+        S_OK);
     if (!container) return;
     EXPECT_EQ(container->FindConnectionPoint(iid, &point_), S_OK);
     if (point_) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <windows.h>
+
 #include <ocidl.h>
 #include <olectl.h>
 #include <wrl/client.h>
@@ -105,7 +106,7 @@ public:
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override;
 
     int count(DISPID id) const;
-    std::vector<double> scheduledTimes;  // DateTime of each ScheduledTime
+    std::vector<double> scheduledTimes;   // DateTime of each ScheduledTime
     std::function<void(DISPID)> onEvent;  // optional reaction inside the handler
 
 private:

@@ -10,7 +10,9 @@
 namespace cadencer_test {
 namespace {
 
-std::string Text(BSTR text) { return text ? std::string(text, text + SysStringLen(text)) : std::string("<null>"); }
+std::string Text(BSTR text) {
+    return text ? std::string(text, text + SysStringLen(text)) : std::string("<null>");
+}
 
 struct Documentation {
     std::string name, help;
@@ -99,13 +101,37 @@ TEST_F(TypeLibrary, DualInterfaceMembersCarryTheirDispidsFlagsAndHelp) {
 
     // Slot order: each property's get then its let (or set), then the methods.
     std::vector<Member> expected;
-    const char* properties[] = {"Enabled", "Modal", "ShowHelpButton", "NextScheduledTime", "LastScheduledTime",
-                                "StartUpPosition", "StartUpLeft", "StartUpTop", "Title", "CaptionOKButtonBefore",
-                                "CaptionOKButtonAfter", "CaptionCloseButtonBefore", "CaptionCloseButtonAfter",
-                                "CaptionHelpButton", "Icon", "OccursOption", "EveryInterval", "EveryFrequency",
-                                "EveryHourMin", "EveryHourMax", "EveryHourIncrement", "EveryMinuteMin",
-                                "EveryMinuteMax", "EveryMinuteIncrement", "StartHour", "StartMinute", "StartDate",
-                                "EndDate", "UseEndDate", "SelectionsWeekly", "SelectionsMonthly"};
+    const char* properties[] = {"Enabled",
+                                "Modal",
+                                "ShowHelpButton",
+                                "NextScheduledTime",
+                                "LastScheduledTime",
+                                "StartUpPosition",
+                                "StartUpLeft",
+                                "StartUpTop",
+                                "Title",
+                                "CaptionOKButtonBefore",
+                                "CaptionOKButtonAfter",
+                                "CaptionCloseButtonBefore",
+                                "CaptionCloseButtonAfter",
+                                "CaptionHelpButton",
+                                "Icon",
+                                "OccursOption",
+                                "EveryInterval",
+                                "EveryFrequency",
+                                "EveryHourMin",
+                                "EveryHourMax",
+                                "EveryHourIncrement",
+                                "EveryMinuteMin",
+                                "EveryMinuteMax",
+                                "EveryMinuteIncrement",
+                                "StartHour",
+                                "StartMinute",
+                                "StartDate",
+                                "EndDate",
+                                "UseEndDate",
+                                "SelectionsWeekly",
+                                "SelectionsMonthly"};
     for (int n = 0; n < 31; ++n) {
         const std::string name = properties[n];
         const MEMBERID id = 0x68030000 + 30 - n;
@@ -145,7 +171,8 @@ TEST_F(TypeLibrary, DualInterfaceMembersCarryTheirDispidsFlagsAndHelp) {
         vtable->ReleaseFuncDesc(func);
     }
     // Three help strings, verbatim: trailing blanks and embedded quotes included.
-    EXPECT_EQ(DocOf(vtable.Get(), 0x68030016).help, "Returns/sets the text displayed in the scheduler form's title bar.  ");
+    EXPECT_EQ(DocOf(vtable.Get(), 0x68030016).help,
+              "Returns/sets the text displayed in the scheduler form's title bar.  ");
     EXPECT_EQ(DocOf(vtable.Get(), 0x6803001B).help,
               "Returns the date and time calculated by the control as the next time the control will "
               "automatically perform the \"Execute\" method (see below).");

@@ -36,7 +36,9 @@ constexpr std::uint32_t kTkindDispatch = 4;
 constexpr std::size_t kTypeFlagsField = 0x30;
 constexpr std::uint32_t kTypeFlagNonExtensible = 0x80;
 
-[[noreturn]] void Fail(const std::string& why) { throw std::runtime_error(why); }
+[[noreturn]] void Fail(const std::string& why) {
+    throw std::runtime_error(why);
+}
 
 std::uint32_t Get32(const Bytes& b, std::size_t at) {
     if (at + 4 > b.size()) Fail("read past the end of the file");
@@ -82,7 +84,8 @@ Bytes Patch(const Bytes& in) {
     // New strings, appended to the string segment; identical texts share one entry.
     Bytes strings;
     if (seg[kSegString].offset != -1)
-        strings.assign(in.begin() + seg[kSegString].offset, in.begin() + seg[kSegString].offset + seg[kSegString].length);
+        strings.assign(in.begin() + seg[kSegString].offset,
+                       in.begin() + seg[kSegString].offset + seg[kSegString].length);
     std::map<std::string, std::uint32_t> added;
     auto addString = [&](const std::string& text) {
         const auto found = added.find(text);
@@ -107,7 +110,8 @@ Bytes Patch(const Bytes& in) {
     std::size_t originalPos = blocksStart;
     for (std::uint32_t t = 0; t < typeCount; ++t) {
         const std::size_t base = seg[kSegTypeInfo].offset + Get32(in, offsetsAt + 4 * t);
-        if (base + kTypeInfoBaseBytes > seg[kSegTypeInfo].offset + seg[kSegTypeInfo].length) Fail("type outside segment");
+        if (base + kTypeInfoBaseBytes > seg[kSegTypeInfo].offset + seg[kSegTypeInfo].length)
+            Fail("type outside segment");
         const std::uint32_t memoffset = Get32(in, base + 4);
         const std::uint32_t elements = Get32(in, base + 0x18);
         const std::uint32_t funcs = elements & 0xFFFF, vars = elements >> 16, count = funcs + vars;

@@ -3,7 +3,9 @@
 
 namespace cadencer::win {
 
-int FacePixels(int dpi) { return MulDiv(kFaceTwips, dpi, 1440); }
+int FacePixels(int dpi) {
+    return MulDiv(kFaceTwips, dpi, 1440);
+}
 
 namespace {
 
@@ -16,11 +18,16 @@ int ScreenDpi(int index) {
 
 }  // namespace
 
-int ScreenDpiX() { return ScreenDpi(LOGPIXELSX); }
-int ScreenDpiY() { return ScreenDpi(LOGPIXELSY); }
+int ScreenDpiX() {
+    return ScreenDpi(LOGPIXELSX);
+}
+int ScreenDpiY() {
+    return ScreenDpi(LOGPIXELSY);
+}
 
 bool DrawFace(HINSTANCE instance, HDC dc, const RECT& bounds) {
-    HRSRC resource = FindResourceW(instance, MAKEINTRESOURCEW(kFaceBitmapResource), MAKEINTRESOURCEW(2) /* RT_BITMAP */);
+    HRSRC resource =
+        FindResourceW(instance, MAKEINTRESOURCEW(kFaceBitmapResource), MAKEINTRESOURCEW(2) /* RT_BITMAP */);
     if (!resource) return false;
     HGLOBAL loaded = LoadResource(instance, resource);
     const auto* info = static_cast<const BITMAPINFO*>(loaded ? LockResource(loaded) : nullptr);
@@ -28,9 +35,9 @@ bool DrawFace(HINSTANCE instance, HDC dc, const RECT& bounds) {
     if (!info || size < sizeof(BITMAPINFOHEADER) || info->bmiHeader.biBitCount != 24) return false;
     const auto* bits = reinterpret_cast<const BYTE*>(info) + info->bmiHeader.biSize;
     const int oldMode = SetStretchBltMode(dc, COLORONCOLOR);
-    const int lines = StretchDIBits(dc, bounds.left, bounds.top, bounds.right - bounds.left,
-                                    bounds.bottom - bounds.top, 0, 0, info->bmiHeader.biWidth,
-                                    info->bmiHeader.biHeight, bits, info, DIB_RGB_COLORS, SRCCOPY);
+    const int lines =
+        StretchDIBits(dc, bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, 0, 0,
+                      info->bmiHeader.biWidth, info->bmiHeader.biHeight, bits, info, DIB_RGB_COLORS, SRCCOPY);
     if (oldMode) SetStretchBltMode(dc, oldMode);
     return lines != 0 && lines != static_cast<int>(GDI_ERROR);
 }
@@ -89,20 +96,22 @@ LRESULT CALLBACK FaceWindow::WindowProc(HWND window, UINT message, WPARAM wParam
     }
     auto* self = reinterpret_cast<FaceWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     switch (message) {
-    case WM_PAINT:
-        if (self && self->window_ == window) {
-            self->Form_Paint();
-            return 0;
-        }
-        break;
-    case WM_ERASEBKGND:
-        return 1;  // the face covers the whole client area
-    default:
-        break;
+        case WM_PAINT:
+            if (self && self->window_ == window) {
+                self->Form_Paint();
+                return 0;
+            }
+            break;
+        case WM_ERASEBKGND:
+            return 1;  // the face covers the whole client area
+        default:
+            break;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-void UnregisterFaceWindowClass(HINSTANCE instance) { UnregisterClassW(kFaceWindowClass, instance); }
+void UnregisterFaceWindowClass(HINSTANCE instance) {
+    UnregisterClassW(kFaceWindowClass, instance);
+}
 
 }  // namespace cadencer::win

@@ -21,7 +21,9 @@ bool EnsureClass(HINSTANCE instance, WNDPROC proc) {
 TimerWindow::TimerWindow(HINSTANCE instance, std::function<void()> onTick, UINT intervalMs)
     : instance_(instance), onTick_(std::move(onTick)), intervalMs_(intervalMs) {}
 
-TimerWindow::~TimerWindow() { Stop(); }
+TimerWindow::~TimerWindow() {
+    Stop();
+}
 
 void TimerWindow::Start() {
     if (window_) return;
@@ -62,6 +64,8 @@ LRESULT CALLBACK TimerWindow::WindowProc(HWND window, UINT message, WPARAM wPara
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-void UnregisterTimerWindowClass(HINSTANCE instance) { UnregisterClassW(kTimerWindowClass, instance); }
+void UnregisterTimerWindowClass(HINSTANCE instance) {
+    UnregisterClassW(kTimerWindowClass, instance);
+}
 
 }  // namespace cadencer::win
