@@ -1,7 +1,7 @@
 // Keys in a host whose message loop knows nothing of the dialog (Tab and Shift+Tab in the
 // design's tab order, Enter on the default button, arrows in option groups, Esc on its
-// release), the ways to leave without storing, Help, and the status hints under real
-// mouse moves.
+// release), the ways to leave without storing, Help, and the status hints as the mouse
+// moves over frames, controls, labels, buttons and the background.
 #include "dialog_harness.h"
 
 namespace cadencer::dialog::testing {
@@ -15,16 +15,18 @@ protected:
             if (GetParent(w) == Dlg()) return GetDlgCtrlID(w);
         return 0;
     }
+    // A mouse move at a point of the client area, delivered as the system does: to the
+    // window the real hit test finds there (group boxes and the dialog's own drawing are
+    // transparent to it), which passes WM_SETCURSOR to the dialog first.
     void MoveMouseTo(int clientX, int clientY) {
-        POINT p{clientX, clientY};
-        ClientToScreen(Dlg(), &p);
-        INPUT input{};
-        input.type = INPUT_MOUSE;
-        input.mi.dx = static_cast<LONG>(p.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1));
-        input.mi.dy = static_cast<LONG>(p.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1));
-        input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-        SendInput(1, &input, sizeof(input));
-        Pump(4);
+        POINT screen{clientX, clientY};
+        ClientToScreen(Dlg(), &screen);
+        HWND under = WindowFromPoint(screen);
+        ASSERT_TRUE(under == Dlg() || IsChild(Dlg(), under));
+        SendMessageW(Dlg(), WM_SETCURSOR, reinterpret_cast<WPARAM>(under), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        POINT local = screen;
+        ScreenToClient(under, &local);
+        SendMessageW(under, WM_MOUSEMOVE, 0, MAKELPARAM(local.x, local.y));
     }
     POINT Inside(int controlId, int dx = 0, int dy = 0) {
         const RECT r = ClientRectOf(Item(controlId));
