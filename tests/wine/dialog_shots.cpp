@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
     const HWND dialog = ScheduleDialogWindow();
     if (!dialog) return 1;
     // A hint in the status bar, as the pointer over the "Occurs" frame gives it.
-    POINT inOccurs{10, 40};
+    POINT inOccurs{20, 40};
     SendMessageW(dialog, WM_MOUSEMOVE, 0, MAKELPARAM(inOccurs.x, inOccurs.y));
     g_quitTimer = SetTimer(nullptr, 0, static_cast<UINT>(seconds) * 1000, EndShow);
     if (layout == "message") {
