@@ -64,6 +64,11 @@ int FrameIndexOfFrameControl(int controlId) { return controlId - id::FrameOccurs
 
 bool CreatedLazily(Frame frame) { return frame == Frame::Weekly || frame == Frame::Monthly; }
 
+// The frame a control belongs to, its own frame for a frame control.
+Frame HomeFrame(const ControlSpec& spec) {
+    return spec.kind == Kind::Frame ? static_cast<Frame>(FrameIndexOfFrameControl(spec.id)) : spec.frame;
+}
+
 }  // namespace
 
 HWND ScheduleForm::Ctl(int controlId) const {
@@ -101,7 +106,7 @@ void ScheduleForm::CreateControls() {
     cyanBrush_ = CreateSolidBrush(RGB(192, 255, 255));
     byId_.assign(static_cast<std::size_t>(id::StatusBar) + 1, nullptr);
     for (const auto& spec : Design())
-        if (!CreatedLazily(spec.frame)) CreateControl(spec, nullptr);
+        if (!CreatedLazily(HomeFrame(spec))) CreateControl(spec, nullptr);
     SetClientHeight(kDesignOuterHeight);
 
     int edges[3];
@@ -185,7 +190,9 @@ void ScheduleForm::EnsureFrameContents(Frame frame) {
     contentsCreated_[f] = true;
     HWND previous = nullptr;
     for (const auto& spec : Design()) {
-        if (spec.frame == frame && spec.kind != Kind::Label) {
+        if (spec.kind == Kind::Frame && HomeFrame(spec) == frame) {
+            CreateControl(spec, HWND_BOTTOM);  // frames stay under everything they hold
+        } else if (spec.frame == frame && spec.kind != Kind::Label) {
             if (HWND control = CreateControl(spec, previous ? previous : HWND_TOP)) previous = control;
         } else if (Ctl(spec.id) && spec.kind != Kind::Frame) {
             previous = Ctl(spec.id);  // the last control before the frame's, in tab order

@@ -89,12 +89,15 @@ void ScheduleForm::Show() {
 void ScheduleForm::GiveFocus() {
     if (!Shown()) return;
     if (IsIconic(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
-    SetForegroundWindow(hwnd_);
-    BringWindowToTop(hwnd_);
+    // Each of these is a round trip to the window system: only what is not so already.
+    if (GetForegroundWindow() != hwnd_) {
+        SetForegroundWindow(hwnd_);
+        BringWindowToTop(hwnd_);
+    }
     const HWND focus = GetFocus();
     if (focus && IsChild(hwnd_, focus)) return;
     if (!IsWindowEnabled(hwnd_)) return;  // a message box of ours is up: it keeps the focus
-    SetActiveWindow(hwnd_);
+    if (GetActiveWindow() != hwnd_) SetActiveWindow(hwnd_);
     if (const HWND first = GetNextDlgTabItem(hwnd_, nullptr, FALSE))
         SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first), TRUE);
 }
