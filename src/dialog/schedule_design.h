@@ -92,7 +92,7 @@ struct LineSpec {
     int x1, y1, x2, y2;  // twips, relative to FrameMonthly
 };
 const std::array<LineSpec, 9>& DateLines();  // DateLine(1..9) at [0..8]
-inline constexpr unsigned kDateLabelBackColor = 0xFFFFC0;  // OLE/COLORREF order: red 192, green 255, blue 255
+inline constexpr unsigned kDateLabelBackColor = 0xFFFFC0;  // COLORREF (0x00BBGGRR): red 192, green 255, blue 255
 
 // ---- Status bar panels: widths in twips, tool tips
 inline constexpr std::array<int, 3> kPanelWidthsTwips = {2880, 990, 825};

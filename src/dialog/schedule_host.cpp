@@ -120,6 +120,7 @@ public:
         if (!form || !form->Alive() || form->Modal()) return;
         form->Show();
         ScheduleForm::ProcessPendingMessages();  // paints it
+        QueryPerformanceCounter(&paintedAt_);
         if (form->Alive()) form->GiveFocus();
     }
 
@@ -145,6 +146,7 @@ public:
     void SetClock(control::Clock* clock) { clock_ = clock; }
     HWND Window() const { return form_ && form_->Alive() ? form_->Window() : nullptr; }
     double LastLoadMs() const { return lastLoadMs_; }
+    std::int64_t PaintedAt() const { return paintedAt_.QuadPart; }
 
 private:
     void EnsureCommonControls() {
@@ -174,6 +176,7 @@ private:
     HANDLE context_ = INVALID_HANDLE_VALUE;
     bool commonControlsReady_ = false;
     double lastLoadMs_ = 0;
+    LARGE_INTEGER paintedAt_{};
 };
 
 ScheduleDialogPort* g_port = nullptr;
@@ -202,5 +205,7 @@ void UninstallScheduleDialog() {
 HWND ScheduleDialogWindow() { return g_port ? g_port->Window() : nullptr; }
 
 double LastScheduleLoadMilliseconds() { return g_port ? g_port->LastLoadMs() : 0; }
+
+std::int64_t LastSchedulePaintedCounter() { return g_port ? g_port->PaintedAt() : 0; }
 
 }  // namespace cadencer::dialog

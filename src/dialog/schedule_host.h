@@ -10,6 +10,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 #include "control/ports.h"
 
 namespace cadencer::dialog {
@@ -31,5 +33,8 @@ HWND ScheduleDialogWindow();
 // How long the last load took (creating the window and its controls, then Form_Load), in
 // milliseconds; for the open-time measurement.
 double LastScheduleLoadMilliseconds();
+// The performance counter (QueryPerformanceCounter) when the last modeless showing had
+// processed its pending messages, the dialog painted; for the same measurement.
+std::int64_t LastSchedulePaintedCounter();
 
 }  // namespace cadencer::dialog

@@ -103,7 +103,7 @@ bool ScheduleForm::ShownNow(const ControlSpec& spec) const {
 
 void ScheduleForm::CreateControls() {
     font_ = reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0));
-    cyanBrush_ = CreateSolidBrush(RGB(192, 255, 255));
+    cyanBrush_ = CreateSolidBrush(kDateLabelBackColor);
     byId_.assign(static_cast<std::size_t>(id::StatusBar) + 1, nullptr);
     for (const auto& spec : Design())
         if (!CreatedLazily(HomeFrame(spec))) CreateControl(spec, nullptr);

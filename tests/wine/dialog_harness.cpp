@@ -226,24 +226,3 @@ bool FocusIs(HWND dialog, int id) {
 }
 
 }  // namespace cadencer::dialog::testing
-
-namespace {
-// The test programs run on a desktop of their own: Wine then draws the windows itself
-// inside one X window (as under `wine explorer /desktop=...`), with captions even without
-// a window manager, and hiding a window does not wait for a window manager that is not
-// there (two seconds per dialog otherwise).
-struct OwnDesktop {
-    OwnDesktop() {
-        if (GetEnvironmentVariableW(L"CADENCER_NO_OWN_DESKTOP", nullptr, 0)) return;
-        HKEY key = nullptr;
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\Explorer\\Desktops", 0, nullptr, 0, KEY_SET_VALUE,
-                            nullptr, &key, nullptr) == ERROR_SUCCESS) {
-            const wchar_t size[] = L"1024x768";
-            RegSetValueExW(key, L"CadencerDialogTests", 0, REG_SZ, reinterpret_cast<const BYTE*>(size), sizeof(size));
-            RegCloseKey(key);
-        }
-        HDESK desktop = CreateDesktopW(L"CadencerDialogTests", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
-        if (desktop) SetThreadDesktop(desktop);
-    }
-} g_ownDesktop;
-}  // namespace
