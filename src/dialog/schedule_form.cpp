@@ -69,7 +69,7 @@ std::vector<DWORD> BuildTemplate() {
 
 // ---- Creation
 
-ScheduleForm::ScheduleForm(HWND owner, FormHost& host) : host_(host), owner_(owner) {
+ScheduleForm::ScheduleForm(FormHost& host) : host_(host) {
     numberEvents_.form = this;
     for (Frame f : {Frame::Occurs, Frame::Daily, Frame::Weekly, Frame::Monthly})
         frameTop_[static_cast<int>(f)] = FrameRect(f).top;
@@ -82,7 +82,7 @@ ScheduleForm::~ScheduleForm() {
 }
 
 std::shared_ptr<ScheduleForm> ScheduleForm::Create(HINSTANCE instance, HWND owner, FormHost& host) {
-    std::shared_ptr<ScheduleForm> form(new ScheduleForm(owner, host));
+    std::shared_ptr<ScheduleForm> form(new ScheduleForm(host));
     const auto dialogTemplate = BuildTemplate();
     // The window holds the object from WM_INITDIALOG on (self_); until then this local does.
     CreateDialogIndirectParamW(instance, reinterpret_cast<const DLGTEMPLATE*>(dialogTemplate.data()), owner,

@@ -78,7 +78,7 @@ public:
     static void ProcessPendingMessages();
 
 private:
-    ScheduleForm(HWND owner, FormHost& host);
+    explicit ScheduleForm(FormHost& host);
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -169,7 +169,6 @@ private:
     void SetIcon(const ObjectRef& picture);
 
     FormHost& host_;
-    HWND owner_ = nullptr;
     HWND hwnd_ = nullptr;
     std::shared_ptr<ScheduleForm> self_;  // the window's hold on its object
     int dpi_ = 96;
@@ -181,7 +180,6 @@ private:
     // The controls, by the design's names and indices.
     std::array<HWND, 5> occurs_{};
     std::array<HWND, 2> endOption_{};
-    std::array<HWND, 5> frames_{};      // by Frame
     std::vector<HWND> byId_;            // every control window by its identifier
     HWND everyCombo_ = nullptr, timeStart_ = nullptr, dateStart_ = nullptr, dateEnd_ = nullptr;
     HWND buttonOK_ = nullptr, buttonCancel_ = nullptr, buttonHelp_ = nullptr, statusBar_ = nullptr;

@@ -158,7 +158,6 @@ HWND ScheduleForm::CreateControl(const ControlSpec& spec, HWND insertAfter) {
     if (id >= id::OccursOption && id < id::OccursOption + 5) occurs_[static_cast<std::size_t>(id - id::OccursOption)] = control;
     else if (id >= id::EndOption && id < id::EndOption + 2) endOption_[static_cast<std::size_t>(id - id::EndOption)] = control;
     else if (spec.kind == Kind::Check) win::SetCheck(control, BoxValue(id));
-    else if (spec.kind == Kind::Frame) frames_[static_cast<std::size_t>(FrameIndexOfFrameControl(id))] = control;
     else if (id == id::EveryNumber) everyNumber_ = control;
     else if (id == id::EveryCombo) everyCombo_ = control;
     else if (id == id::TimeStart) timeStart_ = control;
