@@ -20,15 +20,17 @@ if [ "${1:-}" != "--tour" ]; then
   exec wine "$(winepath -w "$DEMO")"
 fi
 
-rm -f demo-log.txt demo-screen.bmp
+rm -f demo-log.txt demo-screen.bmp demo-dialog.bmp
 # A Wine desktop window gives the screenshot real title bars without a window manager.
 wine explorer /desktop=CadencerDemo,760x560 "$(winepath -w "$DEMO")" --tour >/dev/null 2>&1 || true
 [ -f demo-log.txt ] || { echo "demo: the tour wrote no log" >&2; exit 1; }
 echo "---- demo host event log ----"
 cat demo-log.txt
 echo "-----------------------------"
-if [ -f demo-screen.bmp ]; then
-  convert demo-screen.bmp -crop 760x560+0+0 +repage demo-screen.png 2>/dev/null && rm -f demo-screen.bmp
-  echo "screenshot: $OUT/demo-screen.png"
-fi
+for shot in demo-screen demo-dialog; do
+  if [ -f $shot.bmp ]; then
+    convert $shot.bmp -crop 760x560+0+0 +repage $shot.png 2>/dev/null && rm -f $shot.bmp
+    echo "screenshot: $OUT/$shot.png"
+  fi
+done
 grep -q "tour: done" demo-log.txt

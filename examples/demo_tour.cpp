@@ -1,7 +1,10 @@
 // The scripted tour of the demo host.
 #include "demo_tour.h"
 
+#include <commctrl.h>
+
 #include <cstdio>
+#include <cwchar>
 #include <fstream>
 
 #include "demo_api.h"
@@ -44,6 +47,42 @@ bool SaveScreenBitmap(const wchar_t* path) {
     DeleteDC(mem);
     ReleaseDC(nullptr, screen);
     return static_cast<bool>(out);
+}
+
+// The schedule dialog's control identifiers (its design table).
+constexpr int kOccursOption = 110, kEndOptionNone = 141, kTimeStart = 131, kWeeklyDay = 160, kButtonOK = 1001;
+const wchar_t* const kKindNames[] = {L"Never", L"Daily", L"Weekly", L"Monthly", L"Every"};
+
+HWND FindThreadWindowWithChild(int childId) {
+    struct Search { int id; HWND found; } search{childId, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM lp) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(lp);
+        if (IsWindowVisible(w) && GetDlgItem(w, s->id)) { s->found = w; return FALSE; }
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND FindAboutBox() {
+    HWND found = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM lp) -> BOOL {
+        wchar_t title[64] = {};
+        GetWindowTextW(w, title, 64);
+        if (IsWindowVisible(w) && wcsstr(title, L"About")) { *reinterpret_cast<HWND*>(lp) = w; return FALSE; }
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+void Click(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+int OuterHeightTwips(HWND w) {
+    RECT r{};
+    GetWindowRect(w, &r);
+    HDC dc = GetDC(w);
+    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(w, dc);
+    return MulDiv(r.bottom - r.top, 1440, dpi);
 }
 
 void WriteLog() {
@@ -99,17 +138,27 @@ void Tour::Finish(int exitCode, const std::wstring& why) {
 }
 
 void Tour::OnEvent(const std::wstring& name) {
+    events_ += name == L"HelpButtonClicked" ? L"H" : name == L"ScheduleChanged" ? L"C" : name == L"SchedulerClosed" ? L"X" : L"T";
     if (name == L"ScheduledTime") {
         ++firings_;
         if (step_ == Step::WaitFirstFiring) Go(Step::Execute, 300);
+        if (step_ == Step::WaitWeeklyFiring) Go(Step::About, 500);
     }
 }
 
 void Tour::OnTimer(UINT_PTR id) {
     if (id != kTourTimer || step_ == Step::Done) return;
+    if (aboutOpen_) {  // the about box runs its own modal loop; close it from here
+        if (HWND about = FindAboutBox()) {
+            AddLog(L"tour: closing the about box");
+            PostMessageW(about, WM_CLOSE, 0, 0);
+            aboutOpen_ = false;
+        }
+        return;
+    }
     const DWORD now = GetTickCount();
     if (now - started_ > kTourTimeoutMs) return Finish(1, L"the tour took too long");
-    if (step_ == Step::WaitFirstFiring) {
+    if (step_ == Step::WaitFirstFiring || step_ == Step::WaitWeeklyFiring) {
         if (now > deadline_) Finish(1, L"ScheduledTime did not fire for a schedule due now");
         return;
     }
@@ -125,13 +174,65 @@ void Tour::RunStep() {
             c->Execute();
             if (firings_ != before + 1) return Finish(1, L"Execute did not raise ScheduledTime once");
             RefreshView();
-            return Go(Step::Dialog, 500);
+            return Go(Step::OpenDialog, 500);
         }
-        case Step::Dialog:
-            AddLog(L"tour: DisplayScheduler (modeless), then CloseScheduler");
+        case Step::OpenDialog:
+            AddLog(L"tour: DisplayScheduler (modeless)");
             c->put_Modal(VARIANT_FALSE);
             c->DisplayScheduler();
-            c->CloseScheduler();
+            dialog_ = FindThreadWindowWithChild(kButtonOK);
+            if (!dialog_) return Finish(1, L"the schedule dialog did not open");
+            kindShown_ = 0;
+            return Go(Step::SwitchKinds, 400);
+        case Step::SwitchKinds: {
+            if (kindShown_ > 4) return Go(Step::PrepareWeekly, 200);
+            Click(dialog_, kOccursOption + kindShown_);
+            wchar_t text[96];
+            swprintf(text, 96, L"tour: dialog kind %ls, window %d twips high", kKindNames[kindShown_],
+                     OuterHeightTwips(dialog_));
+            AddLog(text);
+            ++kindShown_;
+            return Go(Step::SwitchKinds, 400);
+        }
+        case Step::PrepareWeekly: {
+            // Weekly on today's weekday at the present minute, with no end date: due at once.
+            SYSTEMTIME now;
+            GetLocalTime(&now);
+            if (now.wSecond >= 55) return Go(Step::PrepareWeekly, 1000);  // clear of the minute's end
+            Click(dialog_, kOccursOption + 2);
+            // Check today's box whatever it holds now (a saved schedule may have checked it).
+            for (int i = 0; i < 3 && IsDlgButtonChecked(dialog_, kWeeklyDay + now.wDayOfWeek + 1) != BST_CHECKED; ++i)
+                Click(dialog_, kWeeklyDay + now.wDayOfWeek + 1);
+            Click(dialog_, kEndOptionNone);
+            SYSTEMTIME at = now;
+            at.wSecond = at.wMilliseconds = 0;
+            SendMessageW(GetDlgItem(dialog_, kTimeStart), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&at));
+            wchar_t text[96];
+            swprintf(text, 96, L"tour: Weekly on today's weekday at %02u:%02u, no end date; pressing OK", now.wHour,
+                     now.wMinute);
+            AddLog(text);
+            return Go(Step::DialogShot, 400);
+        }
+        case Step::DialogShot:
+            RedrawWindow(dialog_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+            SaveScreenBitmap(L"demo-dialog.bmp");
+            return Go(Step::PressOK, 100);
+        case Step::PressOK:
+            events_.clear();
+            Click(dialog_, kButtonOK);
+            dialog_ = nullptr;
+            if (events_.rfind(L"CX", 0) != 0) return Finish(1, L"OK did not raise ScheduleChanged, then SchedulerClosed");
+            AddLog(L"tour: saved as " + DescribeSchedule(c) + L"; waiting for ScheduledTime");
+            RefreshView();
+            step_ = Step::WaitWeeklyFiring;
+            deadline_ = GetTickCount() + kStepTimeoutMs;
+            return;
+        case Step::About:
+            AddLog(L"tour: DisplayAboutBox");
+            aboutOpen_ = true;
+            c->DisplayAboutBox();  // modal: returns when the timer above has closed it
+            aboutOpen_ = false;
+            AddLog(L"tour: the about box closed");
             return Go(Step::Reload, 300);
         case Step::Reload: {
             const std::wstring before = DescribeSchedule(c);

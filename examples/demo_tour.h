@@ -16,7 +16,10 @@ public:
     int ExitCode() const { return exitCode_; }
 
 private:
-    enum class Step { WaitFirstFiring, Execute, Dialog, Reload, Screenshot, Done };
+    enum class Step {
+        WaitFirstFiring, Execute, OpenDialog, SwitchKinds, PrepareWeekly, DialogShot, PressOK, WaitWeeklyFiring, About,
+        Reload, Screenshot, Done
+    };
     void Go(Step step, DWORD delayMs);
     void Finish(int exitCode, const std::wstring& why);
     void RunStep();
@@ -26,6 +29,10 @@ private:
     DWORD deadline_ = 0;
     DWORD started_ = 0;
     int firings_ = 0;
+    int kindShown_ = 0;
+    HWND dialog_ = nullptr;
+    bool aboutOpen_ = false;
+    std::wstring events_;  // the control's events in order, one letter each
     int exitCode_ = 1;
 };
 
