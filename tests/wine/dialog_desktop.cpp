@@ -9,15 +9,21 @@ namespace {
 // there (two seconds per dialog otherwise).
 struct OwnDesktop {
     OwnDesktop() {
+        // A prefix set up to run every program in a virtual desktop needs nothing more.
+        wchar_t desktop[64] = L"";
+        DWORD size = sizeof(desktop);
+        if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\Wine\\Explorer", L"Desktop", RRF_RT_REG_SZ, nullptr, desktop,
+                         &size) == ERROR_SUCCESS && desktop[0])
+            return;
         HKEY key = nullptr;
         if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\Explorer\\Desktops", 0, nullptr, 0, KEY_SET_VALUE,
                             nullptr, &key, nullptr) == ERROR_SUCCESS) {
-            const wchar_t size[] = L"1024x768";
-            RegSetValueExW(key, L"CadencerDialogTests", 0, REG_SZ, reinterpret_cast<const BYTE*>(size), sizeof(size));
+            const wchar_t extent[] = L"1024x768";
+            RegSetValueExW(key, L"CadencerDialogTests", 0, REG_SZ, reinterpret_cast<const BYTE*>(extent), sizeof(extent));
             RegCloseKey(key);
         }
-        HDESK desktop = CreateDesktopW(L"CadencerDialogTests", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
-        if (desktop) SetThreadDesktop(desktop);
+        if (HDESK own = CreateDesktopW(L"CadencerDialogTests", nullptr, nullptr, 0, GENERIC_ALL, nullptr))
+            SetThreadDesktop(own);
     }
 } g_ownDesktop;
 }  // namespace

@@ -23,6 +23,8 @@ TestControl::~TestControl() {
 }
 
 void DialogTest::SetUp() {
+    // The real pointer stays clear of the dialogs: its moves would write hints.
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
     SharedSchedule::Instance().ResetForTests();
     clock.now = At(2026, 3, 10, 10, 0, 0);
     defaultIcon = std::make_shared<IconPicture>(LoadIconW(nullptr, MAKEINTRESOURCEW(32516)));  // IDI_INFORMATION
