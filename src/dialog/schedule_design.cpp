@@ -6,10 +6,38 @@
 namespace cadencer::dialog {
 namespace {
 
-constexpr std::u16string_view kDayNumbers[32] = {
-    u"By calendar date", u"1", u"2", u"3", u"4", u"5", u"6", u"7", u"8", u"9", u"10",
-    u"11", u"12", u"13", u"14", u"15", u"16", u"17", u"18", u"19", u"20", u"21",
-    u"22", u"23", u"24", u"25", u"26", u"27", u"28", u"29", u"30", u"31"};
+constexpr std::u16string_view kDayNumbers[32] = {u"By calendar date",
+                                                 u"1",
+                                                 u"2",
+                                                 u"3",
+                                                 u"4",
+                                                 u"5",
+                                                 u"6",
+                                                 u"7",
+                                                 u"8",
+                                                 u"9",
+                                                 u"10",
+                                                 u"11",
+                                                 u"12",
+                                                 u"13",
+                                                 u"14",
+                                                 u"15",
+                                                 u"16",
+                                                 u"17",
+                                                 u"18",
+                                                 u"19",
+                                                 u"20",
+                                                 u"21",
+                                                 u"22",
+                                                 u"23",
+                                                 u"24",
+                                                 u"25",
+                                                 u"26",
+                                                 u"27",
+                                                 u"28",
+                                                 u"29",
+                                                 u"30",
+                                                 u"31"};
 
 struct WeekdaySpec {
     int index;
@@ -18,9 +46,9 @@ struct WeekdaySpec {
 };
 // Monday first, Sunday last: the tab order follows the three rows.
 constexpr WeekdaySpec kWeekdays[7] = {
-    {2, u"Monday", {840, 330, 900, 255}},    {3, u"Tuesday", {1860, 330, 930, 255}},
+    {2, u"Monday", {840, 330, 900, 255}},      {3, u"Tuesday", {1860, 330, 930, 255}},
     {4, u"Wednesday", {2880, 330, 1170, 255}}, {5, u"Thursday", {840, 660, 975, 255}},
-    {6, u"Friday", {1860, 660, 735, 255}},   {7, u"Saturday", {2880, 660, 930, 255}},
+    {6, u"Friday", {1860, 660, 735, 255}},     {7, u"Saturday", {2880, 660, 930, 255}},
     {1, u"Sunday", {840, 990, 855, 255}},
 };
 
@@ -31,7 +59,9 @@ constexpr TwipRect kOccursRects[5] = {
 std::vector<ControlSpec> BuildDesign() {
     std::vector<ControlSpec> d;
     auto add = [&d](int id, Kind kind, Frame frame, TwipRect rect, std::u16string_view caption, bool tabStop,
-                    bool group) { d.push_back({id, kind, frame, rect, caption, tabStop, group, false}); };
+                    bool group) {
+        d.push_back({id, kind, frame, rect, caption, tabStop, group, false});
+    };
 
     // "Occurs": one option group, then the number and its unit.
     for (int i = 0; i < 5; ++i)
@@ -51,7 +81,8 @@ std::vector<ControlSpec> BuildDesign() {
 
     // "Weekly Schedule".
     add(id::Label4, Kind::Label, Frame::Weekly, {240, 345, 420, 255}, u"Every", false, false);
-    for (const auto& w : kWeekdays) add(id::WeeklyDay + w.index, Kind::Check, Frame::Weekly, w.rect, w.caption, true, true);
+    for (const auto& w : kWeekdays)
+        add(id::WeeklyDay + w.index, Kind::Check, Frame::Weekly, w.rect, w.caption, true, true);
 
     // "Monthly Schedule": the heading label, then each day's label and check box.
     d.push_back({id::DateLabel, Kind::Label, Frame::Monthly, DateLabelRect(0), kDayNumbers[0], false, false, false});
@@ -81,22 +112,33 @@ std::vector<ControlSpec> BuildDesign() {
 
 std::optional<int> OuterHeightForKind(int occursIndex) {
     switch (occursIndex) {
-        case 0: return kOuterHeightNever;
-        case 1: return kOuterHeightDaily;
-        case 2: return kOuterHeightWeekly;
-        case 3: return kOuterHeightMonthly;
-        case 4: return kOuterHeightNever;
-        default: return std::nullopt;
+        case 0:
+            return kOuterHeightNever;
+        case 1:
+            return kOuterHeightDaily;
+        case 2:
+            return kOuterHeightWeekly;
+        case 3:
+            return kOuterHeightMonthly;
+        case 4:
+            return kOuterHeightNever;
+        default:
+            return std::nullopt;
     }
 }
 
 TwipRect FrameRect(Frame frame) {
     switch (frame) {
-        case Frame::Occurs: return {240, 150, 3135, 1500};
-        case Frame::Daily: return {240, 1680, 4275, 1440};
-        case Frame::Weekly: return {240, 5985, 4275, 1470};
-        case Frame::Monthly: return {240, 3150, 4275, 2760};
-        case Frame::None: break;
+        case Frame::Occurs:
+            return {240, 150, 3135, 1500};
+        case Frame::Daily:
+            return {240, 1680, 4275, 1440};
+        case Frame::Weekly:
+            return {240, 5985, 4275, 1470};
+        case Frame::Monthly:
+            return {240, 3150, 4275, 2760};
+        case Frame::None:
+            break;
     }
     return {0, 0, 0, 0};
 }
@@ -117,13 +159,13 @@ TwipRect DateCheckRect(int day) {
 
 const std::array<LineSpec, 9>& DateLines() {
     static constexpr std::array<LineSpec, 9> lines = {{
-        {240, 315, 240, 2490},   // 1: left edge
-        {240, 2490, 3615, 2490}, // 2: bottom edge
-        {3600, 315, 3600, 2490}, // 3: right edge
-        {720, 750, 720, 2490},   // 4-6: below the heading
+        {240, 315, 240, 2490},    // 1: left edge
+        {240, 2490, 3615, 2490},  // 2: bottom edge
+        {3600, 315, 3600, 2490},  // 3: right edge
+        {720, 750, 720, 2490},    // 4-6: below the heading
         {1200, 750, 1200, 2490},
         {1680, 750, 1680, 2490},
-        {2160, 315, 2160, 2490}, // 7-9: full height
+        {2160, 315, 2160, 2490},  // 7-9: full height
         {2640, 315, 2640, 2490},
         {3120, 315, 3120, 2490},
     }};

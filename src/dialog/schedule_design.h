@@ -42,7 +42,9 @@ inline constexpr int kDesignOuterHeight = kOuterHeightNever;
 // The designed outer height of a kind's layout (OccursOption index), or empty for an
 // index that changes nothing.
 std::optional<int> OuterHeightForKind(int occursIndex);
-constexpr int ClientHeightForOuter(int outerHeightTwips) { return outerHeightTwips - kDesignNonClientHeightTwips; }
+constexpr int ClientHeightForOuter(int outerHeightTwips) {
+    return outerHeightTwips - kDesignNonClientHeightTwips;
+}
 
 // ---- Controls
 enum class Kind { Frame, Option, Check, Label, Button, ComboList, TimePicker, DatePicker, NumberField, StatusBar };
@@ -70,9 +72,9 @@ struct ControlSpec {
     Frame frame = Frame::None;
     TwipRect rect;  // relative to the frame (its design position), or to the client area
     std::u16string_view caption;
-    bool tabStop = false;     // takes the focus by Tab (option buttons: the group's start)
-    bool startsGroup = false; // first control of a dialog-manager group
-    bool cyanLabel = false;   // a calendar day label: light cyan background
+    bool tabStop = false;      // takes the focus by Tab (option buttons: the group's start)
+    bool startsGroup = false;  // first control of a dialog-manager group
+    bool cyanLabel = false;    // a calendar day label: light cyan background
 };
 
 // Every control in creation order. Controls that take the focus appear in tab order:
@@ -91,13 +93,13 @@ TwipRect DateCheckRect(int day);
 struct LineSpec {
     int x1, y1, x2, y2;  // twips, relative to FrameMonthly
 };
-const std::array<LineSpec, 9>& DateLines();  // DateLine(1..9) at [0..8]
+const std::array<LineSpec, 9>& DateLines();                // DateLine(1..9) at [0..8]
 inline constexpr unsigned kDateLabelBackColor = 0xFFFFC0;  // COLORREF (0x00BBGGRR): red 192, green 255, blue 255
 
 // ---- Status bar panels: widths in twips, tool tips
 inline constexpr std::array<int, 3> kPanelWidthsTwips = {2880, 990, 825};
 inline constexpr std::array<std::u16string_view, 3> kPanelToolTips = {u"Description Area", u"Current Date",
-                                                                       u"Current Time"};
+                                                                      u"Current Time"};
 
 // ---- Texts
 inline constexpr std::u16string_view kEveryUnits[2] = {u"hour(s)", u"minute(s)"};

@@ -58,7 +58,7 @@ std::vector<DWORD> BuildTemplate() {
     words.push_back(0);                          // no menu
     words.push_back(0);                          // the dialog class
     string(win::W(kDesignCaption).c_str());
-    words.push_back(8);                          // 8 points
+    words.push_back(8);  // 8 points
     string(L"MS Shell Dlg");
     std::vector<DWORD> aligned((words.size() + 1) / 2, 0);
     std::copy(words.begin(), words.end(), reinterpret_cast<WORD*>(aligned.data()));
@@ -118,13 +118,27 @@ INT_PTR ScheduleForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             dpi_ = WindowDpi(hwnd_);
             CreateControls();
             return FALSE;  // the focus is given when shown
-        case WM_COMMAND: OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)); return TRUE;
-        case WM_NOTIFY: OnNotify(*reinterpret_cast<const NMHDR*>(lParam)); return FALSE;
-        case WM_CLOSE: ButtonCancel_Click(); return TRUE;  // the close box discards the edits
-        case WM_MOUSEMOVE: OnMouseMove({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))}); return TRUE;
-        case WM_SETCURSOR: OnSetCursor(reinterpret_cast<HWND>(wParam), HIWORD(lParam)); return FALSE;
-        case WM_TIMER: if (wParam == kClockTimerId) UpdateClockPanels(); return TRUE;
-        case WM_SIZE: PlaceStatusBar(); return TRUE;
+        case WM_COMMAND:
+            OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+            return TRUE;
+        case WM_NOTIFY:
+            OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+            return FALSE;
+        case WM_CLOSE:
+            ButtonCancel_Click();
+            return TRUE;  // the close box discards the edits
+        case WM_MOUSEMOVE:
+            OnMouseMove({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+            return TRUE;
+        case WM_SETCURSOR:
+            OnSetCursor(reinterpret_cast<HWND>(wParam), HIWORD(lParam));
+            return FALSE;
+        case WM_TIMER:
+            if (wParam == kClockTimerId) UpdateClockPanels();
+            return TRUE;
+        case WM_SIZE:
+            PlaceStatusBar();
+            return TRUE;
         case WM_PAINT: {
             PAINTSTRUCT ps;
             if (HDC dc = BeginPaint(hwnd_, &ps)) {
@@ -133,8 +147,11 @@ INT_PTR ScheduleForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             }
             return TRUE;
         }
-        case kMsgDeferredKey: OnDeferredKey(wParam); return TRUE;
-        default: return FALSE;
+        case kMsgDeferredKey:
+            OnDeferredKey(wParam);
+            return TRUE;
+        default:
+            return FALSE;
     }
 }
 
@@ -154,8 +171,7 @@ void ScheduleForm::PlaceStatusBar() {
     RECT client{};
     GetClientRect(hwnd_, &client);
     const int height = Px(kStatusBarHeightTwips);
-    SetWindowPos(statusBar_, nullptr, 0, client.bottom - height, client.right, height,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(statusBar_, nullptr, 0, client.bottom - height, client.right, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace cadencer::dialog

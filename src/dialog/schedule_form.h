@@ -180,7 +180,7 @@ private:
     // The controls, by the design's names and indices.
     std::array<HWND, 5> occurs_{};
     std::array<HWND, 2> endOption_{};
-    std::vector<HWND> byId_;            // every control window by its identifier
+    std::vector<HWND> byId_;  // every control window by its identifier
     HWND everyCombo_ = nullptr, timeStart_ = nullptr, dateStart_ = nullptr, dateEnd_ = nullptr;
     HWND buttonOK_ = nullptr, buttonCancel_ = nullptr, buttonHelp_ = nullptr, statusBar_ = nullptr;
     HWND everyNumber_ = nullptr;
@@ -200,7 +200,7 @@ private:
     // disabled frame is hidden or disabled with it).
     std::array<bool, 5> frameShown_{true, true, false, false, false};
     std::array<bool, 5> contentsCreated_{};
-    std::array<int, 8> weeklyValue_{};   // [1..7]
+    std::array<int, 8> weeklyValue_{};    // [1..7]
     std::array<int, 32> monthlyValue_{};  // [1..31]
     bool helpVisible_ = true;
     std::array<int, 5> frameTop_{};

@@ -2,6 +2,7 @@
 // its interval limits, the end-date options, the change handlers of the pickers, boxes
 // and number, the arrow keys of the option groups, and the command/notify routing.
 #include <windows.h>
+// after windows.h, which it needs
 #include <commctrl.h>
 
 #include "control/shared_schedule.h"
@@ -43,7 +44,8 @@ void ScheduleForm::OccursOption_Click(int index) {
             MoveFrame(Frame::Monthly, kLowerFrameTop);
             SetFrameShown(Frame::Monthly, true);
             break;
-        default: return;
+        default:
+            return;
     }
     if (index == 4) {
         if (win::ComboSelection(everyCombo_) == CB_ERR) SetListIndex(0);
@@ -53,7 +55,8 @@ void ScheduleForm::OccursOption_Click(int index) {
 
 void ScheduleForm::EveryCombo_Click() {
     MarkChanged();
-    const IntervalLimits limits = LimitsForUnit(win::ComboSelection(everyCombo_), control::SharedSchedule::Instance().Settings());
+    const IntervalLimits limits =
+        LimitsForUnit(win::ComboSelection(everyCombo_), control::SharedSchedule::Instance().Settings());
     SetNumberLimits(limits.min, limits.max, limits.increment);
     // Down to the maximum first, then up to the minimum: the lower limit wins.
     if (NumberAsDouble() > number_.MaxValue()) SetNumberValue(Variant::Double(number_.MaxValue()));
@@ -69,14 +72,18 @@ void ScheduleForm::EndOption_Click(int /*index*/) {
 
 // ---- EveryNumber
 
-Variant ScheduleForm::NumberValue() { return number_.Value(); }
+Variant ScheduleForm::NumberValue() {
+    return number_.Value();
+}
 
 double ScheduleForm::NumberAsDouble() {
     const auto value = NumberValue().ToDouble();
     return value ? *value : 0.0;
 }
 
-void ScheduleForm::SetNumberValue(const Variant& value) { number_.SetValue(value); }
+void ScheduleForm::SetNumberValue(const Variant& value) {
+    number_.SetValue(value);
+}
 
 void ScheduleForm::SetNumberLimits(std::int16_t min, std::int16_t max, std::int16_t increment) {
     number_.SetMinValue(Variant::I16(min));
@@ -112,24 +119,32 @@ void ScheduleForm::OnCommand(int controlId, int code, HWND /*control*/) {
     } else if (code == BN_CLICKED) {
         // The dialog manager's own IDOK and IDCANCEL (Enter without a default, Esc pressed)
         // match no control: Esc acts on its release only.
-        if (controlId == id::ButtonOK) ButtonOK_Click();
-        else if (controlId == id::ButtonCancel) ButtonCancel_Click();
-        else if (controlId == id::ButtonHelp) ButtonHelp_Click();
+        if (controlId == id::ButtonOK)
+            ButtonOK_Click();
+        else if (controlId == id::ButtonCancel)
+            ButtonCancel_Click();
+        else if (controlId == id::ButtonHelp)
+            ButtonHelp_Click();
     }
 }
 
 void ScheduleForm::OnNotify(const NMHDR& header) {
     if (header.code != DTN_DATETIMECHANGE) return;
-    if (header.hwndFrom == timeStart_) TimeStart_Change();
-    else if (header.hwndFrom == dateStart_) DateStart_Change();
-    else if (header.hwndFrom == dateEnd_) DateEnd_Change();
+    if (header.hwndFrom == timeStart_)
+        TimeStart_Change();
+    else if (header.hwndFrom == dateStart_)
+        DateStart_Change();
+    else if (header.hwndFrom == dateEnd_)
+        DateEnd_Change();
 }
 
 // A click on an option selects it; a click on the option already selected changes nothing.
 void ScheduleForm::OnOptionClicked(const HWND* group, int count, int index) {
     if (!SelectOption(group, count, index)) return;
-    if (group == occurs_.data()) OccursOption_Click(index);
-    else EndOption_Click(index);
+    if (group == occurs_.data())
+        OccursOption_Click(index);
+    else
+        EndOption_Click(index);
 }
 
 // A click turns a checked box off and an unchecked or grayed one on.

@@ -2,6 +2,7 @@
 // mouse moves, the date and time panels, Esc, Close/Cancel, Help, and the ways the dialog
 // ends (each reports to the owning control once).
 #include <windows.h>
+// after windows.h, which it needs
 #include <commctrl.h>
 
 #include "control/shared_schedule.h"
@@ -22,28 +23,49 @@ void ScheduleForm::OnMouseMove(POINT client) {
     if (LabelAt(client)) return;
     if (!under || under == hwnd_) return Form_MouseMove();
     switch (GetDlgCtrlID(under)) {
-        case id::FrameOccurs: return FrameOccurs_MouseMove();
-        case id::FrameDaily: return FrameDaily_MouseMove();
-        case id::FrameWeekly: return FrameWeekly_MouseMove();
-        case id::FrameMonthly: return FrameMonthly_MouseMove();
-        default: return;  // a label or a control inside a frame: no handler, the hint stays
+        case id::FrameOccurs:
+            return FrameOccurs_MouseMove();
+        case id::FrameDaily:
+            return FrameDaily_MouseMove();
+        case id::FrameWeekly:
+            return FrameWeekly_MouseMove();
+        case id::FrameMonthly:
+            return FrameMonthly_MouseMove();
+        default:
+            return;  // a label or a control inside a frame: no handler, the hint stays
     }
 }
 
 // The buttons get their own mouse moves; the dialog hears of them through WM_SETCURSOR.
 void ScheduleForm::OnSetCursor(HWND under, UINT mouseMessage) {
     if (mouseMessage != WM_MOUSEMOVE) return;
-    if (under == buttonOK_ && IsWindowEnabled(buttonOK_)) ButtonOK_MouseMove();
-    else if (under == buttonCancel_) ButtonCancel_MouseMove();
+    if (under == buttonOK_ && IsWindowEnabled(buttonOK_))
+        ButtonOK_MouseMove();
+    else if (under == buttonCancel_)
+        ButtonCancel_MouseMove();
 }
 
-void ScheduleForm::FrameOccurs_MouseMove() { SetHint(hint::FrameOccurs); }
-void ScheduleForm::FrameDaily_MouseMove() { SetHint(hint::FrameDaily); }
-void ScheduleForm::FrameWeekly_MouseMove() { SetHint(hint::FrameWeekly); }
-void ScheduleForm::FrameMonthly_MouseMove() { SetHint(hint::FrameMonthly); }
-void ScheduleForm::ButtonOK_MouseMove() { SetHint(hint::ButtonOK); }
-void ScheduleForm::ButtonCancel_MouseMove() { SetHint(hint::ButtonCancel); }
-void ScheduleForm::Form_MouseMove() { SetHint(u""); }
+void ScheduleForm::FrameOccurs_MouseMove() {
+    SetHint(hint::FrameOccurs);
+}
+void ScheduleForm::FrameDaily_MouseMove() {
+    SetHint(hint::FrameDaily);
+}
+void ScheduleForm::FrameWeekly_MouseMove() {
+    SetHint(hint::FrameWeekly);
+}
+void ScheduleForm::FrameMonthly_MouseMove() {
+    SetHint(hint::FrameMonthly);
+}
+void ScheduleForm::ButtonOK_MouseMove() {
+    SetHint(hint::ButtonOK);
+}
+void ScheduleForm::ButtonCancel_MouseMove() {
+    SetHint(hint::ButtonCancel);
+}
+void ScheduleForm::Form_MouseMove() {
+    SetHint(u"");
+}
 
 void ScheduleForm::SetHint(std::u16string_view text) {
     // Rewriting the same text would only make the panel flicker.
@@ -67,7 +89,9 @@ void ScheduleForm::Form_KeyUp(int keyCode, int /*shift*/) {
     if (keyCode == VK_ESCAPE) ButtonCancel_Click();
 }
 
-void ScheduleForm::ButtonCancel_Click() { Unload(); }
+void ScheduleForm::ButtonCancel_Click() {
+    Unload();
+}
 
 void ScheduleForm::ButtonHelp_Click() {
     const auto keep = shared_from_this();
@@ -89,7 +113,9 @@ void ScheduleForm::Unload() {
     Form_Unload();
 }
 
-void ScheduleForm::Form_Unload() { control::SharedSchedule::Instance().FlagSchedulerClosed(); }
+void ScheduleForm::Form_Unload() {
+    control::SharedSchedule::Instance().FlagSchedulerClosed();
+}
 
 // WM_NCDESTROY. A window destroyed from outside (its owner window went away) still ends
 // the dialog the one way: the host hears of it once.

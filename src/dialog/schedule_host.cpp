@@ -184,8 +184,10 @@ ScheduleDialogPort* g_port = nullptr;
 }  // namespace
 
 control::DialogPort* InstallScheduleDialog(HINSTANCE instance, control::Clock* clock) {
-    if (!g_port) g_port = new ScheduleDialogPort(instance, clock);
-    else g_port->SetClock(clock);
+    if (!g_port)
+        g_port = new ScheduleDialogPort(instance, clock);
+    else
+        g_port->SetClock(clock);
     control::SharedSchedule::Instance().SetDialogPort(g_port);
     return g_port;
 }
@@ -202,10 +204,16 @@ void UninstallScheduleDialog() {
     numberentry::DigitfieldWindow::UnregisterWindowClass();
 }
 
-HWND ScheduleDialogWindow() { return g_port ? g_port->Window() : nullptr; }
+HWND ScheduleDialogWindow() {
+    return g_port ? g_port->Window() : nullptr;
+}
 
-double LastScheduleLoadMilliseconds() { return g_port ? g_port->LastLoadMs() : 0; }
+double LastScheduleLoadMilliseconds() {
+    return g_port ? g_port->LastLoadMs() : 0;
+}
 
-std::int64_t LastSchedulePaintedCounter() { return g_port ? g_port->PaintedAt() : 0; }
+std::int64_t LastSchedulePaintedCounter() {
+    return g_port ? g_port->PaintedAt() : 0;
+}
 
 }  // namespace cadencer::dialog

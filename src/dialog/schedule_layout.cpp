@@ -4,6 +4,7 @@
 // shown, hidden and moved with their contents; and the windowless parts of the design
 // (labels and the calendar grid lines), drawn by the dialog itself.
 #include <windows.h>
+// after windows.h, which it needs
 #include <commctrl.h>
 
 #include "dialog/schedule_form.h"
@@ -18,13 +19,18 @@ const wchar_t* ClassOf(Kind kind) {
         case Kind::Frame:
         case Kind::Option:
         case Kind::Check:
-        case Kind::Button: return L"BUTTON";
-        case Kind::ComboList: return WC_COMBOBOXW;
+        case Kind::Button:
+            return L"BUTTON";
+        case Kind::ComboList:
+            return WC_COMBOBOXW;
         case Kind::TimePicker:
-        case Kind::DatePicker: return DATETIMEPICK_CLASSW;
-        case Kind::StatusBar: return STATUSCLASSNAMEW;
+        case Kind::DatePicker:
+            return DATETIMEPICK_CLASSW;
+        case Kind::StatusBar:
+            return STATUSCLASSNAMEW;
         case Kind::Label:
-        case Kind::NumberField: break;
+        case Kind::NumberField:
+            break;
     }
     return L"STATIC";
 }
@@ -34,17 +40,26 @@ DWORD StyleOf(const ControlSpec& spec) {
     if (spec.tabStop) style |= WS_TABSTOP;
     if (spec.startsGroup) style |= WS_GROUP;
     switch (spec.kind) {
-        case Kind::Frame: return style | BS_GROUPBOX;
+        case Kind::Frame:
+            return style | BS_GROUPBOX;
         // The dialog keeps the options' and boxes' values itself (see the handlers).
-        case Kind::Option: return style | BS_RADIOBUTTON;
-        case Kind::Check: return style | BS_3STATE;
-        case Kind::Button: return style | BS_PUSHBUTTON;
-        case Kind::ComboList: return style | CBS_DROPDOWNLIST | WS_VSCROLL;
-        case Kind::TimePicker: return style | DTS_UPDOWN;
-        case Kind::DatePicker: return style | DTS_SHORTDATEFORMAT;
-        case Kind::StatusBar: return style | CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER | SBARS_TOOLTIPS;
+        case Kind::Option:
+            return style | BS_RADIOBUTTON;
+        case Kind::Check:
+            return style | BS_3STATE;
+        case Kind::Button:
+            return style | BS_PUSHBUTTON;
+        case Kind::ComboList:
+            return style | CBS_DROPDOWNLIST | WS_VSCROLL;
+        case Kind::TimePicker:
+            return style | DTS_UPDOWN;
+        case Kind::DatePicker:
+            return style | DTS_SHORTDATEFORMAT;
+        case Kind::StatusBar:
+            return style | CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER | SBARS_TOOLTIPS;
         case Kind::Label:
-        case Kind::NumberField: break;
+        case Kind::NumberField:
+            break;
     }
     return style;
 }
@@ -60,9 +75,13 @@ void LoadEveryNumberDesign(numberentry::DigitfieldWindow& number) {
     number.ReadProperties(bag);
 }
 
-int FrameIndexOfFrameControl(int controlId) { return controlId - id::FrameOccurs + static_cast<int>(Frame::Occurs); }
+int FrameIndexOfFrameControl(int controlId) {
+    return controlId - id::FrameOccurs + static_cast<int>(Frame::Occurs);
+}
 
-bool CreatedLazily(Frame frame) { return frame == Frame::Weekly || frame == Frame::Monthly; }
+bool CreatedLazily(Frame frame) {
+    return frame == Frame::Weekly || frame == Frame::Monthly;
+}
 
 // The frame a control belongs to, its own frame for a frame control.
 Frame HomeFrame(const ControlSpec& spec) {
@@ -72,11 +91,14 @@ Frame HomeFrame(const ControlSpec& spec) {
 }  // namespace
 
 HWND ScheduleForm::Ctl(int controlId) const {
-    return controlId >= 0 && static_cast<std::size_t>(controlId) < byId_.size() ? byId_[static_cast<std::size_t>(controlId)]
-                                                                                : nullptr;
+    return controlId >= 0 && static_cast<std::size_t>(controlId) < byId_.size()
+               ? byId_[static_cast<std::size_t>(controlId)]
+               : nullptr;
 }
 
-int ScheduleForm::Px(int twips) const { return TwipsToPixels(twips, dpi_); }
+int ScheduleForm::Px(int twips) const {
+    return TwipsToPixels(twips, dpi_);
+}
 
 TwipRect ScheduleForm::AbsoluteRect(const ControlSpec& spec) const {
     if (spec.kind == Kind::Frame) {
@@ -144,8 +166,8 @@ HWND ScheduleForm::CreateControl(const ControlSpec& spec, HWND insertAfter) {
         if (!usable && spec.frame != Frame::None) style |= WS_DISABLED;
         int height = r.bottom - r.top;
         if (spec.kind == Kind::ComboList) height += Px(1200);  // room for the dropped list
-        control = CreateWindowExW(WS_EX_NOPARENTNOTIFY, ClassOf(spec.kind), win::W(spec.caption).c_str(), style,
-                                  r.left, r.top, r.right - r.left, height, hwnd_,
+        control = CreateWindowExW(WS_EX_NOPARENTNOTIFY, ClassOf(spec.kind), win::W(spec.caption).c_str(), style, r.left,
+                                  r.top, r.right - r.left, height, hwnd_,
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
                                   reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE)), nullptr);
         if (control) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
@@ -155,18 +177,30 @@ HWND ScheduleForm::CreateControl(const ControlSpec& spec, HWND insertAfter) {
     if (insertAfter) SetWindowPos(control, insertAfter, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
     const int id = spec.id;
-    if (id >= id::OccursOption && id < id::OccursOption + 5) occurs_[static_cast<std::size_t>(id - id::OccursOption)] = control;
-    else if (id >= id::EndOption && id < id::EndOption + 2) endOption_[static_cast<std::size_t>(id - id::EndOption)] = control;
-    else if (spec.kind == Kind::Check) win::SetCheck(control, BoxValue(id));
-    else if (id == id::EveryNumber) everyNumber_ = control;
-    else if (id == id::EveryCombo) everyCombo_ = control;
-    else if (id == id::TimeStart) timeStart_ = control;
-    else if (id == id::DateStart) dateStart_ = control;
-    else if (id == id::DateEnd) dateEnd_ = control;
-    else if (id == id::ButtonOK) buttonOK_ = control;
-    else if (id == id::ButtonCancel) buttonCancel_ = control;
-    else if (id == id::ButtonHelp) buttonHelp_ = control;
-    else if (id == id::StatusBar) statusBar_ = control;
+    if (id >= id::OccursOption && id < id::OccursOption + 5)
+        occurs_[static_cast<std::size_t>(id - id::OccursOption)] = control;
+    else if (id >= id::EndOption && id < id::EndOption + 2)
+        endOption_[static_cast<std::size_t>(id - id::EndOption)] = control;
+    else if (spec.kind == Kind::Check)
+        win::SetCheck(control, BoxValue(id));
+    else if (id == id::EveryNumber)
+        everyNumber_ = control;
+    else if (id == id::EveryCombo)
+        everyCombo_ = control;
+    else if (id == id::TimeStart)
+        timeStart_ = control;
+    else if (id == id::DateStart)
+        dateStart_ = control;
+    else if (id == id::DateEnd)
+        dateEnd_ = control;
+    else if (id == id::ButtonOK)
+        buttonOK_ = control;
+    else if (id == id::ButtonCancel)
+        buttonCancel_ = control;
+    else if (id == id::ButtonHelp)
+        buttonHelp_ = control;
+    else if (id == id::StatusBar)
+        statusBar_ = control;
 
     if (spec.kind == Kind::TimePicker) {
         win::SetPickerFormat(control, L"hh:mm tt");
@@ -212,8 +246,10 @@ void ScheduleForm::UpdateControlState(const ControlSpec& spec) {
     bool enabled = on;
     if (spec.id == id::DateEnd) enabled = enabled && dateEndEnabled_;
     if (spec.id == id::EveryNumber || spec.id == id::EveryCombo) enabled = enabled && numberUsable_;
-    if (spec.id == id::EveryNumber) number_.SetEnabled(enabled);
-    else if ((IsWindowEnabled(control) != FALSE) != enabled) EnableWindow(control, enabled);
+    if (spec.id == id::EveryNumber)
+        number_.SetEnabled(enabled);
+    else if ((IsWindowEnabled(control) != FALSE) != enabled)
+        EnableWindow(control, enabled);
 }
 
 void ScheduleForm::SetFrameShown(Frame frame, bool visibleAndEnabled) {
@@ -222,7 +258,8 @@ void ScheduleForm::SetFrameShown(Frame frame, bool visibleAndEnabled) {
     frameShown_[f] = visibleAndEnabled;
     if (visibleAndEnabled) EnsureFrameContents(frame);
     for (const auto& spec : Design())
-        if (spec.frame == frame || (spec.kind == Kind::Frame && FrameIndexOfFrameControl(spec.id) == static_cast<int>(f)))
+        if (spec.frame == frame ||
+            (spec.kind == Kind::Frame && FrameIndexOfFrameControl(spec.id) == static_cast<int>(f)))
             UpdateControlState(spec);
     InvalidateRect(hwnd_, nullptr, TRUE);  // labels and grid lines are the dialog's own drawing
 }
@@ -232,12 +269,13 @@ void ScheduleForm::MoveFrame(Frame frame, int topTwips) {
     if (frameTop_[f] == topTwips) return;
     frameTop_[f] = topTwips;
     for (const auto& spec : Design()) {
-        const bool member =
-            spec.frame == frame || (spec.kind == Kind::Frame && FrameIndexOfFrameControl(spec.id) == static_cast<int>(f));
+        const bool member = spec.frame == frame ||
+                            (spec.kind == Kind::Frame && FrameIndexOfFrameControl(spec.id) == static_cast<int>(f));
         const HWND control = Ctl(spec.id);
         if (!member || !control) continue;
         const RECT r = ClientRectOfTwips(AbsoluteRect(spec));
-        SetWindowPos(control, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(control, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
     }
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
@@ -251,10 +289,14 @@ void ScheduleForm::PaintDesign(HDC dc) {
     for (const auto& spec : Design()) {
         if (spec.kind != Kind::Label || !frameShown_[static_cast<int>(spec.frame)]) continue;
         RECT r = ClientRectOfTwips(AbsoluteRect(spec));
-        if (spec.cyanLabel) FillRect(dc, &r, cyanBrush_);
-        else if (spec.id == id::DateLabel) FillRect(dc, &r, GetSysColorBrush(COLOR_WINDOW));
-        if (spec.cyanLabel || spec.id == id::DateLabel) SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-        else SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+        if (spec.cyanLabel)
+            FillRect(dc, &r, cyanBrush_);
+        else if (spec.id == id::DateLabel)
+            FillRect(dc, &r, GetSysColorBrush(COLOR_WINDOW));
+        if (spec.cyanLabel || spec.id == id::DateLabel)
+            SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        else
+            SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
         const std::wstring caption = win::W(spec.caption);
         DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &r, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
     }

@@ -2,6 +2,7 @@
 // group, setting a check box, the unit list's index, showing and moving frames, the focus
 // moves that are skipped while the dialog cannot take the focus, and the unchanged state.
 #include <windows.h>
+// after windows.h, which it needs
 #include <commctrl.h>
 
 #include "control/shared_schedule.h"
@@ -12,7 +13,9 @@
 namespace cadencer::dialog {
 
 namespace {
-const ScheduleSettings& Settings() { return control::SharedSchedule::Instance().Settings(); }
+const ScheduleSettings& Settings() {
+    return control::SharedSchedule::Instance().Settings();
+}
 }  // namespace
 
 // Each step stands alone: a value a control refuses is skipped and loading goes on.
@@ -113,8 +116,10 @@ void ScheduleForm::SetBoxValue(int controlId, int value) {
         return;
     win::SetCheck(Ctl(controlId), value);
     // A value set by code raises the box's Click, as a click does.
-    if (controlId < id::DateCheck) WeeklyDay_Click(controlId - id::WeeklyDay);
-    else DateCheck_Click(controlId - id::DateCheck);
+    if (controlId < id::DateCheck)
+        WeeklyDay_Click(controlId - id::WeeklyDay);
+    else
+        DateCheck_Click(controlId - id::DateCheck);
 }
 
 void ScheduleForm::SetListIndex(int index) {
@@ -134,7 +139,9 @@ bool ScheduleForm::TrySetFocus(HWND control) {
     return GetFocus() == control;
 }
 
-void ScheduleForm::SetDefaultButton(int controlId) { SendMessageW(hwnd_, DM_SETDEFID, static_cast<WPARAM>(controlId), 0); }
+void ScheduleForm::SetDefaultButton(int controlId) {
+    SendMessageW(hwnd_, DM_SETDEFID, static_cast<WPARAM>(controlId), 0);
+}
 
 void ScheduleForm::EnterUnchangedState() {
     SetDefaultButton(id::ButtonCancel);

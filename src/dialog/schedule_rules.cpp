@@ -30,7 +30,8 @@ MessageSpec MessageFor(Problem problem) {
             return {u"At least one weekday must be selected.", MessageIcon::Error, id::WeeklyDay + 2};
         case Problem::NoCalendarDate:
             return {u"At least one calendar date must be selected.", MessageIcon::Error, id::DateCheck + 1};
-        case Problem::None: break;
+        case Problem::None:
+            break;
     }
     return {};
 }

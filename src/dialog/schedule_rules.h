@@ -22,12 +22,12 @@ namespace cadencer::dialog {
 enum class Problem { None, StartAfterEnd, NoWeekday, NoCalendarDate };
 
 struct ValidationInput {
-    int selectedKind = -1;        // the first selected OccursOption, -1 when none
-    bool noEndDate = false;       // EndOption(1) ("No end date") selected
+    int selectedKind = -1;   // the first selected OccursOption, -1 when none
+    bool noEndDate = false;  // EndOption(1) ("No end date") selected
     // Midnights from DateStart to DateEnd; empty when a picker's date cannot be read (the
     // check is then skipped, as a failing step is).
     std::optional<std::int64_t> daysStartToEnd;
-    std::array<int, 8> weekly{};   // WeeklyDay(1..7) values at [1..7]: 0, 1 or 2 (grayed)
+    std::array<int, 8> weekly{};    // WeeklyDay(1..7) values at [1..7]: 0, 1 or 2 (grayed)
     std::array<int, 32> monthly{};  // DateCheck(1..31) values at [1..31]
 };
 

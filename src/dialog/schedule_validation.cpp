@@ -2,6 +2,7 @@
 // move and message), ButtonOK_Click (store every control into the shared settings, warn
 // once when nothing is scheduled any more, tell the owning control, unload).
 #include <windows.h>
+// after windows.h, which it needs
 #include <commctrl.h>
 
 #include "control/shared_schedule.h"
@@ -13,7 +14,9 @@
 namespace cadencer::dialog {
 
 namespace {
-ScheduleSettings& Settings() { return control::SharedSchedule::Instance().Settings(); }
+ScheduleSettings& Settings() {
+    return control::SharedSchedule::Instance().Settings();
+}
 }  // namespace
 
 int ScheduleForm::FirstSelected(const HWND* group, int count) const {
@@ -59,7 +62,7 @@ void ScheduleForm::StoreSettings() {
     ScheduleSettings& s = Settings();
     if (const int kind = FirstSelected(occurs_.data(), 5); kind >= 0) s.OccursOption = kind;
     if (const auto interval = NumberValue().ToI16()) s.EveryInterval = *interval;  // halves to even
-    s.EveryFrequency = win::ComboSelection(everyCombo_);  // -1 when nothing is selected
+    s.EveryFrequency = win::ComboSelection(everyCombo_);                           // -1 when nothing is selected
     if (const auto time = win::PickerTime(timeStart_)) {
         s.StartHour = static_cast<std::int16_t>(time->wHour);
         s.StartMinute = static_cast<std::int16_t>(time->wMinute);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <windows.h>
+// after windows.h, which it needs
 #include <commctrl.h>
 
 #include <optional>
@@ -15,8 +16,12 @@
 
 namespace cadencer::dialog::win {
 
-inline std::wstring W(std::u16string_view s) { return std::wstring(s.begin(), s.end()); }
-inline std::u16string U(std::wstring_view s) { return std::u16string(s.begin(), s.end()); }
+inline std::wstring W(std::u16string_view s) {
+    return std::wstring(s.begin(), s.end());
+}
+inline std::u16string U(std::wstring_view s) {
+    return std::u16string(s.begin(), s.end());
+}
 
 inline std::wstring WindowText(HWND window) {
     if (!IsWindow(window)) return {};
@@ -69,8 +74,7 @@ inline void SetPickerFormat(HWND picker, const wchar_t* format) {
 
 // ---- Status bar.
 inline void StatusSetParts(HWND bar, const int* rightEdges, int count) {
-    if (IsWindow(bar))
-        SendMessageW(bar, SB_SETPARTS, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(rightEdges));
+    if (IsWindow(bar)) SendMessageW(bar, SB_SETPARTS, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(rightEdges));
 }
 inline void StatusSetText(HWND bar, int part, std::wstring_view text) {
     if (IsWindow(bar))
@@ -86,7 +90,8 @@ inline std::wstring StatusText(HWND bar, int part) {
 }
 inline void StatusSetTip(HWND bar, int part, std::wstring_view text) {
     if (IsWindow(bar))
-        SendMessageW(bar, SB_SETTIPTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(std::wstring(text).c_str()));
+        SendMessageW(bar, SB_SETTIPTEXTW, static_cast<WPARAM>(part),
+                     reinterpret_cast<LPARAM>(std::wstring(text).c_str()));
 }
 
 // ---- Dates: SYSTEMTIME and OLE dates through the portable calendar (no locale, no text).

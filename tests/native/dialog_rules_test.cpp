@@ -13,7 +13,9 @@
 namespace cadencer::dialog {
 namespace {
 
-OleDate At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) { return Compose({y, mo, d, h, mi, s}).value(); }
+OleDate At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
+    return Compose({y, mo, d, h, mi, s}).value();
+}
 
 TEST(DialogDesign, FocusableControlsAreCreatedInTheDesignedTabOrder) {
     std::vector<int> expected;

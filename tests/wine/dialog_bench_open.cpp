@@ -70,9 +70,11 @@ int main(int argc, char** argv) {
             control.core->CloseScheduler();
             harness::Pump(1);
         }
-        std::printf("kind %d: %d opens, medians: Form_Load done %.1f ms, painted %.1f ms, DisplayScheduler returned %.1f ms%s\n",
-                    kind, opens, Median(loaded), Median(painted), Median(returned),
-                    unpainted ? " (some opens left paint pending)" : "");
+        std::printf(
+            "kind %d: %d opens, medians: Form_Load done %.1f ms, painted %.1f ms, DisplayScheduler returned %.1f "
+            "ms%s\n",
+            kind, opens, Median(loaded), Median(painted), Median(returned),
+            unpainted ? " (some opens left paint pending)" : "");
     }
     return 0;
 }

@@ -13,13 +13,15 @@ struct OwnDesktop {
         wchar_t desktop[64] = L"";
         DWORD size = sizeof(desktop);
         if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\Wine\\Explorer", L"Desktop", RRF_RT_REG_SZ, nullptr, desktop,
-                         &size) == ERROR_SUCCESS && desktop[0])
+                         &size) == ERROR_SUCCESS &&
+            desktop[0])
             return;
         HKEY key = nullptr;
         if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\Explorer\\Desktops", 0, nullptr, 0, KEY_SET_VALUE,
                             nullptr, &key, nullptr) == ERROR_SUCCESS) {
             const wchar_t extent[] = L"1024x768";
-            RegSetValueExW(key, L"CadencerDialogTests", 0, REG_SZ, reinterpret_cast<const BYTE*>(extent), sizeof(extent));
+            RegSetValueExW(key, L"CadencerDialogTests", 0, REG_SZ, reinterpret_cast<const BYTE*>(extent),
+                           sizeof(extent));
             RegCloseKey(key);
         }
         if (HDESK own = CreateDesktopW(L"CadencerDialogTests", nullptr, nullptr, 0, GENERIC_ALL, nullptr))

@@ -41,7 +41,9 @@ void DialogTest::TearDown() {
     SharedSchedule::Instance().ResetForTests();
 }
 
-std::unique_ptr<TestControl> DialogTest::MakeControl() { return std::make_unique<TestControl>(clock, defaultIcon); }
+std::unique_ptr<TestControl> DialogTest::MakeControl() {
+    return std::make_unique<TestControl>(clock, defaultIcon);
+}
 
 HWND DialogTest::Open() {
     a->core->DisplayScheduler();
@@ -186,7 +188,9 @@ double DialogTest::NumberValue() const {
     return v ? *v : -1;
 }
 
-HWND DialogTest::NumberEdit() const { return numberentry::DigitfieldWindow(Item(id::EveryNumber)).hwnd(); }
+HWND DialogTest::NumberEdit() const {
+    return numberentry::DigitfieldWindow(Item(id::EveryNumber)).hwnd();
+}
 
 void Pump(int rounds) {
     for (int i = 0; i < rounds; ++i) {
@@ -219,7 +223,9 @@ void PressKey(UINT vk, bool shift) {
     }
 }
 
-HWND Focus() { return GetFocus(); }
+HWND Focus() {
+    return GetFocus();
+}
 
 bool FocusIs(HWND dialog, int id) {
     const HWND control = GetDlgItem(dialog, id);

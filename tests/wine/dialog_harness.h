@@ -6,6 +6,7 @@
 #pragma once
 
 #include <windows.h>
+// after windows.h, which it needs
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
@@ -26,7 +27,9 @@ namespace cadencer::dialog::testing {
 using control::CadencerCore;
 using control::SharedSchedule;
 
-inline OleDate At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) { return Compose({y, mo, d, h, mi, s}).value(); }
+inline OleDate At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
+    return Compose({y, mo, d, h, mi, s}).value();
+}
 
 class FakeClock : public control::Clock {
 public:

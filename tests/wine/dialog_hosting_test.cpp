@@ -186,8 +186,12 @@ TEST_F(DialogHosting, HostsMayReenterFromScheduledTimeDuringTheModalLoop) {
         a->site.onEvent = [&, act](Ev e) {
             if (e != Ev::ScheduledTime) return;
             switch (act) {
-                case Act::Disable: a->core->SetEnabled(false); break;
-                case Act::Close: a->core->CloseScheduler(); break;
+                case Act::Disable:
+                    a->core->SetEnabled(false);
+                    break;
+                case Act::Close:
+                    a->core->CloseScheduler();
+                    break;
                 case Act::Reopen:
                     a->core->DisplayScheduler();  // open already: returns at once
                     a->core->CloseScheduler();
@@ -195,13 +199,17 @@ TEST_F(DialogHosting, HostsMayReenterFromScheduledTimeDuringTheModalLoop) {
                     a->core->DisplayScheduler();  // a fresh modeless one
                     a->core->CloseScheduler();
                     break;
-                case Act::Release: a->core->Terminate(); break;
+                case Act::Release:
+                    a->core->Terminate();
+                    break;
             }
         };
         EveryTick([&] {
             if (!Dlg() || !IsWindowVisible(Dlg())) return;
-            if (executed++ == 0) a->core->Execute();  // the clock reaches the next time
-            else if (++spare > 3) PostMessageW(Dlg(), WM_CLOSE, 0, 0);  // a safety net
+            if (executed++ == 0)
+                a->core->Execute();  // the clock reaches the next time
+            else if (++spare > 3)
+                PostMessageW(Dlg(), WM_CLOSE, 0, 0);  // a safety net
         });
         a->core->DisplayScheduler();
         KillTimer(nullptr, timer);

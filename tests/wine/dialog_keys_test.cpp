@@ -134,9 +134,15 @@ TEST_F(DialogKeys, EscClosesOnItsReleaseFromAnyControl) {
 TEST_F(DialogKeys, EveryWayOutWithoutOKStoresNothingAndReportsOnce) {
     const std::vector<std::function<void()>> ways = {
         [this] { Click(id::ButtonCancel); },
-        [this] { SendMessageW(Dlg(), WM_SYSCOMMAND, SC_CLOSE, 0); Pump(); },  // the close box
+        [this] {
+            SendMessageW(Dlg(), WM_SYSCOMMAND, SC_CLOSE, 0);
+            Pump();
+        },  // the close box
         [this] { a->core->CloseScheduler(); },
-        [this] { SetFocus(NumberEdit()); PressKey(VK_ESCAPE); },
+        [this] {
+            SetFocus(NumberEdit());
+            PressKey(VK_ESCAPE);
+        },
     };
     a->core->SetOccursOption(4);
     for (const auto& leave : ways) {

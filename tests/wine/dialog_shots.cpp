@@ -35,7 +35,8 @@ int main(int argc, char** argv) {
     harness::FakeClock clock;
     clock.now = harness::At(2026, 3, 10, 10, 0, 0);
     InstallScheduleDialog(GetModuleHandleW(nullptr), &clock);
-    harness::TestControl control(clock, std::make_shared<harness::IconPicture>(LoadIconW(nullptr, MAKEINTRESOURCEW(32516))));
+    harness::TestControl control(clock,
+                                 std::make_shared<harness::IconPicture>(LoadIconW(nullptr, MAKEINTRESOURCEW(32516))));
     auto& core = *control.core;
     core.SetStartUpPosition(0);
     core.SetStartUpLeft(600);
@@ -48,7 +49,8 @@ int main(int argc, char** argv) {
     core.SetUseEndDate(true);
     core.SetSelectionsWeekly(u"0100010");
     core.SetSelectionsMonthly(u"1000000000000010000000000000001");
-    const std::pair<const char*, int> kinds[] = {{"never", 0}, {"daily", 1}, {"weekly", 2}, {"monthly", 3}, {"every", 4}};
+    const std::pair<const char*, int> kinds[] = {
+        {"never", 0}, {"daily", 1}, {"weekly", 2}, {"monthly", 3}, {"every", 4}};
     int kind = 2;
     for (const auto& [name, value] : kinds)
         if (layout == name) kind = value;

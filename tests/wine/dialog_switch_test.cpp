@@ -81,17 +81,20 @@ TEST_F(DialogSwitch, MinutesLowerANumberAboveTheirMaximum) {
     Open();
     numberentry::DigitfieldWindow number(Item(id::EveryNumber));
     SendMessageW(Item(id::EveryCombo), CB_SETCURSEL, 1, 0);
-    SendMessageW(Dlg(), WM_COMMAND, MAKEWPARAM(id::EveryCombo, CBN_SELCHANGE), reinterpret_cast<LPARAM>(Item(id::EveryCombo)));
+    SendMessageW(Dlg(), WM_COMMAND, MAKEWPARAM(id::EveryCombo, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(Item(id::EveryCombo)));
     number.SetValue(Variant::I16(55));
     EXPECT_EQ(NumberValue(), 55);
     a->core->SetEveryHourMax(10);
     SendMessageW(Item(id::EveryCombo), CB_SETCURSEL, 0, 0);
-    SendMessageW(Dlg(), WM_COMMAND, MAKEWPARAM(id::EveryCombo, CBN_SELCHANGE), reinterpret_cast<LPARAM>(Item(id::EveryCombo)));
+    SendMessageW(Dlg(), WM_COMMAND, MAKEWPARAM(id::EveryCombo, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(Item(id::EveryCombo)));
     EXPECT_EQ(NumberValue(), 10);
     EXPECT_EQ(number.MaxValue(), 10);
     EXPECT_EQ(number.MinValue(), 1);
     SendMessageW(Item(id::EveryCombo), CB_SETCURSEL, 1, 0);
-    SendMessageW(Dlg(), WM_COMMAND, MAKEWPARAM(id::EveryCombo, CBN_SELCHANGE), reinterpret_cast<LPARAM>(Item(id::EveryCombo)));
+    SendMessageW(Dlg(), WM_COMMAND, MAKEWPARAM(id::EveryCombo, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(Item(id::EveryCombo)));
     EXPECT_EQ(NumberValue(), 15);  // raised to the minute minimum
     EXPECT_EQ(number.UpDownIncrement(), 5);
 }

@@ -42,7 +42,11 @@ TEST_F(DialogValidation, StartAfterEndIsRefusedWithNothingStored) {
     a->core->SetOccursOption(1);
     Open();
     SetDate(id::DateEnd, 2026, 3, 19);
-    SetPicker(id::TimeStart, [&] { auto t = *Picker(id::TimeStart); t.wHour = 17; return t; }());
+    SetPicker(id::TimeStart, [&] {
+        auto t = *Picker(id::TimeStart);
+        t.wHour = 17;
+        return t;
+    }());
     ExpectOneBox(Click(id::ButtonOK), L"The start date cannot be after the end date.", false);
     EXPECT_TRUE(FocusIs(Dlg(), id::DateStart));
     EXPECT_NE(Dlg(), nullptr);
@@ -108,10 +112,14 @@ TEST_F(DialogValidation, NoEventsWarningComesOnceAndKeepsTheStoredValues) {
     a->core->SetStartDate(At(2026, 1, 1));
     a->core->SetEndDate(At(2026, 2, 1));  // before the present (10 March 2026)
     Open();
-    SetPicker(id::TimeStart, [&] { auto t = *Picker(id::TimeStart); t.wHour = 18; return t; }());
+    SetPicker(id::TimeStart, [&] {
+        auto t = *Picker(id::TimeStart);
+        t.wHour = 18;
+        return t;
+    }());
     ExpectOneBox(Click(id::ButtonOK), L"Warning: No events are currently scheduled.", true);
     EXPECT_NE(Dlg(), nullptr);
-    EXPECT_EQ(S().StartHour, 18);  // stored before the warning, and kept
+    EXPECT_EQ(S().StartHour, 18);         // stored before the warning, and kept
     EXPECT_TRUE(a->site.events.empty());  // the control is not told
 
     // An edit re-arms the warning.
@@ -160,7 +168,7 @@ TEST_F(DialogValidation, MasksAreWrittenDigitByDigit) {
     Click(id::WeeklyDay + 2);  // Monday
     Click(id::WeeklyDay + 6);  // Friday
     Click(id::OccursOption + 3);
-    Click(id::DateCheck + 1);   // grayed: a click checks it
+    Click(id::DateCheck + 1);  // grayed: a click checks it
     Click(id::DateCheck + 31);
     Click(id::DateCheck + 15);
     Click(id::DateCheck + 15);  // on and off again
@@ -186,7 +194,8 @@ TEST_F(DialogValidation, EveryFieldIsStoredFromItsControl) {
     Open();
     Click(id::OccursOption + 4);
     SendMessageW(Item(id::EveryCombo), CB_SETCURSEL, 1, 0);
-    SendMessageW(Dlg(), WM_COMMAND, MAKEWPARAM(id::EveryCombo, CBN_SELCHANGE), reinterpret_cast<LPARAM>(Item(id::EveryCombo)));
+    SendMessageW(Dlg(), WM_COMMAND, MAKEWPARAM(id::EveryCombo, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(Item(id::EveryCombo)));
     numberentry::DigitfieldWindow(Item(id::EveryNumber)).SetValue(Variant::I16(45));
     SetDate(id::DateStart, 2026, 4, 2);
     SetDate(id::DateEnd, 2027, 1, 31);
