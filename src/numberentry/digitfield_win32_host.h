@@ -78,7 +78,7 @@ public:
     HWND self_;
     HWND edit_ = nullptr;
     HWND spinner_ = nullptr;
-    HWND toolTip_ = nullptr;
+    HWND toolTip_ = nullptr;  // created with the first tooltip text
     DigitfieldModel model_{*this};
     std::function<void()> beep_;
     ObjectRef ambientFont_;
@@ -97,6 +97,7 @@ private:
     void MouseArgs(LPARAM lParam, float& x, float& y) const;
     void UpdateAlignment();
     void UpdateToolTip(HWND part, std::u16string& current, std::u16string_view text);
+    bool EnsureToolTip();
 
     bool settingText_ = false;
     TextAlignment alignment_ = TextAlignment::Right;

@@ -47,20 +47,8 @@ bool DigitfieldHost::CreateParts() {
     if (!edit_ || !spinner_) return false;
     SetWindowSubclass(edit_, EditSubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
 
-    toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, self_, nullptr, instance,
-                               nullptr);
-    if (toolTip_) {
-        for (HWND part : {edit_, spinner_}) {
-            TTTOOLINFOW tool{};
-            tool.cbSize = TTTOOLINFOW_V2_SIZE;
-            tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-            tool.hwnd = self_;
-            tool.uId = reinterpret_cast<UINT_PTR>(part);
-            tool.lpszText = const_cast<wchar_t*>(L"");
-            SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-        }
-    }
+    // The tooltip window is created when a tooltip text is first set: most fields never
+    // have one, and creating it is the dearest part of making the control.
     ambientFont_ = AmbientFont();
     model_.InitProperties(ambientFont_);
     return true;
@@ -242,8 +230,29 @@ void DigitfieldHost::SetPartToolTip(DigitfieldPart part, std::u16string_view tex
         UpdateToolTip(spinner_, spinnerTip_, text);
 }
 
+bool DigitfieldHost::EnsureToolTip() {
+    if (toolTip_) return true;
+    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(self_, GWLP_HINSTANCE));
+    toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, self_, nullptr, instance,
+                               nullptr);
+    if (!toolTip_) return false;
+    for (HWND part : {edit_, spinner_}) {
+        TTTOOLINFOW tool{};
+        tool.cbSize = TTTOOLINFOW_V2_SIZE;
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = self_;
+        tool.uId = reinterpret_cast<UINT_PTR>(part);
+        tool.lpszText = const_cast<wchar_t*>(L"");
+        SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    return true;
+}
+
 void DigitfieldHost::UpdateToolTip(HWND part, std::u16string& current, std::u16string_view text) {
-    if (!toolTip_ || !part || current == text) return;
+    if (!part || current == text) return;
+    if (!toolTip_ && text.empty()) return;
+    if (!EnsureToolTip()) return;
     current.assign(text);
     std::wstring wide(text.begin(), text.end());
     TTTOOLINFOW tool{};
