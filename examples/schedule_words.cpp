@@ -14,13 +14,7 @@ std::wstring Bstr(_Cadencer* c, HRESULT (STDMETHODCALLTYPE _Cadencer::*get)(BSTR
     return out;
 }
 
-std::wstring DateOnly(DATE value) {
-    SYSTEMTIME st{};
-    if (!VariantTimeToSystemTime(value, &st)) return L"?";
-    wchar_t buf[32];
-    swprintf(buf, 32, L"%04u-%02u-%02u", st.wYear, st.wMonth, st.wDay);
-    return buf;
-}
+std::wstring DateOnly(DATE value) { return DateTimeText(value).substr(0, 10); }
 
 }  // namespace
 

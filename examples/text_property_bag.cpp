@@ -1,6 +1,8 @@
 // The demo host's text-file property bag.
 #include "text_property_bag.h"
 
+#include "schedule_words.h"
+
 #include <cstdio>
 #include <cwchar>
 #include <fstream>
@@ -34,13 +36,11 @@ std::wstring Unescape(const std::wstring& s) {
     return out;
 }
 
+// The ISO form of a date ("2026-12-07T09:30:00"), locale-free.
 std::wstring DateText(double d) {
-    SYSTEMTIME st{};
-    if (!VariantTimeToSystemTime(d, &st)) return L"0";
-    wchar_t buf[40];
-    swprintf(buf, 40, L"%04u-%02u-%02uT%02u:%02u:%02u", st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute,
-             st.wSecond);
-    return buf;
+    std::wstring text = DateTimeText(d);
+    if (text.size() > 10) text[10] = L'T';
+    return text;
 }
 
 bool ParseDate(const std::wstring& text, double& out) {
