@@ -39,13 +39,13 @@ constexpr std::u16string_view kDayNumbers[32] = {u"By calendar date",
                                                  u"30",
                                                  u"31"};
 
-struct WeekdaySpec {
+struct WeekdayBox {
     int index;
     std::u16string_view caption;
     TwipRect rect;
 };
 // Monday first, Sunday last: the tab order follows the three rows.
-constexpr WeekdaySpec kWeekdays[7] = {
+constexpr WeekdayBox kWeekdays[7] = {
     {2, u"Monday", {840, 330, 900, 255}},      {3, u"Tuesday", {1860, 330, 930, 255}},
     {4, u"Wednesday", {2880, 330, 1170, 255}}, {5, u"Thursday", {840, 660, 975, 255}},
     {6, u"Friday", {1860, 660, 735, 255}},     {7, u"Saturday", {2880, 660, 930, 255}},
@@ -56,8 +56,8 @@ constexpr std::u16string_view kOccursCaptions[5] = {u"Never", u"Daily", u"Weekly
 constexpr TwipRect kOccursRects[5] = {
     {240, 330, 855, 195}, {240, 660, 660, 195}, {1050, 660, 855, 195}, {2055, 660, 855, 195}, {240, 990, 720, 195}};
 
-std::vector<ControlSpec> BuildDesign() {
-    std::vector<ControlSpec> d;
+std::vector<ControlDesign> BuildDesign() {
+    std::vector<ControlDesign> d;
     auto add = [&d](int id, Kind kind, Frame frame, TwipRect rect, std::u16string_view caption, bool tabStop,
                     bool group) {
         d.push_back({id, kind, frame, rect, caption, tabStop, group, false});
@@ -157,8 +157,8 @@ TwipRect DateCheckRect(int day) {
     return {label.left + 150, label.top + 225, 195, 195};
 }
 
-const std::array<LineSpec, 9>& DateLines() {
-    static constexpr std::array<LineSpec, 9> lines = {{
+const std::array<GridLine, 9>& DateLines() {
+    static constexpr std::array<GridLine, 9> lines = {{
         {240, 315, 240, 2490},    // 1: left edge
         {240, 2490, 3615, 2490},  // 2: bottom edge
         {3600, 315, 3600, 2490},  // 3: right edge
@@ -172,14 +172,14 @@ const std::array<LineSpec, 9>& DateLines() {
     return lines;
 }
 
-const std::vector<ControlSpec>& Design() {
-    static const std::vector<ControlSpec> design = BuildDesign();
+const std::vector<ControlDesign>& Design() {
+    static const std::vector<ControlDesign> design = BuildDesign();
     return design;
 }
 
-const ControlSpec* FindControl(int controlId) {
-    for (const auto& spec : Design())
-        if (spec.id == controlId) return &spec;
+const ControlDesign* FindControl(int controlId) {
+    for (const auto& design : Design())
+        if (design.id == controlId) return &design;
     return nullptr;
 }
 

@@ -66,7 +66,7 @@ inline constexpr int ButtonOK = 1001, ButtonCancel = 1002, ButtonHelp = 1003;
 inline constexpr int StatusBar = 1010;
 }  // namespace id
 
-struct ControlSpec {
+struct ControlDesign {
     int id = 0;
     Kind kind = Kind::Label;
     Frame frame = Frame::None;
@@ -80,8 +80,8 @@ struct ControlSpec {
 // Every control in creation order. Controls that take the focus appear in tab order:
 // OccursOption(0..4), EveryNumber, EveryCombo, TimeStart, DateStart, EndOption(0), DateEnd,
 // EndOption(1), WeeklyDay(2..7, 1), DateCheck(1..31), ButtonOK, ButtonCancel, ButtonHelp.
-const std::vector<ControlSpec>& Design();
-const ControlSpec* FindControl(int controlId);
+const std::vector<ControlDesign>& Design();
+const ControlDesign* FindControl(int controlId);
 // The design rectangle of a frame (relative to the client area).
 TwipRect FrameRect(Frame frame);
 // Top of FrameWeekly and FrameMonthly while shown.
@@ -90,10 +90,10 @@ inline constexpr int kLowerFrameTop = 3150;
 // ---- The calendar grid of FrameMonthly (day 1..31; DateLabel(0) is the heading)
 TwipRect DateLabelRect(int day);
 TwipRect DateCheckRect(int day);
-struct LineSpec {
+struct GridLine {
     int x1, y1, x2, y2;  // twips, relative to FrameMonthly
 };
-const std::array<LineSpec, 9>& DateLines();                // DateLine(1..9) at [0..8]
+const std::array<GridLine, 9>& DateLines();                // DateLine(1..9) at [0..8]
 inline constexpr unsigned kDateLabelBackColor = 0xFFFFC0;  // COLORREF (0x00BBGGRR): red 192, green 255, blue 255
 
 // ---- Status bar panels: widths in twips, tool tips

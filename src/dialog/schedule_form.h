@@ -88,18 +88,18 @@ private:
 
     // ---- Controls and geometry (schedule_layout.cpp)
     void CreateControls();
-    HWND CreateControl(const ControlSpec& spec, HWND insertAfter);
+    HWND CreateControl(const ControlDesign& design, HWND insertAfter);
     void EnsureFrameContents(Frame frame);
     HWND Ctl(int controlId) const;
-    bool ShownNow(const ControlSpec& spec) const;
+    bool ShownNow(const ControlDesign& design) const;
     RECT ClientRectOfTwips(const TwipRect& rect) const;
-    TwipRect AbsoluteRect(const ControlSpec& spec) const;
+    TwipRect AbsoluteRect(const ControlDesign& design) const;
     int Px(int twips) const;
     void PaintDesign(HDC dc);
     int LabelAt(POINT client) const;
     void SetFrameShown(Frame frame, bool visibleAndEnabled);
     void MoveFrame(Frame frame, int topTwips);
-    void UpdateControlState(const ControlSpec& spec);
+    void UpdateControlState(const ControlDesign& design);
 
     // ---- Form_Load and its helpers (schedule_load.cpp)
     // Checks option `index` of a group and unchecks the others; true when it was not

@@ -35,11 +35,11 @@ const wchar_t* ClassOf(Kind kind) {
     return L"STATIC";
 }
 
-DWORD StyleOf(const ControlSpec& spec) {
+DWORD StyleOf(const ControlDesign& design) {
     DWORD style = WS_CHILD;
-    if (spec.tabStop) style |= WS_TABSTOP;
-    if (spec.startsGroup) style |= WS_GROUP;
-    switch (spec.kind) {
+    if (design.tabStop) style |= WS_TABSTOP;
+    if (design.startsGroup) style |= WS_GROUP;
+    switch (design.kind) {
         case Kind::Frame:
             return style | BS_GROUPBOX;
         // The dialog keeps the options' and boxes' values itself (see the handlers).
@@ -84,8 +84,8 @@ bool CreatedLazily(Frame frame) {
 }
 
 // The frame a control belongs to, its own frame for a frame control.
-Frame HomeFrame(const ControlSpec& spec) {
-    return spec.kind == Kind::Frame ? static_cast<Frame>(FrameIndexOfFrameControl(spec.id)) : spec.frame;
+Frame HomeFrame(const ControlDesign& design) {
+    return design.kind == Kind::Frame ? static_cast<Frame>(FrameIndexOfFrameControl(design.id)) : design.frame;
 }
 
 }  // namespace
@@ -100,16 +100,16 @@ int ScheduleForm::Px(int twips) const {
     return TwipsToPixels(twips, dpi_);
 }
 
-TwipRect ScheduleForm::AbsoluteRect(const ControlSpec& spec) const {
-    if (spec.kind == Kind::Frame) {
-        TwipRect r = spec.rect;
-        r.top = frameTop_[static_cast<std::size_t>(FrameIndexOfFrameControl(spec.id))];
+TwipRect ScheduleForm::AbsoluteRect(const ControlDesign& design) const {
+    if (design.kind == Kind::Frame) {
+        TwipRect r = design.rect;
+        r.top = frameTop_[static_cast<std::size_t>(FrameIndexOfFrameControl(design.id))];
         return r;
     }
-    if (spec.frame == Frame::None) return spec.rect;
-    const TwipRect frame = FrameRect(spec.frame);
-    return {frame.left + spec.rect.left, frameTop_[static_cast<int>(spec.frame)] + spec.rect.top, spec.rect.width,
-            spec.rect.height};
+    if (design.frame == Frame::None) return design.rect;
+    const TwipRect frame = FrameRect(design.frame);
+    return {frame.left + design.rect.left, frameTop_[static_cast<int>(design.frame)] + design.rect.top, design.rect.width,
+            design.rect.height};
 }
 
 RECT ScheduleForm::ClientRectOfTwips(const TwipRect& rect) const {
@@ -117,18 +117,18 @@ RECT ScheduleForm::ClientRectOfTwips(const TwipRect& rect) const {
     return {p.left, p.top, p.right, p.bottom};
 }
 
-bool ScheduleForm::ShownNow(const ControlSpec& spec) const {
-    if (spec.kind == Kind::Frame) return frameShown_[static_cast<std::size_t>(FrameIndexOfFrameControl(spec.id))];
-    if (spec.id == id::ButtonHelp) return helpVisible_;
-    return spec.frame == Frame::None || frameShown_[static_cast<int>(spec.frame)];
+bool ScheduleForm::ShownNow(const ControlDesign& design) const {
+    if (design.kind == Kind::Frame) return frameShown_[static_cast<std::size_t>(FrameIndexOfFrameControl(design.id))];
+    if (design.id == id::ButtonHelp) return helpVisible_;
+    return design.frame == Frame::None || frameShown_[static_cast<int>(design.frame)];
 }
 
 void ScheduleForm::CreateControls() {
     font_ = reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0));
     cyanBrush_ = CreateSolidBrush(kDateLabelBackColor);
     byId_.assign(static_cast<std::size_t>(id::StatusBar) + 1, nullptr);
-    for (const auto& spec : Design())
-        if (!CreatedLazily(HomeFrame(spec))) CreateControl(spec, nullptr);
+    for (const auto& design : Design())
+        if (!CreatedLazily(HomeFrame(design))) CreateControl(design, nullptr);
     SetClientHeight(kDesignOuterHeight);
 
     int edges[3];
@@ -145,43 +145,43 @@ void ScheduleForm::CreateControls() {
 }
 
 // `insertAfter` places a control created late at its place in the tab order (null: last).
-HWND ScheduleForm::CreateControl(const ControlSpec& spec, HWND insertAfter) {
-    if (spec.kind == Kind::Label) return nullptr;  // drawn by the dialog (PaintDesign)
-    const RECT r = ClientRectOfTwips(AbsoluteRect(spec));
+HWND ScheduleForm::CreateControl(const ControlDesign& design, HWND insertAfter) {
+    if (design.kind == Kind::Label) return nullptr;  // drawn by the dialog (PaintDesign)
+    const RECT r = ClientRectOfTwips(AbsoluteRect(design));
     HWND control = nullptr;
-    if (spec.kind == Kind::NumberField) {
-        if (number_.Create(hwnd_, spec.id, r, &numberEvents_)) {
+    if (design.kind == Kind::NumberField) {
+        if (number_.Create(hwnd_, design.id, r, &numberEvents_)) {
             control = number_.Handle();
             SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
             LoadEveryNumberDesign(number_);
-            if (!ShownNow(spec)) ShowWindow(control, SW_HIDE);
+            if (!ShownNow(design)) ShowWindow(control, SW_HIDE);
         }
     } else {
-        DWORD style = StyleOf(spec);
-        if (ShownNow(spec)) style |= WS_VISIBLE;
+        DWORD style = StyleOf(design);
+        if (ShownNow(design)) style |= WS_VISIBLE;
         // A control inside a frame is usable while its frame is; the end picker also by
         // its own Enabled value.
-        const bool usable = ShownNow(spec) && (spec.id != id::DateEnd || dateEndEnabled_) &&
-                            ((spec.id != id::EveryCombo) || numberUsable_);
-        if (!usable && spec.frame != Frame::None) style |= WS_DISABLED;
+        const bool usable = ShownNow(design) && (design.id != id::DateEnd || dateEndEnabled_) &&
+                            ((design.id != id::EveryCombo) || numberUsable_);
+        if (!usable && design.frame != Frame::None) style |= WS_DISABLED;
         int height = r.bottom - r.top;
-        if (spec.kind == Kind::ComboList) height += Px(1200);  // room for the dropped list
-        control = CreateWindowExW(WS_EX_NOPARENTNOTIFY, ClassOf(spec.kind), win::W(spec.caption).c_str(), style, r.left,
+        if (design.kind == Kind::ComboList) height += Px(1200);  // room for the dropped list
+        control = CreateWindowExW(WS_EX_NOPARENTNOTIFY, ClassOf(design.kind), win::W(design.caption).c_str(), style, r.left,
                                   r.top, r.right - r.left, height, hwnd_,
-                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id)),
                                   reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE)), nullptr);
         if (control) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     }
     if (!control) return nullptr;
-    byId_[static_cast<std::size_t>(spec.id)] = control;
+    byId_[static_cast<std::size_t>(design.id)] = control;
     if (insertAfter) SetWindowPos(control, insertAfter, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
-    const int id = spec.id;
+    const int id = design.id;
     if (id >= id::OccursOption && id < id::OccursOption + 5)
         occurs_[static_cast<std::size_t>(id - id::OccursOption)] = control;
     else if (id >= id::EndOption && id < id::EndOption + 2)
         endOption_[static_cast<std::size_t>(id - id::EndOption)] = control;
-    else if (spec.kind == Kind::Check)
+    else if (design.kind == Kind::Check)
         win::SetCheck(control, BoxValue(id));
     else if (id == id::EveryNumber)
         everyNumber_ = control;
@@ -202,14 +202,14 @@ HWND ScheduleForm::CreateControl(const ControlSpec& spec, HWND insertAfter) {
     else if (id == id::StatusBar)
         statusBar_ = control;
 
-    if (spec.kind == Kind::TimePicker) {
+    if (design.kind == Kind::TimePicker) {
         win::SetPickerFormat(control, L"hh:mm tt");
         // The design time: midnight (of today; the date part plays no role).
         SYSTEMTIME st{};
         GetLocalTime(&st);
         st.wHour = st.wMinute = st.wSecond = st.wMilliseconds = 0;
         win::SetPickerTime(control, st);
-    } else if (spec.kind == Kind::DatePicker) {
+    } else if (design.kind == Kind::DatePicker) {
         win::SetPickerFormat(control, L"MM/dd/yyy");
     }
     return control;
@@ -222,31 +222,31 @@ void ScheduleForm::EnsureFrameContents(Frame frame) {
     if (!CreatedLazily(frame) || contentsCreated_[f]) return;
     contentsCreated_[f] = true;
     HWND previous = nullptr;
-    for (const auto& spec : Design()) {
-        if (spec.kind == Kind::Frame && HomeFrame(spec) == frame) {
-            CreateControl(spec, HWND_BOTTOM);  // frames stay under everything they hold
-        } else if (spec.frame == frame && spec.kind != Kind::Label) {
-            if (HWND control = CreateControl(spec, previous ? previous : HWND_TOP)) previous = control;
-        } else if (Ctl(spec.id) && spec.kind != Kind::Frame) {
-            previous = Ctl(spec.id);  // the last control before the frame's, in tab order
+    for (const auto& design : Design()) {
+        if (design.kind == Kind::Frame && HomeFrame(design) == frame) {
+            CreateControl(design, HWND_BOTTOM);  // frames stay under everything they hold
+        } else if (design.frame == frame && design.kind != Kind::Label) {
+            if (HWND control = CreateControl(design, previous ? previous : HWND_TOP)) previous = control;
+        } else if (Ctl(design.id) && design.kind != Kind::Frame) {
+            previous = Ctl(design.id);  // the last control before the frame's, in tab order
         }
     }
 }
 
 // Visibility and enabled state of a frame, or of a control inside one: a control is shown
 // and usable only while its frame is, and then by its own Enabled value.
-void ScheduleForm::UpdateControlState(const ControlSpec& spec) {
-    const HWND control = Ctl(spec.id);
+void ScheduleForm::UpdateControlState(const ControlDesign& design) {
+    const HWND control = Ctl(design.id);
     if (!control) return;
-    const bool on = ShownNow(spec);
-    if (spec.kind == Kind::Frame || spec.frame != Frame::None) {
+    const bool on = ShownNow(design);
+    if (design.kind == Kind::Frame || design.frame != Frame::None) {
         if ((IsWindowVisible(control) != FALSE) != on) ShowWindow(control, on ? SW_SHOWNA : SW_HIDE);
     }
-    if (spec.frame == Frame::None && spec.kind != Kind::Frame) return;  // buttons: their own handlers
+    if (design.frame == Frame::None && design.kind != Kind::Frame) return;  // buttons: their own handlers
     bool enabled = on;
-    if (spec.id == id::DateEnd) enabled = enabled && dateEndEnabled_;
-    if (spec.id == id::EveryNumber || spec.id == id::EveryCombo) enabled = enabled && numberUsable_;
-    if (spec.id == id::EveryNumber)
+    if (design.id == id::DateEnd) enabled = enabled && dateEndEnabled_;
+    if (design.id == id::EveryNumber || design.id == id::EveryCombo) enabled = enabled && numberUsable_;
+    if (design.id == id::EveryNumber)
         number_.SetEnabled(enabled);
     else if ((IsWindowEnabled(control) != FALSE) != enabled)
         EnableWindow(control, enabled);
@@ -257,10 +257,10 @@ void ScheduleForm::SetFrameShown(Frame frame, bool visibleAndEnabled) {
     if (frameShown_[f] == visibleAndEnabled) return;
     frameShown_[f] = visibleAndEnabled;
     if (visibleAndEnabled) EnsureFrameContents(frame);
-    for (const auto& spec : Design())
-        if (spec.frame == frame ||
-            (spec.kind == Kind::Frame && FrameIndexOfFrameControl(spec.id) == static_cast<int>(f)))
-            UpdateControlState(spec);
+    for (const auto& design : Design())
+        if (design.frame == frame ||
+            (design.kind == Kind::Frame && FrameIndexOfFrameControl(design.id) == static_cast<int>(f)))
+            UpdateControlState(design);
     InvalidateRect(hwnd_, nullptr, TRUE);  // labels and grid lines are the dialog's own drawing
 }
 
@@ -268,12 +268,12 @@ void ScheduleForm::MoveFrame(Frame frame, int topTwips) {
     const auto f = static_cast<std::size_t>(frame);
     if (frameTop_[f] == topTwips) return;
     frameTop_[f] = topTwips;
-    for (const auto& spec : Design()) {
-        const bool member = spec.frame == frame ||
-                            (spec.kind == Kind::Frame && FrameIndexOfFrameControl(spec.id) == static_cast<int>(f));
-        const HWND control = Ctl(spec.id);
+    for (const auto& design : Design()) {
+        const bool member = design.frame == frame ||
+                            (design.kind == Kind::Frame && FrameIndexOfFrameControl(design.id) == static_cast<int>(f));
+        const HWND control = Ctl(design.id);
         if (!member || !control) continue;
-        const RECT r = ClientRectOfTwips(AbsoluteRect(spec));
+        const RECT r = ClientRectOfTwips(AbsoluteRect(design));
         SetWindowPos(control, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
@@ -286,18 +286,18 @@ void ScheduleForm::PaintDesign(HDC dc) {
     const HGDIOBJ oldFont = SelectObject(dc, font_);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-    for (const auto& spec : Design()) {
-        if (spec.kind != Kind::Label || !frameShown_[static_cast<int>(spec.frame)]) continue;
-        RECT r = ClientRectOfTwips(AbsoluteRect(spec));
-        if (spec.cyanLabel)
+    for (const auto& design : Design()) {
+        if (design.kind != Kind::Label || !frameShown_[static_cast<int>(design.frame)]) continue;
+        RECT r = ClientRectOfTwips(AbsoluteRect(design));
+        if (design.cyanLabel)
             FillRect(dc, &r, cyanBrush_);
-        else if (spec.id == id::DateLabel)
+        else if (design.id == id::DateLabel)
             FillRect(dc, &r, GetSysColorBrush(COLOR_WINDOW));
-        if (spec.cyanLabel || spec.id == id::DateLabel)
+        if (design.cyanLabel || design.id == id::DateLabel)
             SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
         else
             SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-        const std::wstring caption = win::W(spec.caption);
+        const std::wstring caption = win::W(design.caption);
         DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &r, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
     }
     SelectObject(dc, oldFont);
@@ -319,10 +319,10 @@ void ScheduleForm::PaintDesign(HDC dc) {
 
 // The label under a point of the client area (a shown one), or 0.
 int ScheduleForm::LabelAt(POINT client) const {
-    for (const auto& spec : Design()) {
-        if (spec.kind != Kind::Label || !frameShown_[static_cast<int>(spec.frame)]) continue;
-        const RECT r = ClientRectOfTwips(AbsoluteRect(spec));
-        if (PtInRect(&r, client)) return spec.id;
+    for (const auto& design : Design()) {
+        if (design.kind != Kind::Label || !frameShown_[static_cast<int>(design.frame)]) continue;
+        const RECT r = ClientRectOfTwips(AbsoluteRect(design));
+        if (PtInRect(&r, client)) return design.id;
     }
     return 0;
 }

@@ -22,7 +22,7 @@ Problem ValidateSchedule(const ValidationInput& input) {
     return Problem::None;
 }
 
-MessageSpec MessageFor(Problem problem) {
+DialogMessage MessageFor(Problem problem) {
     switch (problem) {
         case Problem::StartAfterEnd:
             return {u"The start date cannot be after the end date.", MessageIcon::Error, id::DateStart};
@@ -36,7 +36,7 @@ MessageSpec MessageFor(Problem problem) {
     return {};
 }
 
-MessageSpec NoEventsWarning() {
+DialogMessage NoEventsWarning() {
     return {u"Warning: No events are currently scheduled.", MessageIcon::Warning, id::DateStart};
 }
 

@@ -34,14 +34,14 @@ struct ValidationInput {
 Problem ValidateSchedule(const ValidationInput& input);
 
 enum class MessageIcon { Error, Warning };
-struct MessageSpec {
+struct DialogMessage {
     std::u16string_view text;
     MessageIcon icon = MessageIcon::Error;
     int focusControl = 0;  // the control the focus moves to before the message
 };
 // The message of a failed check, or of the no-events warning.
-MessageSpec MessageFor(Problem problem);
-MessageSpec NoEventsWarning();
+DialogMessage MessageFor(Problem problem);
+DialogMessage NoEventsWarning();
 // " " followed by the title without its leading and trailing blanks.
 std::u16string MessageTitle(std::u16string_view title);
 

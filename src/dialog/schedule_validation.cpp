@@ -52,7 +52,7 @@ void ScheduleForm::ValidateSchedule() {
     const Problem problem = ::cadencer::dialog::ValidateSchedule(input);
     if (problem == Problem::None) return;
     validationFailed_ = true;
-    const MessageSpec message = MessageFor(problem);
+    const DialogMessage message = MessageFor(problem);
     ShowMessage(message.text, false, message.focusControl);
 }
 
@@ -93,7 +93,7 @@ void ScheduleForm::ButtonOK_Click() {
         if (NothingScheduled(ComputeNextRun(s, now, 0), now)) {
             // The values stay stored; the owner is not told. A second OK goes through.
             noEventsWarned_ = true;
-            const MessageSpec warning = NoEventsWarning();
+            const DialogMessage warning = NoEventsWarning();
             ShowMessage(warning.text, true, warning.focusControl);
             return;
         }
