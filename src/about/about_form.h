@@ -7,6 +7,7 @@
 
 #include "about/about_box.h"
 #include "about/about_mail.h"
+#include "engine/twips.h"
 
 namespace cadencer::about {
 
@@ -39,7 +40,7 @@ private:
     void WebLink_Click();
     void StartSysInfo();
 
-    int Px(int twips) const { return MulDiv(twips, static_cast<int>(dpi_), 1440); }
+    int Px(int twips) const { return TwipsToPixels(twips, static_cast<int>(dpi_)); }
     HWND AddControl(const wchar_t* windowClass, const wchar_t* text, DWORD style, int id, int left, int top,
                     int width, int height, HFONT font);
     void AddTooltip(HWND control, const wchar_t* text);

@@ -82,18 +82,6 @@ bool NothingScheduled(OleDate nextRun, OleDate now) {
     return minutes && *minutes < 0;
 }
 
-int TwipsToPixels(int twips, int dpi) {
-    const long long scaled = static_cast<long long>(twips) * dpi;
-    // Round half away from zero, as the platform's MulDiv does.
-    return static_cast<int>(scaled >= 0 ? (scaled + 720) / 1440 : -((-scaled + 720) / 1440));
-}
-
-int PixelsToTwips(int pixels, int dpi) {
-    if (dpi <= 0) return 0;
-    const long long scaled = static_cast<long long>(pixels) * 1440;
-    return static_cast<int>(scaled >= 0 ? (scaled + dpi / 2) / dpi : -((-scaled + dpi / 2) / dpi));
-}
-
 PixelRect ToPixels(const TwipRect& rect, int dpi) {
     return {TwipsToPixels(rect.left, dpi), TwipsToPixels(rect.top, dpi), TwipsToPixels(rect.right(), dpi),
             TwipsToPixels(rect.bottom(), dpi)};

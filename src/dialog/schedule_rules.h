@@ -15,6 +15,7 @@
 #include "dialog/schedule_design.h"
 #include "engine/ole_date.h"
 #include "engine/schedule_settings.h"
+#include "engine/twips.h"
 
 namespace cadencer::dialog {
 
@@ -73,9 +74,7 @@ bool NoEventsCheckApplies(bool endDateUsed, bool alreadyWarned, std::int32_t sto
 bool NothingScheduled(OleDate nextRun, OleDate now);
 
 // ---- Twips and pixels
-// Twips to pixels at dpi, rounded to the nearest pixel.
-int TwipsToPixels(int twips, int dpi);
-int PixelsToTwips(int pixels, int dpi);
+// Twips to pixels at dpi and back: engine/twips.h.
 struct PixelRect {
     int left = 0;
     int top = 0;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "numberentry/digitfield_window.h"
+#include "engine/twips.h"
 
 namespace cadencer::numberentry {
 
@@ -35,8 +36,8 @@ public:
     bool CreateParts();
     void OnSize();
     void UpdateDpi();
-    int ToPixelsX(int twips) const { return MulDiv(twips, dpiX_, 1440); }
-    int ToPixelsY(int twips) const { return MulDiv(twips, dpiY_, 1440); }
+    int ToPixelsX(int twips) const { return TwipsToPixels(twips, dpiX_); }
+    int ToPixelsY(int twips) const { return TwipsToPixels(twips, dpiY_); }
     float ToTwipsX(int pixels) const { return pixels * 1440.0f / static_cast<float>(dpiX_); }
     float ToTwipsY(int pixels) const { return pixels * 1440.0f / static_cast<float>(dpiY_); }
     ObjectRef AmbientFont();

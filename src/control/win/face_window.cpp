@@ -1,10 +1,12 @@
 // Drawing of the design-time face and the in-place window that shows it.
 #include "control/win/face_window.h"
 
+#include "engine/twips.h"
+
 namespace cadencer::win {
 
 int FacePixels(int dpi) {
-    return MulDiv(kFaceTwips, dpi, 1440);
+    return TwipsToPixels(kFaceTwips, dpi);
 }
 
 namespace {
