@@ -14,16 +14,7 @@ namespace {
 
 namespace chr = std::chrono;
 
-constexpr std::int64_t kOleEpochSysDays = -25569;
 constexpr std::int64_t kSecondsPerDay = 86400;
-
-chr::year_month_day Civil(std::int64_t day) {
-    return chr::year_month_day{chr::sys_days{chr::days{day + kOleEpochSysDays}}};
-}
-
-std::int64_t Serial(const chr::year_month_day& ymd) {
-    return chr::sys_days{ymd}.time_since_epoch().count() - kOleEpochSysDays;
-}
 
 std::uint32_t SelectionMask(const std::u16string& text, std::size_t width) {
     std::uint32_t mask = 0;
@@ -33,11 +24,9 @@ std::uint32_t SelectionMask(const std::u16string& text, std::size_t width) {
     return mask;  // bit k-1 stands for day k
 }
 
-int WeekdayOfSerial(std::int64_t day) { return static_cast<int>(((day + 6) % 7 + 7) % 7) + 1; }
-
 // First day serial >= from whose weekday is selected.
 std::int64_t NextWeeklyDay(std::int64_t from, std::uint32_t mask) {
-    const int weekday = WeekdayOfSerial(from);
+    const int weekday = WeekdayOfDaySerial(from);
     for (int i = 0; i < 7; ++i)
         if (mask & (1u << ((weekday - 1 + i) % 7))) return from + i;
     return kLastDaySerial + 1;
@@ -45,7 +34,7 @@ std::int64_t NextWeeklyDay(std::int64_t from, std::uint32_t mask) {
 
 // First day serial >= from whose day of the month is selected.
 std::int64_t NextMonthlyDay(std::int64_t from, std::uint32_t mask) {
-    const auto ymd = Civil(from);
+    const auto ymd = CivilFromDaySerial(from);
     unsigned firstDay = static_cast<unsigned>(ymd.day());
     chr::year_month ym{ymd.year(), ymd.month()};
     // Any day 1..31 occurs within three consecutive months.
@@ -54,7 +43,7 @@ std::int64_t NextMonthlyDay(std::int64_t from, std::uint32_t mask) {
             static_cast<unsigned>(chr::year_month_day_last{ym.year(), chr::month_day_last{ym.month()}}.day());
         const std::uint32_t inMonth = last >= 32 ? ~0u : ((1u << last) - 1);
         const std::uint32_t hit = mask & inMonth & ~((1u << (firstDay - 1)) - 1);
-        if (hit) return Serial({ym.year(), ym.month(), chr::day{static_cast<unsigned>(std::countr_zero(hit)) + 1}});
+        if (hit) return DaySerialFromCivil({ym.year(), ym.month(), chr::day{static_cast<unsigned>(std::countr_zero(hit)) + 1}});
         ym += chr::months{1};
         firstDay = 1;
     }
@@ -101,8 +90,8 @@ Candidate DayOfPeriod(const ScheduleSettings& s, OleDate now, DaySecond ref, int
     if (!present || !start) return std::nullopt;
 
     auto selected = [&](std::int64_t day) {
-        const unsigned position = monthly ? static_cast<unsigned>(Civil(day).day())
-                                          : static_cast<unsigned>(WeekdayOfSerial(day));
+        const unsigned position = monthly ? static_cast<unsigned>(CivilFromDaySerial(day).day())
+                                          : static_cast<unsigned>(WeekdayOfDaySerial(day));
         return (mask >> (position - 1)) & 1u;
     };
 

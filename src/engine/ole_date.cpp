@@ -40,28 +40,6 @@ std::optional<OleDate> Join(std::int64_t day, std::int64_t second) {
     return day >= 0 ? d + time : d - time;
 }
 
-chr::year_month_day CivilFromSerial(std::int64_t day) {
-    return chr::year_month_day{chr::sys_days{chr::days{day + kOleEpochSysDays}}};
-}
-
-std::int64_t SerialFromCivil(const chr::year_month_day& ymd) {
-    return chr::sys_days{ymd}.time_since_epoch().count() - kOleEpochSysDays;
-}
-
-std::optional<OleDate> AddSecondsToSplit(const SerialTime& st, std::int64_t seconds) {
-    // Guard the arithmetic itself: anything beyond the valid range by this much is refused.
-    constexpr std::int64_t kSpan = (kMaxDaySerial - kMinDaySerial + 2) * kSecondsPerDay;
-    if (seconds > kSpan || seconds < -kSpan) return std::nullopt;
-    std::int64_t total = st.day * kSecondsPerDay + st.second + seconds;
-    std::int64_t day = total / kSecondsPerDay;
-    std::int64_t sec = total % kSecondsPerDay;
-    if (sec < 0) {
-        sec += kSecondsPerDay;
-        day -= 1;
-    }
-    return Join(day, sec);
-}
-
 }  // namespace
 
 bool IsValidOleDate(double value) {
@@ -72,7 +50,7 @@ bool IsValidOleDate(double value) {
 std::optional<DateTimeFields> Decompose(OleDate value) {
     const auto st = Split(value);
     if (!st) return std::nullopt;
-    const auto ymd = CivilFromSerial(st->day);
+    const auto ymd = CivilFromDaySerial(st->day);
     DateTimeFields f;
     f.year = static_cast<int>(ymd.year());
     f.month = static_cast<int>(static_cast<unsigned>(ymd.month()));
@@ -91,7 +69,7 @@ std::optional<OleDate> Compose(const DateTimeFields& f) {
     const chr::year_month_day ymd{chr::year{f.year}, chr::month{static_cast<unsigned>(f.month)},
                                   chr::day{static_cast<unsigned>(f.day)}};
     if (!ymd.ok()) return std::nullopt;
-    return Join(SerialFromCivil(ymd), f.hour * 3600 + f.minute * 60 + f.second);
+    return Join(DaySerialFromCivil(ymd), f.hour * 3600 + f.minute * 60 + f.second);
 }
 
 std::optional<std::int64_t> DaySerial(OleDate value) {
@@ -130,7 +108,10 @@ std::optional<int> YearDiff(OleDate a, OleDate b) {
 std::optional<OleDate> AddSeconds(OleDate value, std::int64_t seconds) {
     const auto st = Split(value);
     if (!st) return std::nullopt;
-    return AddSecondsToSplit(*st, seconds);
+    // Anything beyond the whole valid range by this much is refused before the arithmetic.
+    constexpr std::int64_t kSpan = (kMaxDaySerial - kMinDaySerial + 2) * kSecondsPerDay;
+    if (seconds > kSpan || seconds < -kSpan) return std::nullopt;
+    return JoinDate(st->day, st->second + seconds);
 }
 
 std::optional<OleDate> AddMinutes(OleDate value, std::int64_t minutes) {
@@ -152,7 +133,7 @@ std::optional<OleDate> AddMonths(OleDate value, std::int64_t months) {
     const auto st = Split(value);
     if (!st) return std::nullopt;
     if (months > 120000 || months < -120000) return std::nullopt;
-    const auto ymd = CivilFromSerial(st->day);
+    const auto ymd = CivilFromDaySerial(st->day);
     const std::int64_t monthIndex =
         static_cast<int>(ymd.year()) * 12LL + (static_cast<unsigned>(ymd.month()) - 1) + months;
     const std::int64_t year = monthIndex >= 0 ? monthIndex / 12 : (monthIndex - 11) / 12;
@@ -162,7 +143,7 @@ std::optional<OleDate> AddMonths(OleDate value, std::int64_t months) {
                                         chr::month_day_last{chr::month{month}}};
     const chr::day day = std::min(ymd.day(), last.day());
     const chr::year_month_day target{last.year(), last.month(), day};
-    return Join(SerialFromCivil(target), st->second);
+    return Join(DaySerialFromCivil(target), st->second);
 }
 
 std::optional<OleDate> AddYears(OleDate value, std::int64_t years) {
@@ -184,8 +165,20 @@ std::optional<OleDate> DateAtMinute(std::int64_t daySerial, int minuteOfDay) {
 std::optional<int> Weekday(OleDate value) {
     const auto st = Split(value);
     if (!st) return std::nullopt;
+    return WeekdayOfDaySerial(st->day);
+}
+
+int WeekdayOfDaySerial(std::int64_t daySerial) {
     // 1899-12-30 was a Saturday.
-    return static_cast<int>(((st->day + 6) % 7 + 7) % 7) + 1;
+    return static_cast<int>(((daySerial + 6) % 7 + 7) % 7) + 1;
+}
+
+chr::year_month_day CivilFromDaySerial(std::int64_t daySerial) {
+    return chr::year_month_day{chr::sys_days{chr::days{daySerial + kOleEpochSysDays}}};
+}
+
+std::int64_t DaySerialFromCivil(const chr::year_month_day& date) {
+    return chr::sys_days{date}.time_since_epoch().count() - kOleEpochSysDays;
 }
 
 OleDate TruncateToMinute(OleDate value) {

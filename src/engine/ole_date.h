@@ -6,6 +6,7 @@
 // a wrong date.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 
@@ -68,6 +69,11 @@ std::optional<OleDate> DateAtMinute(std::int64_t daySerial, int minuteOfDay);
 
 // Sunday = 1 ... Saturday = 7.
 std::optional<int> Weekday(OleDate value);
+int WeekdayOfDaySerial(std::int64_t daySerial);
+
+// The calendar date of a day serial (days since 1899-12-30), and back.
+std::chrono::year_month_day CivilFromDaySerial(std::int64_t daySerial);
+std::int64_t DaySerialFromCivil(const std::chrono::year_month_day& date);
 
 // The value with its seconds dropped (10:14:59 gives 10:14:00). A value outside the
 // valid range is returned unchanged.

@@ -14,8 +14,6 @@ std::u16string Ascii(std::string_view s) { return std::u16string(s.begin(), s.en
 
 char16_t Lower(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; }
 
-bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b) { return KeysEqualIgnoringCase(a, b); }
-
 std::u16string_view Trim(std::u16string_view s) {
     while (!s.empty() && (s.front() == u' ' || s.front() == u'\t')) s.remove_prefix(1);
     while (!s.empty() && (s.back() == u' ' || s.back() == u'\t')) s.remove_suffix(1);
@@ -184,8 +182,8 @@ Expected<bool> Variant::ToBool() const {
     if (type() == VariantType::Bool) return bool_value();
     if (type() == VariantType::String) {
         const auto t = Trim(str());
-        if (EqualsIgnoringCase(t, u"True")) return true;
-        if (EqualsIgnoringCase(t, u"False")) return false;
+        if (KeysEqualIgnoringCase(t, u"True")) return true;
+        if (KeysEqualIgnoringCase(t, u"False")) return false;
     }
     const auto d = ToDouble();
     if (!d) return d.error();
