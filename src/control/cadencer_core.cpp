@@ -2,17 +2,12 @@
 // and Reset, the dialog callbacks, and every property let with its correction.
 #include "control/cadencer_core.h"
 
-#include <cmath>
-#include <limits>
-
 #include "engine/next_run.h"
 
 namespace cadencer::control {
 
 namespace {
 
-constexpr double kOneSecond = 1.0 / 86400.0;
-constexpr double kInfinity = std::numeric_limits<double>::infinity();
 constexpr std::int16_t kLimitCap = 999;
 
 std::int16_t CapLimit(std::int16_t value) { return value > kLimitCap ? kLimitCap : value; }
@@ -36,7 +31,6 @@ CadencerCore::CadencerCore(const CorePorts& ports)
     // control's dialog is open must not take SetFocus away from it.
     auto& shared = SharedSchedule::Instance();
     if (!shared.Dialog() || !shared.Dialog()->IsLoaded()) shared.Settings().SchedulerFocusFlag = false;
-    UpdateTickThresholds();
 }
 
 CadencerCore::~CadencerCore() { Terminate(); }
@@ -55,30 +49,13 @@ void CadencerCore::Notify(std::u16string_view name) {
 }
 
 void CadencerCore::Recompute(std::int16_t offsetMinutes) {
-    nextScheduledTime_ = ComputeNextRun(S(), Now(), offsetMinutes);
-    UpdateTickThresholds();
+    nextScheduledTime_ = nextRunSearch_.ComputeNextRun(SharedSettings(), Now(), offsetMinutes);
 }
 
-void CadencerCore::UpdateTickThresholds() {
-    const OleDate next = nextScheduledTime_;
-    const auto fields = Decompose(next);
-    if (!fields) {
-        // Out of range: the clock check takes it for the never marker, whatever the time.
-        notDueBefore_ = kInfinity;
-        neverFrom_ = -kInfinity;
-        return;
-    }
-    // The next time's minute begins, by the seconds-rounded comparison, half a second
-    // before it; one second of margin leaves the boundary to the exact rules.
-    notDueBefore_ = ToLinearDays(TruncateToMinute(next)) - kOneSecond;
-    const auto neverYearStart = Compose(DateTimeFields{fields->year + 50, 1, 1, 0, 0, 0});
-    neverFrom_ = neverYearStart ? ToLinearDays(*neverYearStart) + kOneSecond : kInfinity;
-}
-
-bool CadencerCore::DueAt(OleDate now) {
-    if (IsNeverMarker(nextScheduledTime_, now)) return false;
+bool CadencerCore::DueAt(OleDate now) const {
     const auto minutes = MinuteDiff(now, nextScheduledTime_);
-    return minutes && *minutes <= 0;
+    if (!minutes || *minutes > 0) return false;
+    return !IsNeverMarker(nextScheduledTime_, now);
 }
 
 void CadencerCore::Tick() {
@@ -87,19 +64,15 @@ void CadencerCore::Tick() {
         if (timer_) timer_->Stop();
         return;
     }
-    const OleDate now = Now();
-    const double linear = ToLinearDays(now);
-    // Idle ticks end here; the ambient query (a round trip to the container) is only made
-    // when the next time may be due, which changes nothing the host can observe.
-    if (linear < notDueBefore_ || linear >= neverFrom_) return;
-    if (!UserMode()) return;
-    if (DueAt(now)) Execute();
+    // The ambient query (a round trip to the container) is made only when the next time is
+    // due, so an idle tick makes none; the order changes nothing the host can observe.
+    if (DueAt(Now()) && UserMode()) Execute();
 }
 
 void CadencerCore::Execute() {
     if (!GateOpen()) return;
     const OleDate now = Now();
-    S().LastScheduledTime = TruncateToMinute(now);
+    SharedSettings().LastScheduledTime = TruncateToMinute(now);
     Recompute(1);
     // The host's handler may disable, re-enable or destroy the control, or open the
     // dialog: keep the core alive across it and touch nothing afterwards.
@@ -110,7 +83,7 @@ void CadencerCore::Execute() {
 
 void CadencerCore::Reset() {
     if (!GateOpen()) return;
-    S().LastScheduledTime = TruncateToMinute(Now());
+    SharedSettings().LastScheduledTime = TruncateToMinute(Now());
     Recompute(1);
 }
 
@@ -157,11 +130,11 @@ void CadencerCore::SetEnabled(bool value) { ApplyEnabled(value, true); }
 
 OleDate CadencerCore::NextScheduledTime() { return GateOpen() ? nextScheduledTime_ : kZeroDate; }
 
-OleDate CadencerCore::LastScheduledTime() { return GateOpen() ? S().LastScheduledTime : kZeroDate; }
+OleDate CadencerCore::LastScheduledTime() { return GateOpen() ? SharedSettings().LastScheduledTime : kZeroDate; }
 
 void CadencerCore::SetLastScheduledTime(OleDate value) {
-    S().LastScheduledTime = value;
-    if (S().OccursOption == static_cast<std::int32_t>(Occurs::Every) && GateOpen()) Recompute(0);
+    SharedSettings().LastScheduledTime = value;
+    if (SharedSettings().OccursOption == static_cast<std::int32_t>(Occurs::Every) && GateOpen()) Recompute(0);
     Notify(u"LastScheduledTime");
 }
 
@@ -205,70 +178,70 @@ void CadencerCore::SetIcon(const ObjectRef& picture) {
 }
 
 // Shared texts: stored in the schedule record, never recomputing.
-std::u16string CadencerCore::Title() const { return S().Title; }
+std::u16string CadencerCore::Title() const { return SharedSettings().Title; }
 void CadencerCore::SetTitle(std::u16string_view value) {
-    S().Title = OrDefault(value, defaults::kTitle);
+    SharedSettings().Title = OrDefault(value, defaults::kTitle);
     Notify(u"Title");
 }
 
-std::u16string CadencerCore::CaptionOKButtonBefore() const { return S().CaptionOKButtonBefore; }
+std::u16string CadencerCore::CaptionOKButtonBefore() const { return SharedSettings().CaptionOKButtonBefore; }
 void CadencerCore::SetCaptionOKButtonBefore(std::u16string_view value) {
-    S().CaptionOKButtonBefore = OrDefault(value, defaults::kCaptionOK);
+    SharedSettings().CaptionOKButtonBefore = OrDefault(value, defaults::kCaptionOK);
     Notify(u"CaptionOKButtonBefore");
 }
 
-std::u16string CadencerCore::CaptionOKButtonAfter() const { return S().CaptionOKButtonAfter; }
+std::u16string CadencerCore::CaptionOKButtonAfter() const { return SharedSettings().CaptionOKButtonAfter; }
 void CadencerCore::SetCaptionOKButtonAfter(std::u16string_view value) {
-    S().CaptionOKButtonAfter = OrDefault(value, defaults::kCaptionOK);
+    SharedSettings().CaptionOKButtonAfter = OrDefault(value, defaults::kCaptionOK);
     Notify(u"CaptionOKButtonAfter");
 }
 
-std::u16string CadencerCore::CaptionCloseButtonBefore() const { return S().CaptionCloseButtonBefore; }
+std::u16string CadencerCore::CaptionCloseButtonBefore() const { return SharedSettings().CaptionCloseButtonBefore; }
 void CadencerCore::SetCaptionCloseButtonBefore(std::u16string_view value) {
-    S().CaptionCloseButtonBefore = OrDefault(value, defaults::kCaptionCloseBefore);
+    SharedSettings().CaptionCloseButtonBefore = OrDefault(value, defaults::kCaptionCloseBefore);
     Notify(u"CaptionCloseButtonBefore");
 }
 
-std::u16string CadencerCore::CaptionCloseButtonAfter() const { return S().CaptionCloseButtonAfter; }
+std::u16string CadencerCore::CaptionCloseButtonAfter() const { return SharedSettings().CaptionCloseButtonAfter; }
 void CadencerCore::SetCaptionCloseButtonAfter(std::u16string_view value) {
-    S().CaptionCloseButtonAfter = OrDefault(value, defaults::kCaptionCloseAfter);
+    SharedSettings().CaptionCloseButtonAfter = OrDefault(value, defaults::kCaptionCloseAfter);
     Notify(u"CaptionCloseButtonAfter");
 }
 
 // The spinner limits: capped at 999, with no lower bound; the increments are stored as given.
-std::int16_t CadencerCore::EveryHourMin() const { return S().EveryHourMin; }
+std::int16_t CadencerCore::EveryHourMin() const { return SharedSettings().EveryHourMin; }
 void CadencerCore::SetEveryHourMin(std::int16_t value) {
-    S().EveryHourMin = CapLimit(value);
+    SharedSettings().EveryHourMin = CapLimit(value);
     Notify(u"EveryHourMin");
 }
 
-std::int16_t CadencerCore::EveryHourMax() const { return S().EveryHourMax; }
+std::int16_t CadencerCore::EveryHourMax() const { return SharedSettings().EveryHourMax; }
 void CadencerCore::SetEveryHourMax(std::int16_t value) {
-    S().EveryHourMax = CapLimit(value);
+    SharedSettings().EveryHourMax = CapLimit(value);
     Notify(u"EveryHourMax");
 }
 
-std::int16_t CadencerCore::EveryHourIncrement() const { return S().EveryHourIncrement; }
+std::int16_t CadencerCore::EveryHourIncrement() const { return SharedSettings().EveryHourIncrement; }
 void CadencerCore::SetEveryHourIncrement(std::int16_t value) {
-    S().EveryHourIncrement = value;
+    SharedSettings().EveryHourIncrement = value;
     Notify(u"EveryHourIncrement");
 }
 
-std::int16_t CadencerCore::EveryMinuteMin() const { return S().EveryMinuteMin; }
+std::int16_t CadencerCore::EveryMinuteMin() const { return SharedSettings().EveryMinuteMin; }
 void CadencerCore::SetEveryMinuteMin(std::int16_t value) {
-    S().EveryMinuteMin = CapLimit(value);
+    SharedSettings().EveryMinuteMin = CapLimit(value);
     Notify(u"EveryMinuteMin");
 }
 
-std::int16_t CadencerCore::EveryMinuteMax() const { return S().EveryMinuteMax; }
+std::int16_t CadencerCore::EveryMinuteMax() const { return SharedSettings().EveryMinuteMax; }
 void CadencerCore::SetEveryMinuteMax(std::int16_t value) {
-    S().EveryMinuteMax = CapLimit(value);
+    SharedSettings().EveryMinuteMax = CapLimit(value);
     Notify(u"EveryMinuteMax");
 }
 
-std::int16_t CadencerCore::EveryMinuteIncrement() const { return S().EveryMinuteIncrement; }
+std::int16_t CadencerCore::EveryMinuteIncrement() const { return SharedSettings().EveryMinuteIncrement; }
 void CadencerCore::SetEveryMinuteIncrement(std::int16_t value) {
-    S().EveryMinuteIncrement = value;
+    SharedSettings().EveryMinuteIncrement = value;
     Notify(u"EveryMinuteIncrement");
 }
 
@@ -279,64 +252,64 @@ void CadencerCore::AfterScheduleLet(std::u16string_view name) {
     Notify(name);
 }
 
-std::int32_t CadencerCore::OccursOption() const { return S().OccursOption; }
+std::int32_t CadencerCore::OccursOption() const { return SharedSettings().OccursOption; }
 void CadencerCore::SetOccursOption(std::int32_t value) {
-    S().OccursOption = value;
+    SharedSettings().OccursOption = value;
     AfterScheduleLet(u"OccursOption");
 }
 
-std::int16_t CadencerCore::EveryInterval() const { return S().EveryInterval; }
+std::int16_t CadencerCore::EveryInterval() const { return SharedSettings().EveryInterval; }
 void CadencerCore::SetEveryInterval(std::int16_t value) {
-    S().EveryInterval = value;
+    SharedSettings().EveryInterval = value;
     AfterScheduleLet(u"EveryInterval");
 }
 
-std::int32_t CadencerCore::EveryFrequency() const { return S().EveryFrequency; }
+std::int32_t CadencerCore::EveryFrequency() const { return SharedSettings().EveryFrequency; }
 void CadencerCore::SetEveryFrequency(std::int32_t value) {
-    S().EveryFrequency = value;
+    SharedSettings().EveryFrequency = value;
     AfterScheduleLet(u"EveryFrequency");
 }
 
-std::int16_t CadencerCore::StartHour() const { return S().StartHour; }
+std::int16_t CadencerCore::StartHour() const { return SharedSettings().StartHour; }
 void CadencerCore::SetStartHour(std::int16_t value) {
     // 24, not 0 or 23: the next-run computation reads 24 as midnight.
-    S().StartHour = (value < 0 || value > 24) ? std::int16_t{24} : value;
+    SharedSettings().StartHour = (value < 0 || value > 24) ? std::int16_t{24} : value;
     AfterScheduleLet(u"StartHour");
 }
 
-std::int16_t CadencerCore::StartMinute() const { return S().StartMinute; }
+std::int16_t CadencerCore::StartMinute() const { return SharedSettings().StartMinute; }
 void CadencerCore::SetStartMinute(std::int16_t value) {
-    S().StartMinute = (value < 0 || value > 59) ? std::int16_t{0} : value;
+    SharedSettings().StartMinute = (value < 0 || value > 59) ? std::int16_t{0} : value;
     AfterScheduleLet(u"StartMinute");
 }
 
-OleDate CadencerCore::StartDate() const { return S().StartDate; }
+OleDate CadencerCore::StartDate() const { return SharedSettings().StartDate; }
 void CadencerCore::SetStartDate(OleDate value) {
-    S().StartDate = value;
+    SharedSettings().StartDate = value;
     AfterScheduleLet(u"StartDate");
 }
 
-OleDate CadencerCore::EndDate() const { return S().EndDate; }
+OleDate CadencerCore::EndDate() const { return SharedSettings().EndDate; }
 void CadencerCore::SetEndDate(OleDate value) {
-    S().EndDate = value;
+    SharedSettings().EndDate = value;
     AfterScheduleLet(u"EndDate");
 }
 
-bool CadencerCore::UseEndDate() const { return S().UseEndDate; }
+bool CadencerCore::UseEndDate() const { return SharedSettings().UseEndDate; }
 void CadencerCore::SetUseEndDate(bool value) {
-    S().UseEndDate = value;
+    SharedSettings().UseEndDate = value;
     AfterScheduleLet(u"UseEndDate");
 }
 
-std::u16string CadencerCore::SelectionsWeekly() const { return S().SelectionsWeekly; }
+std::u16string CadencerCore::SelectionsWeekly() const { return SharedSettings().SelectionsWeekly; }
 void CadencerCore::SetSelectionsWeekly(std::u16string_view value) {
-    S().SelectionsWeekly = NormaliseSelection(value, kWeeklyWidth);
+    SharedSettings().SelectionsWeekly = NormaliseSelection(value, kWeeklyWidth);
     AfterScheduleLet(u"SelectionsWeekly");
 }
 
-std::u16string CadencerCore::SelectionsMonthly() const { return S().SelectionsMonthly; }
+std::u16string CadencerCore::SelectionsMonthly() const { return SharedSettings().SelectionsMonthly; }
 void CadencerCore::SetSelectionsMonthly(std::u16string_view value) {
-    S().SelectionsMonthly = NormaliseSelection(value, kMonthlyWidth);
+    SharedSettings().SelectionsMonthly = NormaliseSelection(value, kMonthlyWidth);
     AfterScheduleLet(u"SelectionsMonthly");
 }
 

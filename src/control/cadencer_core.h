@@ -17,6 +17,7 @@
 
 #include "control/ports.h"
 #include "control/shared_schedule.h"
+#include "engine/next_run.h"
 #include "engine/ole_date.h"
 #include "engine/schedule_settings.h"
 #include "engine/variant.h"
@@ -164,13 +165,14 @@ private:
     void Recompute(std::int16_t offsetMinutes);
     void Notify(std::u16string_view name);
     OleDate Now();
-    ScheduleSettings& S() { return SharedSchedule::Instance().Settings(); }
-    const ScheduleSettings& S() const { return SharedSchedule::Instance().Settings(); }
+    // The schedule record every control of the process shares.
+    ScheduleSettings& SharedSettings() { return SharedSchedule::Instance().Settings(); }
+    const ScheduleSettings& SharedSettings() const { return SharedSchedule::Instance().Settings(); }
     void AfterScheduleLet(std::u16string_view name);
     // The Enabled let; reading the bag applies Enabled through it without a change notice.
     void ApplyEnabled(bool value, bool notify);
-    void UpdateTickThresholds();
-    bool DueAt(OleDate now);
+    // The clock check: the next time is not the never marker and its minute has begun.
+    bool DueAt(OleDate now) const;
     PersistStatus ReadKeys(PropertyBag& bag);
     PersistStatus WriteKeys(PropertyBag& bag);
 
@@ -190,12 +192,8 @@ private:
     std::u16string captionHelpButton_;
     OleDate nextScheduledTime_ = kZeroDate;
     OleDate creationDay_ = kZeroDate;
-    // Precomputed from nextScheduledTime_ so that an idle tick is two comparisons: on the
-    // linear time line, before notDueBefore_ the next time's minute has surely not begun,
-    // from neverFrom_ on it surely counts as the never marker; between them the exact
-    // boundary rules decide.
-    double notDueBefore_ = 0;
-    double neverFrom_ = 0;
+    // Keeps what it derived from the settings between computations (every firing recomputes).
+    NextRunSearch nextRunSearch_;
 };
 
 }  // namespace cadencer::control

@@ -30,17 +30,17 @@ void CadencerCore::DisplayScheduler() {
     }
 
     DialogPresentation presentation;
-    presentation.caption = S().Title;  // empty: the designed caption stays
+    presentation.caption = SharedSettings().Title;  // empty: the designed caption stays
     presentation.icon = (icon_ && icon_->Handle() != 0) ? icon_ : defaultIcon_;
     presentation.okEnabled = false;
     presentation.closeIsDefault = true;
-    presentation.closeCaption = S().CaptionCloseButtonBefore;
+    presentation.closeCaption = SharedSettings().CaptionCloseButtonBefore;
     presentation.showHelpButton = showHelpButton_;
     presentation.helpCaption = captionHelpButton_;
     dialog->Present(presentation);
 
     // Shown from here until its unloading clears the flag (SharedSchedule::FlagSchedulerClosed).
-    S().SchedulerFocusFlag = true;
+    SharedSettings().SchedulerFocusFlag = true;
     if (modal_) dialog->ShowModal();
     else dialog->ShowModeless();
 }
@@ -52,7 +52,7 @@ void CadencerCore::CloseScheduler() {
 }
 
 void CadencerCore::SetFocus() {
-    if (!GateOpen() || !S().SchedulerFocusFlag) return;
+    if (!GateOpen() || !SharedSettings().SchedulerFocusFlag) return;
     auto* dialog = SharedSchedule::Instance().Dialog();
     if (dialog && dialog->IsLoaded()) dialog->Focus();
 }

@@ -77,7 +77,7 @@ private:
 
 void CadencerCore::InitNew() {
     // Straight into the fields: no change notices, no recomputation, timer left off.
-    ApplyNewControlDefaults(S(), creationDay_, Now());
+    ApplyNewControlDefaults(SharedSettings(), creationDay_, Now());
     captionHelpButton_ = defaults::kCaptionHelp;
     icon_ = defaultIcon_;
     modal_ = false;
@@ -91,7 +91,7 @@ void CadencerCore::InitNew() {
 PersistStatus CadencerCore::Load(PropertyBag& bag) {
     if (terminated_) return PersistStatus::Success();
     BagReader in(bag);
-    auto& s = S();
+    auto& s = SharedSettings();
     // The values are stored as read, without the lets' corrections.
     in.String(u"Title", defaults::kTitle, s.Title);
     Variant picture;
@@ -149,7 +149,7 @@ PersistStatus CadencerCore::Load(PropertyBag& bag) {
 
 PersistStatus CadencerCore::Save(PropertyBag& bag) {
     BagWriter out(bag);
-    const auto& s = S();
+    const auto& s = SharedSettings();
     out.Write(u"Enabled", Variant::Bool(enabled_), Variant::Bool(true));
     out.Write(u"Title", Str(s.Title), Str(defaults::kTitle));
     out.Write(u"Modal", Variant::Bool(modal_), Variant::Bool(false));

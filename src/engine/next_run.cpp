@@ -1,5 +1,6 @@
-// Next-run computation. All calendar work is done on (day serial, second of day) pairs,
-// each input date split once. Weekly and Monthly schedules jump straight to the first
+// Next-run computation. All calendar work is done on day-and-second pairs (DaySecond): the
+// present is split once per computation, and each stored date once for as long as it keeps
+// its value (NextRunSearch). Weekly and Monthly schedules jump straight to the first
 // candidate day instead of walking day by day, so their cost does not grow with the
 // distance to StartDate; the results equal those of the day-by-day search (a test runs
 // both against each other).
@@ -14,102 +15,113 @@ namespace {
 
 namespace chr = std::chrono;
 
-constexpr std::int64_t kSecondsPerDay = 86400;
-
-std::uint32_t SelectionMask(const std::u16string& text, std::size_t width) {
-    std::uint32_t mask = 0;
-    const std::size_t n = std::min(text.size(), width);
-    for (std::size_t i = 0; i < n; ++i)
-        if (text[i] == u'1') mask |= std::uint32_t{1} << i;
-    return mask;  // bit k-1 stands for day k
+bool IsValidDaySerial(std::int64_t day) {
+    return day >= kFirstDaySerial && day <= kLastDaySerial;
 }
 
-// First day serial >= from whose weekday is selected.
-std::int64_t NextWeeklyDay(std::int64_t from, std::uint32_t mask) {
-    const int weekday = WeekdayOfDaySerial(from);
-    for (int i = 0; i < 7; ++i)
-        if (mask & (1u << ((weekday - 1 + i) % 7))) return from + i;
-    return kLastDaySerial + 1;
+// First day serial >= from whose weekday is selected (bit 0 Sunday ... bit 6 Saturday).
+std::int64_t NextWeeklyDay(std::int64_t from, std::uint32_t days) {
+    // The week turned so that bit i stands for the day from + i.
+    const int shift = WeekdayOfDaySerial(from) - 1;
+    const std::uint32_t fromOn = ((days >> shift) | (days << (7 - shift))) & 0x7Fu;
+    if (fromOn == 0) return kLastDaySerial + 1;
+    return from + std::countr_zero(fromOn);
 }
 
-// First day serial >= from whose day of the month is selected.
-std::int64_t NextMonthlyDay(std::int64_t from, std::uint32_t mask) {
-    const auto ymd = CivilFromDaySerial(from);
-    unsigned firstDay = static_cast<unsigned>(ymd.day());
-    chr::year_month ym{ymd.year(), ymd.month()};
+// First day serial >= from whose day of the month is selected (bit k-1 for day k).
+std::int64_t NextMonthlyDay(std::int64_t from, std::uint32_t days) {
+    const chr::year_month_day date = CivilFromDaySerial(from);
+    chr::year_month month{date.year(), date.month()};
+    unsigned firstDay = static_cast<unsigned>(date.day());
+    std::int64_t monthStart = from - (firstDay - 1);  // the day serial of the month's day 1
     // Any day 1..31 occurs within three consecutive months.
-    for (int step = 0; step < 4 && static_cast<int>(ym.year()) <= 9999; ++step) {
-        const unsigned last =
-            static_cast<unsigned>(chr::year_month_day_last{ym.year(), chr::month_day_last{ym.month()}}.day());
-        const std::uint32_t inMonth = last >= 32 ? ~0u : ((1u << last) - 1);
-        const std::uint32_t hit = mask & inMonth & ~((1u << (firstDay - 1)) - 1);
-        if (hit) return DaySerialFromCivil({ym.year(), ym.month(), chr::day{static_cast<unsigned>(std::countr_zero(hit)) + 1}});
-        ym += chr::months{1};
+    for (int step = 0; step < 4 && static_cast<int>(month.year()) <= 9999; ++step) {
+        const unsigned length = static_cast<unsigned>((month / chr::last).day());
+        const std::uint32_t inMonth = static_cast<std::uint32_t>((std::uint64_t{1} << length) - 1);
+        const std::uint32_t hit = days & inMonth & ~((1u << (firstDay - 1)) - 1);
+        if (hit) return monthStart + std::countr_zero(hit);
+        monthStart += length;
+        month += chr::months{1};
         firstDay = 1;
     }
     return kLastDaySerial + 1;
 }
 
-// Returns the candidate as (day, second) or nothing when the never marker applies.
+// The days a selection string selects: bit k-1 for position k. Only the first width
+// characters count, and of them only "1" selects a day.
+std::uint32_t SelectedDays(const char16_t* text, std::size_t length, std::size_t width) {
+    std::uint32_t days = 0;
+    const std::size_t n = std::min(length, width);
+    // Without a branch per character: a run of unselected days costs no mispredictions.
+    for (std::size_t i = 0; i < n; ++i) days |= std::uint32_t{text[i] == u'1'} << i;
+    return days;
+}
+
+// LastScheduledTime split, with the calendar year that the never-run test compares.
+struct LastRun {
+    std::optional<DaySecond> split;
+    int year = 0;
+};
+
+LastRun SplitLastRun(OleDate value) {
+    LastRun last{SplitDate(value)};
+    if (last.split) last.year = static_cast<int>(CivilFromDaySerial(last.split->day).year());
+    return last;
+}
+
+// StartDate and, when UseEndDate is set, EndDate, each split (empty when out of range).
+struct DayBounds {
+    std::optional<DaySecond> start;
+    bool useEnd = false;
+    std::optional<DaySecond> end;
+};
+
+// The due time before its seconds are dropped, or nothing when the never marker applies.
 using Candidate = std::optional<DaySecond>;
 
-Candidate Daily(const ScheduleSettings& s, DaySecond ref, int startMinute) {
-    DaySecond candidate{ref.day, startMinute * 60LL};
-    if (startMinute < ref.second / 60) candidate.day += 1;
-    const auto start = SplitDate(s.StartDate);
-    if (!start) return std::nullopt;
-    if (candidate.day < start->day) {
-        // StartDate plus the start time, added as they are (a time stored with the date counts).
-        const std::int64_t total = start->second + startMinute * 60LL;
-        candidate = {start->day + total / kSecondsPerDay, total % kSecondsPerDay};
-    }
-    if (s.UseEndDate) {
-        const auto end = SplitDate(s.EndDate);
-        if (!end || candidate.day > end->day) return std::nullopt;
-    }
+Candidate Daily(const DayBounds& bounds, DaySecond reference, int startMinute) {
+    DaySecond candidate{reference.day, startMinute * 60LL};
+    if (startMinute < reference.second / 60) candidate.day += 1;
+    if (!bounds.start) return std::nullopt;
+    // StartDate plus the start time, added as they are (a time stored with the date counts).
+    if (candidate.day < bounds.start->day)
+        candidate = NormalisedDaySecond(bounds.start->day, bounds.start->second + startMinute * 60LL);
+    if (bounds.useEnd && (!bounds.end || candidate.day > bounds.end->day)) return std::nullopt;
     return candidate;
 }
 
-Candidate DayOfPeriod(const ScheduleSettings& s, OleDate now, DaySecond ref, int startMinute, bool monthly) {
-    const std::uint32_t mask = monthly ? SelectionMask(s.SelectionsMonthly, kMonthlyWidth)
-                                       : SelectionMask(s.SelectionsWeekly, kWeeklyWidth);
-    if (mask == 0) return std::nullopt;
-    std::optional<DaySecond> end;
-    if (s.UseEndDate) {
-        end = SplitDate(s.EndDate);
-        if (!end) return std::nullopt;
+Candidate DayOfPeriod(const DayBounds& bounds, std::uint32_t days, bool monthly, DaySecond present, DaySecond reference,
+                      int startMinute) {
+    if (days == 0) return std::nullopt;
+    if (bounds.useEnd) {
+        if (!bounds.end) return std::nullopt;
         // The end day's start time must not have passed (minute boundaries).
-        const std::int64_t endStart = end->day * kSecondsPerDay + end->second + startMinute * 60LL;
-        if (endStart >= (kLastDaySerial + 1) * kSecondsPerDay) return std::nullopt;
-        const std::int64_t endStartMinute =
-            (endStart >= 0 ? endStart / 60 : (endStart - 59) / 60);
-        if (endStartMinute < ref.day * 1440 + ref.second / 60) return std::nullopt;
+        const DaySecond endStart = NormalisedDaySecond(bounds.end->day, bounds.end->second + startMinute * 60LL);
+        if (!IsValidDaySerial(endStart.day) || endStart.Minute() < reference.Minute()) return std::nullopt;
     }
-    const auto present = SplitDate(now);
-    const auto start = SplitDate(s.StartDate);
-    if (!present || !start) return std::nullopt;
+    if (!bounds.start) return std::nullopt;
 
     auto selected = [&](std::int64_t day) {
         const unsigned position = monthly ? static_cast<unsigned>(CivilFromDaySerial(day).day())
                                           : static_cast<unsigned>(WeekdayOfDaySerial(day));
-        return (mask >> (position - 1)) & 1u;
+        return (days >> (position - 1)) & 1u;
     };
 
     std::int64_t day;
     // The reference's own day counts only while its start time has not passed.
-    if (ref.day >= start->day && startMinute >= ref.second / 60 && selected(ref.day)) {
-        day = ref.day;
+    if (reference.day >= bounds.start->day && startMinute >= reference.second / 60 && selected(reference.day)) {
+        day = reference.day;
     } else {
-        const std::int64_t from = std::max(present->day + 1, start->day);
+        const std::int64_t from = std::max(present.day + 1, bounds.start->day);
         if (from > kLastDaySerial) return std::nullopt;
-        day = monthly ? NextMonthlyDay(from, mask) : NextWeeklyDay(from, mask);
+        day = monthly ? NextMonthlyDay(from, days) : NextWeeklyDay(from, days);
         if (day > kLastDaySerial) return std::nullopt;
     }
-    if (end && day > end->day) return std::nullopt;
+    if (bounds.useEnd && day > bounds.end->day) return std::nullopt;
     return DaySecond{day, startMinute * 60LL};
 }
 
-std::optional<OleDate> Every(const ScheduleSettings& s, OleDate now, OleDate reference, DaySecond ref) {
+Candidate Every(const ScheduleSettings& s, const LastRun& lastRun, DaySecond present, DaySecond reference) {
     std::int64_t unitMinutes;
     if (s.EveryFrequency == static_cast<std::int32_t>(EveryType::Hours))
         unitMinutes = 60;
@@ -118,19 +130,72 @@ std::optional<OleDate> Every(const ScheduleSettings& s, OleDate now, OleDate ref
     else
         return std::nullopt;
     if (s.EveryInterval <= 0) return std::nullopt;
-    const std::int64_t interval = s.EveryInterval * unitMinutes;
-    const auto last = SplitDate(s.LastScheduledTime);
-    const auto years = last ? YearDiff(reference, s.LastScheduledTime) : std::nullopt;
-    if (!years || *years <= -50) {
-        const auto present = SplitDate(now);
-        return JoinDate(present->day, present->second / 60 * 60 + interval * 60);
+    const std::int64_t intervalSeconds = s.EveryInterval * unitMinutes * 60;
+    const std::int64_t presentMinuteStart = present.second / 60 * 60;
+    // Never run: the last time lies 50 or more calendar years before the reference's year.
+    const int referenceYear = static_cast<int>(CivilFromDaySerial(reference.day).year());
+    const std::optional<DaySecond>& last = lastRun.split;
+    if (!last || lastRun.year - referenceYear <= -50)
+        return NormalisedDaySecond(present.day, presentMinuteStart + intervalSeconds);
+    const DaySecond candidate = NormalisedDaySecond(last->day, last->second / 60 * 60 + intervalSeconds);
+    // The interval elapsed while nothing ran: due at once.
+    if (candidate.Minute() < reference.Minute()) return DaySecond{present.day, presentMinuteStart};
+    return candidate;
+}
+
+// Reads each input a computation needs straight from the settings.
+class FreshInputs {
+public:
+    explicit FreshInputs(const ScheduleSettings& s) : s_(s) {}
+    std::optional<DaySecond> StartDate() const { return SplitDate(s_.StartDate); }
+    std::optional<DaySecond> EndDate() const { return SplitDate(s_.EndDate); }
+    std::uint32_t WeeklyDays() const { return Days(s_.SelectionsWeekly, kWeeklyWidth); }
+    std::uint32_t MonthlyDays() const { return Days(s_.SelectionsMonthly, kMonthlyWidth); }
+    LastRun LastScheduledTime() const { return SplitLastRun(s_.LastScheduledTime); }
+
+private:
+    static std::uint32_t Days(const std::u16string& text, std::size_t width) {
+        return SelectedDays(text.data(), text.size(), width);
     }
-    const std::int64_t candidateMinute = last->day * 1440 + last->second / 60 + interval;
-    if (candidateMinute < ref.day * 1440 + ref.second / 60) {
-        const auto present = SplitDate(now);
-        return JoinDate(present->day, present->second / 60 * 60);
+    const ScheduleSettings& s_;
+};
+
+// The computation, over inputs read fresh or kept from an earlier call (NextRunSearch).
+template <class Inputs>
+OleDate Compute(const ScheduleSettings& s, Inputs& inputs, OleDate now, std::int16_t offsetMinutes) {
+    const auto present = SplitDate(now);
+    if (!present) return kZeroDate;
+    const DaySecond reference = NormalisedDaySecond(present->day, present->second + offsetMinutes * 60LL);
+    if (!IsValidDaySerial(reference.day)) return kZeroDate;
+    const int startMinute = StartMinuteOfDay(s);
+    auto bounds = [&] {
+        return DayBounds{inputs.StartDate(), s.UseEndDate, s.UseEndDate ? inputs.EndDate() : std::nullopt};
+    };
+
+    Candidate candidate;
+    switch (s.OccursOption) {
+        case static_cast<std::int32_t>(Occurs::Never):
+            break;
+        case static_cast<std::int32_t>(Occurs::Daily):
+            candidate = Daily(bounds(), reference, startMinute);
+            break;
+        case static_cast<std::int32_t>(Occurs::Weekly):
+            candidate = DayOfPeriod(bounds(), inputs.WeeklyDays(), false, *present, reference, startMinute);
+            break;
+        case static_cast<std::int32_t>(Occurs::Monthly):
+            candidate = DayOfPeriod(bounds(), inputs.MonthlyDays(), true, *present, reference, startMinute);
+            break;
+        case static_cast<std::int32_t>(Occurs::Every):
+            candidate = Every(s, inputs.LastScheduledTime(), *present, reference);
+            break;
+        default:
+            return kZeroDate;
     }
-    return JoinDate(last->day, last->second / 60 * 60 + interval * 60);
+    // Every result is a whole minute; a candidate past 9999-12-31 means nothing is due.
+    if (candidate)
+        if (const auto due = JoinDate(DaySecond{candidate->day, candidate->second / 60 * 60})) return *due;
+    const DaySecond never = NeverMarker(*present);
+    return *JoinDate(DaySecond{never.day, never.second / 60 * 60});
 }
 
 }  // namespace
@@ -146,37 +211,48 @@ bool IsNeverMarker(OleDate value, OleDate now) {
     return !years || *years <= -50;
 }
 
-OleDate ComputeNextRun(const ScheduleSettings& s, OleDate now, std::int16_t offsetMinutes) {
-    const auto present = SplitDate(now);
-    if (!present) return kZeroDate;
-    const auto reference = JoinDate(present->day, present->second + offsetMinutes * 60LL);
-    if (!reference) return kZeroDate;
-    const std::int64_t refTotal = present->day * kSecondsPerDay + present->second + offsetMinutes * 60LL;
-    const std::int64_t refDay = refTotal >= 0 ? refTotal / kSecondsPerDay : (refTotal - kSecondsPerDay + 1) / kSecondsPerDay;
-    const DaySecond ref{refDay, refTotal - refDay * kSecondsPerDay};
-    const int startMinute = StartMinuteOfDay(s);
+OleDate ComputeNextRun(const ScheduleSettings& settings, OleDate now, std::int16_t offsetMinutes) {
+    FreshInputs inputs(settings);
+    return Compute(settings, inputs, now, offsetMinutes);
+}
 
-    std::optional<OleDate> result;
-    switch (s.OccursOption) {
-        case static_cast<std::int32_t>(Occurs::Never):
-            break;
-        case static_cast<std::int32_t>(Occurs::Daily):
-        case static_cast<std::int32_t>(Occurs::Weekly):
-        case static_cast<std::int32_t>(Occurs::Monthly): {
-            const Candidate c = s.OccursOption == static_cast<std::int32_t>(Occurs::Daily)
-                                    ? Daily(s, ref, startMinute)
-                                    : DayOfPeriod(s, now, ref, startMinute,
-                                                  s.OccursOption == static_cast<std::int32_t>(Occurs::Monthly));
-            if (c) result = JoinDate(c->day, c->second / 60 * 60);
-            break;
-        }
-        case static_cast<std::int32_t>(Occurs::Every):
-            result = Every(s, now, *reference, ref);
-            break;
-        default:
-            return kZeroDate;
+const NextRunSearch::DateMemo& NextRunSearch::DateMemo::For(OleDate value) {
+    const auto valueBits = std::bit_cast<std::uint64_t>(value);
+    if (bits != valueBits) {
+        bits = valueBits;
+        const LastRun fresh = SplitLastRun(value);
+        split = fresh.split;
+        year = fresh.year;
     }
-    return result ? *result : TruncateToMinute(NeverMarker(now));
+    return *this;
+}
+
+template <std::size_t Width>
+std::uint32_t NextRunSearch::SelectionMemo<Width>::For(const std::u16string& selection) {
+    const std::size_t n = std::min(selection.size(), Width);
+    if (n != length || !std::equal(selection.data(), selection.data() + n, text.data())) {
+        length = n;
+        std::copy_n(selection.data(), n, text.data());
+        days = SelectedDays(text.data(), n, Width);
+    }
+    return days;
+}
+
+OleDate NextRunSearch::ComputeNextRun(const ScheduleSettings& settings, OleDate now, std::int16_t offsetMinutes) {
+    // The same inputs as FreshInputs gives, from the memos.
+    struct KeptInputs {
+        NextRunSearch& search;
+        const ScheduleSettings& s;
+        std::optional<DaySecond> StartDate() { return search.startDate_.For(s.StartDate).split; }
+        std::optional<DaySecond> EndDate() { return search.endDate_.For(s.EndDate).split; }
+        std::uint32_t WeeklyDays() { return search.weekly_.For(s.SelectionsWeekly); }
+        std::uint32_t MonthlyDays() { return search.monthly_.For(s.SelectionsMonthly); }
+        LastRun LastScheduledTime() {
+            const DateMemo& last = search.lastScheduledTime_.For(s.LastScheduledTime);
+            return {last.split, last.year};
+        }
+    } inputs{*this, settings};
+    return Compute(settings, inputs, now, offsetMinutes);
 }
 
 }  // namespace cadencer

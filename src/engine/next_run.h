@@ -2,7 +2,9 @@
 // time that the caller passes in (the engine never reads a clock).
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <optional>
 
 #include "engine/ole_date.h"
 #include "engine/schedule_settings.h"
@@ -23,6 +25,39 @@ int StartMinuteOfDay(const ScheduleSettings& settings);
 // offsetMinutes moves the reference time against which a start time counts as past:
 // 0 after a setting changed, 1 after a firing (so the minute just fired counts as past).
 OleDate ComputeNextRun(const ScheduleSettings& settings, OleDate now, std::int16_t offsetMinutes);
+
+// The same computation for a caller that computes again and again from one settings record
+// (the control, after every firing): what depends on the settings alone, each stored date
+// split into day and second and each selection string read into a set of days, is kept
+// from one call to the next and redone only for a field whose value has changed.
+class NextRunSearch {
+public:
+    OleDate ComputeNextRun(const ScheduleSettings& settings, OleDate now, std::int16_t offsetMinutes);
+
+private:
+    // A stored date split, with the value it came from (compared bit for bit).
+    struct DateMemo {
+        std::optional<std::uint64_t> bits;  // empty before the first split
+        std::optional<DaySecond> split;     // empty for a date outside years 100-9999
+        int year = 0;                       // the calendar year of split
+        const DateMemo& For(OleDate value);
+    };
+    // The days a selection string selects (bit k-1 for position k), with the characters
+    // they were read from.
+    template <std::size_t Width>
+    struct SelectionMemo {
+        std::array<char16_t, Width> text{};
+        std::size_t length = Width + 1;  // no string read yet
+        std::uint32_t days = 0;
+        std::uint32_t For(const std::u16string& selection);
+    };
+
+    DateMemo startDate_;
+    DateMemo endDate_;
+    DateMemo lastScheduledTime_;
+    SelectionMemo<kWeeklyWidth> weekly_;
+    SelectionMemo<kMonthlyWidth> monthly_;
+};
 
 // True when the control's clock check takes the value for the never marker: its calendar
 // year lies 50 or more years before the present's (out-of-range values count as never).

@@ -1,6 +1,7 @@
 // OLE date decomposition and calendar arithmetic over C++20 <chrono> calendar types.
 #include "engine/ole_date.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 
@@ -12,32 +13,21 @@ namespace chr = std::chrono;
 // sys_days count of 1899-12-30, the OLE epoch.
 constexpr std::int64_t kOleEpochSysDays = -25569;
 constexpr std::int64_t kSecondsPerDay = 86400;
-constexpr std::int64_t kMinDaySerial = -657434;  // 0100-01-01
-constexpr std::int64_t kMaxDaySerial = 2958465;  // 9999-12-31
 
-struct SerialTime {
-    std::int64_t day;     // calendar day serial (days since 1899-12-30)
-    std::int64_t second;  // second of the day, 0..86399
-};
-
-std::optional<SerialTime> Split(OleDate value) {
-    if (!IsValidOleDate(value)) return std::nullopt;
-    const double datePart = std::trunc(value);
-    const double fraction = std::fabs(value - datePart);
-    SerialTime st{static_cast<std::int64_t>(datePart), std::llround(fraction * kSecondsPerDay)};
-    if (st.second >= kSecondsPerDay) {
-        st.second -= kSecondsPerDay;
-        st.day += 1;
-    }
-    if (st.day < kMinDaySerial || st.day > kMaxDaySerial) return std::nullopt;
-    return st;
+bool IsValidDaySerial(std::int64_t day) {
+    return day >= kFirstDaySerial && day <= kLastDaySerial;
 }
 
-std::optional<OleDate> Join(std::int64_t day, std::int64_t second) {
-    if (day < kMinDaySerial || day > kMaxDaySerial) return std::nullopt;
-    const double time = static_cast<double>(second) / kSecondsPerDay;
-    const double d = static_cast<double>(day);
-    return day >= 0 ? d + time : d - time;
+// The date value of a day whose second is already within it. Dates before 1899-12-30
+// store the time of day as a fraction subtracted from the (negative) day.
+OleDate ValueOf(DaySecond date) {
+    const double time = static_cast<double>(date.second) / kSecondsPerDay;
+    const double day = static_cast<double>(date.day);
+    return date.day >= 0 ? day + time : day - time;
+}
+
+int CalendarYear(std::int64_t daySerial) {
+    return static_cast<int>(CivilFromDaySerial(daySerial).year());
 }
 
 }  // namespace
@@ -47,17 +37,49 @@ bool IsValidOleDate(double value) {
     return value > kMinOleDate - 1.0 && value < kMaxOleDateExclusive;
 }
 
+std::optional<DaySecond> SplitDate(OleDate value) {
+    if (!IsValidOleDate(value)) return std::nullopt;
+    // Whole days toward zero (every valid value fits the integer), the time of day as the
+    // absolute fraction.
+    const auto wholeDays = static_cast<std::int64_t>(value);
+    const double seconds = std::fabs(value - static_cast<double>(wholeDays)) * kSecondsPerDay;
+    // To the nearest second, halves up: what std::llround gives for this small positive
+    // value, without a library call (both subtractions are exact).
+    auto second = static_cast<std::int64_t>(seconds);
+    if (seconds - static_cast<double>(second) >= 0.5) ++second;
+    DaySecond split{wholeDays, second};
+    if (split.second == kSecondsPerDay) split = {split.day + 1, 0};
+    if (!IsValidDaySerial(split.day)) return std::nullopt;
+    return split;
+}
+
+DaySecond NormalisedDaySecond(std::int64_t day, std::int64_t second) {
+    const chr::seconds sinceMidnight{second};
+    const auto wholeDays = chr::floor<chr::days>(sinceMidnight);
+    return {day + wholeDays.count(), (sinceMidnight - wholeDays).count()};
+}
+
+std::optional<OleDate> JoinDate(DaySecond date) {
+    if (!IsValidDaySerial(date.day)) return std::nullopt;
+    return ValueOf(date);
+}
+
+std::optional<OleDate> JoinDate(std::int64_t day, std::int64_t second) {
+    return JoinDate(NormalisedDaySecond(day, second));
+}
+
 std::optional<DateTimeFields> Decompose(OleDate value) {
-    const auto st = Split(value);
-    if (!st) return std::nullopt;
-    const auto ymd = CivilFromDaySerial(st->day);
+    const auto split = SplitDate(value);
+    if (!split) return std::nullopt;
+    const auto ymd = CivilFromDaySerial(split->day);
+    const chr::hh_mm_ss time{chr::seconds{split->second}};
     DateTimeFields f;
     f.year = static_cast<int>(ymd.year());
     f.month = static_cast<int>(static_cast<unsigned>(ymd.month()));
     f.day = static_cast<int>(static_cast<unsigned>(ymd.day()));
-    f.hour = static_cast<int>(st->second / 3600);
-    f.minute = static_cast<int>(st->second / 60 % 60);
-    f.second = static_cast<int>(st->second % 60);
+    f.hour = static_cast<int>(time.hours().count());
+    f.minute = static_cast<int>(time.minutes().count());
+    f.second = static_cast<int>(time.seconds().count());
     return f;
 }
 
@@ -69,19 +91,19 @@ std::optional<OleDate> Compose(const DateTimeFields& f) {
     const chr::year_month_day ymd{chr::year{f.year}, chr::month{static_cast<unsigned>(f.month)},
                                   chr::day{static_cast<unsigned>(f.day)}};
     if (!ymd.ok()) return std::nullopt;
-    return Join(DaySerialFromCivil(ymd), f.hour * 3600 + f.minute * 60 + f.second);
+    return JoinDate(DaySecond{DaySerialFromCivil(ymd), f.hour * 3600 + f.minute * 60 + f.second});
 }
 
 std::optional<std::int64_t> DaySerial(OleDate value) {
-    const auto st = Split(value);
-    if (!st) return std::nullopt;
-    return st->day;
+    const auto split = SplitDate(value);
+    if (!split) return std::nullopt;
+    return split->day;
 }
 
 std::optional<std::int64_t> MinuteSerial(OleDate value) {
-    const auto st = Split(value);
-    if (!st) return std::nullopt;
-    return st->day * 1440 + st->second / 60;
+    const auto split = SplitDate(value);
+    if (!split) return std::nullopt;
+    return split->Minute();
 }
 
 std::optional<std::int64_t> MinuteDiff(OleDate a, OleDate b) {
@@ -99,19 +121,19 @@ std::optional<std::int64_t> DayDiff(OleDate a, OleDate b) {
 }
 
 std::optional<int> YearDiff(OleDate a, OleDate b) {
-    const auto fa = Decompose(a);
-    const auto fb = Decompose(b);
-    if (!fa || !fb) return std::nullopt;
-    return fb->year - fa->year;
+    const auto da = DaySerial(a);
+    const auto db = DaySerial(b);
+    if (!da || !db) return std::nullopt;
+    return CalendarYear(*db) - CalendarYear(*da);
 }
 
 std::optional<OleDate> AddSeconds(OleDate value, std::int64_t seconds) {
-    const auto st = Split(value);
-    if (!st) return std::nullopt;
+    const auto split = SplitDate(value);
+    if (!split) return std::nullopt;
     // Anything beyond the whole valid range by this much is refused before the arithmetic.
-    constexpr std::int64_t kSpan = (kMaxDaySerial - kMinDaySerial + 2) * kSecondsPerDay;
+    constexpr std::int64_t kSpan = (kLastDaySerial - kFirstDaySerial + 2) * kSecondsPerDay;
     if (seconds > kSpan || seconds < -kSpan) return std::nullopt;
-    return JoinDate(st->day, st->second + seconds);
+    return JoinDate(split->day, split->second + seconds);
 }
 
 std::optional<OleDate> AddMinutes(OleDate value, std::int64_t minutes) {
@@ -129,21 +151,22 @@ std::optional<OleDate> AddDays(OleDate value, std::int64_t days) {
     return AddSeconds(value, days * kSecondsPerDay);
 }
 
-std::optional<OleDate> AddMonths(OleDate value, std::int64_t months) {
-    const auto st = Split(value);
-    if (!st) return std::nullopt;
+std::optional<DaySecond> AddMonths(DaySecond date, std::int64_t months) {
     if (months > 120000 || months < -120000) return std::nullopt;
-    const auto ymd = CivilFromDaySerial(st->day);
-    const std::int64_t monthIndex =
-        static_cast<int>(ymd.year()) * 12LL + (static_cast<unsigned>(ymd.month()) - 1) + months;
-    const std::int64_t year = monthIndex >= 0 ? monthIndex / 12 : (monthIndex - 11) / 12;
-    const unsigned month = static_cast<unsigned>(monthIndex - year * 12) + 1;
-    if (year < 100 || year > 9999) return std::nullopt;
-    const chr::year_month_day_last last{chr::year{static_cast<int>(year)},
-                                        chr::month_day_last{chr::month{month}}};
-    const chr::day day = std::min(ymd.day(), last.day());
-    const chr::year_month_day target{last.year(), last.month(), day};
-    return Join(DaySerialFromCivil(target), st->second);
+    const auto ymd = CivilFromDaySerial(date.day);
+    const chr::year_month target = chr::year_month{ymd.year(), ymd.month()} + chr::months{months};
+    if (static_cast<int>(target.year()) < 100 || static_cast<int>(target.year()) > 9999) return std::nullopt;
+    const chr::year_month_day_last last{target.year(), chr::month_day_last{target.month()}};
+    const chr::year_month_day clamped{target.year(), target.month(), std::min(ymd.day(), last.day())};
+    return DaySecond{DaySerialFromCivil(clamped), date.second};
+}
+
+std::optional<OleDate> AddMonths(OleDate value, std::int64_t months) {
+    const auto split = SplitDate(value);
+    if (!split) return std::nullopt;
+    const auto moved = AddMonths(*split, months);
+    if (!moved) return std::nullopt;
+    return ValueOf(*moved);
 }
 
 std::optional<OleDate> AddYears(OleDate value, std::int64_t years) {
@@ -152,25 +175,25 @@ std::optional<OleDate> AddYears(OleDate value, std::int64_t years) {
 }
 
 std::optional<OleDate> CalendarDate(OleDate value) {
-    const auto st = Split(value);
-    if (!st) return std::nullopt;
-    return Join(st->day, 0);
+    const auto split = SplitDate(value);
+    if (!split) return std::nullopt;
+    return ValueOf({split->day, 0});
 }
 
 std::optional<OleDate> DateAtMinute(std::int64_t daySerial, int minuteOfDay) {
     if (minuteOfDay < 0 || minuteOfDay >= 1440) return std::nullopt;
-    return Join(daySerial, minuteOfDay * 60LL);
+    return JoinDate(DaySecond{daySerial, minuteOfDay * 60LL});
 }
 
 std::optional<int> Weekday(OleDate value) {
-    const auto st = Split(value);
-    if (!st) return std::nullopt;
-    return WeekdayOfDaySerial(st->day);
+    const auto split = SplitDate(value);
+    if (!split) return std::nullopt;
+    return WeekdayOfDaySerial(split->day);
 }
 
 int WeekdayOfDaySerial(std::int64_t daySerial) {
-    // 1899-12-30 was a Saturday.
-    return static_cast<int>(((daySerial + 6) % 7 + 7) % 7) + 1;
+    const chr::weekday weekday{chr::sys_days{chr::days{daySerial + kOleEpochSysDays}}};
+    return static_cast<int>(weekday.c_encoding()) + 1;  // c_encoding counts Sunday as 0
 }
 
 chr::year_month_day CivilFromDaySerial(std::int64_t daySerial) {
@@ -182,39 +205,9 @@ std::int64_t DaySerialFromCivil(const chr::year_month_day& date) {
 }
 
 OleDate TruncateToMinute(OleDate value) {
-    const auto st = Split(value);
-    if (!st) return value;
-    return *Join(st->day, st->second / 60 * 60);
-}
-
-std::optional<DaySecond> SplitDate(OleDate value) {
-    const auto st = Split(value);
-    if (!st) return std::nullopt;
-    return DaySecond{st->day, st->second};
-}
-
-std::optional<OleDate> JoinDate(std::int64_t day, std::int64_t second) {
-    if (second < 0 || second >= kSecondsPerDay) {
-        day += second / kSecondsPerDay;
-        second %= kSecondsPerDay;
-        if (second < 0) {
-            second += kSecondsPerDay;
-            day -= 1;
-        }
-    }
-    return Join(day, second);
-}
-
-double ToLinearDays(OleDate value) {
-    if (value >= 0) return value;
-    const double datePart = std::trunc(value);
-    return datePart + std::fabs(value - datePart);
-}
-
-OleDate FromLinearDays(double linear) {
-    if (linear >= 0) return linear;
-    const double day = std::floor(linear);
-    return day - (linear - day);
+    const auto split = SplitDate(value);
+    if (!split) return value;
+    return ValueOf({split->day, split->second / 60 * 60});
 }
 
 }  // namespace cadencer

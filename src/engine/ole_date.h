@@ -15,9 +15,22 @@ namespace cadencer {
 using OleDate = double;
 
 inline constexpr OleDate kZeroDate = 0.0;
-// 0100-01-01 and 9999-12-31 (the last instant of that day is below kMaxOleDateExclusive).
-inline constexpr double kMinOleDate = -657434.0;
-inline constexpr double kMaxOleDateExclusive = 2958466.0;
+// Calendar day serials (days since 1899-12-30) of 0100-01-01 and 9999-12-31.
+inline constexpr std::int64_t kFirstDaySerial = -657434;
+inline constexpr std::int64_t kLastDaySerial = 2958465;
+// The same days as date values (the last instant of 9999-12-31 is below kMaxOleDateExclusive).
+inline constexpr double kMinOleDate = static_cast<double>(kFirstDaySerial);
+inline constexpr double kMaxOleDateExclusive = static_cast<double>(kLastDaySerial + 1);
+
+// A date as its calendar day serial and the second of that day (0..86399). For code that
+// does many calendar operations on one value without decomposing it again each time.
+struct DaySecond {
+    std::int64_t day = 0;
+    std::int64_t second = 0;
+    // The minute serial: minute boundaries from 1899-12-30 00:00 to this time.
+    constexpr std::int64_t Minute() const { return day * 1440 + second / 60; }
+    friend bool operator==(const DaySecond&, const DaySecond&) = default;
+};
 
 struct DateTimeFields {
     int year = 1899;
@@ -61,6 +74,7 @@ std::optional<OleDate> AddDays(OleDate value, std::int64_t days);
 // month is shorter (2024-02-29 plus one year is 2025-02-28); the time of day is kept.
 std::optional<OleDate> AddMonths(OleDate value, std::int64_t months);
 std::optional<OleDate> AddYears(OleDate value, std::int64_t years);
+std::optional<DaySecond> AddMonths(DaySecond date, std::int64_t months);
 
 // The date with its time of day dropped (00:00 of the same calendar day).
 std::optional<OleDate> CalendarDate(OleDate value);
@@ -79,22 +93,15 @@ std::int64_t DaySerialFromCivil(const std::chrono::year_month_day& date);
 // valid range is returned unchanged.
 OleDate TruncateToMinute(OleDate value);
 
-// A date as its calendar day serial and the second of that day (0..86399), time rounded
-// to the nearest second as in Decompose; and back. For code that does many calendar
-// operations on one value without decomposing it again each time.
-struct DaySecond {
-    std::int64_t day = 0;
-    std::int64_t second = 0;
-};
+// A date split into day serial and second of the day, the time rounded to the nearest
+// second as in Decompose; empty when out of range.
 std::optional<DaySecond> SplitDate(OleDate value);
-// Normalises seconds beyond a day into days; empty outside years 100-9999.
+// A day serial and a count of seconds from its midnight (any sign, any size) brought to a
+// second within its day. No range check.
+DaySecond NormalisedDaySecond(std::int64_t day, std::int64_t second);
+// The date value of a day and second, normalised as above; empty outside years 100-9999.
 std::optional<OleDate> JoinDate(std::int64_t day, std::int64_t second);
-inline constexpr std::int64_t kFirstDaySerial = -657434;  // 0100-01-01
-inline constexpr std::int64_t kLastDaySerial = 2958465;   // 9999-12-31
-
-// Converts between OLE dates and a position on a linear time line counted in days,
-// on which ordinary addition is exact (identical to the OLE value from 1899-12-30 on).
-double ToLinearDays(OleDate value);
-OleDate FromLinearDays(double linear);
+// The date value of a day and a second within it (0..86399); empty outside years 100-9999.
+std::optional<OleDate> JoinDate(DaySecond date);
 
 }  // namespace cadencer

@@ -3,9 +3,18 @@
 
 namespace cadencer {
 
+namespace {
+constexpr std::int64_t kNeverMarkerMonthsBack = 50 * 12;
+}  // namespace
+
 OleDate NeverMarker(OleDate now) {
-    if (const auto back = AddYears(now, -50)) return *back;
+    if (const auto back = AddMonths(now, -kNeverMarkerMonthsBack)) return *back;
     return kMinOleDate;
+}
+
+DaySecond NeverMarker(DaySecond present) {
+    if (const auto back = AddMonths(present, -kNeverMarkerMonthsBack)) return *back;
+    return {kFirstDaySerial, 0};
 }
 
 OleDate DefaultEndDate(OleDate creationDay) {

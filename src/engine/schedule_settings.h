@@ -67,6 +67,7 @@ inline constexpr std::u16string_view kSelectionsMonthly = u"00000000000000000000
 // The never-run marker: the present moment minus 50 calendar years (seconds kept).
 // Falls back to the first valid day when the present lies before year 150.
 OleDate NeverMarker(OleDate now);
+DaySecond NeverMarker(DaySecond present);
 
 // The default EndDate of a control created on creationDay: one calendar month later.
 OleDate DefaultEndDate(OleDate creationDay);

@@ -66,6 +66,42 @@ TEST_F(ControlRuntime, ADueTimeInThePastFiresOnceAtTheFirstTick) {
     EXPECT_EQ(c->core->NextScheduledTime(), At(2026, 3, 13, 10, 0));
 }
 
+// The clock check on its edges. The present is decomposed with its time rounded to the
+// nearest second, so the due minute begins half a second early; and a next time counts as
+// the never marker from the first instant whose calendar year lies 50 past its own.
+TEST_F(ControlRuntime, TheTickIsDueFromTheFirstInstantThatRoundsIntoTheDueMinute) {
+    constexpr double kSecond = 1.0 / 86400;
+    auto c = Daily10(At(2026, 3, 10, 9, 0));
+    const OleDate due = At(2026, 3, 10, 10, 0);
+    ASSERT_EQ(c->core->NextScheduledTime(), due);
+    c->clock.Set(due - 0.51 * kSecond);  // 09:59:59.49, the minute 09:59
+    c->core->Tick();
+    EXPECT_TRUE(c->site.events.empty());
+    c->clock.Set(due - 0.49 * kSecond);  // 09:59:59.51 rounds to 10:00:00
+    c->core->Tick();
+    EXPECT_EQ(c->site.FiringTimes(), std::vector<OleDate>{due - 0.49 * kSecond});
+}
+
+TEST_F(ControlRuntime, ANextTimeFiftyCalendarYearsOldIsTheNeverMarker) {
+    constexpr double kSecond = 1.0 / 86400;
+    // The clock jumps decades ahead of a next time of 2026-03-10 10:00 (the host slept, or
+    // its clock was set): in 2075 the next time is merely overdue and fires once...
+    auto overdue = Daily10(At(2026, 3, 10, 9, 0));
+    overdue->clock.Set(At(2075, 12, 31, 23, 59, 59) + 0.49 * kSecond);
+    overdue->core->Tick();
+    EXPECT_EQ(overdue->site.Count(Event::ScheduledTime), 1);
+    EXPECT_EQ(overdue->core->NextScheduledTime(), At(2076, 1, 1, 10, 0));
+    overdue.reset();
+    // ...from the first instant that rounds into 2076 it is taken for the never marker.
+    auto never = Daily10(At(2026, 3, 10, 9, 0));
+    never->clock.Set(At(2075, 12, 31, 23, 59, 59) + 0.51 * kSecond);
+    never->core->Tick();
+    never->clock.Set(At(2076, 6, 1, 12, 0));
+    never->core->Tick();
+    EXPECT_TRUE(never->site.events.empty());
+    EXPECT_EQ(never->core->NextScheduledTime(), At(2026, 3, 10, 10, 0));
+}
+
 TEST_F(ControlRuntime, NeverAndTheZeroDateNeverFire) {
     TestControl c(At(2026, 3, 10, 9, 0));
     c.core->InitNew();

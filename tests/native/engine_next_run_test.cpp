@@ -2,6 +2,7 @@
 // differential check of the fast Weekly/Monthly search against the day-by-day one.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 
 #include "engine/next_run.h"
@@ -199,6 +200,56 @@ TEST(NextRun, SearchesPastTheLastDayEndWithTheNeverMarker) {
     EXPECT_DATE(ComputeNextRun(s, D(9999, 12, 31, 9, 0), 0), D(9999, 12, 31, 10, 0));
 }
 
+// A search kept across computations must see every change of the settings it read, also
+// one made in place in a string's own buffer, and never let one kind's inputs leak into another's.
+TEST(NextRunSearch, SeesEveryChangeOfTheSettings) {
+    NextRunSearch search;
+    auto s = Fresh();
+    s.OccursOption = 2;
+    s.StartHour = 10;
+    s.StartDate = D(2026, 1, 1);
+    s.SelectionsWeekly = u"0100000";  // Mondays
+    const OleDate monday = D(2026, 12, 7, 11, 0);
+    EXPECT_DATE(search.ComputeNextRun(s, monday, 0), D(2026, 12, 14, 10, 0));
+    s.SelectionsWeekly[1] = u'0';  // the same buffer, now Wednesdays
+    s.SelectionsWeekly[3] = u'1';
+    EXPECT_DATE(search.ComputeNextRun(s, monday, 0), D(2026, 12, 9, 10, 0));
+    s.SelectionsWeekly = u"0001000xyz";  // beyond the width nothing counts
+    EXPECT_DATE(search.ComputeNextRun(s, monday, 0), D(2026, 12, 9, 10, 0));
+    s.SelectionsWeekly = u"0";  // shorter: no day left
+    EXPECT_DATE(search.ComputeNextRun(s, monday, 0), D(1976, 12, 7, 11, 0));
+
+    s.OccursOption = 3;
+    s.SelectionsMonthly = std::u16string(30, u'0') + u"1";
+    EXPECT_DATE(search.ComputeNextRun(s, monday, 0), D(2026, 12, 31, 10, 0));
+    s.SelectionsMonthly[30] = u'0';
+    s.SelectionsMonthly[8] = u'1';  // the 9th
+    EXPECT_DATE(search.ComputeNextRun(s, monday, 0), D(2026, 12, 9, 10, 0));
+    s.StartDate = D(2026, 12, 10);
+    EXPECT_DATE(search.ComputeNextRun(s, monday, 0), D(2027, 1, 9, 10, 0));
+    s.StartDate = D(2026, 12, 9, 23, 59, 59) + 0.6 / 86400;  // rounds to the 10th as well
+    EXPECT_DATE(search.ComputeNextRun(s, monday, 0), D(2027, 1, 9, 10, 0));
+    s.StartDate = D(2026, 12, 9, 23, 59, 59) + 0.4 / 86400;  // the 9th again
+    EXPECT_DATE(search.ComputeNextRun(s, monday, 0), D(2026, 12, 9, 10, 0));
+    s.UseEndDate = true;
+    s.EndDate = D(2026, 12, 8);
+    EXPECT_DATE(search.ComputeNextRun(s, monday, 0), D(1976, 12, 7, 11, 0));
+    s.EndDate = D(2026, 12, 9);
+    EXPECT_DATE(search.ComputeNextRun(s, monday, 0), D(2026, 12, 9, 10, 0));
+
+    s.OccursOption = 4;
+    s.EveryFrequency = 1;
+    s.EveryInterval = 15;
+    s.LastScheduledTime = D(2026, 12, 7, 10, 50);
+    EXPECT_DATE(search.ComputeNextRun(s, monday, 0), D(2026, 12, 7, 11, 5));
+    s.LastScheduledTime = NeverMarker(monday);
+    EXPECT_DATE(search.ComputeNextRun(s, monday, 0), D(2026, 12, 7, 11, 15));
+    s.LastScheduledTime = std::nan("");
+    EXPECT_DATE(search.ComputeNextRun(s, monday, 0), D(2026, 12, 7, 11, 15));
+    s.LastScheduledTime = D(2026, 12, 7, 10, 55);
+    EXPECT_DATE(search.ComputeNextRun(s, monday, 0), D(2026, 12, 7, 11, 10));
+}
+
 // --- differential check against the day-by-day search -------------------------------
 
 std::u16string RandomSelection(std::mt19937_64& rng, std::size_t width) {
@@ -223,6 +274,7 @@ std::u16string RandomSelection(std::mt19937_64& rng, std::size_t width) {
 
 TEST(NextRunDifferential, FastSearchEqualsTheDayByDaySearch) {
     std::mt19937_64 rng(20261207);
+    NextRunSearch kept;  // carried from case to case: whatever it kept must never leak
     const OleDate newYears[] = {D(2026, 12, 31, 23, 59, 30), D(2024, 2, 28, 23, 59, 59), D(2024, 2, 29, 12, 0),
                                 D(2100, 2, 28, 23, 59), D(2027, 1, 1, 0, 0, 15)};
     int checked = 0;
@@ -258,6 +310,11 @@ TEST(NextRunDifferential, FastSearchEqualsTheDayByDaySearch) {
                                           << " use end " << s.UseEndDate << " offset " << offset;
         // Every result is a whole minute.
         ASSERT_EQ(TruncateToMinute(fast), fast);
+        // The kept search, at this time and, with nothing changed, a little later.
+        ASSERT_EQ(Show(kept.ComputeNextRun(s, now, offset)), Show(fast)) << "case " << i;
+        const OleDate later = now + static_cast<double>(rng() % 4000) / 1440.0;
+        ASSERT_EQ(Show(kept.ComputeNextRun(s, later, offset)), Show(ComputeNextRun(s, later, offset)))
+            << "case " << i << " later " << Show(later);
         ++checked;
     }
     EXPECT_GT(checked, 35000);

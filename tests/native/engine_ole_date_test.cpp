@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iomanip>
+#include <random>
 
 #include "engine/ole_date.h"
 
@@ -31,6 +33,44 @@ TEST(OleDate, DecompositionRoundsTheTimeToTheNearestSecond) {
     // A rounding that reaches midnight moves to the next day, also across a year end.
     const auto f = Decompose(D(2024, 12, 31) + 0.9999999999);
     EXPECT_EQ(*f, (DateTimeFields{2025, 1, 1, 0, 0, 0}));
+}
+
+// The split against the plain formula: whole days toward zero, the absolute fraction
+// rounded with std::llround (halves away from zero), a rounding to 24:00 moving to the
+// next calendar day. Times at and beside half seconds, on both sides of the epoch.
+TEST(OleDate, SplitRoundsLikeTheLibraryRoundingOnBothSidesOfTheEpoch) {
+    auto plain = [](double value) {
+        const double whole = std::trunc(value);
+        DaySecond split{static_cast<std::int64_t>(whole), std::llround(std::fabs(value - whole) * 86400)};
+        if (split.second == 86400) split = {split.day + 1, 0};
+        return split;
+    };
+    std::mt19937_64 rng(7);
+    for (int i = 0; i < 300000; ++i) {
+        const auto day = static_cast<std::int64_t>(rng() % 3615898) - 657433;  // 0100-01-02..9999-12-30
+        const double second = static_cast<double>(rng() % 86400) + (i % 3 == 0   ? 0.5
+                                                                    : i % 3 == 1 ? 0.5 - 1e-6
+                                                                                 : (rng() % 1000) / 1000.0);
+        const double time = second / 86400;
+        const double value = day >= 0 ? static_cast<double>(day) + time : static_cast<double>(day) - time;
+        const auto split = SplitDate(value);
+        ASSERT_TRUE(split.has_value()) << value;
+        ASSERT_EQ(*split, plain(value)) << std::setprecision(17) << value;
+    }
+    EXPECT_EQ(*SplitDate(D(2024, 12, 31) + 0.9999999999), (DaySecond{*DaySerial(D(2025, 1, 1)), 0}));
+    EXPECT_EQ(*SplitDate(D(1899, 12, 29, 18)), (DaySecond{-1, 18 * 3600}));
+}
+
+TEST(OleDate, JoinNormalisesSecondsOfAnySignIntoTheirDay) {
+    EXPECT_EQ(NormalisedDaySecond(10, -1), (DaySecond{9, 86399}));
+    EXPECT_EQ(NormalisedDaySecond(10, -86400), (DaySecond{9, 0}));
+    EXPECT_EQ(NormalisedDaySecond(-1, 86400 * 2 + 5), (DaySecond{1, 5}));
+    EXPECT_EQ(NormalisedDaySecond(0, -86401), (DaySecond{-2, 86399}));
+    EXPECT_EQ(*JoinDate(0, -6 * 3600), D(1899, 12, 29, 18));
+    EXPECT_EQ(*JoinDate(DaySecond{-1, 18 * 3600}), D(1899, 12, 29, 18));
+    EXPECT_FALSE(JoinDate(kLastDaySerial, 86400).has_value());
+    EXPECT_FALSE(JoinDate(DaySecond{kFirstDaySerial - 1, 0}).has_value());
+    EXPECT_EQ(*JoinDate(kFirstDaySerial, 0), kMinOleDate);
 }
 
 TEST(OleDate, OutOfRangeValuesAreRefused) {
