@@ -14,10 +14,6 @@ namespace chr = std::chrono;
 constexpr std::int64_t kOleEpochSysDays = -25569;
 constexpr std::int64_t kSecondsPerDay = 86400;
 
-bool IsValidDaySerial(std::int64_t day) {
-    return day >= kFirstDaySerial && day <= kLastDaySerial;
-}
-
 // The date value of a day whose second is already within it. Dates before 1899-12-30
 // store the time of day as a fraction subtracted from the (negative) day.
 OleDate ValueOf(DaySecond date) {

@@ -22,6 +22,10 @@ inline constexpr std::int64_t kLastDaySerial = 2958465;
 inline constexpr double kMinOleDate = static_cast<double>(kFirstDaySerial);
 inline constexpr double kMaxOleDateExclusive = static_cast<double>(kLastDaySerial + 1);
 
+constexpr bool IsValidDaySerial(std::int64_t day) {
+    return day >= kFirstDaySerial && day <= kLastDaySerial;
+}
+
 // A date as its calendar day serial and the second of that day (0..86399). For code that
 // does many calendar operations on one value without decomposing it again each time.
 struct DaySecond {
