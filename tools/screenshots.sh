@@ -36,6 +36,15 @@ wineserver -p >/dev/null 2>&1 || true
 wine cmd /c exit >/dev/null 2>&1 || true
 echo "docs/images/about-box.png"
 
+for page in schedule dialog; do
+  "$ROOT/tools/wine-run" "$BIN/tests/wine/proppage_shots.exe" "$page" 4 >/dev/null 2>&1 &
+  shown=$!
+  sleep 3
+  grab "$OUT/proppage-$page.png"
+  wait "$shown" || true
+  echo "docs/images/proppage-$page.png"
+done
+
 workdir=$(winepath -w "$WORK" 2>/dev/null)
 CADENCER_SCREENSHOT_DIR="$workdir" "$ROOT/tools/wine-run" "$BIN/tests/wine/numberentry_wine_tests.exe" \
   --gtest_filter='DigitfieldGallery.*' >/dev/null 2>&1 || true
