@@ -37,9 +37,9 @@ wine cmd /c exit >/dev/null 2>&1 || true
 echo "docs/images/about-box.png"
 
 for page in schedule dialog; do
-  "$ROOT/tools/wine-run" "$BIN/tests/wine/proppage_shots.exe" "$page" 4 >/dev/null 2>&1 &
+  "$ROOT/tools/wine-run" "$BIN/tests/wine/proppage_shots.exe" "$page" 6 >/dev/null 2>&1 &
   shown=$!
-  sleep 3
+  sleep 4
   grab "$OUT/proppage-$page.png"
   wait "$shown" || true
   echo "docs/images/proppage-$page.png"
