@@ -23,8 +23,7 @@ std::wstring DateTimeText(DATE value) {
     SYSTEMTIME st{};
     if (!VariantTimeToSystemTime(value, &st)) return L"?";
     wchar_t buf[40];
-    swprintf(buf, 40, L"%04u-%02u-%02u %02u:%02u:%02u", st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute,
-             st.wSecond);
+    swprintf(buf, 40, L"%04u-%02u-%02u %02u:%02u:%02u", st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond);
     return buf;
 }
 

@@ -23,7 +23,7 @@ done
 
 wine regsvr32 /s "$(winepath -w "$BIN/src/component/cadencer.ocx")"
 printf 'Set c = CreateObject("CadencerLib.Cadencer")\r\nc.DisplayAboutBox\r\n' > "$WORK/about.vbs"
-"$ROOT/tools/wine-run" cscript //nologo "$(winepath -w "$WORK/about.vbs")" >/dev/null 2>&1 &
+"$ROOT/tools/wine-cscript" 64 //nologo "$(winepath -w "$WORK/about.vbs")" >/dev/null 2>&1 &
 shown=$!
 sleep 3
 grab "$OUT/about-box.png"

@@ -50,8 +50,9 @@ private:
 };
 
 ClassFactory g_controlFactory(&CadencerControl::Create);
-ClassFactory g_schedulePageFactory(
-    [](REFIID iid, void** ppv) { return CreatePropertyPage(kClsidSchedulePage, iid, ppv); });
+ClassFactory g_schedulePageFactory([](REFIID iid, void** ppv) {
+    return CreatePropertyPage(kClsidSchedulePage, iid, ppv);
+});
 ClassFactory g_dialogPageFactory([](REFIID iid, void** ppv) { return CreatePropertyPage(kClsidDialogPage, iid, ppv); });
 
 }  // namespace

@@ -56,7 +56,8 @@ STDMETHODIMP CadencerControl::GetDisplayString(DISPID id, BSTR* text) {
     *text = nullptr;
     const auto names = EnumNames(id);
     if (names.empty()) return E_NOTIMPL;
-    const std::int32_t value = id == DispIdOfProperty(u"OccursOption") ? Core().OccursOption() : Core().EveryFrequency();
+    const std::int32_t value =
+        id == DispIdOfProperty(u"OccursOption") ? Core().OccursOption() : Core().EveryFrequency();
     // A value that is no member (the control stores any number) is left to the browser.
     if (value < 0 || static_cast<std::size_t>(value) >= names.size()) return E_NOTIMPL;
     *text = AllocBstr(std::u16string(names[static_cast<std::size_t>(value)]));

@@ -40,8 +40,8 @@ PropertyValues ReadValues(IDispatch* object, std::span<const std::u16string_view
         DISPPARAMS none{};
         VARIANT result;
         VariantInit(&result);
-        if (SUCCEEDED(object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &result,
-                                     nullptr, nullptr))) {
+        if (SUCCEEDED(object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &result, nullptr,
+                                     nullptr))) {
             if (auto value = FromVariant(result)) values.emplace_back(std::u16string(name), *value);
         }
         VariantClear(&result);
@@ -133,8 +133,8 @@ public:
         }
         objects_ = std::move(dispatches);
         dirty_ = false;
-        values_ = objects_.empty() ? PropertyValues{}
-                                   : ReadValues(objects_.front().Get(), proppage::PropertiesReadBy(kind_));
+        values_ =
+            objects_.empty() ? PropertyValues{} : ReadValues(objects_.front().Get(), proppage::PropertiesReadBy(kind_));
         if (window_ && window_->Handle()) window_->Load(values_);
         return S_OK;
     }
@@ -158,7 +158,7 @@ public:
         if (!dirty_ || !window_) return S_OK;
         const auto changes = window_->Changes();
         if (!changes) return E_FAIL;  // a check failed: the page said why and stays dirty
-        AddRef();  // the controls' change notices reach the host while this runs
+        AddRef();                     // the controls' change notices reach the host while this runs
         HRESULT result = S_OK;
         for (const auto& object : objects_)
             for (const auto& [name, value] : *changes) {

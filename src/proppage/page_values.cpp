@@ -10,15 +10,35 @@ namespace {
 constexpr std::array<std::u16string_view, 10> kScheduleSet = {
     u"OccursOption", u"EveryInterval", u"EveryFrequency", u"StartHour",        u"StartMinute",
     u"StartDate",    u"EndDate",       u"UseEndDate",     u"SelectionsWeekly", u"SelectionsMonthly"};
-constexpr std::array<std::u16string_view, 17> kScheduleRead = {
-    u"OccursOption",     u"EveryInterval",     u"EveryFrequency", u"StartHour",      u"StartMinute",
-    u"StartDate",        u"EndDate",           u"UseEndDate",     u"SelectionsWeekly", u"SelectionsMonthly",
-    u"EveryHourMin",     u"EveryHourMax",      u"EveryHourIncrement", u"EveryMinuteMin", u"EveryMinuteMax",
-    u"EveryMinuteIncrement", u"Title"};
-constexpr std::array<std::u16string_view, 12> kDialogSet = {
-    u"Title",           u"CaptionOKButtonBefore", u"CaptionOKButtonAfter", u"CaptionCloseButtonBefore",
-    u"CaptionCloseButtonAfter", u"CaptionHelpButton", u"Modal",        u"ShowHelpButton",
-    u"StartUpPosition", u"StartUpLeft",           u"StartUpTop",           u"Enabled"};
+constexpr std::array<std::u16string_view, 17> kScheduleRead = {u"OccursOption",
+                                                               u"EveryInterval",
+                                                               u"EveryFrequency",
+                                                               u"StartHour",
+                                                               u"StartMinute",
+                                                               u"StartDate",
+                                                               u"EndDate",
+                                                               u"UseEndDate",
+                                                               u"SelectionsWeekly",
+                                                               u"SelectionsMonthly",
+                                                               u"EveryHourMin",
+                                                               u"EveryHourMax",
+                                                               u"EveryHourIncrement",
+                                                               u"EveryMinuteMin",
+                                                               u"EveryMinuteMax",
+                                                               u"EveryMinuteIncrement",
+                                                               u"Title"};
+constexpr std::array<std::u16string_view, 12> kDialogSet = {u"Title",
+                                                            u"CaptionOKButtonBefore",
+                                                            u"CaptionOKButtonAfter",
+                                                            u"CaptionCloseButtonBefore",
+                                                            u"CaptionCloseButtonAfter",
+                                                            u"CaptionHelpButton",
+                                                            u"Modal",
+                                                            u"ShowHelpButton",
+                                                            u"StartUpPosition",
+                                                            u"StartUpLeft",
+                                                            u"StartUpTop",
+                                                            u"Enabled"};
 
 bool Contains(std::span<const std::u16string_view> names, std::u16string_view name) {
     for (const auto n : names)

@@ -9,7 +9,9 @@
 namespace cadencer {
 namespace {
 
-OleDate D(int y, int mo, int d) { return Compose({y, mo, d, 0, 0, 0}).value(); }
+OleDate D(int y, int mo, int d) {
+    return Compose({y, mo, d, 0, 0, 0}).value();
+}
 
 ScheduleSettings Schedule(int kind, int hour = 11, int minute = 34) {
     ScheduleSettings s;
@@ -20,7 +22,9 @@ ScheduleSettings Schedule(int kind, int hour = 11, int minute = 34) {
     return s;
 }
 
-std::string Words(const ScheduleSettings& s) { return ToUtf8(DescribeSchedule(s)); }
+std::string Words(const ScheduleSettings& s) {
+    return ToUtf8(DescribeSchedule(s));
+}
 
 TEST(ScheduleWords, EachKindWithoutAndWithAnEndDate) {
     auto s = Schedule(1);

@@ -15,10 +15,9 @@ std::set<std::u16string> Names(std::span<const std::u16string_view> names) {
 }
 
 TEST(PropertyPages, EachEditablePropertyHasOnePage) {
-    const std::set<std::u16string> schedule = {u"OccursOption", u"EveryInterval",    u"EveryFrequency",
-                                               u"StartHour",    u"StartMinute",      u"StartDate",
-                                               u"EndDate",      u"UseEndDate",       u"SelectionsWeekly",
-                                               u"SelectionsMonthly"};
+    const std::set<std::u16string> schedule = {
+        u"OccursOption", u"EveryInterval", u"EveryFrequency", u"StartHour",        u"StartMinute",
+        u"StartDate",    u"EndDate",       u"UseEndDate",     u"SelectionsWeekly", u"SelectionsMonthly"};
     const std::set<std::u16string> dialog = {u"Title",
                                              u"CaptionOKButtonBefore",
                                              u"CaptionOKButtonAfter",
@@ -51,9 +50,8 @@ TEST(PropertyPages, EachEditablePropertyHasOnePage) {
 }
 
 TEST(PropertyPages, ChangedValuesKeepTheOrderOfTheLaterReading) {
-    const PropertyValues before = {{u"Title", Variant::String(u"Schedule")},
-                                   {u"Modal", Variant::Bool(false)},
-                                   {u"StartUpLeft", Variant::I32(0)}};
+    const PropertyValues before = {
+        {u"Title", Variant::String(u"Schedule")}, {u"Modal", Variant::Bool(false)}, {u"StartUpLeft", Variant::I32(0)}};
     const PropertyValues after = {{u"StartUpLeft", Variant::I32(120)},
                                   {u"Title", Variant::String(u"Schedule")},
                                   {u"Modal", Variant::Bool(true)},
@@ -126,8 +124,8 @@ TEST(PropertyPages, PositionsAreWholeLongNumbers) {
     EXPECT_EQ(ParseLong(u"+7"), 7);
     EXPECT_EQ(ParseLong(u"2147483647"), 2147483647);
     EXPECT_EQ(ParseLong(u"-2147483648"), INT32_MIN);
-    for (const auto text : {u"", u"   ", u"-", u"2147483648", u"-2147483649", u"12.5", u"1e3", u"ten", u"1 2",
-                            u"99999999999"})
+    for (const auto text :
+         {u"", u"   ", u"-", u"2147483648", u"-2147483649", u"12.5", u"1e3", u"ten", u"1 2", u"99999999999"})
         EXPECT_FALSE(ParseLong(text).has_value()) << ToUtf8(text);
 }
 

@@ -37,13 +37,21 @@ TEST(ComponentPropertyBrowsing, EachPropertyMapsToItsPage) {
     auto control = CreateInitialisedControl();
     ComPtr<IPerPropertyBrowsing> browsing;
     ASSERT_EQ(control.As(&browsing), S_OK);
-    const wchar_t* schedule[] = {L"OccursOption", L"EveryInterval", L"EveryFrequency",  L"StartHour",
-                                 L"StartMinute",  L"StartDate",     L"EndDate",         L"UseEndDate",
+    const wchar_t* schedule[] = {L"OccursOption",     L"EveryInterval",    L"EveryFrequency", L"StartHour",
+                                 L"StartMinute",      L"StartDate",        L"EndDate",        L"UseEndDate",
                                  L"SelectionsWeekly", L"SelectionsMonthly"};
-    const wchar_t* dialog[] = {L"Title",           L"CaptionOKButtonBefore", L"CaptionOKButtonAfter",
-                               L"CaptionCloseButtonBefore", L"CaptionCloseButtonAfter", L"CaptionHelpButton",
-                               L"Modal",           L"ShowHelpButton",        L"StartUpPosition",
-                               L"StartUpLeft",     L"StartUpTop",            L"Enabled"};
+    const wchar_t* dialog[] = {L"Title",
+                               L"CaptionOKButtonBefore",
+                               L"CaptionOKButtonAfter",
+                               L"CaptionCloseButtonBefore",
+                               L"CaptionCloseButtonAfter",
+                               L"CaptionHelpButton",
+                               L"Modal",
+                               L"ShowHelpButton",
+                               L"StartUpPosition",
+                               L"StartUpLeft",
+                               L"StartUpTop",
+                               L"Enabled"};
     CLSID page{};
     for (const wchar_t* name : schedule) {
         EXPECT_EQ(browsing->MapPropertyToPage(DispIdOf(control.Get(), name), &page), S_OK) << name;

@@ -87,8 +87,8 @@ protected:
         frame = &script.frame;
         const UINT_PTR timer = SetTimer(nullptr, 0, 50, RunScript);
         IUnknown* objects[] = {control};
-        EXPECT_EQ(OleCreatePropertyFrame(host.hwnd(), 10, 10, kCaption, 1, objects, pages.cElems, pages.pElems,
-                                         0x409, 0, nullptr),
+        EXPECT_EQ(OleCreatePropertyFrame(host.hwnd(), 10, 10, kCaption, 1, objects, pages.cElems, pages.pElems, 0x409,
+                                         0, nullptr),
                   S_OK);
         KillTimer(nullptr, timer);
         g_script = nullptr;
@@ -134,7 +134,6 @@ protected:
     std::wstring dialogTitleField;
 };
 
-
 TEST_F(FrameTest, OkAppliesAWeeklyScheduleMadeWithKeysAndClicks) {
     auto control = CreateInitialisedControl();
     CallLog log;
@@ -176,8 +175,8 @@ TEST_F(FrameTest, OkAppliesAWeeklyScheduleMadeWithKeysAndClicks) {
     EXPECT_EQ(PropertyText(control.Get(), L"SelectionsWeekly"), L"0100010");
     EXPECT_EQ(PropertyNumber(control.Get(), L"StartHour"), 9);
     EXPECT_EQ(PropertyNumber(control.Get(), L"StartMinute"), 30);
-    for (const char* notice : {"OnChanged(6803000f)", "OnChanged(68030001)", "OnChanged(68030006)",
-                               "OnChanged(68030005)"})
+    for (const char* notice :
+         {"OnChanged(6803000f)", "OnChanged(68030001)", "OnChanged(68030006)", "OnChanged(68030005)"})
         EXPECT_GE(IndexOf(log, notice), 0) << notice << " in " << Joined(log);
     EXPECT_TRUE(IsControlDirty(control.Get()));
 }

@@ -71,8 +71,8 @@ TEST_F(PageTest, PageInformationComesFromTheTwipsDesignAtTheDpi) {
     HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
-    for (const auto& [clsid, title, twipsWide, twipsHigh] :
-         {std::tuple{kSchedulePageClsid, L"Schedule", 9270, 4620}, std::tuple{kDialogPageClsid, L"Dialog", 9270, 3090}}) {
+    for (const auto& [clsid, title, twipsWide, twipsHigh] : {std::tuple{kSchedulePageClsid, L"Schedule", 9270, 4620},
+                                                             std::tuple{kDialogPageClsid, L"Dialog", 9270, 3090}}) {
         ComPtr<IPropertyPage> p;
         ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&p)), S_OK);
         PROPPAGEINFO info{};
@@ -125,8 +125,8 @@ TEST_F(PageTest, ScheduleEditsTrackDirtyAndApplyThroughTheControlsLets) {
     EXPECT_EQ(PropertyNumber(control.Get(), L"StartMinute"), 30);
     EXPECT_TRUE(IsControlDirty(control.Get()));
     // Only what changed was set, each announced by the control.
-    for (const char* notice : {"OnChanged(6803000f)", "OnChanged(68030001)", "OnChanged(68030006)",
-                               "OnChanged(68030005)"})
+    for (const char* notice :
+         {"OnChanged(6803000f)", "OnChanged(68030001)", "OnChanged(68030006)", "OnChanged(68030005)"})
         EXPECT_GE(IndexOf(log, notice), 0) << notice << " in " << Joined(log);
     EXPECT_EQ(log.size(), 4u) << Joined(log);
     // A second Apply with no edit in between sets nothing.

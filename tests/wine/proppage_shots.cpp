@@ -1,7 +1,7 @@
 // Shows the control's property pages in the platform's property frame for a few seconds,
 // so that a screenshot can be taken of the program's desktop (tools/screenshots.sh). Not a
 // test. The control must be registered.
-//   tools/wine-run proppage_shots.exe schedule|dialog [seconds]
+//   tools/wine-run proppage_shots.exe schedule|dialog [seconds] [kind 0-4, default 2 (Weekly)]
 #include <windows.h>
 // after windows.h, which it needs
 #include <commctrl.h>
@@ -48,6 +48,7 @@ void CALLBACK EndShow(HWND, UINT, UINT_PTR, DWORD) {
 int main(int argc, char** argv) {
     g_page = argc > 1 && std::strcmp(argv[1], "dialog") == 0 ? 1 : 0;
     const int seconds = argc > 2 ? std::atoi(argv[2]) : 4;
+    const int kind = argc > 3 ? std::atoi(argv[3]) : 2;
     if (FAILED(OleInitialize(nullptr))) return 1;
     _Cadencer* control = nullptr;
     if (FAILED(CoCreateInstance(CLSID_Cadencer, nullptr, CLSCTX_INPROC_SERVER, IID__Cadencer,
@@ -58,11 +59,15 @@ int main(int argc, char** argv) {
         persist->InitNew();
         persist->Release();
     }
-    // Weekly on Monday and Friday at 09:30 until the end of next year, a titled modal dialog.
-    Occurs weekly = Weekly;
-    control->put_OccursOption(&weekly);
+    // Weekly on Monday and Friday (monthly on the 1st and 15th) at 09:30 until the end of
+    // next year, a titled modal dialog.
+    Occurs occurs = static_cast<Occurs>(kind);
+    control->put_OccursOption(&occurs);
     BSTR mask = SysAllocString(L"0100010");
     control->put_SelectionsWeekly(mask);
+    SysFreeString(mask);
+    mask = SysAllocString(L"100000000000001");
+    control->put_SelectionsMonthly(mask);
     SysFreeString(mask);
     control->put_StartHour(9);
     control->put_StartMinute(30);
