@@ -220,10 +220,6 @@ PageKind KindOfClass(REFCLSID clsid) {
 
 }  // namespace
 
-bool IsPropertyPageClass(REFCLSID clsid) {
-    return KindOfClass(clsid) != PageKind::None;
-}
-
 HRESULT CreatePropertyPage(REFCLSID clsid, REFIID iid, void** ppv) {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;

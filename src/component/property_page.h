@@ -11,6 +11,5 @@ namespace cadencer::com {
 
 // Creates the page of a page class; CLASS_E_CLASSNOTAVAILABLE for any other CLSID.
 HRESULT CreatePropertyPage(REFCLSID clsid, REFIID iid, void** ppv);
-bool IsPropertyPageClass(REFCLSID clsid);
 
 }  // namespace cadencer::com
