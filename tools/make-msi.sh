@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds cadencer.msi with wixl from installer/cadencer.wxs:
+#   tools/make-msi.sh OUT.msi VERSION OCX64 OCX32
+# VERSION is the project's version (the package's ProductVersion); OCX64 and OCX32 are the
+# files the package installs for 64-bit and 32-bit hosts.
+set -euo pipefail
+[ $# -eq 4 ] || { echo "usage: tools/make-msi.sh OUT.msi VERSION OCX64 OCX32" >&2; exit 2; }
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+out=$1 version=$2 ocx64=$3 ocx32=$4
+# x64 package: its 64-bit component goes to ProgramFiles64Folder and the 64-bit registry
+# view; the 32-bit component (Win64="no") to ProgramFilesFolder and the 32-bit view.
+wixl -a x64 -I "$ROOT/installer" -D Version="$version" -D Ocx64="$ocx64" -D Ocx32="$ocx32" \
+  -o "$out" "$ROOT/installer/cadencer.wxs"
