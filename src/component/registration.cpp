@@ -154,6 +154,21 @@ std::wstring LibraryKey() {
     return L"TypeLib\\" + GuidText(LIBID_CadencerLib);
 }
 
+// The library's flags in the form RegisterTypeLib enters them (widl's library has the
+// disk-image flag, 8).
+std::wstring LibraryFlags() {
+    std::wstring flags = L"0";
+    ITypeLib* lib = nullptr;
+    if (FAILED(GetTypeLib(&lib))) return flags;
+    TLIBATTR* attr = nullptr;
+    if (SUCCEEDED(lib->GetLibAttr(&attr))) {
+        flags = std::to_wstring(attr->wLibFlags);
+        lib->ReleaseTLibAttr(attr);
+    }
+    lib->Release();
+    return flags;
+}
+
 // What RegisterTypeLib writes, for the per-user scope that the platform's own per-user
 // registration does not reliably provide (Wine's falls back to machine-wide).
 std::vector<Entry> UserLibraryEntries() {
@@ -163,7 +178,7 @@ std::vector<Entry> UserLibraryEntries() {
     std::vector<Entry> entries = {
         {version, nullptr, L"CadencerLib"},
         {version + L"\\409\\" + kPlatformKey, nullptr, path},
-        {version + L"\\FLAGS", nullptr, L"0"},
+        {version + L"\\FLAGS", nullptr, LibraryFlags()},
         {version + L"\\HELPDIR", nullptr, directory},
     };
     const std::pair<const IID*, std::pair<const wchar_t*, const wchar_t*>> interfaces[] = {

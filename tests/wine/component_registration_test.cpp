@@ -147,6 +147,12 @@ TEST(ComponentRegistration, ProgIdsStayWhileTheOtherBitnessIsRegistered) {
 TEST(ComponentRegistration, PerUserRegistrationStaysInTheUsersClasses) {
     ASSERT_EQ(RunRegsvr32(L"/n /i:user"), 0u);
     ExpectRegistered(HKEY_CURRENT_USER);
+    // The library's entries are the ones the platform writes machine-wide.
+    for (const wchar_t* key : {L"", L"\\FLAGS", L"\\HELPDIR"}) {
+        const std::wstring version = L"TypeLib\\" + kLibId + L"\\1.0" + key;
+        EXPECT_EQ(Value(HKEY_CURRENT_USER, version), Value(HKEY_LOCAL_MACHINE, version))
+            << std::string(version.begin(), version.end());
+    }
     EXPECT_EQ(RunRegsvr32(L"/u /n /i:user"), 0u);
     ExpectNothingRegistered(HKEY_CURRENT_USER);
     EXPECT_EQ(RunRegsvr32(L"/u /n /i:user"), 0u);
