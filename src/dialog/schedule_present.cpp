@@ -62,7 +62,7 @@ void ScheduleForm::BeginModal() {
     disabledWindows_.clear();
     EnumThreadWindows(
         GetCurrentThreadId(),
-        [](HWND window, LPARAM self) -> BOOL {
+        [](HWND window, LPARAM self) WINAPI -> BOOL {
             auto* form = reinterpret_cast<ScheduleForm*>(self);
             if (window != form->hwnd_ && IsWindowVisible(window) && IsWindowEnabled(window)) {
                 EnableWindow(window, FALSE);

@@ -22,6 +22,9 @@ Sub CheckTrue(name, condition)
     Check name, CBool(condition), True
 End Sub
 
+' The host's bitness (AMD64 or x86): the test checks that the intended cscript ran.
+WScript.Echo "host: " & CreateObject("WScript.Shell").ExpandEnvironmentStrings("%PROCESSOR_ARCHITECTURE%")
+
 Dim c
 Set c = CreateObject("CadencerLib.Cadencer")
 
