@@ -91,11 +91,10 @@ HRESULT CadencerControl::Initialise() {
 HRESULT CadencerControl::Create(REFIID iid, void** ppv) {
     auto* control = new (std::nothrow) CadencerControl();
     if (!control) return E_OUTOFMEMORY;
+    // Creation takes the creation day and nothing more: the shared schedule is left as it
+    // is until the container's InitNew or Load (a Load that stops at a bad key leaves the
+    // later keys as they were), or the first use of a control that gets neither.
     HRESULT hr = control->Initialise();
-    // A new instance's defaults from the moment it exists, as the shared schedule expects:
-    // an instance created after another has set the schedule resets it now, not later
-    // when it is first used. A container's InitNew or Load follows and decides the rest.
-    if (SUCCEEDED(hr)) control->Quietly([&] { control->core_->InitNew(); });
     if (SUCCEEDED(hr)) hr = control->QueryInterface(iid, ppv);
     control->Release();
     return hr;
@@ -149,10 +148,11 @@ STDMETHODIMP CadencerControl::QueryInterface(REFIID iid, void** ppv) {
 }
 
 control::CadencerCore& CadencerControl::Core() {
-    // Used without InitNew or Load (a script's control): the defaults are in place since
-    // creation; in run mode its clock starts now.
+    // Used without InitNew or Load (a script's control): it takes a new instance's defaults
+    // now, and in run mode its clock starts.
     if (!initialised_) {
         initialised_ = true;
+        Quietly([&] { core_->InitNew(); });
         StartClockIfRunMode();
     }
     return *core_;

@@ -199,6 +199,11 @@ TEST(DialogInterval, UnitLimitsAndTheLowerLimitLast) {
     EXPECT_EQ(PullIntoLimits(0, LimitsForUnit(1, s)), 15);
     EXPECT_EQ(PullIntoLimits(7.5, LimitsForUnit(0, s)), 7.5);
     EXPECT_EQ(PullIntoLimits(50, {30, 20, 1}), 30);  // minimum above maximum: the minimum wins
+    EXPECT_EQ(PullIntoLimits(10, {30, 20, 1}), 30);
+    // The form pulls the number field's value into the field's own limits, as doubles.
+    EXPECT_EQ(PullIntoLimits(12.5, 1.0, 12.0), 12.0);
+    EXPECT_EQ(PullIntoLimits(0.5, 1.0, 12.0), 1.0);
+    EXPECT_EQ(PullIntoLimits(25.0, 30.0, 20.0), 30.0);
 }
 
 TEST(DialogNoEvents, WarnOnlyWhenTheNextRunLiesBeforeThePresentMinute) {
