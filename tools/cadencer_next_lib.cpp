@@ -9,6 +9,7 @@
 #include "control/property_table.h"
 #include "engine/next_run.h"
 #include "engine/schedule_settings.h"
+#include "engine/schedule_words.h"
 #include "engine/variant.h"
 
 namespace cadencer::next_tool {
@@ -18,6 +19,7 @@ struct Options {
     std::optional<OleDate> now;
     std::int16_t offset = 0;
     int count = 1;
+    bool describe = false;
     std::vector<std::pair<std::string, std::string>> keys;
 };
 
@@ -72,6 +74,8 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::string&
             const auto n = ParseInteger(*v);
             if (!n || *n < 1 || *n > 100000) return error = "--count: expected an integer from 1 to 100000, got '" + *v + "'", false;
             o.count = static_cast<int>(*n);
+        } else if (a == "--describe") {
+            o.describe = true;
         } else if (a.rfind("--", 0) == 0) {
             return error = a + ": unknown option", false;
         } else {
@@ -147,6 +151,8 @@ CaseResult RunCase(const std::vector<std::string>& args, OleDate presentLocal) {
     ApplyNewControlDefaults(s, *CalendarDate(now), now);
     for (const auto& [key, text] : o.keys)
         if (!ApplyKey(s, key, text, error)) return {false, error};
+
+    if (o.describe) return {true, ToUtf8(DescribeSchedule(s))};
 
     std::string line;
     OleDate next = ComputeNextRun(s, now, o.offset);

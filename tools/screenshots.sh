@@ -76,6 +76,15 @@ shoot() {  # suffix: "" at 96 DPI, "-144dpi" at 144
 wine regsvr32 /s "$(winepath -w "$BIN/src/component/cadencer.ocx")"
 shoot ""
 
+# The property pages in their frame, at 96 DPI.
+for page in schedule dialog; do
+  "$ROOT/tools/wine-run" "$BIN/tests/wine/proppage_shots.exe" "$page" 4 >/dev/null 2>&1 &
+  shown=$!
+  grab_shown "$OUT/proppage-$page.png" 300
+  wait "$shown" || true
+  echo "docs/images/proppage-$page.png"
+done
+
 previous=$(wine reg query "$DESKTOP_KEY" /v LogPixels 2>/dev/null | awk '/LogPixels/ {print $3}' | tr -d '\r' || true)
 wine reg add "$DESKTOP_KEY" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
 restart_wine

@@ -141,6 +141,10 @@ STDMETHODIMP CadencerControl::QueryInterface(REFIID iid, void** ppv) {
         *ppv = static_cast<IObjectSafety*>(this);
     else if (iid == IID_ISupportErrorInfo)
         *ppv = static_cast<ISupportErrorInfo*>(this);
+    else if (iid == IID_ISpecifyPropertyPages)
+        *ppv = static_cast<ISpecifyPropertyPages*>(this);
+    else if (iid == IID_IPerPropertyBrowsing)
+        *ppv = static_cast<IPerPropertyBrowsing*>(this);
     else
         return E_NOINTERFACE;
     AddRef();

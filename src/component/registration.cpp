@@ -1,6 +1,9 @@
 // Self-registration. DllRegisterServer enters the control machine-wide (HKLM/Software/
 // Classes); DllInstall(TRUE, L"user") enters it for the current user only (HKCU/Software/
-// Classes), as `regsvr32 /n /i:user cadencer.ocx` does. Unregistration removes what
+// Classes), as `regsvr32 /n /i:user cadencer.ocx` does. With the control go its two
+// property page classes and the component categories it implements (control, safe for
+// scripting, safe for initialising: the keys ICatRegister writes, which script hosts and
+// Office read under the class). Unregistration removes what
 // registration wrote (a ProgID only while it still names this class) and succeeds when
 // nothing is registered. The type library is registered from the OCX's own resource.
 #include <windows.h>
@@ -9,6 +12,7 @@
 
 #include <cwctype>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "component/guids.h"
@@ -23,6 +27,17 @@ constexpr wchar_t kUserType[] = L"Cadencer Control";
 // Invisible at run time and the other class status flags: 0x24591.
 constexpr wchar_t kMiscStatus[] = L"148881";
 constexpr wchar_t kToolboxBitmapId[] = L"30000";
+// The component categories the control implements.
+constexpr const wchar_t* kImplementedCategories[] = {
+    L"{40FC6ED4-2438-11CF-A3DB-080036F12502}",  // CATID_Control
+    L"{7DD95801-9882-11CF-9FA9-00AA006C42C4}",  // CATID_SafeForScripting
+    L"{7DD95802-9882-11CF-9FA9-00AA006C42C4}",  // CATID_SafeForInitializing
+};
+// The property page classes, with their names as registry descriptions.
+constexpr std::pair<const CLSID*, const wchar_t*> kPageClasses[] = {
+    {&kClsidSchedulePage, L"Cadencer Schedule Property Page"},
+    {&kClsidDialogPage, L"Cadencer Dialog Property Page"},
+};
 // The type library is English (United States); its registration is under that locale.
 constexpr LCID kLibraryLcid = 0x409;
 
@@ -52,7 +67,7 @@ struct Entry {
 std::vector<Entry> Entries() {
     const std::wstring clsid = L"CLSID\\" + GuidText(CLSID_Cadencer);
     const std::wstring path = ModulePath();
-    return {
+    std::vector<Entry> entries = {
         {clsid, nullptr, kUserType},
         {clsid + L"\\InprocServer32", nullptr, path},
         {clsid + L"\\InprocServer32", L"ThreadingModel", L"Apartment"},
@@ -71,6 +86,15 @@ std::vector<Entry> Entries() {
         {kVersionedProgId, nullptr, kUserType},
         {std::wstring(kVersionedProgId) + L"\\CLSID", nullptr, GuidText(CLSID_Cadencer)},
     };
+    for (const wchar_t* category : kImplementedCategories)
+        entries.push_back({clsid + L"\\Implemented Categories\\" + category, nullptr, L""});
+    for (const auto& [page, name] : kPageClasses) {
+        const std::wstring key = L"CLSID\\" + GuidText(*page);
+        entries.push_back({key, nullptr, name});
+        entries.push_back({key + L"\\InprocServer32", nullptr, path});
+        entries.push_back({key + L"\\InprocServer32", L"ThreadingModel", L"Apartment"});
+    }
+    return entries;
 }
 
 HRESULT WriteEntries(Scope scope, const std::vector<Entry>& entries, HRESULT failure) {
@@ -128,6 +152,7 @@ HRESULT RemoveEntries(Scope scope) {
         if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) hr = SELFREG_E_CLASS;
     };
     remove(L"CLSID\\" + GuidText(CLSID_Cadencer));
+    for (const auto& page : kPageClasses) remove(L"CLSID\\" + GuidText(*page.first));
     // The ProgIDs stay while the other bitness's class still uses them, and another
     // product's class under the same ProgID stays too.
     if (!ClassInAnyView(scope)) {

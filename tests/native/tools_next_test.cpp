@@ -85,6 +85,18 @@ TEST(CadencerNext, TheKeysAreTheScheduleInputsOfThePropertyTable) {
     EXPECT_EQ(r.text, "occursoption: unknown key");
 }
 
+TEST(CadencerNext, DescribesTheScheduleInWords) {
+    EXPECT_EQ(Due({"--describe", "--now", "2026-12-07T10:00:00", "OccursOption=2", "SelectionsWeekly=0100010",
+                   "StartHour=9", "StartMinute=30"}),
+              "Weekly on Monday and Friday at 09:30, from 2026-12-07, no end date");
+    // Keys are taken as for the due times: a new control's defaults fill the rest.
+    EXPECT_EQ(Due({"--describe", "--now", "2026-01-31T10:00:00", "OccursOption=1", "UseEndDate=-1"}),
+              "Daily at 00:00, from 2026-01-31 until 2026-02-28");
+    EXPECT_EQ(Due({"OccursOption=4", "EveryInterval=15", "EveryFrequency=1", "--describe"}), "Every 15 minutes");
+    const auto bad = RunCase({"--describe", "StartHour=x"}, kPresent);
+    EXPECT_FALSE(bad.ok);
+}
+
 TEST(CadencerNext, BatchLinesSplitWithQuotes) {
     std::vector<std::string> out;
     ASSERT_TRUE(SplitLine(R"(--now 2026-12-07 SelectionsWeekly="1 1 1 1"  OccursOption=2)", out));
