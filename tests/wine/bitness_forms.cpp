@@ -13,7 +13,8 @@ ComPtr<_Cadencer> CreateFromOcx(const std::wstring& ocxPath) {
     HMODULE ocx = LoadLibraryW(ocxPath.c_str());
     if (!ocx) return nullptr;
     using GetClassObject = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
-    const auto get = reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(GetProcAddress(ocx, "DllGetClassObject")));
+    const auto get =
+        reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(GetProcAddress(ocx, "DllGetClassObject")));
     ComPtr<IClassFactory> factory;
     if (!get || FAILED(get(CLSID_Cadencer, IID_IClassFactory, reinterpret_cast<void**>(factory.GetAddressOf()))))
         return nullptr;
@@ -145,8 +146,10 @@ HRESULT SaveStorage(_Cadencer* control, Bytes* form) {
     STATSTG element{};
     while (elements->Next(1, &element, nullptr) == S_OK) {
         ComPtr<IStream> stream;
-        if (element.type != STGTY_STREAM) hr = E_UNEXPECTED;
-        else hr = storage->OpenStream(element.pwcsName, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, &stream);
+        if (element.type != STGTY_STREAM)
+            hr = E_UNEXPECTED;
+        else
+            hr = storage->OpenStream(element.pwcsName, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, &stream);
         if (SUCCEEDED(hr)) streams[element.pwcsName] = StreamContents(stream.Get());
         CoTaskMemFree(element.pwcsName);
         if (FAILED(hr)) return hr;
@@ -180,8 +183,8 @@ HRESULT LoadStorage(_Cadencer* control, const Bytes& form) {
         at += sizeof(size);
         if (size > form.size() - at) return E_INVALIDARG;
         ComPtr<IStream> stream;
-        HRESULT hr = storage->CreateStream(name.c_str(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, 0,
-                                           &stream);
+        HRESULT hr =
+            storage->CreateStream(name.c_str(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, 0, &stream);
         ULONG written = 0;
         if (SUCCEEDED(hr)) hr = stream->Write(&form[at], size, &written);
         if (FAILED(hr)) return hr;
@@ -216,8 +219,8 @@ bool WriteFileBytes(const std::wstring& path, const Bytes& bytes) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
-    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                    written == bytes.size();
+    const bool ok =
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
     CloseHandle(file);
     return ok;
 }

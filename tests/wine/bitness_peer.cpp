@@ -42,7 +42,8 @@ int Load(const std::wstring& streamFile, const std::wstring& storageFile) {
         Bytes again;
         hr = fromStorage ? SaveStorage(control.Get(), &again) : SaveStream(control.Get(), &again);
         if (FAILED(hr)) return Fail("saving again", hr);
-        if (again != given) return Fail(fromStorage ? "the storage saved again differs" : "the stream saved again differs");
+        if (again != given)
+            return Fail(fromStorage ? "the storage saved again differs" : "the stream saved again differs");
     }
     return 0;
 }
@@ -53,7 +54,9 @@ int wmain(int argc, wchar_t** argv) {
     if (argc != 4) return Fail("usage: bitness_peer save|load STREAM STORAGE");
     if (FAILED(OleInitialize(nullptr))) return Fail("OleInitialize");
     const std::wstring verb = argv[1];
-    const int status = verb == L"save" ? Save(argv[2], argv[3]) : verb == L"load" ? Load(argv[2], argv[3]) : Fail("unknown verb");
+    const int status = verb == L"save"   ? Save(argv[2], argv[3])
+                       : verb == L"load" ? Load(argv[2], argv[3])
+                                         : Fail("unknown verb");
     OleUninitialize();
     return status;
 }

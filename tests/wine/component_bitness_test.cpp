@@ -40,7 +40,8 @@ class ComponentBitness : public ::testing::Test {
 protected:
     void SetUp() override {
         if (GetFileAttributesW(bitness_test::WindowsPath(CADENCER_PEER_PROGRAM).c_str()) == INVALID_FILE_ATTRIBUTES) {
-            if (std::getenv("CADENCER_REQUIRE_PEER")) FAIL() << "no program of the other bitness: " CADENCER_PEER_PROGRAM;
+            if (std::getenv("CADENCER_REQUIRE_PEER"))
+                FAIL() << "no program of the other bitness: " CADENCER_PEER_PROGRAM;
             GTEST_SKIP() << "the other bitness is not built: " CADENCER_PEER_PROGRAM;
         }
         control_ = bitness_test::CreateFromOcx(OcxPath());

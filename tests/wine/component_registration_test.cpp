@@ -105,13 +105,13 @@ constexpr REGSAM kOtherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_6
 // left them in the same prefix.
 void SetOtherBitnessRegistered(bool registered) {
     HKEY classes = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\CLSID", 0, nullptr, 0, KEY_ALL_ACCESS | kOtherView,
-                              nullptr, &classes, nullptr),
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\CLSID", 0, nullptr, 0,
+                              KEY_ALL_ACCESS | kOtherView, nullptr, &classes, nullptr),
               ERROR_SUCCESS);
     if (registered) {
         HKEY key = nullptr;
-        EXPECT_EQ(RegCreateKeyExW(classes, (kClsid + L"\\InprocServer32").c_str(), 0, nullptr, 0, KEY_WRITE | kOtherView,
-                                  nullptr, &key, nullptr),
+        EXPECT_EQ(RegCreateKeyExW(classes, (kClsid + L"\\InprocServer32").c_str(), 0, nullptr, 0,
+                                  KEY_WRITE | kOtherView, nullptr, &key, nullptr),
                   ERROR_SUCCESS);
         RegCloseKey(key);
     } else {
