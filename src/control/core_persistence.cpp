@@ -44,6 +44,14 @@ public:
     bool String(std::u16string_view key, std::u16string_view def, std::u16string& field) {
         return Read(key, Str(def), field, [](const Variant& v) { return v.ToString(); });
     }
+    // A title or caption: a string, refused as an overflow beyond kMaxTextLength.
+    bool Text(std::u16string_view key, std::u16string_view def, std::u16string& field) {
+        return Read(key, Str(def), field, [](const Variant& v) -> Expected<std::u16string> {
+            auto text = v.ToString();
+            if (text && text->size() > kMaxTextLength) return ValueError::Overflow;
+            return text;
+        });
+    }
 
 private:
     bool Fail(std::u16string_view key, ValueError error) {
@@ -93,7 +101,7 @@ PersistStatus CadencerCore::Load(PropertyBag& bag) {
     BagReader in(bag);
     auto& s = S();
     // The values are stored as read, without the lets' corrections.
-    in.String(u"Title", defaults::kTitle, s.Title);
+    in.Text(u"Title", defaults::kTitle, s.Title);
     Variant picture;
     if (in.Read(u"Icon", Variant::Object(defaultIcon_), picture,
                 [](const Variant& v) { return v.ChangeType(VariantType::Object); })) {
@@ -102,11 +110,11 @@ PersistStatus CadencerCore::Load(PropertyBag& bag) {
     }
     in.Bool(u"Modal", false, modal_);
     in.Bool(u"ShowHelpButton", false, showHelpButton_);
-    in.String(u"CaptionOKButtonBefore", defaults::kCaptionOK, s.CaptionOKButtonBefore);
-    in.String(u"CaptionOKButtonAfter", defaults::kCaptionOK, s.CaptionOKButtonAfter);
-    in.String(u"CaptionCloseButtonBefore", defaults::kCaptionCloseBefore, s.CaptionCloseButtonBefore);
-    in.String(u"CaptionCloseButtonAfter", defaults::kCaptionCloseAfter, s.CaptionCloseButtonAfter);
-    in.String(u"CaptionHelpButton", defaults::kCaptionHelp, captionHelpButton_);
+    in.Text(u"CaptionOKButtonBefore", defaults::kCaptionOK, s.CaptionOKButtonBefore);
+    in.Text(u"CaptionOKButtonAfter", defaults::kCaptionOK, s.CaptionOKButtonAfter);
+    in.Text(u"CaptionCloseButtonBefore", defaults::kCaptionCloseBefore, s.CaptionCloseButtonBefore);
+    in.Text(u"CaptionCloseButtonAfter", defaults::kCaptionCloseAfter, s.CaptionCloseButtonAfter);
+    in.Text(u"CaptionHelpButton", defaults::kCaptionHelp, captionHelpButton_);
     if (in.failed()) return in.status();
 
     // Never persisted: a loaded control has never run.
