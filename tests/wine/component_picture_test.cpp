@@ -187,5 +187,61 @@ TEST(ComponentPicture, PicturesTheControlCannotStoreAreRefusedWhenSet) {
     EXPECT_EQ((picture->get_Type(&type), type), PICTYPE_BITMAP);
 }
 
+TEST(ComponentPicture, AnObjectThatIsNoPictureIsRefusedThroughDispatchAndLetGo) {
+    ComPtr<_Cadencer> control = CreateInitialisedControl();
+    ComPtr<IDispatch> dispatch;
+    ASSERT_EQ(control.As(&dispatch), S_OK);
+    RecordingEventSink notAPicture(nullptr);
+    IUnknown* object = static_cast<IDispatch*>(&notAPicture);
+    for (bool byRef : {false, true}) {
+        for (VARTYPE type : {VT_DISPATCH, VT_UNKNOWN}) {
+            VARIANT arg;
+            VariantInit(&arg);
+            V_VT(&arg) = byRef ? (type | VT_BYREF) : type;
+            if (byRef)
+                V_UNKNOWNREF(&arg) = &object;
+            else
+                V_UNKNOWN(&arg) = object;
+            DISPID put = DISPID_PROPERTYPUT;
+            DISPPARAMS params{&arg, &put, 1, 1};
+            UINT argError = 9;
+            for (WORD flags : {DISPATCH_PROPERTYPUTREF, DISPATCH_PROPERTYPUT}) {
+                EXPECT_EQ(dispatch->Invoke(0x68030010, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, nullptr, nullptr,
+                                           &argError),
+                          DISP_E_TYPEMISMATCH);
+                EXPECT_EQ(argError, 0u);
+            }
+        }
+    }
+    // Every reference the calls took is given back.
+    EXPECT_EQ(notAPicture.Refs(), 1u);
+    // A picture by reference still sets the icon; one too large is refused with its reason.
+    ComPtr<IPictureDisp> bitmap = BitmapPicture(32, 32);
+    IUnknown* picture = bitmap.Get();
+    VARIANT arg;
+    VariantInit(&arg);
+    V_VT(&arg) = VT_BYREF | VT_DISPATCH;
+    V_UNKNOWNREF(&arg) = &picture;
+    DISPID put = DISPID_PROPERTYPUT;
+    DISPPARAMS params{&arg, &put, 1, 1};
+    EXPECT_EQ(dispatch->Invoke(0x68030010, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUTREF, &params, nullptr,
+                               nullptr, nullptr),
+              S_OK);
+    ComPtr<IPictureDisp> icon;
+    control->get_Icon(&icon);
+    EXPECT_EQ(icon.Get(), bitmap.Get());
+    ComPtr<IPictureDisp> large = BitmapPicture(20, 400);
+    picture = large.Get();
+    EXCEPINFO exception{};
+    EXPECT_EQ(dispatch->Invoke(0x68030010, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUTREF, &params, nullptr,
+                               &exception, nullptr),
+              DISP_E_EXCEPTION);
+    EXPECT_EQ(exception.scode, CTL_E_INVALIDPICTURE);
+    EXPECT_NE(exception.bstrDescription, nullptr);
+    SysFreeString(exception.bstrDescription);
+    SysFreeString(exception.bstrSource);
+    SysFreeString(exception.bstrHelpFile);
+}
+
 }  // namespace
 }  // namespace cadencer_test

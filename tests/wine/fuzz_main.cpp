@@ -98,7 +98,7 @@ int main(int argc, char** argv) {
         phase("calls", [&] { RunDispatchPhase(random, calls, counts); });
         phase("bags", [&] { RunBagPhase(random, calls / 20, counts); });
         phase("streams", [&] { RunStreamPhase(random, calls / 20, calls >= 100000 ? 1 : 8, counts); });
-        phase("reentrancy", [&] { RunReentrancyPhase(random, calls / 200, counts); });
+        phase("reentrancy", [&] { RunReentrancyPhase(random, calls / 400, counts); });
 
         Doing("final checks");
         PumpMessages(200);
