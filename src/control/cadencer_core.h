@@ -27,6 +27,10 @@ namespace cadencer::control {
 // The dialog's tallest height (its Monthly layout), used to centre it vertically.
 inline constexpr std::int32_t kDialogTallestHeightTwips = 6780;
 
+// The longest title or caption the control takes, from a let or from a bag: every form it
+// saves in (the binary stream too) holds that much, so whatever is taken can be saved.
+inline constexpr std::size_t kMaxTextLength = 65536;
+
 // Result of reading or writing the property bag: ok, or the key at which it stopped and why.
 struct PersistStatus {
     bool ok = true;

@@ -80,6 +80,9 @@ public:
         if (!value) return Fail(row, value.error());
         auto converted = Converted<T>(*value);
         if (!converted) return Fail(row, converted.error());
+        // A title or caption longer than a let takes is refused as an overflow.
+        if constexpr (std::is_same_v<T, std::u16string>)
+            if (row.width == 0 && converted->size() > kMaxTextLength) return Fail(row, ValueError::Overflow);
         out = std::move(converted.value());
         return true;
     }
