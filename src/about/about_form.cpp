@@ -121,7 +121,9 @@ INT_PTR CALLBACK AboutForm::DialogProc(HWND window, UINT message, WPARAM wParam,
 INT_PTR AboutForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG: Form_Load(); return TRUE;
-    case WM_DPICHANGED: Form_DpiChanged(win::DpiOfMessage(wParam), reinterpret_cast<const RECT*>(lParam)); return TRUE;
+    case WM_DPICHANGED:
+        Form_DpiChanged(win::DpiOfMessage(wParam), reinterpret_cast<const RECT*>(lParam));
+        return TRUE;
     case WM_PAINT: Form_Paint(); return TRUE;
     case WM_CTLCOLORSTATIC: return Form_CtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_SETCURSOR: return Form_SetCursor(reinterpret_cast<HWND>(wParam));

@@ -162,8 +162,8 @@ HWND ScheduleForm::CreateControl(const ControlDesign& design, HWND insertAfter) 
         const bool usable = ShownNow(design) && (design.id != id::DateEnd || dateEndEnabled_) &&
                             ((design.id != id::EveryCombo) || numberUsable_);
         if (!usable && (design.frame != Frame::None || design.kind == Kind::Frame)) style |= WS_DISABLED;
-        control = CreateWindowExW(WS_EX_NOPARENTNOTIFY, ClassOf(design.kind), win::W(design.caption).c_str(), style, r.left,
-                                  r.top, r.right - r.left, r.bottom - r.top, hwnd_,
+        control = CreateWindowExW(WS_EX_NOPARENTNOTIFY, ClassOf(design.kind), win::W(design.caption).c_str(), style,
+                                  r.left, r.top, r.right - r.left, r.bottom - r.top, hwnd_,
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id)),
                                   reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE)), nullptr);
         if (control) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);

@@ -8,6 +8,8 @@ namespace cadencer::dialog {
 
 void ScheduleForm::ApplyPresentation(const control::DialogPresentation& p) {
     if (!Alive()) return;
+    // The icon sizes are those of the dialog's DPI, as its own thread context gives them.
+    win::ScopedPerMonitorDpiAwareness perMonitor;
     if (!p.caption.empty()) win::SetText(hwnd_, win::W(p.caption));
     SetIcon(p.icon);
     if (p.closeIsDefault) SetDefaultButton(id::ButtonCancel);

@@ -293,7 +293,8 @@ void DigitfieldHost::ServeAccessibility() {
         };
         arrow.state = [control] {
             const DigitfieldHost* host = FromControl(control);
-            const bool usable = host && host->spinner_ && IsWindowVisible(host->spinner_) && IsWindowEnabled(host->spinner_);
+            const bool usable =
+                host && host->spinner_ && IsWindowVisible(host->spinner_) && IsWindowEnabled(host->spinner_);
             return static_cast<LONG>(usable ? 0 : STATE_SYSTEM_UNAVAILABLE);
         };
         arrow.doDefaultAction = [control, up] {

@@ -58,7 +58,9 @@ bool DigitfieldHost::CreateParts() {
 
 void DigitfieldHost::UpdateDpi() { WindowDpi(self_, dpiX_, dpiY_); }
 
-int DigitfieldHost::MinimumHeight() const { return TwipsToPixelsCeil(kMinHeightTwips, dpiY_); }
+int DigitfieldHost::MinimumHeight() const {
+    return TwipsToPixelsCeil(kMinHeightTwips, dpiY_);
+}
 
 void DigitfieldHost::ApplyDpi(int dpi) {
     if (dpi <= 0) return;

@@ -15,7 +15,9 @@ namespace cadencer::numberentry {
 
 // The window's DPI (the same for both axes): GetDpiForWindow where the system has it,
 // otherwise the logical pixels of the window's DC.
-inline void WindowDpi(HWND window, int& dpiX, int& dpiY) { dpiX = dpiY = win::WindowDpi(window); }
+inline void WindowDpi(HWND window, int& dpiX, int& dpiY) {
+    dpiX = dpiY = win::WindowDpi(window);
+}
 
 inline int TwipsToPixels(int twips, int dpi) { return MulDiv(twips, dpi, 1440); }
 // Rounded up: a minimum size in twips must not shrink below itself in pixels.

@@ -53,7 +53,9 @@ LRESULT CALLBACK ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM l
             if (!(pos->flags & SWP_NOSIZE)) pos->cy = std::max(pos->cy, host->MinimumHeight());
             return 0;
         }
-        case win::kMsgDpiChangedAfterParent: host->ApplyDpi(win::WindowDpi(control)); return 0;
+        case win::kMsgDpiChangedAfterParent:
+            host->ApplyDpi(win::WindowDpi(control));
+            return 0;
         case WM_SETFOCUS:
             if (host->edit_) SetFocus(host->edit_);
             return 0;

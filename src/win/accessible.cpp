@@ -301,8 +301,7 @@ constexpr UINT_PTR kFactsSubclassId = 0x41434346;  // "ACCF"
 // The holder of a served window, found again when its facts are replaced.
 constexpr wchar_t kFactsProperty[] = L"CadencerAccessibleFacts";
 
-LRESULT CALLBACK FactsSubclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                               DWORD_PTR data) {
+LRESULT CALLBACK FactsSubclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data) {
     auto* facts = reinterpret_cast<FactsHolder*>(data);
     if (message == WM_GETOBJECT) {
         if (const LRESULT answer = AnswerGetObject(window, wParam, lParam, *facts)) return answer;

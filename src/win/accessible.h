@@ -36,9 +36,9 @@ namespace cadencer::win {
 struct AccessiblePart {
     std::wstring name;
     LONG role = ROLE_SYSTEM_PUSHBUTTON;
-    std::wstring defaultAction;         // what doing its default action means ("Press")
-    std::function<RECT()> screenRect;   // where it is now, in screen coordinates
-    std::function<LONG()> state;        // its states; none when empty
+    std::wstring defaultAction;        // what doing its default action means ("Press")
+    std::function<RECT()> screenRect;  // where it is now, in screen coordinates
+    std::function<LONG()> state;       // its states; none when empty
     std::function<void()> doDefaultAction;
 };
 

@@ -305,9 +305,9 @@ TEST_F(AboutBoxTest, ADpiChangeLaysTheBoxOutAgain) {
         EXPECT_EQ(px(4515), client.bottom);
         const struct {
             int id, left, top, width, height;
-        } parts[] = {{kLblTitle, 1050, 240, 4473, 480},    {kLblDescription, 1050, 1125, 4536, 1779},
-                     {kEmailLink, 607, 3651, 3195, 255},   {kWebLink, 1278, 4042, 2556, 217},
-                     {kCmdOK, 4579, 3260, 1260, 345},      {kCmdSysInfo, 4579, 3694, 1245, 345},
+        } parts[] = {{kLblTitle, 1050, 240, 4473, 480},  {kLblDescription, 1050, 1125, 4536, 1779},
+                     {kEmailLink, 607, 3651, 3195, 255}, {kWebLink, 1278, 4042, 2556, 217},
+                     {kCmdOK, 4579, 3260, 1260, 345},    {kCmdSysInfo, 4579, 3694, 1245, 345},
                      {kPicIcon, 240, 240, 720, 720}};
         for (const auto& part : parts) {
             const RECT r = ClientRectOf(Item(part.id));
