@@ -78,7 +78,7 @@ shoot ""
 
 # The property pages in their frame, at 96 DPI.
 for page in schedule dialog; do
-  "$ROOT/tools/wine-run" "$BIN/tests/wine/proppage_shots.exe" "$page" 4 >/dev/null 2>&1 &
+  "$ROOT/tools/wine-run" "$BIN/tests/wine/proppage_shots.exe" "$page" 6 >/dev/null 2>&1 &
   shown=$!
   grab_shown "$OUT/proppage-$page.png" 300
   wait "$shown" || true

@@ -87,9 +87,9 @@ void DialogPage::CreateControls() {
     AddControl(L"BUTTON", u"Texts", BS_GROUPBOX, {240, 150, kFrameWidth, 2790}, kTextsFrameId);
     for (std::size_t i = 0; i < kTextRows.size(); ++i) {
         const int top = kRowTop + kRowPitch * static_cast<int>(i);
-        AddControl(L"STATIC", kTextRows[i].label, SS_LEFT, InTexts(120, top + 30, 1560, 255),
+        AddControl(L"STATIC", kTextRows[i].label, SS_LEFT, InTexts(120, top + 30, 1860, 255),
                    kLabelBase + static_cast<int>(i));
-        AddControl(L"EDIT", u"", WS_TABSTOP | WS_GROUP | WS_BORDER | ES_AUTOHSCROLL, InTexts(1740, top, 2415, 315),
+        AddControl(L"EDIT", u"", WS_TABSTOP | WS_GROUP | WS_BORDER | ES_AUTOHSCROLL, InTexts(2010, top, 2145, 315),
                    kTextRows[i].id);
     }
     AddControl(L"BUTTON", u"Behaviour", BS_GROUPBOX, {kRightColumn, 150, kFrameWidth, 2790}, kBehaviourFrameId);
