@@ -126,6 +126,23 @@ bool IsOurProgId(HKEY root, const wchar_t* progId) {
     return _wcsicmp(value, GuidText(CLSID_Cadencer).c_str()) == 0;
 }
 
+// Whether the class is registered in the 64-bit or the 32-bit registry view. On a 64-bit
+// system both bitnesses of the OCX can be registered side by side; their classes live in
+// separate views, but the ProgIDs are one key shared by both. (Without a 32-bit view the
+// two flags name the one view there is.)
+bool ClassInAnyView(Scope scope) {
+    const HKEY root = scope == Scope::Machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    const std::wstring key = L"Software\\Classes\\CLSID\\" + GuidText(CLSID_Cadencer);
+    for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+        HKEY handle = nullptr;
+        if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | view, &handle) == ERROR_SUCCESS) {
+            RegCloseKey(handle);
+            return true;
+        }
+    }
+    return false;
+}
+
 HRESULT RemoveEntries(Scope scope) {
     HKEY root = ClassesRoot(scope, KEY_READ | KEY_WRITE | DELETE);
     if (!root) return SELFREG_E_CLASS;
@@ -134,11 +151,14 @@ HRESULT RemoveEntries(Scope scope) {
         const LONG rc = RegDeleteTreeW(root, key.c_str());
         if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) hr = SELFREG_E_CLASS;
     };
-    // Another product's class under the same ProgID stays.
-    if (IsOurProgId(root, kVersionedProgId)) remove(kVersionedProgId);
-    if (IsOurProgId(root, kProgId)) remove(kProgId);
     remove(L"CLSID\\" + GuidText(CLSID_Cadencer));
     for (const auto& page : kPageClasses) remove(L"CLSID\\" + GuidText(*page.first));
+    // The ProgIDs stay while the other bitness's class still uses them, and another
+    // product's class under the same ProgID stays too.
+    if (!ClassInAnyView(scope)) {
+        if (IsOurProgId(root, kVersionedProgId)) remove(kVersionedProgId);
+        if (IsOurProgId(root, kProgId)) remove(kProgId);
+    }
     RegCloseKey(root);
     return hr;
 }
@@ -159,6 +179,21 @@ std::wstring LibraryKey() {
     return L"TypeLib\\" + GuidText(LIBID_CadencerLib);
 }
 
+// The library's flags in the form RegisterTypeLib enters them (widl's library has the
+// disk-image flag, 8).
+std::wstring LibraryFlags() {
+    std::wstring flags = L"0";
+    ITypeLib* lib = nullptr;
+    if (FAILED(GetTypeLib(&lib))) return flags;
+    TLIBATTR* attr = nullptr;
+    if (SUCCEEDED(lib->GetLibAttr(&attr))) {
+        flags = std::to_wstring(attr->wLibFlags);
+        lib->ReleaseTLibAttr(attr);
+    }
+    lib->Release();
+    return flags;
+}
+
 // What RegisterTypeLib writes, for the per-user scope that the platform's own per-user
 // registration does not reliably provide (Wine's falls back to machine-wide).
 std::vector<Entry> UserLibraryEntries() {
@@ -168,7 +203,7 @@ std::vector<Entry> UserLibraryEntries() {
     std::vector<Entry> entries = {
         {version, nullptr, L"CadencerLib"},
         {version + L"\\409\\" + kPlatformKey, nullptr, path},
-        {version + L"\\FLAGS", nullptr, L"0"},
+        {version + L"\\FLAGS", nullptr, LibraryFlags()},
         {version + L"\\HELPDIR", nullptr, directory},
     };
     const std::pair<const IID*, std::pair<const wchar_t*, const wchar_t*>> interfaces[] = {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "cadencer_next_lib.h"
+#include "control/property_table.h"
 
 namespace cadencer::next_tool {
 namespace {
@@ -63,6 +64,25 @@ TEST(CadencerNext, BadArgumentsNameTheArgument) {
         EXPECT_NE(r.text.find(needle), std::string::npos) << r.text;
         EXPECT_EQ(r.text.find('\n'), std::string::npos);
     }
+}
+
+TEST(CadencerNext, TheKeysAreTheScheduleInputsOfThePropertyTable) {
+    using control::PropertyType;
+    int accepted = 0;
+    for (const auto& row : control::kProperties) {
+        const char* value = "1";
+        if (row.type == PropertyType::Date) value = "2026-12-01";
+        if (row.type == PropertyType::Boolean) value = "True";
+        const std::string key = ToUtf8(row.name);
+        const auto r = RunCase({"--now", "2026-12-07T10:00:00", key + "=" + value}, kPresent);
+        EXPECT_EQ(r.ok, control::IsScheduleInput(row)) << key << ": " << r.text;
+        accepted += r.ok;
+    }
+    EXPECT_EQ(accepted, 11);  // the ten schedule properties and LastScheduledTime
+    // Spelt exactly as the table spells them.
+    const auto r = RunCase({"occursoption=1"}, kPresent);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.text, "occursoption: unknown key");
 }
 
 TEST(CadencerNext, DescribesTheScheduleInWords) {

@@ -97,7 +97,36 @@ void ExpectNothingRegistered(HKEY root) {
         EXPECT_FALSE(Exists(root, key)) << std::string(key.begin(), key.end());
 }
 
+// The other bitness's registry view: its classes are apart, its ProgIDs shared with ours.
+constexpr REGSAM kOtherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+
+// Enters a stand-in for the other bitness's class (an InprocServer32 key) in its view, or
+// removes the other bitness's class and its type library entry, as its tests may have
+// left them in the same prefix.
+void SetOtherBitnessRegistered(bool registered) {
+    HKEY classes = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\CLSID", 0, nullptr, 0,
+                              KEY_ALL_ACCESS | kOtherView, nullptr, &classes, nullptr),
+              ERROR_SUCCESS);
+    if (registered) {
+        HKEY key = nullptr;
+        EXPECT_EQ(RegCreateKeyExW(classes, (kClsid + L"\\InprocServer32").c_str(), 0, nullptr, 0,
+                                  KEY_WRITE | kOtherView, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        RegCloseKey(key);
+    } else {
+        RegDeleteTreeW(classes, kClsid.c_str());
+        const std::wstring library = L"Software\\Classes\\TypeLib\\" + kLibId + L"\\1.0\\409";
+        const wchar_t* otherPlatform = sizeof(void*) == 8 ? L"win32" : L"win64";
+        RegDeleteKeyExW(HKEY_LOCAL_MACHINE, (library + L"\\" + otherPlatform).c_str(), kOtherView, 0);
+        RegDeleteKeyExW(HKEY_LOCAL_MACHINE, library.c_str(), kOtherView, 0);
+    }
+    RegCloseKey(classes);
+}
+
 TEST(ComponentRegistration, MachineWideRegistersEverythingAndUnregistersTwice) {
+    // The other bitness's tests may have left its class registered in the same prefix.
+    SetOtherBitnessRegistered(false);
     ASSERT_EQ(RunRegsvr32(L""), 0u);
     ExpectRegistered(HKEY_LOCAL_MACHINE);
     CLSID clsid{};
@@ -124,9 +153,32 @@ TEST(ComponentRegistration, MachineWideRegistersEverythingAndUnregistersTwice) {
     ExpectRegistered(HKEY_LOCAL_MACHINE);
 }
 
+TEST(ComponentRegistration, ProgIdsStayWhileTheOtherBitnessIsRegistered) {
+    ASSERT_EQ(RunRegsvr32(L""), 0u);
+    SetOtherBitnessRegistered(true);
+    EXPECT_EQ(RunRegsvr32(L"/u"), 0u);
+    EXPECT_FALSE(Exists(HKEY_LOCAL_MACHINE, L"CLSID\\" + kClsid));
+    EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, L"CadencerLib.Cadencer\\CLSID"), kClsid);
+    EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, L"CadencerLib.Cadencer.1\\CLSID"), kClsid);
+
+    // Once the other bitness is gone too, unregistering takes the ProgIDs with it.
+    SetOtherBitnessRegistered(false);
+    EXPECT_EQ(RunRegsvr32(L"/u"), 0u);
+    ExpectNothingRegistered(HKEY_LOCAL_MACHINE);
+
+    ASSERT_EQ(RunRegsvr32(L""), 0u);
+    ExpectRegistered(HKEY_LOCAL_MACHINE);
+}
+
 TEST(ComponentRegistration, PerUserRegistrationStaysInTheUsersClasses) {
     ASSERT_EQ(RunRegsvr32(L"/n /i:user"), 0u);
     ExpectRegistered(HKEY_CURRENT_USER);
+    // The library's entries are the ones the platform writes machine-wide.
+    for (const wchar_t* key : {L"", L"\\FLAGS", L"\\HELPDIR"}) {
+        const std::wstring version = L"TypeLib\\" + kLibId + L"\\1.0" + key;
+        EXPECT_EQ(Value(HKEY_CURRENT_USER, version), Value(HKEY_LOCAL_MACHINE, version))
+            << std::string(version.begin(), version.end());
+    }
     EXPECT_EQ(RunRegsvr32(L"/u /n /i:user"), 0u);
     ExpectNothingRegistered(HKEY_CURRENT_USER);
     EXPECT_EQ(RunRegsvr32(L"/u /n /i:user"), 0u);
