@@ -54,12 +54,22 @@ HRESULT AsException(HRESULT failure, EXCEPINFO* exception) {
 bool InvokeIconObjectPut(_Cadencer* control, DISPID id, WORD flags, DISPPARAMS* params, EXCEPINFO* exception,
                          UINT* argError, HRESULT* result) {
     static const DISPID kIcon = DispIdOfProperty(u"Icon");
-    if (id != kIcon || !(flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) || !params || params->cArgs != 1 ||
-        !params->rgvarg || params->cNamedArgs != 1 || !params->rgdispidNamedArgs ||
-        params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT)
+    if (id != kIcon || !(flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) || !params ||
+        (params->cArgs && !params->rgvarg))
         return false;
+    // Only calls that carry an object are taken here; the others cannot leak one.
     IUnknown* object = nullptr;
-    if (!ObjectOf(params->rgvarg[0], &object)) return false;
+    bool carriesObject = false;
+    for (UINT i = 0; i < params->cArgs; ++i) carriesObject |= ObjectOf(params->rgvarg[i], &object);
+    if (!carriesObject) return false;
+    if (params->cArgs != 1) {
+        *result = DISP_E_BADPARAMCOUNT;
+        return true;
+    }
+    if (params->cNamedArgs != 1 || !params->rgdispidNamedArgs || params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT) {
+        *result = DISP_E_PARAMNOTFOUND;
+        return true;
+    }
     ComPtr<IPictureDisp> picture;
     if (object && FAILED(object->QueryInterface(IID_IPictureDisp, reinterpret_cast<void**>(picture.GetAddressOf())))) {
         if (argError) *argError = 0;

@@ -12,8 +12,10 @@
 
 namespace cadencer::com {
 
-// Handles a put or putref of Icon whose one argument is an object (or a reference to
-// one); returns false, touching nothing, for every other call.
+// Handles a put or putref of Icon that carries an object (or a reference to one) in any
+// argument, the malformed ones included (wrong count: DISP_E_BADPARAMCOUNT; no named
+// property-put argument: DISP_E_PARAMNOTFOUND); returns false, touching nothing, for
+// every other call.
 bool InvokeIconObjectPut(_Cadencer* control, DISPID id, WORD flags, DISPPARAMS* params, EXCEPINFO* exception,
                          UINT* argError, HRESULT* result);
 

@@ -170,8 +170,20 @@ TEST(ComponentPicture, PicturesTheControlCannotStoreAreRefusedWhenSet) {
     ComPtr<_Cadencer> control = CreateInitialisedControl();
     ComPtr<IPictureDisp> before;
     ASSERT_EQ(control->get_Icon(&before), S_OK);
-    // Larger than any icon: refused with the invalid-picture error, the icon kept.
+    // Larger than any icon, or a metafile (which the platform cannot save): refused with
+    // the invalid-picture error, the icon kept.
     EXPECT_EQ(control->putref_Icon(BitmapPicture(300, 20).Get()), CTL_E_INVALIDPICTURE);
+    HDC recorder = CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
+    Rectangle(recorder, 0, 0, 16, 16);
+    PICTDESC metafile{};
+    metafile.cbSizeofstruct = sizeof(metafile);
+    metafile.picType = PICTYPE_ENHMETAFILE;
+    metafile.emf.hemf = CloseEnhMetaFile(recorder);
+    ComPtr<IPictureDisp> drawing;
+    ASSERT_EQ(
+        OleCreatePictureIndirect(&metafile, IID_IPictureDisp, TRUE, reinterpret_cast<void**>(drawing.GetAddressOf())),
+        S_OK);
+    EXPECT_EQ(control->putref_Icon(drawing.Get()), CTL_E_INVALIDPICTURE);
     ComPtr<IPictureDisp> after;
     ASSERT_EQ(control->get_Icon(&after), S_OK);
     EXPECT_EQ(after, before);
@@ -213,6 +225,24 @@ TEST(ComponentPicture, AnObjectThatIsNoPictureIsRefusedThroughDispatchAndLetGo) 
             }
         }
     }
+    // Malformed puts that carry the object: too many arguments, no named put argument.
+    VARIANT args[2];
+    VariantInit(&args[0]);
+    VariantInit(&args[1]);
+    V_VT(&args[0]) = VT_UNKNOWN;
+    V_UNKNOWN(&args[0]) = object;
+    V_VT(&args[1]) = VT_BSTR;
+    V_BSTR(&args[1]) = SysAllocString(L"x");
+    DISPID put = DISPID_PROPERTYPUT;
+    DISPPARAMS two{args, &put, 2, 1};
+    EXPECT_EQ(dispatch->Invoke(0x68030010, IID_NULL, LOCALE_USER_DEFAULT,
+                               DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF, &two, nullptr, nullptr, nullptr),
+              DISP_E_BADPARAMCOUNT);
+    DISPPARAMS unnamed{args, nullptr, 1, 0};
+    EXPECT_EQ(dispatch->Invoke(0x68030010, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUTREF, &unnamed, nullptr,
+                               nullptr, nullptr),
+              DISP_E_PARAMNOTFOUND);
+    SysFreeString(V_BSTR(&args[1]));
     // Every reference the calls took is given back.
     EXPECT_EQ(notAPicture.Refs(), 1u);
     // A picture by reference still sets the icon; one too large is refused with its reason.
@@ -222,7 +252,6 @@ TEST(ComponentPicture, AnObjectThatIsNoPictureIsRefusedThroughDispatchAndLetGo) 
     VariantInit(&arg);
     V_VT(&arg) = VT_BYREF | VT_DISPATCH;
     V_UNKNOWNREF(&arg) = &picture;
-    DISPID put = DISPID_PROPERTYPUT;
     DISPPARAMS params{&arg, &put, 1, 1};
     EXPECT_EQ(dispatch->Invoke(0x68030010, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUTREF, &params, nullptr,
                                nullptr, nullptr),

@@ -70,7 +70,6 @@ int main(int argc, char** argv) {
                     static_cast<unsigned long long>(calls));
         Random random(seed);
 
-
         // Warm-up: the platform's caches (type library, pictures, window classes) fill once,
         // so what the phases leave behind can be told from what they set up.
         {

@@ -148,6 +148,8 @@ ComPtr<IUnknown> NewControlInUserMode() {
     return control;
 }
 
+constexpr int kStartedLate = 75;
+
 int Fail(const std::string& what) {
     std::printf("SOAK FAULT: %s\n", what.c_str());
     return 1;
@@ -173,9 +175,11 @@ int main(int argc, char** argv) {
     InstallGuards(60000);
     if (FAILED(OleInitialize(nullptr)) || !LoadOcx()) return Fail("cannot load cadencer.ocx");
 
-    if (EpochNow() > setupAt)
-        return Fail("the host started " + std::to_string(EpochNow() - setupAt) +
-                    " faked seconds after its setup time: Wine took too long to start");
+    if (EpochNow() > setupAt) {
+        // Not the control's fault: the caller may run it again with the machine less busy.
+        std::printf("SOAK LATE: the host started %lld faked seconds after its setup time\n", EpochNow() - setupAt);
+        return kStartedLate;
+    }
     while (EpochNow() < setupAt) {
         Doing("waiting for the setup time");
         PumpMessages(100);
