@@ -107,8 +107,8 @@ TEST(DigitfieldAccessibility, AnObjectOutlivingItsControlIsHarmless) {
 TEST(AccessibleFacts, NameRoleAndStateOverThePlatformsProxy) {
     ComScope com;
     Form form;
-    const HWND box = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_3STATE, 10, 10, 20, 20,
-                                     form.window, nullptr, GetModuleHandleW(nullptr), nullptr);
+    const HWND box = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_3STATE, 10, 10, 20, 20, form.window,
+                                     nullptr, GetModuleHandleW(nullptr), nullptr);
     const HWND text = CreateWindowExW(0, L"EDIT", L"abc", WS_CHILD | WS_VISIBLE, 40, 10, 60, 20, form.window, nullptr,
                                       GetModuleHandleW(nullptr), nullptr);
     win::AccessibleFacts facts;
