@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <new>
+#include <unordered_map>
 
 namespace cadencer::win {
 namespace {
@@ -298,15 +299,18 @@ private:
 
 using FactsHolder = std::shared_ptr<const AccessibleFacts>;
 constexpr UINT_PTR kFactsSubclassId = 0x41434346;  // "ACCF"
-// The holder of a served window, found again when its facts are replaced.
-constexpr wchar_t kFactsProperty[] = L"CadencerAccessibleFacts";
+
+// The holders of the windows served on this thread (a window's messages all come to the
+// thread that made it), found again when a window's facts are replaced. Kept here rather
+// than in a window property: that would cost a round trip to the window server per input.
+thread_local std::unordered_map<HWND, FactsHolder*> t_served;
 
 LRESULT CALLBACK FactsSubclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data) {
     auto* facts = reinterpret_cast<FactsHolder*>(data);
     if (message == WM_GETOBJECT) {
         if (const LRESULT answer = AnswerGetObject(window, wParam, lParam, *facts)) return answer;
     } else if (message == WM_NCDESTROY) {
-        RemovePropW(window, kFactsProperty);
+        t_served.erase(window);
         RemoveWindowSubclass(window, FactsSubclass, id);
         delete facts;
     }
@@ -349,8 +353,8 @@ LRESULT AnswerGetObject(HWND window, WPARAM wParam, LPARAM lParam, std::shared_p
 bool ServeAccessibleFacts(HWND window, AccessibleFacts facts) {
     if (!IsWindow(window)) return false;
     auto shared = std::make_shared<const AccessibleFacts>(std::move(facts));
-    if (auto* served = static_cast<FactsHolder*>(GetPropW(window, kFactsProperty))) {
-        *served = std::move(shared);  // objects handed out keep the facts they were made with
+    if (const auto served = t_served.find(window); served != t_served.end()) {
+        *served->second = std::move(shared);  // objects handed out keep the facts they were made with
         return true;
     }
     auto* holder = new (std::nothrow) FactsHolder(std::move(shared));
@@ -359,7 +363,7 @@ bool ServeAccessibleFacts(HWND window, AccessibleFacts facts) {
         delete holder;
         return false;
     }
-    SetPropW(window, kFactsProperty, holder);
+    t_served[window] = holder;
     return true;
 }
 

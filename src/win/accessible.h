@@ -52,8 +52,8 @@ struct AccessibleFacts {
 };
 
 // From now on WM_GETOBJECT for the client object of `window` is answered with the facts,
-// until the window is destroyed. Calling it again replaces them. False when the window
-// cannot be subclassed.
+// until the window is destroyed. Calling it again replaces them. Call it on the thread that
+// owns the window. False when the window cannot be subclassed.
 bool ServeAccessibleFacts(HWND window, AccessibleFacts facts);
 
 // For a window procedure that answers WM_GETOBJECT itself: the answer for these facts,

@@ -6,6 +6,7 @@
 
 #include "accessibility_reader.h"
 #include "numberentry_wine_support.h"
+#include "win/accessible.h"
 
 namespace cadencer::numberentry::wine {
 namespace {
@@ -98,6 +99,42 @@ TEST(DigitfieldAccessibility, AnObjectOutlivingItsControlIsHarmless) {
     form.reset();
     EXPECT_NE(spinner.Name(), L"Count");
     EXPECT_NE(spinner.DoDefaultAction(1), S_OK);
+}
+
+// The commons' facts over the platform's proxy: the name replaces the window's text, the
+// role and states stand in only where the proxy says no more than "client", and serving a
+// window again replaces its facts.
+TEST(AccessibleFacts, NameRoleAndStateOverThePlatformsProxy) {
+    ComScope com;
+    Form form;
+    const HWND box = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_3STATE, 10, 10, 20, 20, form.window,
+                                     nullptr, GetModuleHandleW(nullptr), nullptr);
+    const HWND text = CreateWindowExW(0, L"EDIT", L"abc", WS_CHILD | WS_VISIBLE, 40, 10, 60, 20, form.window, nullptr,
+                                      GetModuleHandleW(nullptr), nullptr);
+    win::AccessibleFacts facts;
+    facts.name = [] { return std::wstring(L"Day 7"); };
+    facts.role = ROLE_SYSTEM_CHECKBUTTON;
+    facts.state = [box] { return static_cast<LONG>(SendMessageW(box, BM_GETCHECK, 0, 0) ? STATE_SYSTEM_CHECKED : 0); };
+    ASSERT_TRUE(win::ServeAccessibleFacts(box, facts));
+    EXPECT_EQ(Accessible(box).Name(), L"Day 7");
+    EXPECT_EQ(Accessible(box).Role(), ROLE_SYSTEM_CHECKBUTTON);
+    SendMessageW(box, BM_SETCHECK, BST_CHECKED, 0);
+    EXPECT_NE(Accessible(box).State() & STATE_SYSTEM_CHECKED, 0);
+
+    facts.name = [] { return std::wstring(L"Day 8"); };
+    ASSERT_TRUE(win::ServeAccessibleFacts(box, facts));
+    EXPECT_EQ(Accessible(box).Name(), L"Day 8");
+
+    // The text box's proxy knows its role: the facts' role does not replace it.
+    win::AccessibleFacts named;
+    named.name = [] { return std::wstring(L"Comment"); };
+    named.role = ROLE_SYSTEM_PUSHBUTTON;
+    ASSERT_TRUE(win::ServeAccessibleFacts(text, named));
+    Accessible edit(text);
+    EXPECT_EQ(edit.Name(), L"Comment");
+    EXPECT_EQ(edit.Role(), ROLE_SYSTEM_TEXT);
+    EXPECT_EQ(edit.Value(), L"abc");  // the proxy's own value, no facts for it
+    EXPECT_EQ(win::LiveAccessibleObjects(), 1);
 }
 
 // The parent tells the control of a new DPI and moves it; the control lays its parts out
