@@ -55,7 +55,7 @@ const wchar_t* const kKindNames[] = {L"Never", L"Daily", L"Weekly", L"Monthly", 
 
 HWND FindThreadWindowWithChild(int childId) {
     struct Search { int id; HWND found; } search{childId, nullptr};
-    EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM lp) -> BOOL {
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM lp) WINAPI -> BOOL {
         auto* s = reinterpret_cast<Search*>(lp);
         if (IsWindowVisible(w) && GetDlgItem(w, s->id)) { s->found = w; return FALSE; }
         return TRUE;
@@ -65,7 +65,7 @@ HWND FindThreadWindowWithChild(int childId) {
 
 HWND FindAboutBox() {
     HWND found = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM lp) -> BOOL {
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM lp) WINAPI -> BOOL {
         wchar_t title[64] = {};
         GetWindowTextW(w, title, 64);
         if (IsWindowVisible(w) && wcsstr(title, L"About")) { *reinterpret_cast<HWND*>(lp) = w; return FALSE; }

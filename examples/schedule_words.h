@@ -1,4 +1,5 @@
-// The schedule of a Cadencer control in words ("Weekly on Monday, Friday at 09:30 ...").
+// The demo host's texts of a control's schedule: the schedule in words (the engine's
+// description of the values read through the automation interface) and dates.
 #pragma once
 
 #include <string>

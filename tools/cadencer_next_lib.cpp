@@ -3,9 +3,13 @@
 
 #include <cstdio>
 #include <optional>
+#include <type_traits>
+#include <variant>
 
+#include "control/property_table.h"
 #include "engine/next_run.h"
 #include "engine/schedule_settings.h"
+#include "engine/schedule_words.h"
 #include "engine/variant.h"
 
 namespace cadencer::next_tool {
@@ -15,6 +19,7 @@ struct Options {
     std::optional<OleDate> now;
     std::int16_t offset = 0;
     int count = 1;
+    bool describe = false;
     std::vector<std::pair<std::string, std::string>> keys;
 };
 
@@ -69,6 +74,8 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::string&
             const auto n = ParseInteger(*v);
             if (!n || *n < 1 || *n > 100000) return error = "--count: expected an integer from 1 to 100000, got '" + *v + "'", false;
             o.count = static_cast<int>(*n);
+        } else if (a == "--describe") {
+            o.describe = true;
         } else if (a.rfind("--", 0) == 0) {
             return error = a + ": unknown option", false;
         } else {
@@ -80,47 +87,48 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::string&
     return true;
 }
 
+// The keys are the schedule's inputs in the property table (the properties whose lets
+// recompute the next time), spelt exactly as the table spells them; each is parsed by
+// the type of the ScheduleSettings field it fills.
 bool ApplyKey(ScheduleSettings& s, const std::string& key, const std::string& text, std::string& error) {
     auto bad = [&](const std::string& expected) {
         error = key + ": expected " + expected + ", got '" + text + "'";
         return false;
     };
-    auto int16 = [&](std::int16_t& field) {
-        const auto n = ParseInteger(text);
-        if (!n || *n < -32768 || *n > 32767) return bad("an integer from -32768 to 32767");
-        field = static_cast<std::int16_t>(*n);
-        return true;
-    };
-    auto int32 = [&](std::int32_t& field) {
-        const auto n = ParseInteger(text);
-        if (!n || *n < INT32_MIN || *n > INT32_MAX) return bad("a 32-bit integer");
-        field = static_cast<std::int32_t>(*n);
-        return true;
-    };
-    auto date = [&](OleDate& field) {
-        const auto d = ParseDate(text);
-        if (!d) return bad("YYYY-MM-DD or YYYY-MM-DDTHH:MM:SS in years 100-9999");
-        field = *d;
-        return true;
-    };
-    if (key == "OccursOption") return int32(s.OccursOption);
-    if (key == "EveryFrequency") return int32(s.EveryFrequency);
-    if (key == "EveryInterval") return int16(s.EveryInterval);
-    if (key == "StartHour") return int16(s.StartHour);
-    if (key == "StartMinute") return int16(s.StartMinute);
-    if (key == "StartDate") return date(s.StartDate);
-    if (key == "EndDate") return date(s.EndDate);
-    if (key == "LastScheduledTime") return date(s.LastScheduledTime);
-    if (key == "UseEndDate") {
-        const auto b = ParseBool(text);
-        if (!b) return bad("True, False, -1 or 0");
-        s.UseEndDate = *b;
-        return true;
+    const control::PropertyRow* row = control::FindProperty(FromUtf8(key));
+    if (!row || row->name != FromUtf8(key) || !control::IsScheduleInput(*row)) {
+        error = key + ": unknown key";
+        return false;
     }
-    if (key == "SelectionsWeekly") return s.SelectionsWeekly = FitSelection(FromUtf8(text), kWeeklyWidth), true;
-    if (key == "SelectionsMonthly") return s.SelectionsMonthly = FitSelection(FromUtf8(text), kMonthlyWidth), true;
-    error = key + ": unknown key";
-    return false;
+    const auto parse = [&](auto field) {
+        using Field = decltype(field);
+        if constexpr (std::is_same_v<Field, std::int16_t ScheduleSettings::*>) {
+            const auto n = ParseInteger(text);
+            if (!n || *n < -32768 || *n > 32767) return bad("an integer from -32768 to 32767");
+            s.*field = static_cast<std::int16_t>(*n);
+        } else if constexpr (std::is_same_v<Field, std::int32_t ScheduleSettings::*>) {
+            const auto n = ParseInteger(text);
+            if (!n || *n < INT32_MIN || *n > INT32_MAX) return bad("a 32-bit integer");
+            s.*field = static_cast<std::int32_t>(*n);
+        } else if constexpr (std::is_same_v<Field, OleDate ScheduleSettings::*>) {
+            const auto d = ParseDate(text);
+            if (!d) return bad("YYYY-MM-DD or YYYY-MM-DDTHH:MM:SS in years 100-9999");
+            s.*field = *d;
+        } else if constexpr (std::is_same_v<Field, bool ScheduleSettings::*>) {
+            const auto b = ParseBool(text);
+            if (!b) return bad("True, False, -1 or 0");
+            s.*field = *b;
+        } else if constexpr (std::is_same_v<Field, std::u16string ScheduleSettings::*>) {
+            // The selections, fitted to their width as a bag load does it.
+            s.*field = FitSelection(FromUtf8(text), row->width);
+        } else {
+            // Schedule inputs live in ScheduleSettings (the table checks it).
+            error = key + ": unknown key";
+            return false;
+        }
+        return true;
+    };
+    return std::visit(parse, row->field);
 }
 
 }  // namespace
@@ -143,6 +151,8 @@ CaseResult RunCase(const std::vector<std::string>& args, OleDate presentLocal) {
     ApplyNewControlDefaults(s, *CalendarDate(now), now);
     for (const auto& [key, text] : o.keys)
         if (!ApplyKey(s, key, text, error)) return {false, error};
+
+    if (o.describe) return {true, ToUtf8(DescribeSchedule(s))};
 
     std::string line;
     OleDate next = ComputeNextRun(s, now, o.offset);

@@ -15,7 +15,8 @@ struct CaseResult {
 };
 
 // Runs one case. args are the arguments after the program name (without --batch);
-// presentLocal is the present time used when --now is not given.
+// presentLocal is the present time used when --now is not given. With --describe the
+// text is the schedule in words instead of its due times.
 CaseResult RunCase(const std::vector<std::string>& args, OleDate presentLocal);
 
 // Splits a batch line into arguments at blanks; double quotes group a value with blanks

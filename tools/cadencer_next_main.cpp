@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
     const cadencer::OleDate present = PresentLocalTime();
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
         std::cout << "usage: cadencer-next [--now YYYY-MM-DDTHH:MM:SS] [--offset N] [--count N] [Key=Value ...]\n"
+                     "       cadencer-next --describe [--now ...] [Key=Value ...]   (the schedule in words)\n"
                      "       cadencer-next --batch   (one line of arguments per case on stdin)\n";
         return 0;
     }

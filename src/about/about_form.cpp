@@ -10,6 +10,7 @@
 #include "about/about_resources.h"
 #include "about/about_sysinfo.h"
 #include "about/about_texts.h"
+#include "win/dpi.h"
 
 namespace cadencer::about {
 
@@ -19,6 +20,8 @@ constexpr int kClientWidthTwips = 6045;
 constexpr int kClientHeightTwips = 4515;
 constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_3DLOOK;
 constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME;
+// The picture is drawn for 48 x 48 pixels at 96 DPI, the same size in twips at any DPI.
+constexpr int kPictureTwips = kPictureSizeAt96Dpi * 15;
 
 // A dialog template without controls: the dialog manager supplies Tab, Enter and Esc,
 // and every control is created at its twip position once the window's DPI is known.
@@ -29,24 +32,46 @@ struct alignas(4) EmptyDialogTemplate {
     WORD title = 0;
 };
 
-UINT WindowDpi(HWND window) {
-    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-    if (getDpiForWindow) {
-        if (const UINT dpi = getDpiForWindow(window)) return dpi;
-    }
-    HDC dc = GetDC(window);
-    const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 0;
-    if (dc) ReleaseDC(window, dc);
-    return dpi > 0 ? static_cast<UINT>(dpi) : 96;
-}
+// One-line labels do not wrap: with a wider font than designed, a clipped end reads
+// better than a text that has lost its second half below the label's edge.
+constexpr DWORD kText = WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX;
+constexpr DWORD kLabel = WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX;
+constexpr DWORD kLink = kLabel | SS_NOTIFY;
+constexpr DWORD kButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
+
+enum class FontKind { None, Form, Title, Link };
+
+// The form's design: each control with its place in twips and its font. The texts that
+// are known before loading are here too; the version is set by Form_Load.
+struct AboutPart {
+    int id;
+    const wchar_t* windowClass;
+    DWORD style;
+    const wchar_t* text;
+    int left, top, width, height;
+    FontKind font;
+};
+// OK is both the default and the cancel button: the dialog manager sends IDOK for Enter
+// and IDCANCEL for Esc and the close box, and both arrive at cmdOK_Click.
+constexpr AboutPart kParts[] = {
+    {kPicIcon, L"STATIC", WS_CHILD | WS_VISIBLE | SS_ICON | SS_CENTERIMAGE, nullptr, 240, 240, kPictureTwips,
+     kPictureTwips, FontKind::None},
+    {kLblTitle, L"STATIC", kLabel, kLibraryTitle, 1050, 240, 4473, 480, FontKind::Title},
+    {kLblVersion, L"STATIC", kLabel, L"", 1050, 780, 4473, 225, FontKind::Form},
+    {kLblDescription, L"STATIC", kText, kDescription, 1050, 1125, 4536, 1779, FontKind::Form},
+    {kLblDisclaimer, L"STATIC", kText, kDisclaimer, 255, 3216, 3870, 391, FontKind::Form},
+    {kEmailLink, L"STATIC", kLink, kEmailAddress, 607, 3651, 3195, 255, FontKind::Link},
+    {kLabel1, L"STATIC", kLabel, kWebSiteLabel, 527, 4042, 703, 217, FontKind::Form},
+    {kWebLink, L"STATIC", kLink, kWebAddress, 1278, 4042, 2556, 217, FontKind::Link},
+    {kCmdOK, L"BUTTON", kButton | BS_DEFPUSHBUTTON, kOkCaption, 4579, 3260, 1260, 345, FontKind::Form},
+    {kCmdSysInfo, L"BUTTON", kButton | BS_PUSHBUTTON, kSysInfoCaption, 4579, 3694, 1245, 345, FontKind::Form},
+};
 
 // Point sizes in hundredths (8.25 pt = 825), as the form's fonts are given.
-HFONT MakeFont(UINT dpi, int hundredthsOfPoint, int weight, bool underline) {
-    const int height = -MulDiv(hundredthsOfPoint, static_cast<int>(dpi), 7200);
-    return CreateFontW(height, 0, 0, 0, weight, FALSE, underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif");
+HFONT MakeFont(int dpi, int hundredthsOfPoint, int weight, bool underline) {
+    return CreateFontW(win::FontHeightForPoints(hundredthsOfPoint, dpi), 0, 0, 0, weight, FALSE, underline, FALSE,
+                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif");
 }
 
 }  // namespace
@@ -66,6 +91,8 @@ bool AboutForm::Create(HWND owner) {
     EmptyDialogTemplate form{};
     form.header.style = kFormStyle;
     form.header.dwExtendedStyle = kFormExStyle;
+    // Per-monitor aware, so that the box lays itself out again when its DPI changes.
+    win::ScopedPerMonitorDpiAwareness perMonitor;
     CreateDialogIndirectParamW(options_.module, &form.header, owner, DialogProc, reinterpret_cast<LPARAM>(this));
     return window_ != nullptr;
 }
@@ -94,6 +121,9 @@ INT_PTR CALLBACK AboutForm::DialogProc(HWND window, UINT message, WPARAM wParam,
 INT_PTR AboutForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG: Form_Load(); return TRUE;
+    case WM_DPICHANGED:
+        Form_DpiChanged(win::DpiOfMessage(wParam), reinterpret_cast<const RECT*>(lParam));
+        return TRUE;
     case WM_PAINT: Form_Paint(); return TRUE;
     case WM_CTLCOLORSTATIC: return Form_CtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_SETCURSOR: return Form_SetCursor(reinterpret_cast<HWND>(wParam));
@@ -103,56 +133,78 @@ INT_PTR AboutForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void AboutForm::Form_Load() {
-    dpi_ = WindowDpi(window_);
-    formFont_ = MakeFont(dpi_, 825, FW_NORMAL, false);
-    titleFont_ = MakeFont(dpi_, 1350, FW_BOLD, false);
-    linkFont_ = MakeFont(dpi_, 825, FW_NORMAL, true);
-    PlaceWindow();
-
+    win::KeepDialogScalingToSelf(window_);
+    dpi_ = win::WindowDpi(window_);
     const auto version = ReadModuleVersion(options_.module);
     const std::wstring versionText = version ? VersionText(version->major, version->minor) : L"Version";
     SetWindowTextW(window_, AboutCaption().c_str());
 
-    // The window icon is the control's default dialog icon; the picture is the same
-    // library icon at its designed 32 x 32.
+    // The window icon is the control's default dialog icon; the picture is the library's
+    // clock drawn larger, its size following the DPI (ApplyDpi).
     windowIcon_ = LoadModuleIcon(options_.module, GetSystemMetrics(SM_CXICON));
     smallIcon_ = LoadModuleIcon(options_.module, GetSystemMetrics(SM_CXSMICON));
-    pictureIcon_ = LoadModuleIcon(options_.module, 32);
     if (windowIcon_) SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(windowIcon_));
     if (smallIcon_) SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
 
-    // One-line labels do not wrap: with a wider font than designed, a clipped end reads
-    // better than a text that has lost its second half below the label's edge.
-    constexpr DWORD text = WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX;
-    constexpr DWORD label = WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX;
-    constexpr DWORD link = label | SS_NOTIFY;
-    constexpr DWORD button = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
-    HWND picture = AddControl(L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_ICON | SS_CENTERIMAGE, kPicIcon, 240,
-                              240, 540, 540, nullptr);
-    if (pictureIcon_) SendMessageW(picture, STM_SETICON, reinterpret_cast<WPARAM>(pictureIcon_), 0);
-    AddControl(L"STATIC", kLibraryTitle, label, kLblTitle, 1050, 240, 4473, 480, titleFont_);
-    AddControl(L"STATIC", versionText.c_str(), label, kLblVersion, 1050, 780, 4473, 225, formFont_);
-    AddControl(L"STATIC", kDescription, text, kLblDescription, 1050, 1125, 4536, 1779, formFont_);
-    AddControl(L"STATIC", kDisclaimer, text, kLblDisclaimer, 255, 3216, 3870, 391, formFont_);
-    HWND email = AddControl(L"STATIC", kEmailAddress, link, kEmailLink, 607, 3651, 3195, 255, linkFont_);
-    AddControl(L"STATIC", kWebSiteLabel, label, kLabel1, 527, 4042, 703, 217, formFont_);
-    HWND web = AddControl(L"STATIC", kWebAddress, link, kWebLink, 1278, 4042, 2556, 217, linkFont_);
-    // OK is both the default and the cancel button: the dialog manager sends IDOK for
-    // Enter and IDCANCEL for Esc and the close box, and both arrive at cmdOK_Click.
-    AddControl(L"BUTTON", kOkCaption, button | BS_DEFPUSHBUTTON, kCmdOK, 4579, 3260, 1260, 345, formFont_);
-    AddControl(L"BUTTON", kSysInfoCaption, button | BS_PUSHBUTTON, kCmdSysInfo, 4579, 3694, 1245, 345, formFont_);
+    for (const AboutPart& part : kParts) {
+        const wchar_t* text = part.id == kLblVersion ? versionText.c_str() : part.text;
+        CreateWindowExW(0, part.windowClass, text, part.style, 0, 0, 0, 0, window_,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(part.id)), options_.module, nullptr);
+    }
+    ApplyDpi();
+    PlaceWindow();
 
     const INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
     tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, options_.module, nullptr);
-    AddTooltip(email, kEmailTip);
-    AddTooltip(web, kWebTip);
+    AddTooltip(GetDlgItem(window_, kEmailLink), kEmailTip);
+    AddTooltip(GetDlgItem(window_, kWebLink), kWebTip);
+}
+
+// The design in twips at the DPI the window has now: new fonts, a picture drawn for its
+// size, every control's edges converted (so that neighbours meet as they do in twips) and
+// the client area.
+void AboutForm::ApplyDpi() {
+    HFONT oldFonts[] = {formFont_, titleFont_, linkFont_};
+    formFont_ = MakeFont(dpi_, 825, FW_NORMAL, false);
+    titleFont_ = MakeFont(dpi_, 1350, FW_BOLD, false);
+    linkFont_ = MakeFont(dpi_, 825, FW_NORMAL, true);
+    HICON oldPicture = pictureIcon_;
+    pictureIcon_ = LoadPictureIcon(options_.module, MulDiv(kPictureSizeAt96Dpi, dpi_, win::kDefaultDpi));
+
+    for (const AboutPart& part : kParts) {
+        const HWND control = GetDlgItem(window_, part.id);
+        if (!control) continue;
+        const int x = Px(part.left), y = Px(part.top);
+        SetWindowPos(control, nullptr, x, y, Px(part.left + part.width) - x, Px(part.top + part.height) - y,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        const HFONT font = part.font == FontKind::Title  ? titleFont_
+                           : part.font == FontKind::Link ? linkFont_
+                           : part.font == FontKind::Form ? formFont_
+                                                         : nullptr;
+        if (font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    }
+    if (pictureIcon_) SendDlgItemMessageW(window_, kPicIcon, STM_SETICON, reinterpret_cast<WPARAM>(pictureIcon_), 0);
+    // The controls let go of the old fonts and picture above; only then are they freed.
+    for (HFONT font : oldFonts)
+        if (font) DeleteObject(font);
+    if (oldPicture && oldPicture != pictureIcon_) DestroyIcon(oldPicture);
+    win::SetClientSize(window_, Px(kClientWidthTwips), Px(kClientHeightTwips), dpi_);
+    InvalidateRect(window_, nullptr, TRUE);
+}
+
+void AboutForm::Form_DpiChanged(int dpi, const RECT* suggested) {
+    dpi_ = dpi;
+    if (suggested)
+        SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    ApplyDpi();
 }
 
 void AboutForm::PlaceWindow() {
-    RECT frame{0, 0, Px(kClientWidthTwips), Px(kClientHeightTwips)};
-    AdjustWindowRectEx(&frame, kFormStyle, FALSE, kFormExStyle);
+    RECT frame{};
+    GetWindowRect(window_, &frame);
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
     // Centred over the owner, or on the screen that holds it (the primary one without),
@@ -166,18 +218,7 @@ void AboutForm::PlaceWindow() {
     int top = around.top + (around.bottom - around.top - height) / 2;
     left = std::max<int>(monitor.rcWork.left, std::min<int>(left, monitor.rcWork.right - width));
     top = std::max<int>(monitor.rcWork.top, std::min<int>(top, monitor.rcWork.bottom - height));
-    SetWindowPos(window_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-HWND AboutForm::AddControl(const wchar_t* windowClass, const wchar_t* text, DWORD style, int id, int left, int top,
-                           int width, int height, HFONT font) {
-    // Edges are converted rather than sizes, so neighbours meet as they do in twips.
-    const int x = Px(left);
-    const int y = Px(top);
-    HWND control = CreateWindowExW(0, windowClass, text, style, x, y, Px(left + width) - x, Px(top + height) - y,
-                                   window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), options_.module, nullptr);
-    if (control && font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return control;
+    SetWindowPos(window_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void AboutForm::AddTooltip(HWND control, const wchar_t* text) {
@@ -195,7 +236,7 @@ void AboutForm::AddTooltip(HWND control, const wchar_t* text) {
 void AboutForm::Form_Paint() {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window_, &paint);
-    const int thin = std::max(1, MulDiv(1, static_cast<int>(dpi_), 96));
+    const int thin = std::max(1, MulDiv(1, dpi_, win::kDefaultDpi));
     const RECT grey{Px(90), Px(3054), Px(5941), Px(3054) + thin};
     const RECT white{Px(105), grey.bottom, Px(5941), grey.bottom + 2 * thin};
     HBRUSH greyBrush = CreateSolidBrush(RGB(128, 128, 128));

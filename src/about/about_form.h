@@ -1,6 +1,7 @@
 // frmAbout's window: a dialog built from real Win32 controls placed in twips at the
-// window's DPI, with its handlers named after the parts they serve. One object per
-// showing: loading creates the window, destroying the object unloads it.
+// window's DPI (and placed again when its DPI changes while it is open), with its handlers
+// named after the parts they serve. One object per showing: loading creates the window,
+// destroying the object unloads it.
 #pragma once
 
 #include <windows.h>
@@ -30,6 +31,9 @@ private:
     INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
 
     void Form_Load();
+    // Fonts, the picture and every control's place at the DPI; the window keeps its position.
+    void Form_DpiChanged(int dpi, const RECT* suggested);
+    void ApplyDpi();
     void Form_Paint();
     INT_PTR Form_CtlColorStatic(HDC dc, HWND control);
     bool Form_SetCursor(HWND control);
@@ -40,9 +44,7 @@ private:
     void WebLink_Click();
     void StartSysInfo();
 
-    int Px(int twips) const { return TwipsToPixels(twips, static_cast<int>(dpi_)); }
-    HWND AddControl(const wchar_t* windowClass, const wchar_t* text, DWORD style, int id, int left, int top,
-                    int width, int height, HFONT font);
+    int Px(int twips) const { return TwipsToPixels(twips, dpi_); }
     void AddTooltip(HWND control, const wchar_t* text);
     void PlaceWindow();
     bool OpenWithShell(const std::wstring& target);
@@ -55,7 +57,7 @@ private:
     HWND window_ = nullptr;
     HWND owner_ = nullptr;
     HWND tooltip_ = nullptr;
-    UINT dpi_ = 96;
+    int dpi_ = 96;
     HFONT formFont_ = nullptr;
     HFONT titleFont_ = nullptr;
     HFONT linkFont_ = nullptr;

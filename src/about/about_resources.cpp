@@ -50,4 +50,13 @@ HICON LoadModuleIcon(HMODULE module, int size) {
     return static_cast<HICON>(LoadImageW(module, first.c_str(), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
 }
 
+HICON LoadPictureIcon(HMODULE module, int size) {
+    if (FindResourceW(module, MAKEINTRESOURCEW(kPictureIconId), RT_GROUP_ICON)) {
+        if (auto picture = static_cast<HICON>(
+                LoadImageW(module, MAKEINTRESOURCEW(kPictureIconId), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)))
+            return picture;
+    }
+    return LoadModuleIcon(module, size);
+}
+
 }  // namespace cadencer::about

@@ -7,6 +7,8 @@
 
 #include "component/com_picture.h"
 #include "component/dispids.h"
+#include "component/icon_dispatch.h"
+#include "component/picture_codec.h"
 #include "component/scoped_bstr.h"
 
 using Microsoft::WRL::ComPtr;
@@ -91,11 +93,10 @@ HRESULT CadencerControl::Initialise() {
 HRESULT CadencerControl::Create(REFIID iid, void** ppv) {
     auto* control = new (std::nothrow) CadencerControl();
     if (!control) return E_OUTOFMEMORY;
+    // Creation takes the creation day and nothing more: the shared schedule is left as it
+    // is until the container's InitNew or Load (a Load that stops at a bad key leaves the
+    // later keys as they were), or the first use of a control that gets neither.
     HRESULT hr = control->Initialise();
-    // A new instance's defaults from the moment it exists, as the shared schedule expects:
-    // an instance created after another has set the schedule resets it now, not later
-    // when it is first used. A container's InitNew or Load follows and decides the rest.
-    if (SUCCEEDED(hr)) control->Quietly([&] { control->core_->InitNew(); });
     if (SUCCEEDED(hr)) hr = control->QueryInterface(iid, ppv);
     control->Release();
     return hr;
@@ -142,6 +143,10 @@ STDMETHODIMP CadencerControl::QueryInterface(REFIID iid, void** ppv) {
         *ppv = static_cast<IObjectSafety*>(this);
     else if (iid == IID_ISupportErrorInfo)
         *ppv = static_cast<ISupportErrorInfo*>(this);
+    else if (iid == IID_ISpecifyPropertyPages)
+        *ppv = static_cast<ISpecifyPropertyPages*>(this);
+    else if (iid == IID_IPerPropertyBrowsing)
+        *ppv = static_cast<IPerPropertyBrowsing*>(this);
     else
         return E_NOINTERFACE;
     AddRef();
@@ -149,10 +154,11 @@ STDMETHODIMP CadencerControl::QueryInterface(REFIID iid, void** ppv) {
 }
 
 control::CadencerCore& CadencerControl::Core() {
-    // Used without InitNew or Load (a script's control): the defaults are in place since
-    // creation; in run mode its clock starts now.
+    // Used without InitNew or Load (a script's control): it takes a new instance's defaults
+    // now, and in run mode its clock starts.
     if (!initialised_) {
         initialised_ = true;
+        Quietly([&] { core_->InitNew(); });
         StartClockIfRunMode();
     }
     return *core_;
@@ -241,7 +247,8 @@ STDMETHODIMP CadencerControl::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DI
     if (FAILED(hr)) return hr;
     SetErrorInfo(0, nullptr);
     AddRef();
-    hr = vtableInfo->Invoke(static_cast<_Cadencer*>(this), id, flags, params, result, exception, argError);
+    if (!InvokeIconObjectPut(this, id, flags, params, exception, argError, &hr))
+        hr = vtableInfo->Invoke(static_cast<_Cadencer*>(this), id, flags, params, result, exception, argError);
     Release();
     return hr;
 }
@@ -278,6 +285,14 @@ VARIANT_BOOL AsVariantBool(bool value) {
         return S_OK;                                       \
     }
 #define CADENCER_PUT_STRING(Name) CADENCER_PUT(Name, BSTR, ToU16(value))
+// A title or caption longer than the stored forms hold is refused, not cut.
+#define CADENCER_PUT_TEXT(Name)                                                          \
+    STDMETHODIMP CadencerControl::put_##Name(BSTR value) {                               \
+        if (SysStringLen(value) > control::kMaxTextLength)                               \
+            return SetError(E_INVALIDARG, L"A text may hold at most 65536 characters."); \
+        Core().Set##Name(ToU16(value));                                                  \
+        return S_OK;                                                                     \
+    }
 
 CADENCER_GET(Enabled, VARIANT_BOOL, AsVariantBool(Core().Enabled()))
 CADENCER_PUT(Enabled, VARIANT_BOOL, value != VARIANT_FALSE)
@@ -294,17 +309,17 @@ CADENCER_PUT(StartUpLeft, LONG, value)
 CADENCER_GET(StartUpTop, LONG, Core().StartUpTop())
 CADENCER_PUT(StartUpTop, LONG, value)
 CADENCER_GET_STRING(Title)
-CADENCER_PUT_STRING(Title)
+CADENCER_PUT_TEXT(Title)
 CADENCER_GET_STRING(CaptionOKButtonBefore)
-CADENCER_PUT_STRING(CaptionOKButtonBefore)
+CADENCER_PUT_TEXT(CaptionOKButtonBefore)
 CADENCER_GET_STRING(CaptionOKButtonAfter)
-CADENCER_PUT_STRING(CaptionOKButtonAfter)
+CADENCER_PUT_TEXT(CaptionOKButtonAfter)
 CADENCER_GET_STRING(CaptionCloseButtonBefore)
-CADENCER_PUT_STRING(CaptionCloseButtonBefore)
+CADENCER_PUT_TEXT(CaptionCloseButtonBefore)
 CADENCER_GET_STRING(CaptionCloseButtonAfter)
-CADENCER_PUT_STRING(CaptionCloseButtonAfter)
+CADENCER_PUT_TEXT(CaptionCloseButtonAfter)
 CADENCER_GET_STRING(CaptionHelpButton)
-CADENCER_PUT_STRING(CaptionHelpButton)
+CADENCER_PUT_TEXT(CaptionHelpButton)
 CADENCER_GET(OccursOption, ::Occurs, static_cast<::Occurs>(Core().OccursOption()))
 CADENCER_GET(EveryInterval, SHORT, Core().EveryInterval())
 CADENCER_PUT(EveryInterval, SHORT, value)
@@ -339,6 +354,7 @@ CADENCER_PUT_STRING(SelectionsMonthly)
 #undef CADENCER_GET_STRING
 #undef CADENCER_PUT
 #undef CADENCER_PUT_STRING
+#undef CADENCER_PUT_TEXT
 
 HRESULT CadencerControl::SetError(HRESULT hr, const wchar_t* description) {
     ComPtr<ICreateErrorInfo> create;
@@ -396,6 +412,8 @@ STDMETHODIMP CadencerControl::get_Icon(IPictureDisp** value) {
 STDMETHODIMP CadencerControl::putref_Icon(IPictureDisp* value) {
     ObjectRef picture;
     if (value) {
+        if (CheckStorablePicture(value) == CTL_E_INVALIDPICTURE)
+            return SetError(CTL_E_INVALIDPICTURE, L"Icon must be an icon or a bitmap of at most 256 x 256 pixels.");
         picture = WrapPicture(value);
         if (!picture) return SetError(DISP_E_TYPEMISMATCH, L"Icon must be a picture.");
     }

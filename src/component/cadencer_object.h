@@ -60,7 +60,9 @@ class CadencerControl final : public _Cadencer,
                               public IConnectionPointContainer,
                               public IProvideClassInfo2,
                               public IObjectSafety,
-                              public ISupportErrorInfo {
+                              public ISupportErrorInfo,
+                              public ISpecifyPropertyPages,
+                              public IPerPropertyBrowsing {
 public:
     static HRESULT Create(REFIID iid, void** ppv);
 
@@ -226,6 +228,13 @@ public:
 
     // ISupportErrorInfo
     STDMETHODIMP InterfaceSupportsErrorInfo(REFIID iid) override;
+
+    // ISpecifyPropertyPages, IPerPropertyBrowsing (property_browsing.cpp)
+    STDMETHODIMP GetPages(CAUUID* pages) override;
+    STDMETHODIMP GetDisplayString(DISPID id, BSTR* text) override;
+    STDMETHODIMP MapPropertyToPage(DISPID id, CLSID* page) override;
+    STDMETHODIMP GetPredefinedStrings(DISPID id, CALPOLESTR* strings, CADWORD* cookies) override;
+    STDMETHODIMP GetPredefinedValue(DISPID id, DWORD cookie, VARIANT* value) override;
 
     // For the ports and the persistence helpers.
     IOleClientSite* ClientSite() const { return clientSite_.Get(); }

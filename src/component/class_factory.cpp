@@ -1,5 +1,6 @@
-// The Cadencer class object: a static object whose references do not count against the
-// module (only LockServer and the objects it creates do, as COM expects).
+// The class objects of the Cadencer control and of its two property pages: static objects
+// whose references do not count against the module (only LockServer and the objects they
+// create do, as COM expects).
 #include "component/class_factory.h"
 
 #include <new>
@@ -7,12 +8,17 @@
 #include "component/cadencer_object.h"
 #include "component/guids.h"
 #include "component/module.h"
+#include "component/property_page.h"
 
 namespace cadencer::com {
 namespace {
 
-class CadencerClassFactory final : public IClassFactory {
+using CreateFn = HRESULT (*)(REFIID iid, void** ppv);
+
+class ClassFactory final : public IClassFactory {
 public:
+    explicit constexpr ClassFactory(CreateFn create) : create_(create) {}
+
     STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override {
         if (!ppv) return E_POINTER;
         *ppv = nullptr;
@@ -29,7 +35,7 @@ public:
         if (!ppv) return E_POINTER;
         *ppv = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
-        return CadencerControl::Create(iid, ppv);
+        return create_(iid, ppv);
     }
     STDMETHODIMP LockServer(BOOL lock) override {
         if (lock)
@@ -38,17 +44,26 @@ public:
             UnlockModule();
         return S_OK;
     }
+
+private:
+    CreateFn create_;
 };
 
-CadencerClassFactory g_factory;
+ClassFactory g_controlFactory(&CadencerControl::Create);
+ClassFactory g_schedulePageFactory([](REFIID iid, void** ppv) {
+    return CreatePropertyPage(kClsidSchedulePage, iid, ppv);
+});
+ClassFactory g_dialogPageFactory([](REFIID iid, void** ppv) { return CreatePropertyPage(kClsidDialogPage, iid, ppv); });
 
 }  // namespace
 
 HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** ppv) {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
-    if (clsid != CLSID_Cadencer) return CLASS_E_CLASSNOTAVAILABLE;
-    return g_factory.QueryInterface(iid, ppv);
+    if (clsid == CLSID_Cadencer) return g_controlFactory.QueryInterface(iid, ppv);
+    if (clsid == kClsidSchedulePage) return g_schedulePageFactory.QueryInterface(iid, ppv);
+    if (clsid == kClsidDialogPage) return g_dialogPageFactory.QueryInterface(iid, ppv);
+    return CLASS_E_CLASSNOTAVAILABLE;
 }
 
 }  // namespace cadencer::com

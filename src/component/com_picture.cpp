@@ -3,6 +3,8 @@
 
 #include <memory>
 
+#include "component/picture_check.h"
+#include "component/picture_codec.h"
 #include "control/win/face_window.h"
 
 using Microsoft::WRL::ComPtr;
@@ -27,8 +29,10 @@ ObjectRef WrapPicture(IUnknown* object) {
     ComPtr<IPictureDisp> disp;
     ComPtr<IPicture> picture;
     // Both faces must be there: a dispatch object that merely claims to be a picture is not one.
+    // And only a picture the control can store is taken, so that whatever it holds saves.
     if (FAILED(object->QueryInterface(IID_IPictureDisp, reinterpret_cast<void**>(disp.GetAddressOf()))) ||
-        FAILED(object->QueryInterface(IID_IPicture, reinterpret_cast<void**>(picture.GetAddressOf()))))
+        FAILED(object->QueryInterface(IID_IPicture, reinterpret_cast<void**>(picture.GetAddressOf()))) ||
+        FAILED(CheckStorablePicture(picture.Get())))
         return nullptr;
     return std::make_shared<ComPicture>(std::move(disp));
 }
@@ -55,11 +59,10 @@ HRESULT CreateDefaultIconPicture(HINSTANCE instance, ObjectRef* result) {
     return S_OK;
 }
 
-HRESULT SavePictureBytes(const ObjectRef& picture, std::vector<BYTE>* bytes) {
-    if (!bytes) return E_POINTER;
-    bytes->clear();
-    IPictureDisp* disp = PictureOf(picture);
-    if (!disp) return E_INVALIDARG;
+namespace {
+
+// The picture's own persisted form, as the platform writes it.
+HRESULT PlatformPictureBytes(IPictureDisp* disp, std::vector<BYTE>* bytes) {
     ComPtr<IPersistStream> persist;
     HRESULT hr = disp->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(persist.GetAddressOf()));
     if (FAILED(hr)) return hr;
@@ -83,10 +86,29 @@ HRESULT SavePictureBytes(const ObjectRef& picture, std::vector<BYTE>* bytes) {
     return S_OK;
 }
 
+}  // namespace
+
+HRESULT SavePictureBytes(const ObjectRef& picture, std::vector<BYTE>* bytes) {
+    if (!bytes) return E_POINTER;
+    bytes->clear();
+    IPictureDisp* disp = PictureOf(picture);
+    if (!disp) return E_INVALIDARG;
+    // The platform's form when loading will take it (it keeps a loaded icon's own bytes);
+    // otherwise the picture is written anew from its handle.
+    if (SUCCEEDED(PlatformPictureBytes(disp, bytes)) && CheckPersistedPicture(bytes->data(), bytes->size()))
+        return S_OK;
+    ComPtr<IPicture> face;
+    const HRESULT hr = disp->QueryInterface(IID_IPicture, reinterpret_cast<void**>(face.GetAddressOf()));
+    if (FAILED(hr)) return hr;
+    return EncodePictureFromHandle(face.Get(), bytes);
+}
+
 HRESULT LoadPictureBytes(const BYTE* data, std::size_t size, ObjectRef* result) {
     if (!result) return E_POINTER;
     *result = nullptr;
     if (size > kMaxPictureBytes || (!data && size)) return E_INVALIDARG;
+    // The platform's decoders trust the sizes inside the data; nothing unchecked reaches them.
+    if (!CheckPersistedPicture(data, size)) return CTL_E_INVALIDPICTURE;
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size ? size : 1);
     if (!memory) return E_OUTOFMEMORY;
     if (size) {
@@ -109,6 +131,7 @@ HRESULT LoadPictureBytes(const BYTE* data, std::size_t size, ObjectRef* result) 
     if (FAILED(hr)) return hr;
     hr = persist->Load(stream.Get());
     if (FAILED(hr)) return hr;
+    if (FAILED(CheckStorablePicture(picture.Get()))) return CTL_E_INVALIDPICTURE;
     *result = std::make_shared<ComPicture>(std::move(picture));
     return S_OK;
 }

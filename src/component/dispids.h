@@ -1,6 +1,5 @@
-// Dispatch identifiers of the control's properties and events, as the type library
-// declares them (properties 0x68030000 + n, from 30 for Enabled down to 0 for
-// SelectionsMonthly), for change notices and event firing.
+// Dispatch identifiers of the control's properties (from the property table, which a test
+// holds against the type library) and events, for change notices and event firing.
 #pragma once
 
 #include <windows.h>

@@ -6,6 +6,7 @@
 #include "control/win/face_window.h"
 #include "control/win/timer_window.h"
 #include "dialog/schedule_host.h"
+#include "win/accessible.h"
 
 namespace cadencer::com {
 namespace {
@@ -112,7 +113,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
 }
 
 extern "C" HRESULT WINAPI DllCanUnloadNow() {
-    if (ModuleLockCount() != 0) return S_FALSE;
+    // Accessible objects of the dialog's inputs that a client still holds run our code too.
+    if (ModuleLockCount() != 0 || cadencer::win::LiveAccessibleObjects() != 0) return S_FALSE;
     ReleaseTypeLibCache();
     return S_OK;
 }

@@ -1,6 +1,9 @@
 // Self-registration. DllRegisterServer enters the control machine-wide (HKLM/Software/
 // Classes); DllInstall(TRUE, L"user") enters it for the current user only (HKCU/Software/
-// Classes), as `regsvr32 /n /i:user cadencer.ocx` does. Unregistration removes what
+// Classes), as `regsvr32 /n /i:user cadencer.ocx` does. With the control go its two
+// property page classes and the component categories it implements (control, safe for
+// scripting, safe for initialising: the keys ICatRegister writes, which script hosts and
+// Office read under the class). Unregistration removes what
 // registration wrote (a ProgID only while it still names this class) and succeeds when
 // nothing is registered. The type library is registered from the OCX's own resource.
 #include <windows.h>
@@ -9,6 +12,7 @@
 
 #include <cwctype>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "component/guids.h"
@@ -23,6 +27,17 @@ constexpr wchar_t kUserType[] = L"Cadencer Control";
 // Invisible at run time and the other class status flags: 0x24591.
 constexpr wchar_t kMiscStatus[] = L"148881";
 constexpr wchar_t kToolboxBitmapId[] = L"30000";
+// The component categories the control implements.
+constexpr const wchar_t* kImplementedCategories[] = {
+    L"{40FC6ED4-2438-11CF-A3DB-080036F12502}",  // CATID_Control
+    L"{7DD95801-9882-11CF-9FA9-00AA006C42C4}",  // CATID_SafeForScripting
+    L"{7DD95802-9882-11CF-9FA9-00AA006C42C4}",  // CATID_SafeForInitializing
+};
+// The property page classes, with their names as registry descriptions.
+constexpr std::pair<const CLSID*, const wchar_t*> kPageClasses[] = {
+    {&kClsidSchedulePage, L"Cadencer Schedule Property Page"},
+    {&kClsidDialogPage, L"Cadencer Dialog Property Page"},
+};
 // The type library is English (United States); its registration is under that locale.
 constexpr LCID kLibraryLcid = 0x409;
 
@@ -52,7 +67,7 @@ struct Entry {
 std::vector<Entry> Entries() {
     const std::wstring clsid = L"CLSID\\" + GuidText(CLSID_Cadencer);
     const std::wstring path = ModulePath();
-    return {
+    std::vector<Entry> entries = {
         {clsid, nullptr, kUserType},
         {clsid + L"\\InprocServer32", nullptr, path},
         {clsid + L"\\InprocServer32", L"ThreadingModel", L"Apartment"},
@@ -71,6 +86,15 @@ std::vector<Entry> Entries() {
         {kVersionedProgId, nullptr, kUserType},
         {std::wstring(kVersionedProgId) + L"\\CLSID", nullptr, GuidText(CLSID_Cadencer)},
     };
+    for (const wchar_t* category : kImplementedCategories)
+        entries.push_back({clsid + L"\\Implemented Categories\\" + category, nullptr, L""});
+    for (const auto& [page, name] : kPageClasses) {
+        const std::wstring key = L"CLSID\\" + GuidText(*page);
+        entries.push_back({key, nullptr, name});
+        entries.push_back({key + L"\\InprocServer32", nullptr, path});
+        entries.push_back({key + L"\\InprocServer32", L"ThreadingModel", L"Apartment"});
+    }
+    return entries;
 }
 
 HRESULT WriteEntries(Scope scope, const std::vector<Entry>& entries, HRESULT failure) {
@@ -102,6 +126,23 @@ bool IsOurProgId(HKEY root, const wchar_t* progId) {
     return _wcsicmp(value, GuidText(CLSID_Cadencer).c_str()) == 0;
 }
 
+// Whether the class is registered in the 64-bit or the 32-bit registry view. On a 64-bit
+// system both bitnesses of the OCX can be registered side by side; their classes live in
+// separate views, but the ProgIDs are one key shared by both. (Without a 32-bit view the
+// two flags name the one view there is.)
+bool ClassInAnyView(Scope scope) {
+    const HKEY root = scope == Scope::Machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    const std::wstring key = L"Software\\Classes\\CLSID\\" + GuidText(CLSID_Cadencer);
+    for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+        HKEY handle = nullptr;
+        if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | view, &handle) == ERROR_SUCCESS) {
+            RegCloseKey(handle);
+            return true;
+        }
+    }
+    return false;
+}
+
 HRESULT RemoveEntries(Scope scope) {
     HKEY root = ClassesRoot(scope, KEY_READ | KEY_WRITE | DELETE);
     if (!root) return SELFREG_E_CLASS;
@@ -110,10 +151,14 @@ HRESULT RemoveEntries(Scope scope) {
         const LONG rc = RegDeleteTreeW(root, key.c_str());
         if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) hr = SELFREG_E_CLASS;
     };
-    // Another product's class under the same ProgID stays.
-    if (IsOurProgId(root, kVersionedProgId)) remove(kVersionedProgId);
-    if (IsOurProgId(root, kProgId)) remove(kProgId);
     remove(L"CLSID\\" + GuidText(CLSID_Cadencer));
+    for (const auto& page : kPageClasses) remove(L"CLSID\\" + GuidText(*page.first));
+    // The ProgIDs stay while the other bitness's class still uses them, and another
+    // product's class under the same ProgID stays too.
+    if (!ClassInAnyView(scope)) {
+        if (IsOurProgId(root, kVersionedProgId)) remove(kVersionedProgId);
+        if (IsOurProgId(root, kProgId)) remove(kProgId);
+    }
     RegCloseKey(root);
     return hr;
 }
@@ -134,6 +179,21 @@ std::wstring LibraryKey() {
     return L"TypeLib\\" + GuidText(LIBID_CadencerLib);
 }
 
+// The library's flags in the form RegisterTypeLib enters them (widl's library has the
+// disk-image flag, 8).
+std::wstring LibraryFlags() {
+    std::wstring flags = L"0";
+    ITypeLib* lib = nullptr;
+    if (FAILED(GetTypeLib(&lib))) return flags;
+    TLIBATTR* attr = nullptr;
+    if (SUCCEEDED(lib->GetLibAttr(&attr))) {
+        flags = std::to_wstring(attr->wLibFlags);
+        lib->ReleaseTLibAttr(attr);
+    }
+    lib->Release();
+    return flags;
+}
+
 // What RegisterTypeLib writes, for the per-user scope that the platform's own per-user
 // registration does not reliably provide (Wine's falls back to machine-wide).
 std::vector<Entry> UserLibraryEntries() {
@@ -143,7 +203,7 @@ std::vector<Entry> UserLibraryEntries() {
     std::vector<Entry> entries = {
         {version, nullptr, L"CadencerLib"},
         {version + L"\\409\\" + kPlatformKey, nullptr, path},
-        {version + L"\\FLAGS", nullptr, L"0"},
+        {version + L"\\FLAGS", nullptr, LibraryFlags()},
         {version + L"\\HELPDIR", nullptr, directory},
     };
     const std::pair<const IID*, std::pair<const wchar_t*, const wchar_t*>> interfaces[] = {

@@ -7,8 +7,12 @@
 #include <cstring>
 
 #include "component/com_picture.h"
+#include "control/cadencer_core.h"
 
 namespace cadencer::com {
+
+static_assert(kMaxStreamStringUnits >= control::kMaxTextLength, "the stream holds every text a let takes");
+
 namespace {
 
 constexpr BYTE kMagic[4] = {'C', 'D', 'N', 'C'};

@@ -25,39 +25,17 @@
 #include <string_view>
 #include <vector>
 
+#include "control/property_table.h"
 #include "engine/variant.h"
 
 namespace cadencer::com {
 
-inline constexpr std::array<std::u16string_view, 29> kStreamKeys = {u"Enabled",
-                                                                    u"Title",
-                                                                    u"Modal",
-                                                                    u"ShowHelpButton",
-                                                                    u"CaptionOKButtonBefore",
-                                                                    u"CaptionOKButtonAfter",
-                                                                    u"CaptionCloseButtonBefore",
-                                                                    u"CaptionCloseButtonAfter",
-                                                                    u"CaptionHelpButton",
-                                                                    u"Icon",
-                                                                    u"StartUpPosition",
-                                                                    u"StartUpLeft",
-                                                                    u"StartUpTop",
-                                                                    u"OccursOption",
-                                                                    u"EveryInterval",
-                                                                    u"EveryFrequency",
-                                                                    u"EveryHourMin",
-                                                                    u"EveryHourMax",
-                                                                    u"EveryHourIncrement",
-                                                                    u"EveryMinuteMin",
-                                                                    u"EveryMinuteMax",
-                                                                    u"EveryMinuteIncrement",
-                                                                    u"StartHour",
-                                                                    u"StartMinute",
-                                                                    u"StartDate",
-                                                                    u"EndDate",
-                                                                    u"UseEndDate",
-                                                                    u"SelectionsWeekly",
-                                                                    u"SelectionsMonthly"};
+// The keys by their index in the stream: the property table's stream column.
+inline constexpr std::array<std::u16string_view, control::kPersistedCount> kStreamKeys = [] {
+    std::array<std::u16string_view, control::kPersistedCount> keys{};
+    for (std::size_t i = 0; i < keys.size(); ++i) keys[i] = control::kProperties[control::kStreamSequence[i]].name;
+    return keys;
+}();
 
 inline constexpr std::size_t kStreamHeaderBytes = 12;
 inline constexpr std::uint32_t kMaxStreamPayload = 4u << 20;

@@ -23,8 +23,8 @@ std::shared_ptr<CadencerCore> CadencerCore::Create(const CorePorts& ports) {
 }
 
 CadencerCore::CadencerCore(const CorePorts& ports)
-    : clock_(ports.clock), site_(ports.site), timer_(ports.timer), defaultIcon_(ports.defaultIcon),
-      icon_(ports.defaultIcon), captionHelpButton_(defaults::kCaptionHelp) {
+    : clock_(ports.clock), site_(ports.site), timer_(ports.timer), defaultIcon_(ports.defaultIcon) {
+    own_.Icon = ports.defaultIcon;
     const OleDate now = Now();
     creationDay_ = CalendarDate(now).value_or(kZeroDate);
     // The focus gate follows the dialog being shown; a control created while another
@@ -42,10 +42,25 @@ bool CadencerCore::UserMode() {
     return site_->AmbientUserMode().value_or(true);
 }
 
-bool CadencerCore::GateOpen() { return !terminated_ && enabled_ && UserMode(); }
+bool CadencerCore::GateOpen() { return !terminated_ && own_.Enabled && UserMode(); }
 
 void CadencerCore::Notify(std::u16string_view name) {
     if (!terminated_ && site_) site_->PropertyChanged(name);
+}
+
+void CadencerCore::Changed(const PropertyRow& row) {
+    switch (row.let) {
+        case LetEffect::Recompute:
+            if (GateOpen()) Recompute(0);
+            break;
+        case LetEffect::RecomputeIfEvery:
+            if (SharedSettings().OccursOption == static_cast<std::int32_t>(Occurs::Every) && GateOpen()) Recompute(0);
+            break;
+        case LetEffect::None:
+        case LetEffect::SwitchesClock:  // the Enabled let has switched the clock itself
+            break;
+    }
+    Notify(row.name);
 }
 
 void CadencerCore::Recompute(std::int16_t offsetMinutes) {
@@ -60,7 +75,7 @@ bool CadencerCore::DueAt(OleDate now) const {
 
 void CadencerCore::Tick() {
     if (terminated_) return;
-    if (!enabled_) {
+    if (!own_.Enabled) {
         if (timer_) timer_->Stop();
         return;
     }
@@ -109,7 +124,7 @@ void CadencerCore::FlagHelpButton() {
 void CadencerCore::ApplyEnabled(bool value, bool notify) {
     if (terminated_) return;
     const auto self = weak_from_this().lock();
-    enabled_ = value;
+    own_.Enabled = value;
     if (value) {
         Recompute(1);
     } else if (auto* dialog = SharedSchedule::Instance().Dialog()) {
@@ -120,10 +135,10 @@ void CadencerCore::ApplyEnabled(bool value, bool notify) {
     }
     if (timer_) {
         // The dialog's unloading may have changed the flag again: the timer follows the flag.
-        if (enabled_) timer_->Start();
+        if (own_.Enabled) timer_->Start();
         else timer_->Stop();
     }
-    if (notify) Notify(u"Enabled");
+    if (notify) Changed(Property(u"Enabled"));
 }
 
 void CadencerCore::SetEnabled(bool value) { ApplyEnabled(value, true); }
@@ -134,183 +149,177 @@ OleDate CadencerCore::LastScheduledTime() { return GateOpen() ? SharedSettings()
 
 void CadencerCore::SetLastScheduledTime(OleDate value) {
     SharedSettings().LastScheduledTime = value;
-    if (SharedSettings().OccursOption == static_cast<std::int32_t>(Occurs::Every) && GateOpen()) Recompute(0);
-    Notify(u"LastScheduledTime");
+    Changed(Property(u"LastScheduledTime"));
 }
 
 // Per-instance properties: stored as given (or corrected) and reported; they never
 // change the schedule.
 void CadencerCore::SetModal(bool value) {
-    modal_ = value;
-    Notify(u"Modal");
+    own_.Modal = value;
+    Changed(Property(u"Modal"));
 }
 
 void CadencerCore::SetShowHelpButton(bool value) {
-    showHelpButton_ = value;
-    Notify(u"ShowHelpButton");
+    own_.ShowHelpButton = value;
+    Changed(Property(u"ShowHelpButton"));
 }
 
 void CadencerCore::SetStartUpPosition(std::int32_t value) {
-    startUpPosition_ = value;
-    Notify(u"StartUpPosition");
+    own_.StartUpPosition = value;
+    Changed(Property(u"StartUpPosition"));
 }
 
 void CadencerCore::SetStartUpLeft(std::int32_t value) {
-    startUpLeft_ = value;
-    Notify(u"StartUpLeft");
+    own_.StartUpLeft = value;
+    Changed(Property(u"StartUpLeft"));
 }
 
 void CadencerCore::SetStartUpTop(std::int32_t value) {
-    startUpTop_ = value;
-    Notify(u"StartUpTop");
+    own_.StartUpTop = value;
+    Changed(Property(u"StartUpTop"));
 }
 
 void CadencerCore::SetCaptionHelpButton(std::u16string_view value) {
-    captionHelpButton_ = OrDefault(value, defaults::kCaptionHelp);
-    Notify(u"CaptionHelpButton");
+    own_.CaptionHelpButton = OrDefault(value, defaults::kCaptionHelp);
+    Changed(Property(u"CaptionHelpButton"));
 }
 
-ObjectRef CadencerCore::Icon() const { return icon_ ? icon_ : defaultIcon_; }
+ObjectRef CadencerCore::Icon() const { return own_.Icon ? own_.Icon : defaultIcon_; }
 
 void CadencerCore::SetIcon(const ObjectRef& picture) {
-    icon_ = (picture && picture->Handle() != 0) ? picture : defaultIcon_;
-    Notify(u"Icon");
+    own_.Icon = (picture && picture->Handle() != 0) ? picture : defaultIcon_;
+    Changed(Property(u"Icon"));
 }
 
 // Shared texts: stored in the schedule record, never recomputing.
 std::u16string CadencerCore::Title() const { return SharedSettings().Title; }
 void CadencerCore::SetTitle(std::u16string_view value) {
     SharedSettings().Title = OrDefault(value, defaults::kTitle);
-    Notify(u"Title");
+    Changed(Property(u"Title"));
 }
 
 std::u16string CadencerCore::CaptionOKButtonBefore() const { return SharedSettings().CaptionOKButtonBefore; }
 void CadencerCore::SetCaptionOKButtonBefore(std::u16string_view value) {
     SharedSettings().CaptionOKButtonBefore = OrDefault(value, defaults::kCaptionOK);
-    Notify(u"CaptionOKButtonBefore");
+    Changed(Property(u"CaptionOKButtonBefore"));
 }
 
 std::u16string CadencerCore::CaptionOKButtonAfter() const { return SharedSettings().CaptionOKButtonAfter; }
 void CadencerCore::SetCaptionOKButtonAfter(std::u16string_view value) {
     SharedSettings().CaptionOKButtonAfter = OrDefault(value, defaults::kCaptionOK);
-    Notify(u"CaptionOKButtonAfter");
+    Changed(Property(u"CaptionOKButtonAfter"));
 }
 
 std::u16string CadencerCore::CaptionCloseButtonBefore() const { return SharedSettings().CaptionCloseButtonBefore; }
 void CadencerCore::SetCaptionCloseButtonBefore(std::u16string_view value) {
     SharedSettings().CaptionCloseButtonBefore = OrDefault(value, defaults::kCaptionCloseBefore);
-    Notify(u"CaptionCloseButtonBefore");
+    Changed(Property(u"CaptionCloseButtonBefore"));
 }
 
 std::u16string CadencerCore::CaptionCloseButtonAfter() const { return SharedSettings().CaptionCloseButtonAfter; }
 void CadencerCore::SetCaptionCloseButtonAfter(std::u16string_view value) {
     SharedSettings().CaptionCloseButtonAfter = OrDefault(value, defaults::kCaptionCloseAfter);
-    Notify(u"CaptionCloseButtonAfter");
+    Changed(Property(u"CaptionCloseButtonAfter"));
 }
 
 // The spinner limits: capped at 999, with no lower bound; the increments are stored as given.
 std::int16_t CadencerCore::EveryHourMin() const { return SharedSettings().EveryHourMin; }
 void CadencerCore::SetEveryHourMin(std::int16_t value) {
     SharedSettings().EveryHourMin = CapLimit(value);
-    Notify(u"EveryHourMin");
+    Changed(Property(u"EveryHourMin"));
 }
 
 std::int16_t CadencerCore::EveryHourMax() const { return SharedSettings().EveryHourMax; }
 void CadencerCore::SetEveryHourMax(std::int16_t value) {
     SharedSettings().EveryHourMax = CapLimit(value);
-    Notify(u"EveryHourMax");
+    Changed(Property(u"EveryHourMax"));
 }
 
 std::int16_t CadencerCore::EveryHourIncrement() const { return SharedSettings().EveryHourIncrement; }
 void CadencerCore::SetEveryHourIncrement(std::int16_t value) {
     SharedSettings().EveryHourIncrement = value;
-    Notify(u"EveryHourIncrement");
+    Changed(Property(u"EveryHourIncrement"));
 }
 
 std::int16_t CadencerCore::EveryMinuteMin() const { return SharedSettings().EveryMinuteMin; }
 void CadencerCore::SetEveryMinuteMin(std::int16_t value) {
     SharedSettings().EveryMinuteMin = CapLimit(value);
-    Notify(u"EveryMinuteMin");
+    Changed(Property(u"EveryMinuteMin"));
 }
 
 std::int16_t CadencerCore::EveryMinuteMax() const { return SharedSettings().EveryMinuteMax; }
 void CadencerCore::SetEveryMinuteMax(std::int16_t value) {
     SharedSettings().EveryMinuteMax = CapLimit(value);
-    Notify(u"EveryMinuteMax");
+    Changed(Property(u"EveryMinuteMax"));
 }
 
 std::int16_t CadencerCore::EveryMinuteIncrement() const { return SharedSettings().EveryMinuteIncrement; }
 void CadencerCore::SetEveryMinuteIncrement(std::int16_t value) {
     SharedSettings().EveryMinuteIncrement = value;
-    Notify(u"EveryMinuteIncrement");
+    Changed(Property(u"EveryMinuteIncrement"));
 }
 
-// Schedule properties: corrected, stored in the shared record, then the next time is
-// recomputed (offset 0) under the run-time gate, then the change is reported.
-void CadencerCore::AfterScheduleLet(std::u16string_view name) {
-    if (GateOpen()) Recompute(0);
-    Notify(name);
-}
-
+// Schedule properties: corrected and stored in the shared record; Changed() recomputes
+// the next time (offset 0) under the run-time gate and reports the change.
 std::int32_t CadencerCore::OccursOption() const { return SharedSettings().OccursOption; }
 void CadencerCore::SetOccursOption(std::int32_t value) {
     SharedSettings().OccursOption = value;
-    AfterScheduleLet(u"OccursOption");
+    Changed(Property(u"OccursOption"));
 }
 
 std::int16_t CadencerCore::EveryInterval() const { return SharedSettings().EveryInterval; }
 void CadencerCore::SetEveryInterval(std::int16_t value) {
     SharedSettings().EveryInterval = value;
-    AfterScheduleLet(u"EveryInterval");
+    Changed(Property(u"EveryInterval"));
 }
 
 std::int32_t CadencerCore::EveryFrequency() const { return SharedSettings().EveryFrequency; }
 void CadencerCore::SetEveryFrequency(std::int32_t value) {
     SharedSettings().EveryFrequency = value;
-    AfterScheduleLet(u"EveryFrequency");
+    Changed(Property(u"EveryFrequency"));
 }
 
 std::int16_t CadencerCore::StartHour() const { return SharedSettings().StartHour; }
 void CadencerCore::SetStartHour(std::int16_t value) {
     // 24, not 0 or 23: the next-run computation reads 24 as midnight.
     SharedSettings().StartHour = (value < 0 || value > 24) ? std::int16_t{24} : value;
-    AfterScheduleLet(u"StartHour");
+    Changed(Property(u"StartHour"));
 }
 
 std::int16_t CadencerCore::StartMinute() const { return SharedSettings().StartMinute; }
 void CadencerCore::SetStartMinute(std::int16_t value) {
     SharedSettings().StartMinute = (value < 0 || value > 59) ? std::int16_t{0} : value;
-    AfterScheduleLet(u"StartMinute");
+    Changed(Property(u"StartMinute"));
 }
 
 OleDate CadencerCore::StartDate() const { return SharedSettings().StartDate; }
 void CadencerCore::SetStartDate(OleDate value) {
     SharedSettings().StartDate = value;
-    AfterScheduleLet(u"StartDate");
+    Changed(Property(u"StartDate"));
 }
 
 OleDate CadencerCore::EndDate() const { return SharedSettings().EndDate; }
 void CadencerCore::SetEndDate(OleDate value) {
     SharedSettings().EndDate = value;
-    AfterScheduleLet(u"EndDate");
+    Changed(Property(u"EndDate"));
 }
 
 bool CadencerCore::UseEndDate() const { return SharedSettings().UseEndDate; }
 void CadencerCore::SetUseEndDate(bool value) {
     SharedSettings().UseEndDate = value;
-    AfterScheduleLet(u"UseEndDate");
+    Changed(Property(u"UseEndDate"));
 }
 
 std::u16string CadencerCore::SelectionsWeekly() const { return SharedSettings().SelectionsWeekly; }
 void CadencerCore::SetSelectionsWeekly(std::u16string_view value) {
     SharedSettings().SelectionsWeekly = NormaliseSelection(value, kWeeklyWidth);
-    AfterScheduleLet(u"SelectionsWeekly");
+    Changed(Property(u"SelectionsWeekly"));
 }
 
 std::u16string CadencerCore::SelectionsMonthly() const { return SharedSettings().SelectionsMonthly; }
 void CadencerCore::SetSelectionsMonthly(std::u16string_view value) {
     SharedSettings().SelectionsMonthly = NormaliseSelection(value, kMonthlyWidth);
-    AfterScheduleLet(u"SelectionsMonthly");
+    Changed(Property(u"SelectionsMonthly"));
 }
 
 }  // namespace cadencer::control

@@ -16,6 +16,7 @@
 #include <string_view>
 
 #include "control/ports.h"
+#include "control/property_table.h"
 #include "control/shared_schedule.h"
 #include "engine/next_run.h"
 #include "engine/ole_date.h"
@@ -24,10 +25,12 @@
 
 namespace cadencer::control {
 
-enum class FormPosition : std::int32_t { Manual = 0, CenterOfScreen = 1 };
-
 // The dialog's tallest height (its Monthly layout), used to centre it vertically.
 inline constexpr std::int32_t kDialogTallestHeightTwips = 6780;
+
+// The longest title or caption the control takes, from a let or from a bag: every form it
+// saves in (the binary stream too) holds that much, so whatever is taken can be saved.
+inline constexpr std::size_t kMaxTextLength = 65536;
 
 // Result of reading or writing the property bag: ok, or the key at which it stopped and why.
 struct PersistStatus {
@@ -77,20 +80,20 @@ public:
 
     // ---- Properties (gets return the stored value; lets correct, store, recompute under
     // the run-time gate when they change the schedule, and report the change by name)
-    bool Enabled() const { return enabled_; }
+    bool Enabled() const { return own_.Enabled; }
     void SetEnabled(bool value);
-    bool Modal() const { return modal_; }
+    bool Modal() const { return own_.Modal; }
     void SetModal(bool value);
-    bool ShowHelpButton() const { return showHelpButton_; }
+    bool ShowHelpButton() const { return own_.ShowHelpButton; }
     void SetShowHelpButton(bool value);
     OleDate NextScheduledTime();  // zero date outside the run-time gate
     OleDate LastScheduledTime();  // zero date outside the run-time gate
     void SetLastScheduledTime(OleDate value);
-    std::int32_t StartUpPosition() const { return startUpPosition_; }
+    std::int32_t StartUpPosition() const { return own_.StartUpPosition; }
     void SetStartUpPosition(std::int32_t value);
-    std::int32_t StartUpLeft() const { return startUpLeft_; }
+    std::int32_t StartUpLeft() const { return own_.StartUpLeft; }
     void SetStartUpLeft(std::int32_t value);
-    std::int32_t StartUpTop() const { return startUpTop_; }
+    std::int32_t StartUpTop() const { return own_.StartUpTop; }
     void SetStartUpTop(std::int32_t value);
     std::u16string Title() const;
     void SetTitle(std::u16string_view value);
@@ -102,7 +105,7 @@ public:
     void SetCaptionCloseButtonBefore(std::u16string_view value);
     std::u16string CaptionCloseButtonAfter() const;
     void SetCaptionCloseButtonAfter(std::u16string_view value);
-    std::u16string CaptionHelpButton() const { return captionHelpButton_; }
+    std::u16string CaptionHelpButton() const { return own_.CaptionHelpButton; }
     void SetCaptionHelpButton(std::u16string_view value);
     // Never an empty reference while the control has a default icon.
     ObjectRef Icon() const;
@@ -168,28 +171,24 @@ private:
     // The schedule record every control of the process shares.
     ScheduleSettings& SharedSettings() { return SharedSchedule::Instance().Settings(); }
     const ScheduleSettings& SharedSettings() const { return SharedSchedule::Instance().Settings(); }
-    void AfterScheduleLet(std::u16string_view name);
+    // Ends every let: recomputes the next time as the property's row says (under the
+    // run-time gate), then reports the change by the property's name.
+    void Changed(const PropertyRow& row);
     // The Enabled let; reading the bag applies Enabled through it without a change notice.
     void ApplyEnabled(bool value, bool notify);
     // The clock check: the next time is not the never marker and its minute has begun.
     bool DueAt(OleDate now) const;
-    PersistStatus ReadKeys(PropertyBag& bag);
-    PersistStatus WriteKeys(PropertyBag& bag);
+    // The bag's default for a persisted row (reading, or writing with forWriting).
+    Variant BagDefault(const PropertyRow& row, bool forWriting) const;
 
     Clock* clock_;
     Site* site_;
     Timer* timer_;
     ObjectRef defaultIcon_;
-    ObjectRef icon_;
     bool terminated_ = false;
 
-    bool enabled_ = true;
-    bool modal_ = false;
-    bool showHelpButton_ = false;
-    std::int32_t startUpPosition_ = static_cast<std::int32_t>(FormPosition::CenterOfScreen);
-    std::int32_t startUpLeft_ = 0;
-    std::int32_t startUpTop_ = 0;
-    std::u16string captionHelpButton_;
+    // The persisted fields of this control (the property table's InstanceSettings rows).
+    InstanceSettings own_;
     OleDate nextScheduledTime_ = kZeroDate;
     OleDate creationDay_ = kZeroDate;
     // Keeps what it derived from the settings between computations (every firing recomputes).

@@ -16,9 +16,9 @@ void CadencerCore::DisplayScheduler() {
     dialog->Load();
     if (terminated_) return;
 
-    switch (startUpPosition_) {
+    switch (own_.StartUpPosition) {
         case static_cast<std::int32_t>(FormPosition::Manual):
-            dialog->Move(startUpLeft_, startUpTop_);
+            dialog->Move(own_.StartUpLeft, own_.StartUpTop);
             break;
         case static_cast<std::int32_t>(FormPosition::CenterOfScreen):
             // Centred vertically in its tallest layout, from which it grows downwards.
@@ -31,17 +31,17 @@ void CadencerCore::DisplayScheduler() {
 
     DialogPresentation presentation;
     presentation.caption = SharedSettings().Title;  // empty: the designed caption stays
-    presentation.icon = (icon_ && icon_->Handle() != 0) ? icon_ : defaultIcon_;
+    presentation.icon = (own_.Icon && own_.Icon->Handle() != 0) ? own_.Icon : defaultIcon_;
     presentation.okEnabled = false;
     presentation.closeIsDefault = true;
     presentation.closeCaption = SharedSettings().CaptionCloseButtonBefore;
-    presentation.showHelpButton = showHelpButton_;
-    presentation.helpCaption = captionHelpButton_;
+    presentation.showHelpButton = own_.ShowHelpButton;
+    presentation.helpCaption = own_.CaptionHelpButton;
     dialog->Present(presentation);
 
     // Shown from here until its unloading clears the flag (SharedSchedule::FlagSchedulerClosed).
     SharedSettings().SchedulerFocusFlag = true;
-    if (modal_) dialog->ShowModal();
+    if (own_.Modal) dialog->ShowModal();
     else dialog->ShowModeless();
 }
 

@@ -1,189 +1,219 @@
 // The control's persisted state: the new-instance defaults, and reading and writing the
-// 29 property-bag keys in their fixed order with their defaults.
-#include "control/cadencer_core.h"
+// property bag. Which keys, in which orders, with which types and defaults comes from the
+// property table (property_table.h); the steps that are not a plain "read a key into its
+// field" or "write a field under its key" are spelt out in Load() and Save() around it.
+#include <type_traits>
 
+#include "control/cadencer_core.h"
 #include "engine/next_run.h"
 
 namespace cadencer::control {
 
 namespace {
 
-Variant Str(std::u16string_view text) { return Variant::String(std::u16string(text)); }
+// The fields a row can point at, in this control and in the shared record.
+struct Fields {
+    ScheduleSettings& shared;
+    InstanceSettings& own;
 
-// Reads one key with its default and converts it to the field's type; the first failure
-// (the bag's or the conversion's) ends the reading at that key.
+    template <class T>
+    T& operator[](T ScheduleSettings::*member) const {
+        return shared.*member;
+    }
+    template <class T>
+    T& operator[](T InstanceSettings::*member) const {
+        return own.*member;
+    }
+};
+
+// A bag value converted to the C++ type of a field, as the bag's value types convert.
+template <class T>
+Expected<T> Converted(const Variant& value) {
+    if constexpr (std::is_same_v<T, bool>)
+        return value.ToBool();
+    else if constexpr (std::is_same_v<T, std::int16_t>)
+        return value.ToI16();
+    else if constexpr (std::is_same_v<T, std::int32_t>)
+        return value.ToI32();
+    else if constexpr (std::is_same_v<T, OleDate>)
+        return value.ToDate();
+    else if constexpr (std::is_same_v<T, std::u16string>)
+        return value.ToString();
+    else {
+        static_assert(std::is_same_v<T, ObjectRef>);
+        auto object = value.ChangeType(VariantType::Object);
+        if (!object) return object.error();
+        return object->is_empty() ? ObjectRef() : object->object();
+    }
+}
+
+// A field's value as the bag receives it: Booleans, Integers, Longs (the enumerations
+// too), dates, strings and pictures.
+template <class T>
+Variant AsBagValue(const T& field) {
+    if constexpr (std::is_same_v<T, bool>)
+        return Variant::Bool(field);
+    else if constexpr (std::is_same_v<T, std::int16_t>)
+        return Variant::I16(field);
+    else if constexpr (std::is_same_v<T, std::int32_t>)
+        return Variant::I32(field);
+    else if constexpr (std::is_same_v<T, OleDate>)
+        return Variant::Date(field);
+    else if constexpr (std::is_same_v<T, std::u16string>)
+        return Variant::String(field);
+    else
+        return Variant::Object(field);
+}
+
+// Reads keys with their defaults until the first failure (the bag's or a conversion's);
+// from then on every read is skipped and the status names the failing key.
 class BagReader {
 public:
     explicit BagReader(PropertyBag& bag) : bag_(bag) {}
-    bool failed() const { return failed_; }
+    bool failed() const { return !status_.ok; }
     const PersistStatus& status() const { return status_; }
 
-    template <class T, class Convert>
-    bool Read(std::u16string_view key, const Variant& defaultValue, T& field, Convert convert) {
-        if (failed_) return false;
-        const auto value = ReadProperty(bag_, key, defaultValue);
-        if (!value) return Fail(key, value.error());
-        auto converted = convert(*value);
-        if (!converted) return Fail(key, converted.error());
-        field = std::move(converted.value());
+    template <class T>
+    bool Read(const PropertyRow& row, const Variant& defaultValue, T& out) {
+        if (failed()) return false;
+        const auto value = ReadProperty(bag_, row.name, defaultValue);
+        if (!value) return Fail(row, value.error());
+        auto converted = Converted<T>(*value);
+        if (!converted) return Fail(row, converted.error());
+        // A title or caption longer than a let takes is refused as an overflow.
+        if constexpr (std::is_same_v<T, std::u16string>)
+            if (row.width == 0 && converted->size() > kMaxTextLength) return Fail(row, ValueError::Overflow);
+        out = std::move(converted.value());
         return true;
     }
 
-    bool Bool(std::u16string_view key, bool def, bool& field) {
-        return Read(key, Variant::Bool(def), field, [](const Variant& v) { return v.ToBool(); });
-    }
-    bool I16(std::u16string_view key, std::int16_t def, std::int16_t& field) {
-        return Read(key, Variant::I16(def), field, [](const Variant& v) { return v.ToI16(); });
-    }
-    bool I32(std::u16string_view key, const Variant& def, std::int32_t& field) {
-        return Read(key, def, field, [](const Variant& v) { return v.ToI32(); });
-    }
-    bool Date(std::u16string_view key, OleDate def, OleDate& field) {
-        return Read(key, Variant::Date(def), field, [](const Variant& v) { return v.ToDate(); });
-    }
-    bool String(std::u16string_view key, std::u16string_view def, std::u16string& field) {
-        return Read(key, Str(def), field, [](const Variant& v) { return v.ToString(); });
-    }
-
 private:
-    bool Fail(std::u16string_view key, ValueError error) {
-        failed_ = true;
-        status_ = PersistStatus::Failure(key, error);
+    bool Fail(const PropertyRow& row, ValueError error) {
+        status_ = PersistStatus::Failure(row.name, error);
         return false;
     }
     PropertyBag& bag_;
-    bool failed_ = false;
     PersistStatus status_;
 };
 
-// Writes keys until the bag fails.
-class BagWriter {
-public:
-    explicit BagWriter(PropertyBag& bag) : bag_(bag) {}
-    const PersistStatus& status() const { return status_; }
-
-    void Write(std::u16string_view key, const Variant& value, const Variant& defaultValue) {
-        if (!status_.ok) return;
-        const auto written = WriteProperty(bag_, key, value, defaultValue);
-        if (!written) status_ = PersistStatus::Failure(key, written.error());
-    }
-
-private:
-    PropertyBag& bag_;
-    PersistStatus status_;
-};
+const PropertyRow& RowAt(std::size_t index) {
+    return kProperties[index];
+}
 
 }  // namespace
 
 void CadencerCore::InitNew() {
     // Straight into the fields: no change notices, no recomputation, timer left off.
     ApplyNewControlDefaults(SharedSettings(), creationDay_, Now());
-    captionHelpButton_ = defaults::kCaptionHelp;
-    icon_ = defaultIcon_;
-    modal_ = false;
-    showHelpButton_ = false;
-    startUpLeft_ = 0;
-    startUpPosition_ = static_cast<std::int32_t>(FormPosition::CenterOfScreen);
-    startUpTop_ = 0;
-    enabled_ = true;
+    own_.CaptionHelpButton = defaults::kCaptionHelp;
+    own_.Icon = defaultIcon_;
+    own_.Modal = false;
+    own_.ShowHelpButton = false;
+    own_.StartUpLeft = 0;
+    own_.StartUpPosition = static_cast<std::int32_t>(FormPosition::CenterOfScreen);
+    own_.StartUpTop = 0;
+    own_.Enabled = true;
 }
 
+Variant CadencerCore::BagDefault(const PropertyRow& row, bool forWriting) const {
+    using Kind = PropertyDefault::Kind;
+    switch (row.def.kind) {
+        case Kind::Value:
+            switch (row.type) {
+                case PropertyType::Boolean:
+                    return Variant::Bool(row.def.number != 0);
+                case PropertyType::Integer:
+                    return Variant::I16(static_cast<std::int16_t>(row.def.number));
+                case PropertyType::String:
+                    return Variant::String(std::u16string(row.def.text));
+                default:  // Long and the enumerations
+                    return Variant::I32(row.def.number);
+            }
+        // Both dates default from this instance's creation day, so a control saved on its
+        // creation day and loaded later starts on the later day.
+        case Kind::CreationDay:
+            return Variant::Date(creationDay_);
+        case Kind::MonthAfterCreation:
+            return Variant::Date(DefaultEndDate(creationDay_));
+        case Kind::ControlIcon:
+            return forWriting ? Variant() : Variant::Object(defaultIcon_);
+        case Kind::None:
+            break;
+    }
+    return Variant();
+}
+
+// Reading, in the table's read order, stores each value straight into its field, without
+// the lets' corrections. Around the plain reads:
+//   1. after the first kReadsBeforeNeverMarker keys the reading stops if one of them
+//      failed; otherwise LastScheduledTime becomes the never-run marker (not persisted:
+//      a loaded control has never run);
+//   2. a selection string is fitted to its width (cut, or filled with blanks), its
+//      content untested;
+//   3. a stored icon without an image gives the default icon;
+//   4. Enabled, read last, goes through its let (next time with offset 1, timer
+//      switched) but without a change notice: loading does not modify the host's form.
+// The first failure stops the reading at its key: earlier fields keep their new values,
+// later ones (Enabled included) are not touched.
 PersistStatus CadencerCore::Load(PropertyBag& bag) {
     if (terminated_) return PersistStatus::Success();
     BagReader in(bag);
-    auto& s = SharedSettings();
-    // The values are stored as read, without the lets' corrections.
-    in.String(u"Title", defaults::kTitle, s.Title);
-    Variant picture;
-    if (in.Read(u"Icon", Variant::Object(defaultIcon_), picture,
-                [](const Variant& v) { return v.ChangeType(VariantType::Object); })) {
-        const ObjectRef stored = picture.is_empty() ? ObjectRef() : picture.object();
-        icon_ = (stored && stored->Handle() != 0) ? stored : defaultIcon_;
-    }
-    in.Bool(u"Modal", false, modal_);
-    in.Bool(u"ShowHelpButton", false, showHelpButton_);
-    in.String(u"CaptionOKButtonBefore", defaults::kCaptionOK, s.CaptionOKButtonBefore);
-    in.String(u"CaptionOKButtonAfter", defaults::kCaptionOK, s.CaptionOKButtonAfter);
-    in.String(u"CaptionCloseButtonBefore", defaults::kCaptionCloseBefore, s.CaptionCloseButtonBefore);
-    in.String(u"CaptionCloseButtonAfter", defaults::kCaptionCloseAfter, s.CaptionCloseButtonAfter);
-    in.String(u"CaptionHelpButton", defaults::kCaptionHelp, captionHelpButton_);
+    const Fields fields{SharedSettings(), own_};
+    const auto readIntoField = [&](const PropertyRow& row) {
+        std::visit(
+            [&](auto member) {
+                if constexpr (!std::is_same_v<decltype(member), std::monostate>) {
+                    auto& field = fields[member];
+                    using T = std::remove_reference_t<decltype(field)>;
+                    T value{};
+                    if (!in.Read(row, BagDefault(row, false), value)) return;
+                    if constexpr (std::is_same_v<T, std::u16string>) {
+                        if (row.width != 0) value = FitSelection(value, row.width);  // step 2
+                    } else if constexpr (std::is_same_v<T, ObjectRef>) {
+                        if (!value || value->Handle() == 0) value = defaultIcon_;  // step 3
+                    }
+                    field = std::move(value);
+                }
+            },
+            row.field);
+    };
+
+    for (std::size_t i = 0; i < kReadsBeforeNeverMarker; ++i) readIntoField(RowAt(kReadSequence[i]));
     if (in.failed()) return in.status();
+    SharedSettings().LastScheduledTime = NeverMarker(Now());  // step 1
 
-    // Never persisted: a loaded control has never run.
-    s.LastScheduledTime = NeverMarker(Now());
+    for (std::size_t i = kReadsBeforeNeverMarker; i + 1 < kReadSequence.size(); ++i)
+        readIntoField(RowAt(kReadSequence[i]));
 
-    in.I32(u"StartUpPosition", Variant::I32(static_cast<std::int32_t>(FormPosition::CenterOfScreen)),
-           startUpPosition_);
-    in.I32(u"StartUpLeft", Variant::I16(0), startUpLeft_);
-    in.I32(u"StartUpTop", Variant::I16(0), startUpTop_);
-    in.I32(u"OccursOption", Variant::I32(static_cast<std::int32_t>(Occurs::Never)), s.OccursOption);
-    in.I16(u"EveryInterval", defaults::kEveryInterval, s.EveryInterval);
-    in.I32(u"EveryFrequency", Variant::I32(static_cast<std::int32_t>(EveryType::Hours)), s.EveryFrequency);
-    in.I16(u"EveryHourMin", defaults::kEveryHourMin, s.EveryHourMin);
-    in.I16(u"EveryHourMax", defaults::kEveryHourMax, s.EveryHourMax);
-    in.I16(u"EveryHourIncrement", defaults::kEveryHourIncrement, s.EveryHourIncrement);
-    in.I16(u"EveryMinuteMin", defaults::kEveryMinuteMin, s.EveryMinuteMin);
-    in.I16(u"EveryMinuteMax", defaults::kEveryMinuteMax, s.EveryMinuteMax);
-    in.I16(u"EveryMinuteIncrement", defaults::kEveryMinuteIncrement, s.EveryMinuteIncrement);
-    in.I16(u"StartHour", defaults::kStartHour, s.StartHour);
-    in.I16(u"StartMinute", defaults::kStartMinute, s.StartMinute);
-    // Both defaults come from this instance's creation day, so a control saved on its
-    // creation day and loaded later starts on the later day.
-    in.Date(u"StartDate", creationDay_, s.StartDate);
-    in.Date(u"EndDate", DefaultEndDate(creationDay_), s.EndDate);
-    in.Bool(u"UseEndDate", false, s.UseEndDate);
-
-    std::u16string text;
-    if (in.String(u"SelectionsWeekly", defaults::kSelectionsWeekly, text))
-        s.SelectionsWeekly = FitSelection(text, kWeeklyWidth);
-    if (in.String(u"SelectionsMonthly", defaults::kSelectionsMonthly, text))
-        s.SelectionsMonthly = FitSelection(text, kMonthlyWidth);
-
+    const PropertyRow& enabledRow = RowAt(kReadSequence.back());  // step 4
     bool enabled = true;
-    if (!in.Bool(u"Enabled", true, enabled)) return in.status();
-    // Through the Enabled let (next time with offset 1, timer switched), but without a
-    // change notice: loading does not modify the host's form.
+    if (!in.Read(enabledRow, BagDefault(enabledRow, false), enabled)) return in.status();
     ApplyEnabled(enabled, false);
     return PersistStatus::Success();
 }
 
+// Writing, in the table's write order: each field under its key with its default, so that
+// values equal to their defaults are left out. The icon's default for writing is "no
+// object", so the icon (the default one when none was set) is always written. The first
+// failure of the bag ends the writing at its key.
 PersistStatus CadencerCore::Save(PropertyBag& bag) {
-    BagWriter out(bag);
-    const auto& s = SharedSettings();
-    out.Write(u"Enabled", Variant::Bool(enabled_), Variant::Bool(true));
-    out.Write(u"Title", Str(s.Title), Str(defaults::kTitle));
-    out.Write(u"Modal", Variant::Bool(modal_), Variant::Bool(false));
-    out.Write(u"ShowHelpButton", Variant::Bool(showHelpButton_), Variant::Bool(false));
-    out.Write(u"CaptionOKButtonBefore", Str(s.CaptionOKButtonBefore), Str(defaults::kCaptionOK));
-    out.Write(u"CaptionOKButtonAfter", Str(s.CaptionOKButtonAfter), Str(defaults::kCaptionOK));
-    out.Write(u"CaptionCloseButtonBefore", Str(s.CaptionCloseButtonBefore), Str(defaults::kCaptionCloseBefore));
-    out.Write(u"CaptionCloseButtonAfter", Str(s.CaptionCloseButtonAfter), Str(defaults::kCaptionCloseAfter));
-    out.Write(u"CaptionHelpButton", Str(captionHelpButton_), Str(defaults::kCaptionHelp));
-    // The default is "no object", so the icon is always written.
-    out.Write(u"Icon", Variant::Object(Icon()), Variant());
-    out.Write(u"StartUpPosition", Variant::I32(startUpPosition_),
-              Variant::I32(static_cast<std::int32_t>(FormPosition::CenterOfScreen)));
-    out.Write(u"StartUpLeft", Variant::I32(startUpLeft_), Variant::I32(0));
-    out.Write(u"StartUpTop", Variant::I32(startUpTop_), Variant::I32(0));
-    out.Write(u"OccursOption", Variant::I32(s.OccursOption), Variant::I32(static_cast<std::int32_t>(Occurs::Never)));
-    out.Write(u"EveryInterval", Variant::I16(s.EveryInterval), Variant::I16(defaults::kEveryInterval));
-    out.Write(u"EveryFrequency", Variant::I32(s.EveryFrequency),
-              Variant::I32(static_cast<std::int32_t>(EveryType::Hours)));
-    out.Write(u"EveryHourMin", Variant::I16(s.EveryHourMin), Variant::I16(defaults::kEveryHourMin));
-    out.Write(u"EveryHourMax", Variant::I16(s.EveryHourMax), Variant::I16(defaults::kEveryHourMax));
-    out.Write(u"EveryHourIncrement", Variant::I16(s.EveryHourIncrement), Variant::I16(defaults::kEveryHourIncrement));
-    out.Write(u"EveryMinuteMin", Variant::I16(s.EveryMinuteMin), Variant::I16(defaults::kEveryMinuteMin));
-    out.Write(u"EveryMinuteMax", Variant::I16(s.EveryMinuteMax), Variant::I16(defaults::kEveryMinuteMax));
-    out.Write(u"EveryMinuteIncrement", Variant::I16(s.EveryMinuteIncrement),
-              Variant::I16(defaults::kEveryMinuteIncrement));
-    out.Write(u"StartHour", Variant::I16(s.StartHour), Variant::I16(defaults::kStartHour));
-    out.Write(u"StartMinute", Variant::I16(s.StartMinute), Variant::I16(defaults::kStartMinute));
-    out.Write(u"StartDate", Variant::Date(s.StartDate), Variant::Date(creationDay_));
-    out.Write(u"EndDate", Variant::Date(s.EndDate), Variant::Date(DefaultEndDate(creationDay_)));
-    out.Write(u"UseEndDate", Variant::Bool(s.UseEndDate), Variant::Bool(false));
-    out.Write(u"SelectionsWeekly", Str(s.SelectionsWeekly), Str(defaults::kSelectionsWeekly));
-    out.Write(u"SelectionsMonthly", Str(s.SelectionsMonthly), Str(defaults::kSelectionsMonthly));
-    return out.status();
+    const Fields fields{SharedSettings(), own_};
+    for (const std::size_t index : kWriteSequence) {
+        const PropertyRow& row = RowAt(index);
+        const Variant value = std::visit(
+            [&](auto member) {
+                if constexpr (std::is_same_v<decltype(member), std::monostate>)
+                    return Variant();
+                else if constexpr (std::is_same_v<decltype(member), ObjectRef InstanceSettings::*>)
+                    return AsBagValue(Icon());
+                else
+                    return AsBagValue(fields[member]);
+            },
+            row.field);
+        const auto written = WriteProperty(bag, row.name, value, BagDefault(row, true));
+        if (!written) return PersistStatus::Failure(row.name, written.error());
+    }
+    return PersistStatus::Success();
 }
 
 }  // namespace cadencer::control

@@ -172,6 +172,37 @@ const std::array<GridLine, 9>& DateLines() {
     return lines;
 }
 
+std::u16string AccessibleName(int controlId) {
+    const ControlDesign* design = FindControl(controlId);
+    if (!design) return {};
+    switch (design->kind) {
+        case Kind::Frame:
+        case Kind::Label:
+        case Kind::StatusBar:
+            return {};
+        default:
+            break;
+    }
+    // The pickers stand after their labels ("Time:", "Start:") or their option ("End:").
+    if (controlId == id::TimeStart) return std::u16string(FindControl(id::Label1)->caption);
+    if (controlId == id::DateStart) return std::u16string(FindControl(id::Label3)->caption);
+    if (controlId == id::DateEnd) return std::u16string(FindControl(id::EndOption + 0)->caption);
+    if (controlId == id::EveryNumber) return EveryNumberAccessibleName(u"");
+    if (controlId == id::EveryCombo) return u"Unit";
+    if (controlId > id::DateCheck && controlId <= id::DateCheck + 31)
+        return u"Day " + std::u16string(kDayNumbers[controlId - id::DateCheck]);
+    std::u16string name;
+    for (char16_t c : design->caption)
+        if (c != u'&') name.push_back(c);
+    return name;
+}
+
+std::u16string EveryNumberAccessibleName(std::u16string_view unit) {
+    std::u16string name(FindControl(id::OccursOption + 4)->caption);
+    if (!unit.empty()) name.append(u" ").append(unit);
+    return name;
+}
+
 const std::vector<ControlDesign>& Design() {
     static const std::vector<ControlDesign> design = BuildDesign();
     return design;

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -95,6 +96,17 @@ struct GridLine {
 };
 const std::array<GridLine, 9>& DateLines();                // DateLine(1..9) at [0..8]
 inline constexpr unsigned kDateLabelBackColor = 0xFFFFC0;  // COLORREF (0x00BBGGRR): red 192, green 255, blue 255
+
+// ---- Accessible names
+// The name accessibility clients read for an input: its caption without the mnemonic
+// ampersand, or, for an input without a caption of its own, what its label or its place
+// says: "Time:", "Start:" and "End:" for the pickers, "Unit" for the unit list, "Every"
+// for the number, "Day 1" to "Day 31" for the calendar's boxes. Empty for a control that
+// takes no input (frames, labels, the status bar).
+std::u16string AccessibleName(int controlId);
+// The number field's name with the unit the list shows: "Every hour(s)"; "Every" alone
+// while no unit is selected.
+std::u16string EveryNumberAccessibleName(std::u16string_view unit);
 
 // ---- Status bar panels: widths in twips, tool tips
 inline constexpr std::array<int, 3> kPanelWidthsTwips = {2880, 990, 825};

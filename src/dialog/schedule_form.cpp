@@ -1,7 +1,7 @@
 // The schedule dialog's window: an in-memory dialog template (so that the dialog manager
 // provides default buttons, WM_NEXTDLGCTL and focus memory), the window procedure that
-// routes each message to its named handler, and the client area sized for each layout
-// at the window's DPI.
+// routes each message to its named handler, the client area sized for each layout at the
+// window's DPI, and the whole layout done again when the DPI changes while it is open.
 #include "dialog/schedule_form.h"
 
 #include <commctrl.h>
@@ -16,30 +16,7 @@ namespace {
 
 constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS | DS_SETFONT | DS_3DLOOK;
 constexpr DWORD kDialogExStyle = WS_EX_WINDOWEDGE;
-// Per-window DPI functions exist from Windows 10 on; older systems use the screen's DPI.
-int WindowDpi(HWND window) {
-    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto getDpi = reinterpret_cast<GetDpiForWindowFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-    if (getDpi && window) {
-        const UINT dpi = getDpi(window);
-        if (dpi) return static_cast<int>(dpi);
-    }
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
-}
-
-RECT OuterForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, int dpi) {
-    RECT rect{0, 0, clientWidth, clientHeight};
-    using AdjustForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
-    static const auto adjustForDpi = reinterpret_cast<AdjustForDpiFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
-    if (!(adjustForDpi && adjustForDpi(&rect, style, FALSE, exStyle, static_cast<UINT>(dpi))))
-        AdjustWindowRectEx(&rect, style, FALSE, exStyle);
-    return rect;
-}
+constexpr WORD kDialogFontPoints = 8;
 
 // DLGTEMPLATE, no controls, the design caption and the dialog font; DWORD aligned.
 std::vector<DWORD> BuildTemplate() {
@@ -58,7 +35,7 @@ std::vector<DWORD> BuildTemplate() {
     words.push_back(0);                          // no menu
     words.push_back(0);                          // the dialog class
     string(win::W(kDesignCaption).c_str());
-    words.push_back(8);  // 8 points
+    words.push_back(kDialogFontPoints);
     string(L"MS Shell Dlg");
     std::vector<DWORD> aligned((words.size() + 1) / 2, 0);
     std::copy(words.begin(), words.end(), reinterpret_cast<WORD*>(aligned.data()));
@@ -77,6 +54,7 @@ ScheduleForm::ScheduleForm(FormHost& host) : host_(host) {
 
 ScheduleForm::~ScheduleForm() {
     if (cyanBrush_) DeleteObject(cyanBrush_);
+    if (ownFont_) DeleteObject(ownFont_);
     if (bigIcon_) DestroyIcon(bigIcon_);
     if (smallIcon_) DestroyIcon(smallIcon_);
 }
@@ -84,6 +62,8 @@ ScheduleForm::~ScheduleForm() {
 std::shared_ptr<ScheduleForm> ScheduleForm::Create(HINSTANCE instance, HWND owner, FormHost& host) {
     std::shared_ptr<ScheduleForm> form(new ScheduleForm(host));
     const auto dialogTemplate = BuildTemplate();
+    // Per-monitor aware, so that the dialog hears of a DPI change and lays itself out again.
+    win::ScopedPerMonitorDpiAwareness perMonitor;
     // The window holds the object from WM_INITDIALOG on (self_); until then this local does.
     CreateDialogIndirectParamW(instance, reinterpret_cast<const DLGTEMPLATE*>(dialogTemplate.data()), owner,
                                &ScheduleForm::DialogProc, reinterpret_cast<LPARAM>(form.get()));
@@ -115,9 +95,13 @@ INT_PTR CALLBACK ScheduleForm::DialogProc(HWND window, UINT message, WPARAM wPar
 INT_PTR ScheduleForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG:
-            dpi_ = WindowDpi(hwnd_);
+            win::KeepDialogScalingToSelf(hwnd_);
+            dpi_ = win::WindowDpi(hwnd_);
             CreateControls();
             return FALSE;  // the focus is given when shown
+        case WM_DPICHANGED:
+            Form_DpiChanged(win::DpiOfMessage(wParam), reinterpret_cast<const RECT*>(lParam));
+            return TRUE;
         case WM_COMMAND:
             OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
             return TRUE;
@@ -157,12 +141,7 @@ INT_PTR ScheduleForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
 
 void ScheduleForm::SetClientHeight(int outerHeightTwips) {
     outerHeightTwips_ = outerHeightTwips;
-    const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE));
-    const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
-    const RECT outer =
-        OuterForClient(Px(kClientWidthTwips), Px(ClientHeightForOuter(outerHeightTwips)), style, exStyle, dpi_);
-    SetWindowPos(hwnd_, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    win::SetClientSize(hwnd_, Px(kClientWidthTwips), Px(ClientHeightForOuter(outerHeightTwips)), dpi_);
     PlaceStatusBar();
 }
 
@@ -172,6 +151,56 @@ void ScheduleForm::PlaceStatusBar() {
     GetClientRect(hwnd_, &client);
     const int height = Px(kStatusBarHeightTwips);
     SetWindowPos(statusBar_, nullptr, 0, client.bottom - height, client.right, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void ScheduleForm::SetStatusParts() {
+    int edges[3];
+    int right = 0;
+    for (int i = 0; i < 3; ++i) {
+        right += kPanelWidthsTwips[static_cast<std::size_t>(i)];
+        edges[i] = Px(right);
+    }
+    edges[2] = -1;  // the last panel runs to the right edge
+    win::StatusSetParts(statusBar_, edges, 3);
+}
+
+// ---- A DPI change while the dialog is open
+
+void ScheduleForm::Form_DpiChanged(int dpi, const RECT* suggested) {
+    dpi_ = dpi;
+    // The suggested rectangle keeps the window where the system wants it (under the pointer
+    // while it is dragged across monitors); ApplyDpi then fits the size to the design.
+    if (suggested)
+        SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    ApplyDpi();
+}
+
+void ScheduleForm::ApplyDpi() {
+    // The dialog font at this DPI: the template's face and weight, its point size.
+    LOGFONTW face{};
+    GetObjectW(font_, sizeof(face), &face);
+    face.lfHeight = win::FontHeightForPoints(kDialogFontPoints * 100, dpi_);
+    face.lfWidth = 0;
+    const HFONT previousOwn = ownFont_;
+    if (const HFONT font = CreateFontIndirectW(&face)) font_ = ownFont_ = font;
+    // The number field learns the DPI before it is moved: its minimum height is in twips.
+    number_.ApplyDpi(dpi_);
+    for (const auto& design : Design()) {
+        const HWND control = Ctl(design.id);
+        if (!control) continue;
+        if (design.kind != Kind::StatusBar) {
+            const RECT r = WindowRectOf(design);
+            SetWindowPos(control, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    }
+    SetStatusParts();
+    SetClientHeight(outerHeightTwips_);
+    // The controls hold the new font now; the one made for the DPI before can go.
+    if (previousOwn && previousOwn != ownFont_) DeleteObject(previousOwn);
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 }  // namespace cadencer::dialog

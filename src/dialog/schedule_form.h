@@ -84,16 +84,27 @@ private:
 
     // ---- The window (schedule_form.cpp)
     void PlaceStatusBar();
+    void SetStatusParts();
     void SetClientHeight(int outerHeightTwips);
+    // WM_DPICHANGED: the suggested window rectangle, then the design laid out again at the
+    // new DPI (fonts, every control's place, the client area).
+    void Form_DpiChanged(int dpi, const RECT* suggested);
+    void ApplyDpi();
 
     // ---- Controls and geometry (schedule_layout.cpp)
     void CreateControls();
     HWND CreateControl(const ControlDesign& design, HWND insertAfter);
+    // What an input tells accessibility clients (its name, value, role and states), and
+    // the number field's name after the unit the list shows (schedule_accessibility.cpp).
+    void ServeAccessibility(const ControlDesign& design, HWND control);
+    void UpdateNumberName();
     void EnsureFrameContents(Frame frame);
     HWND Ctl(int controlId) const;
     bool ShownNow(const ControlDesign& design) const;
     RECT ClientRectOfTwips(const TwipRect& rect) const;
     TwipRect AbsoluteRect(const ControlDesign& design) const;
+    // A control's window rectangle at the dialog's DPI (a drop-down list with room for its list).
+    RECT WindowRectOf(const ControlDesign& design) const;
     int Px(int twips) const;
     void PaintDesign(HDC dc);
     int LabelAt(POINT client) const;
@@ -172,7 +183,8 @@ private:
     HWND hwnd_ = nullptr;
     std::shared_ptr<ScheduleForm> self_;  // the window's hold on its object
     int dpi_ = 96;
-    HFONT font_ = nullptr;
+    HFONT font_ = nullptr;     // the dialog font at dpi_: the template's, or ownFont_
+    HFONT ownFont_ = nullptr;  // made after a DPI change
     HBRUSH cyanBrush_ = nullptr;
     HICON bigIcon_ = nullptr;
     HICON smallIcon_ = nullptr;

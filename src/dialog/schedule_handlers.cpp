@@ -55,12 +55,15 @@ void ScheduleForm::OccursOption_Click(int index) {
 
 void ScheduleForm::EveryCombo_Click() {
     MarkChanged();
+    UpdateNumberName();
     const IntervalLimits limits =
         LimitsForUnit(win::ComboSelection(everyCombo_), control::SharedSchedule::Instance().Settings());
     SetNumberLimits(limits.min, limits.max, limits.increment);
-    // Down to the maximum first, then up to the minimum: the lower limit wins.
-    if (NumberAsDouble() > number_.MaxValue()) SetNumberValue(Variant::Double(number_.MaxValue()));
-    if (NumberAsDouble() < number_.MinValue()) SetNumberValue(Variant::Double(number_.MinValue()));
+    // Down to the maximum first, then up to the minimum: the lower limit wins (and the
+    // number field's own guard against crossed limits agrees).
+    const double shown = NumberAsDouble();
+    const double pulled = PullIntoLimits(shown, number_.MinValue(), number_.MaxValue());
+    if (pulled != shown) SetNumberValue(Variant::Double(pulled));
 }
 
 void ScheduleForm::EndOption_Click(int /*index*/) {

@@ -14,11 +14,13 @@ namespace cadencer::dialog {
 // ---- Hints
 
 // The dialog sees mouse moves over its background and over what is transparent to the
-// mouse: the frames (group boxes) and the labels. A frame's hint shows over the frame
-// itself, not over the controls and labels inside it; the background clears the hint.
+// mouse: the frames (group boxes), the labels and disabled controls, which pass their moves
+// to their container. A frame's hint shows over the frame itself and its disabled controls,
+// not over the enabled controls and labels inside it; the background (and a disabled
+// button on it) clears the hint.
 void ScheduleForm::OnMouseMove(POINT client) {
     // Frames are created last, so a control or label inside a frame is found before it.
-    const HWND under = ChildWindowFromPointEx(hwnd_, client, CWP_SKIPINVISIBLE);
+    const HWND under = ChildWindowFromPointEx(hwnd_, client, CWP_SKIPINVISIBLE | CWP_SKIPDISABLED);
     // Labels are drawn by the dialog; over one, no handler runs and the hint stays.
     if (LabelAt(client)) return;
     if (!under || under == hwnd_) return Form_MouseMove();

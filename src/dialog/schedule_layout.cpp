@@ -130,24 +130,22 @@ void ScheduleForm::CreateControls() {
     for (const auto& design : Design())
         if (!CreatedLazily(HomeFrame(design))) CreateControl(design, nullptr);
     SetClientHeight(kDesignOuterHeight);
-
-    int edges[3];
-    int right = 0;
-    for (int i = 0; i < 3; ++i) {
-        right += kPanelWidthsTwips[static_cast<std::size_t>(i)];
-        edges[i] = Px(right);
-    }
-    edges[2] = -1;  // the last panel runs to the right edge
-    win::StatusSetParts(statusBar_, edges, 3);
+    SetStatusParts();
     for (int i = 0; i < 3; ++i) win::StatusSetTip(statusBar_, i, win::W(kPanelToolTips[static_cast<std::size_t>(i)]));
     UpdateClockPanels();
     SetTimer(hwnd_, kClockTimerId, 1000, nullptr);
 }
 
+RECT ScheduleForm::WindowRectOf(const ControlDesign& design) const {
+    RECT r = ClientRectOfTwips(AbsoluteRect(design));
+    if (design.kind == Kind::ComboList) r.bottom += Px(1200);  // room for the dropped list
+    return r;
+}
+
 // `insertAfter` places a control created late at its place in the tab order (null: last).
 HWND ScheduleForm::CreateControl(const ControlDesign& design, HWND insertAfter) {
     if (design.kind == Kind::Label) return nullptr;  // drawn by the dialog (PaintDesign)
-    const RECT r = ClientRectOfTwips(AbsoluteRect(design));
+    const RECT r = WindowRectOf(design);
     HWND control = nullptr;
     if (design.kind == Kind::NumberField) {
         if (number_.Create(hwnd_, design.id, r, &numberEvents_)) {
@@ -159,15 +157,13 @@ HWND ScheduleForm::CreateControl(const ControlDesign& design, HWND insertAfter) 
     } else {
         DWORD style = StyleOf(design);
         if (ShownNow(design)) style |= WS_VISIBLE;
-        // A control inside a frame is usable while its frame is; the end picker also by
-        // its own Enabled value.
+        // A frame is enabled while it is shown, and a control inside a frame is usable while
+        // its frame is; the end picker also by its own Enabled value.
         const bool usable = ShownNow(design) && (design.id != id::DateEnd || dateEndEnabled_) &&
                             ((design.id != id::EveryCombo) || numberUsable_);
-        if (!usable && design.frame != Frame::None) style |= WS_DISABLED;
-        int height = r.bottom - r.top;
-        if (design.kind == Kind::ComboList) height += Px(1200);  // room for the dropped list
-        control = CreateWindowExW(WS_EX_NOPARENTNOTIFY, ClassOf(design.kind), win::W(design.caption).c_str(), style, r.left,
-                                  r.top, r.right - r.left, height, hwnd_,
+        if (!usable && (design.frame != Frame::None || design.kind == Kind::Frame)) style |= WS_DISABLED;
+        control = CreateWindowExW(WS_EX_NOPARENTNOTIFY, ClassOf(design.kind), win::W(design.caption).c_str(), style,
+                                  r.left, r.top, r.right - r.left, r.bottom - r.top, hwnd_,
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id)),
                                   reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE)), nullptr);
         if (control) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
@@ -212,6 +208,7 @@ HWND ScheduleForm::CreateControl(const ControlDesign& design, HWND insertAfter) 
     } else if (design.kind == Kind::DatePicker) {
         win::SetPickerFormat(control, L"MM/dd/yyy");
     }
+    ServeAccessibility(design, control);
     return control;
 }
 
@@ -221,6 +218,8 @@ void ScheduleForm::EnsureFrameContents(Frame frame) {
     const auto f = static_cast<std::size_t>(frame);
     if (!CreatedLazily(frame) || contentsCreated_[f]) return;
     contentsCreated_[f] = true;
+    // With the awareness the dialog was created with, as every window inside it has.
+    win::ScopedPerMonitorDpiAwareness perMonitor;
     HWND previous = nullptr;
     for (const auto& design : Design()) {
         if (design.kind == Kind::Frame && HomeFrame(design) == frame) {
@@ -273,7 +272,7 @@ void ScheduleForm::MoveFrame(Frame frame, int topTwips) {
                             (design.kind == Kind::Frame && FrameIndexOfFrameControl(design.id) == static_cast<int>(f));
         const HWND control = Ctl(design.id);
         if (!member || !control) continue;
-        const RECT r = ClientRectOfTwips(AbsoluteRect(design));
+        const RECT r = WindowRectOf(design);
         SetWindowPos(control, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }

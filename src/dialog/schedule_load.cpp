@@ -22,6 +22,9 @@ const ScheduleSettings& Settings() {
 void ScheduleForm::Form_Load() {
     if (stage_ != Stage::Created) return;
     const auto keep = shared_from_this();
+    // Called by the host, outside the dialog's window procedure: its sizes are the dialog's
+    // own pixels, which only a thread of the dialog's DPI awareness takes as they are.
+    win::ScopedPerMonitorDpiAwareness perMonitor;
     const ScheduleSettings& s = Settings();
 
     for (const auto unit : kEveryUnits) win::ComboAdd(everyCombo_, win::W(unit));

@@ -8,6 +8,8 @@ namespace cadencer::dialog {
 
 void ScheduleForm::ApplyPresentation(const control::DialogPresentation& p) {
     if (!Alive()) return;
+    // The icon sizes are those of the dialog's DPI, as its own thread context gives them.
+    win::ScopedPerMonitorDpiAwareness perMonitor;
     if (!p.caption.empty()) win::SetText(hwnd_, win::W(p.caption));
     SetIcon(p.icon);
     if (p.closeIsDefault) SetDefaultButton(id::ButtonCancel);
@@ -62,7 +64,7 @@ void ScheduleForm::BeginModal() {
     disabledWindows_.clear();
     EnumThreadWindows(
         GetCurrentThreadId(),
-        [](HWND window, LPARAM self) -> BOOL {
+        [](HWND window, LPARAM self) WINAPI -> BOOL {
             auto* form = reinterpret_cast<ScheduleForm*>(self);
             if (window != form->hwnd_ && IsWindowVisible(window) && IsWindowEnabled(window)) {
                 EnableWindow(window, FALSE);

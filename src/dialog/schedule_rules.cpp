@@ -67,10 +67,14 @@ IntervalLimits LimitsForUnit(int listIndex, const ScheduleSettings& s) {
     return {s.EveryHourMin, s.EveryHourMax, s.EveryHourIncrement};
 }
 
-double PullIntoLimits(double value, const IntervalLimits& limits) {
-    if (value > limits.max) value = limits.max;
-    if (value < limits.min) value = limits.min;
+double PullIntoLimits(double value, double min, double max) {
+    if (value > max) value = max;
+    if (value < min) value = min;
     return value;
+}
+
+double PullIntoLimits(double value, const IntervalLimits& limits) {
+    return PullIntoLimits(value, limits.min, limits.max);
 }
 
 bool NoEventsCheckApplies(bool endDateUsed, bool alreadyWarned, std::int32_t storedKind) {

@@ -62,7 +62,9 @@ struct IntervalLimits {
 // The limits of the unit at the list index: minutes for 1, hours for anything else.
 IntervalLimits LimitsForUnit(int listIndex, const ScheduleSettings& settings);
 // The interval pulled into the limits: first down to the maximum, then up to the minimum
-// (so with a minimum above the maximum the minimum wins).
+// (so with a minimum above the maximum the minimum wins). The unit list's handler pulls the
+// number field's value into the field's own limits this way.
+double PullIntoLimits(double value, double min, double max);
 double PullIntoLimits(double value, const IntervalLimits& limits);
 
 // ---- The no-events warning

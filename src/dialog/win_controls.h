@@ -1,7 +1,8 @@
 // Thin typed wrappers over SendMessage for the controls of the schedule dialog (buttons,
 // combo box, date-time pickers, status bar), string conversions between the portable
 // UTF-16 strings and wide strings, and OLE dates to SYSTEMTIME and back through the
-// portable calendar. Every wrapper refuses a handle that is not a window.
+// portable calendar, and the library's Win32 commons under the same short name. Every
+// wrapper refuses a handle that is not a window.
 #pragma once
 
 #include <windows.h>
@@ -13,8 +14,13 @@
 #include <string_view>
 
 #include "engine/ole_date.h"
+#include "win/accessible.h"
+#include "win/dpi.h"
 
 namespace cadencer::dialog::win {
+
+// The library's Win32 commons (DPI, accessible names) under the same short name.
+using namespace ::cadencer::win;
 
 inline std::wstring W(std::u16string_view s) {
     return std::wstring(s.begin(), s.end());

@@ -89,9 +89,10 @@ void DigitfieldModel::ClampValue() {
     const double low = NumericValueOf(minValue_);
     const double high = NumericValueOf(maxValue_);
     if (low > high) {
-        // Crossed limits admit no value: the maximum wins, so the value settles at once
-        // instead of bouncing between the two bounds.
-        if (NumericValueOf(value_) != high) SetValue(maxValue_);
+        // Crossed limits admit no value: the minimum wins, so the value settles at once
+        // instead of bouncing between the two bounds, and a caller that pulls a value down
+        // to the maximum and then up to the minimum ends where this guard does.
+        if (NumericValueOf(value_) != low) SetValue(minValue_);
         return;
     }
     if (low > NumericValueOf(value_)) SetValue(minValue_);

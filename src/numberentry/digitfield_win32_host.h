@@ -36,6 +36,17 @@ public:
     bool CreateParts();
     void OnSize();
     void UpdateDpi();
+    void ApplyDpi(int dpi);
+    int Dpi() const { return dpiY_; }
+    int MinimumHeight() const;
+
+    // ---- Accessibility (digitfield_win32_parts.cpp) ----
+    void ServeAccessibility();
+    void SetAccessibleName(std::u16string_view name);
+    const std::u16string& AccessibleName() const { return accessibleName_; }
+    std::wstring AccessibleValue();
+    // One press and release of an arrow, as a click on it would do.
+    void PressSpinnerArrow(bool up);
     int ToPixelsX(int twips) const { return TwipsToPixels(twips, dpiX_); }
     int ToPixelsY(int twips) const { return TwipsToPixels(twips, dpiY_); }
     float ToTwipsX(int pixels) const { return pixels * 1440.0f / static_cast<float>(dpiX_); }
@@ -107,6 +118,7 @@ private:
     COLORREF back_ = 0, fore_ = 0;
     HBRUSH backBrush_ = nullptr;
     std::u16string editTip_, spinnerTip_;
+    std::u16string accessibleName_;
     int busy_ = 0;
     bool destroyed_ = false;
 };

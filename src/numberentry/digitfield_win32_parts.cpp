@@ -1,9 +1,13 @@
 // The parts of a Digitfield window: txtNumber (the platform's EDIT, subclassed so that
 // its keys, focus and mouse reach the model first) and UpDown1 (a pair of arrows drawn and
-// driven by the control: press, capture, release).
+// driven by the control: press, capture, release), and what the control and its parts tell
+// accessibility clients.
 #include "numberentry/digitfield_win32_host.h"  // <windows.h> first: <commctrl.h> needs it
 
 #include <commctrl.h>
+
+#include "numberentry/number_text.h"
+#include "win/accessible.h"
 
 namespace cadencer::numberentry {
 namespace {
@@ -249,6 +253,79 @@ void DigitfieldHost::PaintSpinner(HDC dc) {
     const bool held = spinnerPressed_ && model_.SpinnerHeld();
     DrawFrameControl(dc, &upper, DFC_SCROLL, DFCS_SCROLLUP | inactive | (held && spinnerPressedUpper_ ? DFCS_PUSHED : 0));
     DrawFrameControl(dc, &lower, DFC_SCROLL, DFCS_SCROLLDOWN | inactive | (held && !spinnerPressedUpper_ ? DFCS_PUSHED : 0));
+}
+
+// ---- Accessibility ----
+
+// The facts reach the control through its window handle each time a client asks, so that a
+// client holding an object past the control's end finds nothing rather than freed memory.
+void DigitfieldHost::ServeAccessibility() {
+    const HWND control = self_;
+    const auto name = [control] {
+        const DigitfieldHost* host = FromControl(control);
+        return host ? std::wstring(host->accessibleName_.begin(), host->accessibleName_.end()) : std::wstring();
+    };
+    const auto value = [control]() -> std::optional<std::wstring> {
+        DigitfieldHost* host = FromControl(control);
+        if (!host) return std::nullopt;
+        return host->AccessibleValue();
+    };
+    win::AccessibleFacts field;
+    field.name = name;
+    field.value = value;
+    win::ServeAccessibleFacts(self_, field);
+    win::ServeAccessibleFacts(edit_, field);
+
+    win::AccessibleFacts spinner = field;
+    spinner.role = ROLE_SYSTEM_SPINBUTTON;
+    for (const bool up : {true, false}) {
+        win::AccessiblePart arrow;
+        arrow.name = up ? L"Up" : L"Down";
+        arrow.defaultAction = L"Press";
+        arrow.screenRect = [control, up] {
+            const DigitfieldHost* host = FromControl(control);
+            RECT r{};
+            if (!host || !host->spinner_) return r;
+            GetWindowRect(host->spinner_, &r);
+            const LONG middle = r.top + (r.bottom - r.top) / 2;
+            (up ? r.bottom : r.top) = middle;
+            return r;
+        };
+        arrow.state = [control] {
+            const DigitfieldHost* host = FromControl(control);
+            const bool usable =
+                host && host->spinner_ && IsWindowVisible(host->spinner_) && IsWindowEnabled(host->spinner_);
+            return static_cast<LONG>(usable ? 0 : STATE_SYSTEM_UNAVAILABLE);
+        };
+        arrow.doDefaultAction = [control, up] {
+            if (DigitfieldHost* host = FromControl(control)) host->PressSpinnerArrow(up);
+        };
+        spinner.parts.push_back(std::move(arrow));
+    }
+    win::ServeAccessibleFacts(spinner_, std::move(spinner));
+}
+
+void DigitfieldHost::SetAccessibleName(std::u16string_view name) {
+    if (accessibleName_ == name) return;
+    accessibleName_.assign(name);
+    for (HWND part : {self_, edit_, spinner_}) win::NotifyAccessibleNameChange(part);
+}
+
+// The number shown, as the platform's general conversion writes it.
+std::wstring DigitfieldHost::AccessibleValue() {
+    Guard guard(this);
+    const std::u16string text = TextOfValue(model_.Value());
+    return std::wstring(text.begin(), text.end());
+}
+
+void DigitfieldHost::PressSpinnerArrow(bool up) {
+    Guard guard(this);
+    std::int16_t button = kLeftButton, shift = 0;
+    float x = 0;
+    float y = up ? 0.0f : static_cast<float>(model_.Layout().spinner.height);
+    model_.UpDown1_MouseDown(button, shift, x, y);
+    // Only a press the control took (enabled, spinner on) is released.
+    if (Alive() && model_.SpinnerHeld()) model_.UpDown1_MouseUp(button, shift, x, y);
 }
 
 }  // namespace cadencer::numberentry

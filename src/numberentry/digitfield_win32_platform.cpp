@@ -3,6 +3,7 @@
 // and the beep to the model.
 #include "numberentry/digitfield_win32_host.h"  // <windows.h> first: <commctrl.h> needs it
 #include "numberentry/digitfield_win32_util.h"
+#include "win/accessible.h"
 
 #include <commctrl.h>
 
@@ -51,10 +52,23 @@ bool DigitfieldHost::CreateParts() {
     // have one, and creating it is the dearest part of making the control.
     ambientFont_ = AmbientFont();
     model_.InitProperties(ambientFont_);
+    ServeAccessibility();
     return true;
 }
 
 void DigitfieldHost::UpdateDpi() { WindowDpi(self_, dpiX_, dpiY_); }
+
+int DigitfieldHost::MinimumHeight() const {
+    return TwipsToPixelsCeil(kMinHeightTwips, dpiY_);
+}
+
+void DigitfieldHost::ApplyDpi(int dpi) {
+    if (dpi <= 0) return;
+    dpiX_ = dpiY_ = dpi;
+    // The minimum height and the spinner's width are twips: a lower control grows (and is
+    // laid out on that WM_SIZE), any other is laid out again as it is.
+    OnSize();
+}
 
 ObjectRef DigitfieldHost::AmbientFont() {
     HWND parent = GetParent(self_);
@@ -66,7 +80,7 @@ ObjectRef DigitfieldHost::AmbientFont() {
 void DigitfieldHost::OnSize() {
     RECT rc;
     GetClientRect(self_, &rc);
-    const int minimum = TwipsToPixelsCeil(kMinHeightTwips, dpiY_);
+    const int minimum = MinimumHeight();
     if (rc.bottom < minimum) {
         // The control is never lower than its minimum: grow, and lay out on that WM_SIZE.
         RECT wr;
@@ -114,12 +128,14 @@ void DigitfieldHost::SetText(std::u16string_view text) {
     SetWindowTextW(edit_, wide.c_str());
     settingText_ = false;
     UpdateAlignment();
+    win::NotifyAccessibleValueChange(spinner_);  // the text box announces its own
 }
 
 void DigitfieldHost::OnEditChange() {
     if (settingText_) return;
     Guard guard(this);
     model_.txtNumber_Change();
+    if (Alive()) win::NotifyAccessibleValueChange(spinner_);
     if (Alive() && alignment_ == TextAlignment::Right) UpdateAlignment();
 }
 

@@ -9,27 +9,14 @@
 
 #include <cstdint>
 
+#include "win/dpi.h"
+
 namespace cadencer::numberentry {
 
-// The window's DPI: GetDpiForWindow where the system has it (it knows per-monitor scaling),
+// The window's DPI (the same for both axes): GetDpiForWindow where the system has it,
 // otherwise the logical pixels of the window's DC.
 inline void WindowDpi(HWND window, int& dpiX, int& dpiY) {
-    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-    if (getDpiForWindow && window) {
-        if (const UINT dpi = getDpiForWindow(window)) {
-            dpiX = dpiY = static_cast<int>(dpi);
-            return;
-        }
-    }
-    if (HDC dc = GetDC(window)) {
-        dpiX = GetDeviceCaps(dc, LOGPIXELSX);
-        dpiY = GetDeviceCaps(dc, LOGPIXELSY);
-        ReleaseDC(window, dc);
-    }
-    if (dpiX <= 0) dpiX = 96;
-    if (dpiY <= 0) dpiY = 96;
+    dpiX = dpiY = win::WindowDpi(window);
 }
 
 inline int TwipsToPixels(int twips, int dpi) { return MulDiv(twips, dpi, 1440); }

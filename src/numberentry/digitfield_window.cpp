@@ -47,12 +47,15 @@ LRESULT CALLBACK ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM l
             host->toolTip_ = nullptr;
             return 0;
         case WM_WINDOWPOSCHANGING: {
+            // The minimum at the DPI the control is laid out for (its parent may have told
+            // it of a new one before moving it).
             auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
-            int dpiX = 96, dpiY = 96;
-            WindowDpi(control, dpiX, dpiY);
-            if (!(pos->flags & SWP_NOSIZE)) pos->cy = std::max(pos->cy, TwipsToPixelsCeil(kMinHeightTwips, dpiY));
+            if (!(pos->flags & SWP_NOSIZE)) pos->cy = std::max(pos->cy, host->MinimumHeight());
             return 0;
         }
+        case win::kMsgDpiChangedAfterParent:
+            host->ApplyDpi(win::WindowDpi(control));
+            return 0;
         case WM_SETFOCUS:
             if (host->edit_) SetFocus(host->edit_);
             return 0;
@@ -245,11 +248,31 @@ void DigitfieldWindow::Highlight() { DIGITFIELD_SET(Highlight()) }
 #undef DIGITFIELD_SET
 
 void DigitfieldWindow::MoveTwips(int left, int top, int width, int height) {
-    if (!IsAlive()) return;
-    int dpiX = 96, dpiY = 96;
-    WindowDpi(GetParent(hwnd_), dpiX, dpiY);
-    MoveWindow(hwnd_, TwipsToPixels(left, dpiX), TwipsToPixels(top, dpiY), TwipsToPixels(width, dpiX),
-               TwipsToPixels(height, dpiY), TRUE);
+    // At the DPI the control is laid out for: its parent's, as the parent last told it.
+    auto* h = host();
+    if (!h) return;
+    MoveWindow(hwnd_, h->ToPixelsX(left), h->ToPixelsY(top), h->ToPixelsX(width), h->ToPixelsY(height), TRUE);
+}
+
+void DigitfieldWindow::ApplyDpi(int dpi) {
+    if (auto* h = host()) {
+        DigitfieldHost::Guard guard(h);
+        h->ApplyDpi(dpi);
+    }
+}
+
+int DigitfieldWindow::Dpi() const {
+    if (auto* h = host()) return h->Dpi();
+    return win::WindowDpi(nullptr);
+}
+
+void DigitfieldWindow::SetAccessibleName(std::u16string_view name) {
+    if (auto* h = host()) h->SetAccessibleName(name);
+}
+
+std::u16string DigitfieldWindow::AccessibleName() const {
+    auto* h = host();
+    return h ? h->AccessibleName() : std::u16string();
 }
 
 int DigitfieldWindow::TwipsToPixelsX(int twips) const {

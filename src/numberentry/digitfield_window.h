@@ -26,6 +26,11 @@
 // Sizes: positions and sizes given in twips convert with the window's real DPI (the
 // parent's, before creation). The control is never lower than 255 twips.
 //
+// Accessibility: the text box, the spinner and the control answer accessibility clients
+// with the name the host gives (SetAccessibleName) and the number as their value; the
+// spinner, which the control draws, is a spin button whose two arrows are its children
+// "Up" and "Down", each with the default action "Press".
+//
 // Handles: DigitfieldWindow only wraps the HWND; copying it is cheap and the state belongs
 // to the window (freed when the window is destroyed). Calls on a wrapper without a live
 // window do nothing and return defaults.
@@ -143,6 +148,16 @@ public:
 
     // Size in twips at the window's DPI, and the conversions the control uses.
     void MoveTwips(int left, int top, int width, int height);
+    // The control lays its parts out again for a new DPI (its parent's, after a DPI change;
+    // the parent moves the control itself and gives it its font for that DPI). The control
+    // also follows WM_DPICHANGED_AFTERPARENT by itself where the system sends it.
+    void ApplyDpi(int dpi);
+    int Dpi() const;
+
+    // The name accessibility clients read for the field, its text box and its spinner (the
+    // value they read is the number shown). A host names the field as its label would.
+    void SetAccessibleName(std::u16string_view name);
+    std::u16string AccessibleName() const;
     int TwipsToPixelsX(int twips) const;
     int TwipsToPixelsY(int twips) const;
 

@@ -122,6 +122,28 @@ ValidationInput Input(int kind, bool noEnd, std::optional<std::int64_t> days) {
     return in;
 }
 
+// Every control that takes input has a name for screen readers, and the inputs without a
+// caption of their own are named as their label or their place reads.
+TEST(DialogDesign, EveryInputHasAnAccessibleName) {
+    for (const auto& d : Design()) {
+        const bool input = d.kind != Kind::Frame && d.kind != Kind::Label && d.kind != Kind::StatusBar;
+        EXPECT_EQ(AccessibleName(d.id).empty(), !input) << d.id;
+    }
+    EXPECT_EQ(AccessibleName(id::TimeStart), u"Time:");
+    EXPECT_EQ(AccessibleName(id::DateStart), u"Start:");
+    EXPECT_EQ(AccessibleName(id::DateEnd), u"End:");
+    EXPECT_EQ(AccessibleName(id::EveryCombo), u"Unit");
+    EXPECT_EQ(AccessibleName(id::EveryNumber), u"Every");
+    EXPECT_EQ(AccessibleName(id::DateCheck + 1), u"Day 1");
+    EXPECT_EQ(AccessibleName(id::DateCheck + 31), u"Day 31");
+    EXPECT_EQ(AccessibleName(id::WeeklyDay + 1), u"Sunday");
+    EXPECT_EQ(AccessibleName(id::EndOption + 1), u"No end date");
+    EXPECT_EQ(AccessibleName(id::ButtonOK), u"OK");  // without the mnemonic's ampersand
+    EXPECT_EQ(AccessibleName(id::Label1), u"");
+    EXPECT_EQ(AccessibleName(4242), u"");
+    EXPECT_EQ(EveryNumberAccessibleName(u"minute(s)"), u"Every minute(s)");
+}
+
 TEST(DialogValidation, ChecksRunInOrderAndTheFirstFailureWins) {
     // Never passes whatever else is wrong.
     EXPECT_EQ(ValidateSchedule(Input(0, false, -5)), Problem::None);
@@ -199,6 +221,11 @@ TEST(DialogInterval, UnitLimitsAndTheLowerLimitLast) {
     EXPECT_EQ(PullIntoLimits(0, LimitsForUnit(1, s)), 15);
     EXPECT_EQ(PullIntoLimits(7.5, LimitsForUnit(0, s)), 7.5);
     EXPECT_EQ(PullIntoLimits(50, {30, 20, 1}), 30);  // minimum above maximum: the minimum wins
+    EXPECT_EQ(PullIntoLimits(10, {30, 20, 1}), 30);
+    // The form pulls the number field's value into the field's own limits, as doubles.
+    EXPECT_EQ(PullIntoLimits(12.5, 1.0, 12.0), 12.0);
+    EXPECT_EQ(PullIntoLimits(0.5, 1.0, 12.0), 1.0);
+    EXPECT_EQ(PullIntoLimits(25.0, 30.0, 20.0), 30.0);
 }
 
 TEST(DialogNoEvents, WarnOnlyWhenTheNextRunLiesBeforeThePresentMinute) {

@@ -77,7 +77,7 @@ TEST(DigitfieldLimits, ClampRaisesChangeForTheValueAndForTheClamp) {
     EXPECT_EQ(seen, (std::vector<double>{20, 12}));
 }
 
-TEST(DigitfieldLimits, CrossedLimitsSettleOnTheMaximum) {
+TEST(DigitfieldLimits, CrossedLimitsSettleOnTheMinimum) {
     Rig rig;
     rig.model.SetMinValue(Variant::I16(50));
     rig.model.SetMaxValue(Variant::I16(10));
@@ -86,10 +86,14 @@ TEST(DigitfieldLimits, CrossedLimitsSettleOnTheMaximum) {
         rig.model.SetValue(Variant::I16(static_cast<std::int16_t>(v)));
         rig.events.log.clear();
         rig.model.SetUseMaxMinValues(true);
-        EXPECT_EQ(rig.Shown(), "10.00") << v;
+        EXPECT_EQ(rig.Shown(), "50.00") << v;
         EXPECT_LE(rig.events.Count("Change"), 1) << v;
     }
-    // The focus-exit commit ends at the maximum too.
+    // Setting the maximum as the value still ends at the minimum.
+    rig.model.SetValue(Variant::I16(10));
+    EXPECT_EQ(rig.Shown(), "50.00");
+    // The focus-exit commit follows its own order, the maximum last, and does not clamp
+    // again afterwards.
     rig.Focus();
     rig.platform.text = u"30";
     rig.Blur();

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "cadencer_next_lib.h"
+#include "control/property_table.h"
 
 namespace cadencer::next_tool {
 namespace {
@@ -63,6 +64,37 @@ TEST(CadencerNext, BadArgumentsNameTheArgument) {
         EXPECT_NE(r.text.find(needle), std::string::npos) << r.text;
         EXPECT_EQ(r.text.find('\n'), std::string::npos);
     }
+}
+
+TEST(CadencerNext, TheKeysAreTheScheduleInputsOfThePropertyTable) {
+    using control::PropertyType;
+    int accepted = 0;
+    for (const auto& row : control::kProperties) {
+        const char* value = "1";
+        if (row.type == PropertyType::Date) value = "2026-12-01";
+        if (row.type == PropertyType::Boolean) value = "True";
+        const std::string key = ToUtf8(row.name);
+        const auto r = RunCase({"--now", "2026-12-07T10:00:00", key + "=" + value}, kPresent);
+        EXPECT_EQ(r.ok, control::IsScheduleInput(row)) << key << ": " << r.text;
+        accepted += r.ok;
+    }
+    EXPECT_EQ(accepted, 11);  // the ten schedule properties and LastScheduledTime
+    // Spelt exactly as the table spells them.
+    const auto r = RunCase({"occursoption=1"}, kPresent);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.text, "occursoption: unknown key");
+}
+
+TEST(CadencerNext, DescribesTheScheduleInWords) {
+    EXPECT_EQ(Due({"--describe", "--now", "2026-12-07T10:00:00", "OccursOption=2", "SelectionsWeekly=0100010",
+                   "StartHour=9", "StartMinute=30"}),
+              "Weekly on Monday and Friday at 09:30, from 2026-12-07, no end date");
+    // Keys are taken as for the due times: a new control's defaults fill the rest.
+    EXPECT_EQ(Due({"--describe", "--now", "2026-01-31T10:00:00", "OccursOption=1", "UseEndDate=-1"}),
+              "Daily at 00:00, from 2026-01-31 until 2026-02-28");
+    EXPECT_EQ(Due({"OccursOption=4", "EveryInterval=15", "EveryFrequency=1", "--describe"}), "Every 15 minutes");
+    const auto bad = RunCase({"--describe", "StartHour=x"}, kPresent);
+    EXPECT_FALSE(bad.ok);
 }
 
 TEST(CadencerNext, BatchLinesSplitWithQuotes) {

@@ -22,6 +22,9 @@ Sub CheckTrue(name, condition)
     Check name, CBool(condition), True
 End Sub
 
+' The host's bitness (AMD64 or x86): the test checks that the intended cscript ran.
+WScript.Echo "host: " & CreateObject("WScript.Shell").ExpandEnvironmentStrings("%PROCESSOR_ARCHITECTURE%")
+
 Dim c
 Set c = CreateObject("CadencerLib.Cadencer")
 
@@ -108,9 +111,13 @@ On Error GoTo 0
 Check "EveryInterval kept", c.EveryInterval, CInt(45)
 Check "StartDate kept", c.StartDate, DateSerial(2030, 1, 31)
 
-' Two instances share the schedule, not their own fields.
+' Two instances share the schedule, not their own fields. A control created without a
+' container takes a new control's defaults at its first use (here: reading its kind), and
+' so sets the shared schedule for both; what either sets later, both read.
 Dim d
 Set d = CreateObject("CadencerLib.Cadencer")
+Check "the second control's first use: the defaults", d.OccursOption, CLng(0)
+Check "the defaults for the first control too", c.EveryInterval, CInt(1)
 c.OccursOption = 2
 c.CaptionHelpButton = "Mine"
 Check "shared OccursOption", d.OccursOption, CLng(2)

@@ -225,6 +225,105 @@ TEST_F(AboutBoxTest, ShowsItsLayoutAndTextsAndClosesWithOK) {
     EXPECT_FALSE(IsWindow(box_));
 }
 
+// The colour of an icon's top-left pixel drawn over magenta: magenta where it is transparent.
+COLORREF CornerOver(HICON icon, int size) {
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, size, size);
+    const HGDIOBJ old = SelectObject(dc, bitmap);
+    const RECT all{0, 0, size, size};
+    HBRUSH magenta = CreateSolidBrush(RGB(255, 0, 255));
+    FillRect(dc, &all, magenta);
+    DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+    const COLORREF corner = GetPixel(dc, 0, 0);
+    SelectObject(dc, old);
+    DeleteObject(magenta);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return corner;
+}
+
+int IconWidth(HICON icon) {
+    ICONINFO info{};
+    if (!GetIconInfo(icon, &info)) return 0;
+    BITMAP bitmap{};
+    GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof(bitmap), &bitmap);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    if (info.hbmMask) DeleteObject(info.hbmMask);
+    return bitmap.bmWidth;
+}
+
+int BoxDpi(HWND box) {
+    HDC dc = GetDC(box);
+    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(box, dc);
+    return dpi;
+}
+
+// picIcon shows its own picture, the clock larger and round on a transparent ground, not
+// the window icon (the square 32 x 32 one).
+TEST_F(AboutBoxTest, ThePictureIsTheLargerClockNotTheWindowIcon) {
+    UiScript script(CloseAll());
+    script.WaitFor(BoxShown()).Then([this] {
+        const auto picture = reinterpret_cast<HICON>(SendMessageW(Item(kPicIcon), STM_GETICON, 0, 0));
+        const auto windowIcon = reinterpret_cast<HICON>(SendMessageW(box_, WM_GETICON, ICON_BIG, 0));
+        ASSERT_NE(nullptr, picture);
+        ASSERT_NE(nullptr, windowIcon);
+        const int size = MulDiv(48, BoxDpi(box_), 96);
+        EXPECT_EQ(size, IconWidth(picture));
+        EXPECT_EQ(GetSystemMetrics(SM_CXICON), IconWidth(windowIcon));
+        EXPECT_EQ(RGB(255, 0, 255), CornerOver(picture, size));
+        EXPECT_NE(RGB(255, 0, 255), CornerOver(windowIcon, IconWidth(windowIcon)));
+        // The picture box holds it whole, left and top where the design has it.
+        const RECT box = ClientRectOf(Item(kPicIcon));
+        EXPECT_EQ(MulDiv(240, BoxDpi(box_), 1440), box.left);
+        EXPECT_EQ(size, box.right - box.left);
+        EXPECT_EQ(size, box.bottom - box.top);
+    });
+    script.Then(PressOK());
+    Show(script);
+}
+
+// WM_DPICHANGED while the box is open: the suggested window position, and the whole design
+// (client area, controls, fonts, picture) at the new DPI.
+TEST_F(AboutBoxTest, ADpiChangeLaysTheBoxOutAgain) {
+    UiScript script(CloseAll());
+    script.WaitFor(BoxShown()).Then([this] {
+        RECT before;
+        GetWindowRect(box_, &before);
+        RECT suggested{before.left + 11, before.top + 7, before.left + 11 + (before.right - before.left) * 3 / 2,
+                       before.top + 7 + (before.bottom - before.top) * 3 / 2};
+        SendMessageW(box_, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+        const auto px = [](int twips) { return MulDiv(twips, 144, 1440); };
+        RECT after, client;
+        GetWindowRect(box_, &after);
+        GetClientRect(box_, &client);
+        EXPECT_EQ(suggested.left, after.left);
+        EXPECT_EQ(suggested.top, after.top);
+        EXPECT_EQ(px(6045), client.right);
+        EXPECT_EQ(px(4515), client.bottom);
+        const struct {
+            int id, left, top, width, height;
+        } parts[] = {{kLblTitle, 1050, 240, 4473, 480},  {kLblDescription, 1050, 1125, 4536, 1779},
+                     {kEmailLink, 607, 3651, 3195, 255}, {kWebLink, 1278, 4042, 2556, 217},
+                     {kCmdOK, 4579, 3260, 1260, 345},    {kCmdSysInfo, 4579, 3694, 1245, 345},
+                     {kPicIcon, 240, 240, 720, 720}};
+        for (const auto& part : parts) {
+            const RECT r = ClientRectOf(Item(part.id));
+            EXPECT_EQ(px(part.left), r.left) << part.id;
+            EXPECT_EQ(px(part.top), r.top) << part.id;
+            EXPECT_EQ(px(part.left + part.width), r.right) << part.id;
+            EXPECT_EQ(px(part.top + part.height), r.bottom) << part.id;
+        }
+        EXPECT_EQ(-MulDiv(1350, 144, 7200), FontOf(Item(kLblTitle)).lfHeight);
+        EXPECT_EQ(-MulDiv(825, 144, 7200), FontOf(Item(kCmdOK)).lfHeight);
+        EXPECT_EQ(72, IconWidth(reinterpret_cast<HICON>(SendMessageW(Item(kPicIcon), STM_GETICON, 0, 0))));
+    });
+    script.Then(PressOK());
+    Show(script);
+}
+
 TEST_F(AboutBoxTest, EachShowingIsAFreshBox) {
     for (int round = 0; round < 2; ++round) {
         UiScript script(CloseAll());

@@ -55,7 +55,8 @@ TEST(AboutBoxInTheComponent, DisplayAboutBoxShowsTheLibrarysVersion) {
                                         nullptr, nullptr, nullptr));
         EXPECT_TRUE(script.Finished());
         EXPECT_EQ(L" About Cadencer", caption);
-        EXPECT_EQ(L"Version 1.0", version);
+        // The project's version, as the build put it into the OCX's version resource.
+        EXPECT_EQ(L"Version " CADENCER_VERSION_MAJOR_MINOR, version);
         control->Release();
     }
     OleUninitialize();

@@ -31,7 +31,7 @@ inline std::vector<HWND> ThreadDialogs() {
     std::vector<HWND> found;
     EnumThreadWindows(
         GetCurrentThreadId(),
-        [](HWND window, LPARAM param) -> BOOL {
+        [](HWND window, LPARAM param) WINAPI -> BOOL {
             if (IsWindowVisible(window) && ClassName(window) == L"#32770")
                 reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
             return TRUE;

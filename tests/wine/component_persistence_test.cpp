@@ -186,6 +186,61 @@ TEST(ComponentPersistence, UnchangedNewInstanceStoresTheIconAlone) {
     EXPECT_EQ(bag.keys, std::vector<std::wstring>{L"Icon"});
 }
 
+// A new instance leaves the shared schedule alone until its Load: a Load that stops at a
+// bad key changes the keys before it and leaves every later one as the last control set it.
+TEST(ComponentPersistence, ALoadStoppedAtABadKeyLeavesTheLaterKeysAsTheyWere) {
+    RecordingBag full(nullptr);
+    {
+        ComPtr<_Cadencer> source = CreateInitialisedControl();
+        SetAllNonDefault(source.Get());
+        ComPtr<IPersistPropertyBag> persist;
+        ASSERT_EQ(source.As(&persist), S_OK);
+        ASSERT_EQ(persist->Save(&full, TRUE, TRUE), S_OK);
+    }
+    ComPtr<_Cadencer> first = CreateControl();
+    ComPtr<IPersistPropertyBag> firstPersist;
+    ASSERT_EQ(first.As(&firstPersist), S_OK);
+    ASSERT_EQ(firstPersist->Load(&full, nullptr), S_OK);
+    const std::string loaded = Snapshot(first.Get());
+
+    RecordingBag bad(nullptr);
+    auto set = [&bad](const wchar_t* key, VARTYPE type, auto assign) {
+        VARIANT v;
+        VariantInit(&v);
+        V_VT(&v) = type;
+        assign(v);
+        bad.Set(key, v);
+        VariantClear(&v);
+    };
+    set(L"Title", VT_BSTR, [](VARIANT& v) { V_BSTR(&v) = SysAllocString(L"Second"); });
+    set(L"OccursOption", VT_I4, [](VARIANT& v) { V_I4(&v) = Monthly; });
+    set(L"StartHour", VT_BSTR, [](VARIANT& v) { V_BSTR(&v) = SysAllocString(L"not an hour"); });
+    set(L"StartMinute", VT_I2, [](VARIANT& v) { V_I2(&v) = 5; });
+    set(L"SelectionsWeekly", VT_BSTR, [](VARIANT& v) { V_BSTR(&v) = SysAllocString(L"1111111"); });
+    ComPtr<_Cadencer> second = CreateControl();
+    ComPtr<IPersistPropertyBag> secondPersist;
+    ASSERT_EQ(second.As(&secondPersist), S_OK);
+    EXPECT_EQ(secondPersist->Load(&bad, nullptr), DISP_E_TYPEMISMATCH);
+
+    // The keys before StartHour were read (absent ones with their defaults) ...
+    BSTR title = nullptr;
+    EXPECT_EQ(second->get_Title(&title), S_OK);
+    EXPECT_STREQ(title, L"Second");
+    SysFreeString(title);
+    Occurs occurs{};
+    second->get_OccursOption(&occurs);
+    EXPECT_EQ(occurs, Monthly);
+    SHORT interval = 0;
+    second->get_EveryInterval(&interval);
+    EXPECT_EQ(interval, 1);
+    // ... and StartHour and every key after it hold what the first control loaded.
+    const std::string now = Snapshot(second.Get());
+    for (const char* key : {"Hour=7;", "Minute=45;", "UseEndDate=-1;", "Weekly=0111110;"})
+        EXPECT_NE(now.find(key), std::string::npos) << key << " in " << now;
+    const auto tail = [](const std::string& snapshot) { return snapshot.substr(snapshot.find("Hour=")); };
+    EXPECT_EQ(tail(now), tail(loaded));
+}
+
 ComPtr<IStream> SaveToStream(_Cadencer* control, int copies) {
     ComPtr<IStream> stream;
     EXPECT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);

@@ -211,5 +211,24 @@ TEST_F(DialogKeys, HintsFollowTheMouseOverFramesAndButtons) {
     EXPECT_EQ(StatusText(0), L"Select on which dates to execute");
 }
 
+// A disabled control passes its mouse moves to its container: over the disabled OK the
+// dialog's background clears the hint; over the disabled end picker "Execution" gives its own.
+TEST_F(DialogKeys, DisabledControlsPassTheMouseToTheirContainer) {
+    a->core->SetOccursOption(1);
+    a->core->SetUseEndDate(false);
+    Open();
+    ASSERT_FALSE(Enabled(id::ButtonOK));
+    const RECT occurs = ClientRectOf(Item(id::FrameOccurs));
+    MoveMouseTo(occurs.left + 3, (occurs.top + occurs.bottom) / 2);
+    ASSERT_EQ(StatusText(0), L"Select the schedule frequency");
+    const POINT ok = Inside(id::ButtonOK);
+    MoveMouseTo(ok.x, ok.y);
+    EXPECT_EQ(StatusText(0), L"");
+    ASSERT_FALSE(Enabled(id::DateEnd));
+    const POINT end = Inside(id::DateEnd);
+    MoveMouseTo(end.x, end.y);
+    EXPECT_EQ(StatusText(0), L"Enter the time and date range");
+}
+
 }  // namespace
 }  // namespace cadencer::dialog::testing

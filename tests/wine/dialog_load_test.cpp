@@ -115,16 +115,19 @@ TEST_F(DialogLoad, IntervalIsPulledIntoItsUnitsLimits) {
     EXPECT_FALSE(Enabled(id::EveryCombo));
 }
 
-// The dialog pulls the number down to the maximum, then up to the minimum; with crossed
-// limits the number field's own clamping (the maximum wins) has the last word.
-TEST_F(DialogLoad, CrossedLimitsSettleOnOneValue) {
+// The dialog pulls the number down to the maximum, then up to the minimum: with crossed
+// limits it ends at the minimum, and the number field's own clamping agrees.
+TEST_F(DialogLoad, CrossedLimitsEndAtTheMinimum) {
     S().OccursOption = 4;
     S().EveryFrequency = 0;
     S().EveryHourMin = 20;
     S().EveryHourMax = 10;
-    S().EveryInterval = 15;
-    Open();
-    EXPECT_EQ(NumberValue(), 10);
+    for (std::int16_t interval : {5, 15, 25}) {
+        S().EveryInterval = interval;
+        Open();
+        EXPECT_EQ(NumberValue(), 20) << interval;
+        a->core->CloseScheduler();
+    }
 }
 
 TEST_F(DialogLoad, AStoredIntervalInMinutesKeepsItsValue) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "dialog_harness.h"
+#include "win/dpi.h"
 
 namespace {
 
@@ -32,6 +33,8 @@ void CALLBACK EndShow(HWND, UINT, UINT_PTR, DWORD) {
 int main(int argc, char** argv) {
     const std::string layout = argc > 1 ? argv[1] : "monthly";
     const int seconds = argc > 2 ? std::atoi(argv[2]) : 4;
+    // The real pointer stays clear of the dialog: a move over it would write another hint.
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
     harness::FakeClock clock;
     clock.now = harness::At(2026, 3, 10, 10, 0, 0);
     InstallScheduleDialog(GetModuleHandleW(nullptr), &clock);
@@ -64,8 +67,10 @@ int main(int argc, char** argv) {
     core.DisplayScheduler();
     const HWND dialog = ScheduleDialogWindow();
     if (!dialog) return 1;
-    // A hint in the status bar, as the pointer over the "Occurs" frame gives it.
-    POINT inOccurs{20, 40};
+    // A hint in the status bar, as the pointer over the "Occurs" frame gives it (a point of
+    // the frame's left edge, 300 twips in and 600 down, at the dialog's DPI).
+    const int dpi = cadencer::win::WindowDpi(dialog);
+    POINT inOccurs{MulDiv(300, dpi, 1440), MulDiv(600, dpi, 1440)};
     SendMessageW(dialog, WM_MOUSEMOVE, 0, MAKELPARAM(inOccurs.x, inOccurs.y));
     g_quitTimer = SetTimer(nullptr, 0, static_cast<UINT>(seconds) * 1000, EndShow);
     if (layout == "message") {

@@ -53,6 +53,17 @@ TEST_F(DialogSwitch, EveryKindHasItsHeightFramesAndStates) {
         }
 }
 
+// A dialog that opens with a kind without "Execution" has that frame hidden and disabled
+// from the start, not only after a switch.
+TEST_F(DialogSwitch, OpeningWithNeverOrEveryHidesAndDisablesExecution) {
+    for (int kind : {0, 4}) {
+        a->core->SetOccursOption(kind);
+        Open();
+        ExpectLayout(kind);
+        a->core->CloseScheduler();
+    }
+}
+
 TEST_F(DialogSwitch, ClickingTheSelectedKindChangesNothing) {
     a->core->SetOccursOption(1);
     Open();

@@ -1,0 +1,325 @@
+// The one table of the Cadencer control's properties. Each row says everything the code
+// needs to know about one property apart from its let's correction:
+//
+//   name      the property's name, which is also its property-bag key and the name its
+//             change notice carries
+//   dispid    its dispatch identifier in the type library
+//   type      its automation type, as the type library declares it
+//   def       its default: for a new instance, for reading a bag and for writing one
+//   field     where its value lives: the control's own InstanceSettings or the shared
+//             ScheduleSettings (none for the computed NextScheduledTime)
+//   persist   its places in the bag's read order, in the bag's write order and in the
+//             binary stream's key indices (kNotPersisted: not stored at all)
+//   let       what a let does to the next execution time
+//   width     the fixed width of a selection string (0 for every other property)
+//
+// Readers: reading and writing the property bag (core_persistence.cpp), the lets'
+// recomputation and change notices (cadencer_core.cpp), the stream format's key indices
+// (component/stream_format.h), the COM face's name-to-DISPID lookup (component/dispids.cpp)
+// and cadencer-next's keys (tools/cadencer_next_lib.cpp). A Wine test holds the table
+// against the type library. Adding a property means one row here, plus the IDL (and its
+// get and let).
+//
+// Portable: nothing here depends on the platform.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "engine/ole_date.h"
+#include "engine/schedule_settings.h"
+#include "engine/variant.h"
+
+namespace cadencer::control {
+
+enum class FormPosition : std::int32_t { Manual = 0, CenterOfScreen = 1 };
+
+// The fields each control keeps for itself; the schedule and the shared texts live in
+// the process's one ScheduleSettings record.
+struct InstanceSettings {
+    bool Enabled = true;
+    bool Modal = false;
+    bool ShowHelpButton = false;
+    std::int32_t StartUpPosition = static_cast<std::int32_t>(FormPosition::CenterOfScreen);
+    std::int32_t StartUpLeft = 0;
+    std::int32_t StartUpTop = 0;
+    std::u16string CaptionHelpButton{defaults::kCaptionHelp};
+    // Empty or without an image: the control's default icon is shown and saved instead.
+    ObjectRef Icon;
+};
+
+// The automation type of a property as the type library declares it. In a property bag
+// the enumerations travel as Long (32-bit) values.
+enum class PropertyType : std::uint8_t {
+    Boolean,       // VARIANT_BOOL
+    Integer,       // short
+    Long,          // long
+    FormPosition,  // the three enumerations
+    Occurs,
+    EveryType,
+    Date,     // DATE
+    String,   // BSTR
+    Picture,  // IPictureDisp*
+};
+
+struct PropertyDefault {
+    enum class Kind : std::uint8_t {
+        None,                // the property is not persisted
+        Value,               // number (Booleans, integers, enumerations) or text
+        CreationDay,         // the day the control was created
+        MonthAfterCreation,  // the creation day plus one calendar month
+        // The control's default icon when reading a bag or creating a new instance; when
+        // writing, "no object", so that the icon is always written.
+        ControlIcon,
+    };
+    Kind kind = Kind::None;
+    std::int32_t number = 0;
+    std::u16string_view text;
+
+    static constexpr PropertyDefault Flag(bool value) { return {Kind::Value, value ? 1 : 0, {}}; }
+    static constexpr PropertyDefault Number(std::int32_t value) { return {Kind::Value, value, {}}; }
+    static constexpr PropertyDefault Text(std::u16string_view value) { return {Kind::Value, 0, value}; }
+    static constexpr PropertyDefault Of(Kind kind) { return {kind, 0, {}}; }
+};
+
+// Where a property's value lives: a member of InstanceSettings or of ScheduleSettings.
+// The alternative must fit the row's type (checked below).
+using PropertyField =
+    std::variant<std::monostate, bool InstanceSettings::*, std::int32_t InstanceSettings::*,
+                 std::u16string InstanceSettings::*, ObjectRef InstanceSettings::*, bool ScheduleSettings::*,
+                 std::int16_t ScheduleSettings::*, std::int32_t ScheduleSettings::*, OleDate ScheduleSettings::*,
+                 std::u16string ScheduleSettings::*>;
+
+// A persisted property's places: in the order the bag is read, in the order it is written,
+// and its key index in the binary stream (frozen: stored forms depend on it).
+struct Persistence {
+    std::int8_t read = -1;
+    std::int8_t write = -1;
+    std::int8_t stream = -1;
+};
+inline constexpr Persistence kNotPersisted{};
+
+// What a let does to the next execution time.
+enum class LetEffect : std::uint8_t {
+    None,              // nothing: the next time does not depend on the property
+    Recompute,         // recomputed (offset 0) under the run-time gate: a schedule input
+    RecomputeIfEvery,  // recomputed only for an Every schedule: the last execution time
+    // The Enabled let: computes the next time (offset 1) and starts the clock, or closes
+    // the dialog and stops it.
+    SwitchesClock,
+};
+
+struct PropertyRow {
+    std::u16string_view name;
+    std::int32_t dispid;
+    PropertyType type;
+    PropertyDefault def;
+    PropertyField field;
+    Persistence persist;
+    LetEffect let;
+    std::uint8_t width;
+};
+
+namespace table_detail {
+using D = PropertyDefault;
+using I = InstanceSettings;
+using S = ScheduleSettings;
+using T = PropertyType;
+using L = LetEffect;
+constexpr Persistence P(int read, int write, int stream) {
+    return {static_cast<std::int8_t>(read), static_cast<std::int8_t>(write), static_cast<std::int8_t>(stream)};
+}
+constexpr auto kNo = kNotPersisted;
+constexpr auto kNoDefault = D::Of(D::Kind::None);
+constexpr auto kControlIcon = D::Of(D::Kind::ControlIcon);
+constexpr auto kCreationDay = D::Of(D::Kind::CreationDay);
+constexpr auto kMonthAfterCreation = D::Of(D::Kind::MonthAfterCreation);
+constexpr auto kNever = static_cast<std::int32_t>(Occurs::Never);
+constexpr auto kHours = static_cast<std::int32_t>(EveryType::Hours);
+constexpr auto kCentred = static_cast<std::int32_t>(FormPosition::CenterOfScreen);
+}  // namespace table_detail
+
+// In the type library's slot order: DISPIDs count down from 0x6803001E.
+// clang-format off
+inline constexpr std::array<PropertyRow, 31> kProperties = [] {
+    using namespace table_detail;
+    return std::array<PropertyRow, 31>{{
+    // name                       dispid      type             default                                     field                         persist        let                  width
+    {u"Enabled",                  0x6803001E, T::Boolean,      D::Flag(true),                              &I::Enabled,                  P(28, 0, 0),   L::SwitchesClock,    0},
+    {u"Modal",                    0x6803001D, T::Boolean,      D::Flag(false),                             &I::Modal,                    P(2, 2, 2),    L::None,             0},
+    {u"ShowHelpButton",           0x6803001C, T::Boolean,      D::Flag(false),                             &I::ShowHelpButton,           P(3, 3, 3),    L::None,             0},
+    {u"NextScheduledTime",        0x6803001B, T::Date,         kNoDefault,                                 {},                           kNo,           L::None,             0},
+    {u"LastScheduledTime",        0x6803001A, T::Date,         kNoDefault,                                 &S::LastScheduledTime,        kNo,           L::RecomputeIfEvery, 0},
+    {u"StartUpPosition",          0x68030019, T::FormPosition, D::Number(kCentred),                        &I::StartUpPosition,          P(9, 10, 10),  L::None,             0},
+    {u"StartUpLeft",              0x68030018, T::Long,         D::Number(0),                               &I::StartUpLeft,              P(10, 11, 11), L::None,             0},
+    {u"StartUpTop",               0x68030017, T::Long,         D::Number(0),                               &I::StartUpTop,               P(11, 12, 12), L::None,             0},
+    {u"Title",                    0x68030016, T::String,       D::Text(defaults::kTitle),                  &S::Title,                    P(0, 1, 1),    L::None,             0},
+    {u"CaptionOKButtonBefore",    0x68030015, T::String,       D::Text(defaults::kCaptionOK),              &S::CaptionOKButtonBefore,    P(4, 4, 4),    L::None,             0},
+    {u"CaptionOKButtonAfter",     0x68030014, T::String,       D::Text(defaults::kCaptionOK),              &S::CaptionOKButtonAfter,     P(5, 5, 5),    L::None,             0},
+    {u"CaptionCloseButtonBefore", 0x68030013, T::String,       D::Text(defaults::kCaptionCloseBefore),     &S::CaptionCloseButtonBefore, P(6, 6, 6),    L::None,             0},
+    {u"CaptionCloseButtonAfter",  0x68030012, T::String,       D::Text(defaults::kCaptionCloseAfter),      &S::CaptionCloseButtonAfter,  P(7, 7, 7),    L::None,             0},
+    {u"CaptionHelpButton",        0x68030011, T::String,       D::Text(defaults::kCaptionHelp),            &I::CaptionHelpButton,        P(8, 8, 8),    L::None,             0},
+    {u"Icon",                     0x68030010, T::Picture,      kControlIcon,                               &I::Icon,                     P(1, 9, 9),    L::None,             0},
+    {u"OccursOption",             0x6803000F, T::Occurs,       D::Number(kNever),                          &S::OccursOption,             P(12, 13, 13), L::Recompute,        0},
+    {u"EveryInterval",            0x6803000E, T::Integer,      D::Number(defaults::kEveryInterval),        &S::EveryInterval,            P(13, 14, 14), L::Recompute,        0},
+    {u"EveryFrequency",           0x6803000D, T::EveryType,    D::Number(kHours),                          &S::EveryFrequency,           P(14, 15, 15), L::Recompute,        0},
+    {u"EveryHourMin",             0x6803000C, T::Integer,      D::Number(defaults::kEveryHourMin),         &S::EveryHourMin,             P(15, 16, 16), L::None,             0},
+    {u"EveryHourMax",             0x6803000B, T::Integer,      D::Number(defaults::kEveryHourMax),         &S::EveryHourMax,             P(16, 17, 17), L::None,             0},
+    {u"EveryHourIncrement",       0x6803000A, T::Integer,      D::Number(defaults::kEveryHourIncrement),   &S::EveryHourIncrement,       P(17, 18, 18), L::None,             0},
+    {u"EveryMinuteMin",           0x68030009, T::Integer,      D::Number(defaults::kEveryMinuteMin),       &S::EveryMinuteMin,           P(18, 19, 19), L::None,             0},
+    {u"EveryMinuteMax",           0x68030008, T::Integer,      D::Number(defaults::kEveryMinuteMax),       &S::EveryMinuteMax,           P(19, 20, 20), L::None,             0},
+    {u"EveryMinuteIncrement",     0x68030007, T::Integer,      D::Number(defaults::kEveryMinuteIncrement), &S::EveryMinuteIncrement,     P(20, 21, 21), L::None,             0},
+    {u"StartHour",                0x68030006, T::Integer,      D::Number(defaults::kStartHour),            &S::StartHour,                P(21, 22, 22), L::Recompute,        0},
+    {u"StartMinute",              0x68030005, T::Integer,      D::Number(defaults::kStartMinute),          &S::StartMinute,              P(22, 23, 23), L::Recompute,        0},
+    {u"StartDate",                0x68030004, T::Date,         kCreationDay,                               &S::StartDate,                P(23, 24, 24), L::Recompute,        0},
+    {u"EndDate",                  0x68030003, T::Date,         kMonthAfterCreation,                        &S::EndDate,                  P(24, 25, 25), L::Recompute,        0},
+    {u"UseEndDate",               0x68030002, T::Boolean,      D::Flag(false),                             &S::UseEndDate,               P(25, 26, 26), L::Recompute,        0},
+    {u"SelectionsWeekly",         0x68030001, T::String,       D::Text(defaults::kSelectionsWeekly),       &S::SelectionsWeekly,         P(26, 27, 27), L::Recompute,        kWeeklyWidth},
+    {u"SelectionsMonthly",        0x68030000, T::String,       D::Text(defaults::kSelectionsMonthly),      &S::SelectionsMonthly,        P(27, 28, 28), L::Recompute,        kMonthlyWidth},
+    }};
+}();
+// clang-format on
+
+constexpr bool IsPersisted(const PropertyRow& row) {
+    return row.persist.write >= 0;
+}
+
+// An input of the next-run computation: a let recomputes the next time from it.
+constexpr bool IsScheduleInput(const PropertyRow& row) {
+    return row.let == LetEffect::Recompute || row.let == LetEffect::RecomputeIfEvery;
+}
+
+namespace table_detail {
+
+constexpr std::size_t CountPersisted() {
+    std::size_t n = 0;
+    for (const auto& row : kProperties) n += IsPersisted(row) ? 1 : 0;
+    return n;
+}
+
+template <class Member>
+constexpr bool Holds(const PropertyField& field) {
+    return std::holds_alternative<Member>(field);
+}
+
+// The field's C++ type fits the automation type (and a computed property has no field).
+constexpr bool FieldFitsType(const PropertyRow& row) {
+    const auto& f = row.field;
+    if (std::holds_alternative<std::monostate>(f)) return !IsPersisted(row) && !IsScheduleInput(row);
+    switch (row.type) {
+        case PropertyType::Boolean:
+            return Holds<bool I::*>(f) || Holds<bool S::*>(f);
+        case PropertyType::Integer:
+            return Holds<std::int16_t S::*>(f);
+        case PropertyType::Long:
+        case PropertyType::FormPosition:
+        case PropertyType::Occurs:
+        case PropertyType::EveryType:
+            return Holds<std::int32_t I::*>(f) || Holds<std::int32_t S::*>(f);
+        case PropertyType::Date:
+            return Holds<OleDate S::*>(f);
+        case PropertyType::String:
+            return Holds<std::u16string I::*>(f) || Holds<std::u16string S::*>(f);
+        case PropertyType::Picture:
+            return Holds<ObjectRef I::*>(f);
+    }
+    return false;
+}
+
+constexpr bool IsSharedField(const PropertyField& f) {
+    return Holds<bool S::*>(f) || Holds<std::int16_t S::*>(f) || Holds<std::int32_t S::*>(f) ||
+           Holds<OleDate S::*>(f) || Holds<std::u16string S::*>(f);
+}
+
+// Every rule a row must keep; a broken one stops the build at the throw.
+constexpr bool CheckRows() {
+    for (std::size_t i = 0; i < kProperties.size(); ++i) {
+        const auto& row = kProperties[i];
+        if (!FieldFitsType(row)) throw "a row's field does not fit its type";
+        const bool persisted = IsPersisted(row);
+        if ((row.persist.read >= 0) != persisted || (row.persist.stream >= 0) != persisted)
+            throw "a persisted row needs all three places, a transient one none";
+        if (persisted == (row.def.kind == PropertyDefault::Kind::None))
+            throw "exactly the persisted rows have defaults";
+        // The next-run computation reads the shared record only.
+        if (IsScheduleInput(row) && !IsSharedField(row.field)) throw "a schedule input must live in ScheduleSettings";
+        if ((row.width != 0) && row.type != PropertyType::String) throw "only strings have a fixed width";
+        if (row.type == PropertyType::Picture && row.def.kind != PropertyDefault::Kind::ControlIcon)
+            throw "a picture defaults to the control's icon";
+        for (std::size_t j = 0; j < i; ++j)
+            if (kProperties[j].name == row.name || kProperties[j].dispid == row.dispid)
+                throw "names and DISPIDs are unique";
+    }
+    return true;
+}
+static_assert(CheckRows());
+
+enum class Order { Read, Write, Stream };
+
+constexpr int PlaceIn(const PropertyRow& row, Order order) {
+    switch (order) {
+        case Order::Read:
+            return row.persist.read;
+        case Order::Write:
+            return row.persist.write;
+        case Order::Stream:
+            return row.persist.stream;
+    }
+    return -1;
+}
+
+// The rows' indices in kProperties, by their places in one order. Each place from 0 to
+// the number of persisted rows less one must be taken exactly once.
+constexpr std::array<std::size_t, CountPersisted()> Sequence(Order order) {
+    std::array<std::size_t, CountPersisted()> rows{};
+    std::array<bool, CountPersisted()> taken{};
+    for (std::size_t i = 0; i < kProperties.size(); ++i) {
+        const int place = PlaceIn(kProperties[i], order);
+        if (place < 0) continue;
+        if (static_cast<std::size_t>(place) >= rows.size() || taken[place]) throw "places must be 0 to N-1, once each";
+        taken[place] = true;
+        rows[place] = i;
+    }
+    return rows;
+}
+
+}  // namespace table_detail
+
+inline constexpr std::size_t kPersistedCount = table_detail::CountPersisted();
+
+// Rows (indices into kProperties) in the order the bag is read, the order it is written,
+// and by stream key index.
+inline constexpr auto kReadSequence = table_detail::Sequence(table_detail::Order::Read);
+inline constexpr auto kWriteSequence = table_detail::Sequence(table_detail::Order::Write);
+inline constexpr auto kStreamSequence = table_detail::Sequence(table_detail::Order::Stream);
+
+// Reading a bag sets the never-run marker (LastScheduledTime is not persisted) after this
+// many keys: the texts, the icon and the dialog flags come before it, the position and
+// schedule keys after. A failure among the first ones ends the reading before the marker.
+inline constexpr std::size_t kReadsBeforeNeverMarker = 9;
+
+// The row of a property by its exact name, for code that names a property in the source:
+// a misspelt name does not compile.
+consteval const PropertyRow& Property(std::u16string_view name) {
+    for (const auto& row : kProperties)
+        if (row.name == name) return row;
+    throw "no such property";
+}
+
+// Reading ends with Enabled, which is applied through its let.
+static_assert(kProperties[kReadSequence.back()].name == u"Enabled");
+static_assert(kReadsBeforeNeverMarker < kPersistedCount);
+
+// The row of a property by name, matched as bags and automation match names: without
+// regard to case. Null when the control has no such property.
+inline const PropertyRow* FindProperty(std::u16string_view name) {
+    for (const auto& row : kProperties)
+        if (KeysEqualIgnoringCase(row.name, name)) return &row;
+    return nullptr;
+}
+
+}  // namespace cadencer::control

@@ -1,0 +1,211 @@
+// The "Dialog" property page: the schedule dialog's title and button captions, whether it
+// is modal and shows its Help button, where it appears, and whether the control is
+// enabled. Empty captions are applied as they are: the control's own lets replace them
+// with their defaults, and the page shows the corrected values after Apply.
+#include <windows.h>
+// after windows.h, which it needs
+#include <commctrl.h>
+
+#include <array>
+
+#include "dialog/schedule_rules.h"
+#include "dialog/win_controls.h"
+#include "proppage/page_window.h"
+
+namespace cadencer::proppage {
+namespace {
+
+using dialog::TwipRect;
+namespace win = dialog::win;
+
+constexpr int kFrameWidth = 4275;
+constexpr int kRightColumn = 4755;
+
+// The six texts: label, property, control identifier; one row each in the "Texts" frame.
+struct TextRow {
+    std::u16string_view label;
+    std::u16string_view property;
+    int id;
+};
+constexpr std::array<TextRow, 6> kTextRows = {{
+    {u"&Title:", u"Title", 510},
+    {u"O&K before changes:", u"CaptionOKButtonBefore", 511},
+    {u"OK &after changes:", u"CaptionOKButtonAfter", 512},
+    {u"&Close before changes:", u"CaptionCloseButtonBefore", 513},
+    {u"Close a&fter changes:", u"CaptionCloseButtonAfter", 514},
+    {u"&Help button:", u"CaptionHelpButton", 515},
+}};
+constexpr int kRowTop = 360;
+constexpr int kRowPitch = 390;
+
+struct CheckRow {
+    std::u16string_view caption;
+    std::u16string_view property;
+    int id;
+    int top;
+};
+constexpr std::array<CheckRow, 3> kChecks = {{
+    {u"&Enabled", u"Enabled", 530, 360},
+    {u"&Modal", u"Modal", 531, 690},
+    {u"&Show the Help button", u"ShowHelpButton", 532, 1020},
+}};
+
+constexpr int kTextsFrameId = 500, kBehaviourFrameId = 501;
+constexpr int kLabelBase = 520;  // + row index: the text rows' labels
+constexpr int kPositionLabel = 540, kPositionCombo = 541;
+constexpr int kLeftLabel = 542, kLeftEdit = 543, kTopLabel = 544, kTopEdit = 545;
+constexpr std::array<std::u16string_view, 2> kPositions = {u"0 - Manual", u"1 - CenterOfScreen"};
+
+TwipRect InTexts(int left, int top, int width, int height) {
+    return {240 + left, 150 + top, width, height};
+}
+TwipRect InBehaviour(int left, int top, int width, int height) {
+    return {kRightColumn + left, 150 + top, width, height};
+}
+
+class DialogPage final : public PageWindow {
+public:
+    PageKind Kind() const override { return PageKind::Dialog; }
+    std::u16string_view Title() const override { return u"Dialog"; }
+    TwipSize DesignSize() const override { return {kRightColumn + kFrameWidth + 240, 3090}; }
+    bool FocusProperty(std::u16string_view name) override;
+
+private:
+    void CreateControls() override;
+    void Fill(const PropertyValues& values) override;
+    PropertyValues Read() override;
+    bool Validate() override;
+    void OnCommand(int controlId, int code) override;
+
+    // The position texts read as whole numbers; the loaded value while a text is no number.
+    std::int32_t Position(int editId, std::u16string_view property) const;
+
+    PropertyValues loaded_;
+};
+
+void DialogPage::CreateControls() {
+    AddControl(L"BUTTON", u"Texts", BS_GROUPBOX, {240, 150, kFrameWidth, 2790}, kTextsFrameId);
+    for (std::size_t i = 0; i < kTextRows.size(); ++i) {
+        const int top = kRowTop + kRowPitch * static_cast<int>(i);
+        AddControl(L"STATIC", kTextRows[i].label, SS_LEFT, InTexts(120, top + 30, 1860, 255),
+                   kLabelBase + static_cast<int>(i));
+        AddControl(L"EDIT", u"", WS_TABSTOP | WS_GROUP | WS_BORDER | ES_AUTOHSCROLL, InTexts(2010, top, 2145, 315),
+                   kTextRows[i].id);
+    }
+    AddControl(L"BUTTON", u"Behaviour", BS_GROUPBOX, {kRightColumn, 150, kFrameWidth, 2790}, kBehaviourFrameId);
+    for (const auto& check : kChecks)
+        AddControl(L"BUTTON", check.caption, WS_TABSTOP | WS_GROUP | BS_AUTOCHECKBOX,
+                   InBehaviour(240, check.top, 2400, 255), check.id);
+    AddControl(L"STATIC", u"Start-up &position:", SS_LEFT, InBehaviour(240, 1425, 1560, 255), kPositionLabel);
+    HWND combo = AddControl(WC_COMBOBOXW, u"", WS_TABSTOP | WS_GROUP | CBS_DROPDOWNLIST | WS_VSCROLL,
+                            InBehaviour(1800, 1380, 2235, 315), kPositionCombo, 900);
+    for (const auto text : kPositions) win::ComboAdd(combo, win::W(text));
+    AddControl(L"STATIC", u"&Left (twips):", SS_LEFT, InBehaviour(240, 1845, 1560, 255), kLeftLabel);
+    AddControl(L"EDIT", u"", WS_TABSTOP | WS_GROUP | WS_BORDER | ES_AUTOHSCROLL, InBehaviour(1800, 1800, 1200, 315),
+               kLeftEdit);
+    AddControl(L"STATIC", u"T&op (twips):", SS_LEFT, InBehaviour(240, 2265, 1560, 255), kTopLabel);
+    AddControl(L"EDIT", u"", WS_TABSTOP | WS_GROUP | WS_BORDER | ES_AUTOHSCROLL, InBehaviour(1800, 2220, 1200, 315),
+               kTopEdit);
+}
+
+void DialogPage::Fill(const PropertyValues& values) {
+    loaded_ = values;
+    for (const auto& row : kTextRows) {
+        const Variant* v = FindValue(values, row.property);
+        const auto text = v ? v->ToString() : Expected<std::u16string>(std::u16string());
+        win::SetText(Item(row.id), win::W(text ? *text : std::u16string()));
+    }
+    for (const auto& check : kChecks) {
+        const Variant* v = FindValue(values, check.property);
+        const auto on = v ? v->ToBool() : Expected<bool>(false);
+        win::SetCheck(Item(check.id), on && *on ? BST_CHECKED : BST_UNCHECKED);
+    }
+    const Variant* position = FindValue(values, u"StartUpPosition");
+    const auto index = position ? position->ToI32() : Expected<std::int32_t>(-1);
+    // A position the list does not hold (the control stores any number) shows no entry.
+    win::ComboSelect(Item(kPositionCombo), index && *index >= 0 && *index < 2 ? *index : -1);
+    for (const auto& [editId, property] : {std::pair{kLeftEdit, u"StartUpLeft"}, std::pair{kTopEdit, u"StartUpTop"}}) {
+        const Variant* v = FindValue(values, property);
+        const auto number = v ? v->ToI32() : Expected<std::int32_t>(0);
+        win::SetText(Item(editId), std::to_wstring(number ? *number : 0));
+    }
+}
+
+std::int32_t DialogPage::Position(int editId, std::u16string_view property) const {
+    if (const auto value = ParseLong(win::U(win::WindowText(Item(editId))))) return *value;
+    const Variant* v = FindValue(loaded_, property);
+    const auto loaded = v ? v->ToI32() : Expected<std::int32_t>(0);
+    return loaded ? *loaded : 0;
+}
+
+PropertyValues DialogPage::Read() {
+    PropertyValues values;
+    for (const auto& row : kTextRows)
+        values.emplace_back(row.property, Variant::String(win::U(win::WindowText(Item(row.id)))));
+    for (const auto& check : kChecks)
+        values.emplace_back(check.property, Variant::Bool(win::GetCheck(Item(check.id)) == BST_CHECKED));
+    const int index = win::ComboSelection(Item(kPositionCombo));
+    if (index >= 0) {
+        values.emplace_back(u"StartUpPosition", Variant::I32(index));
+    } else if (const Variant* v = FindValue(loaded_, u"StartUpPosition")) {
+        values.emplace_back(u"StartUpPosition", *v);
+    }
+    values.emplace_back(u"StartUpLeft", Variant::I32(Position(kLeftEdit, u"StartUpLeft")));
+    values.emplace_back(u"StartUpTop", Variant::I32(Position(kTopEdit, u"StartUpTop")));
+    return values;
+}
+
+bool DialogPage::Validate() {
+    const Variant* title = FindValue(loaded_, u"Title");
+    const auto titleText = title ? title->ToString() : Expected<std::u16string>(std::u16string());
+    for (const auto& [editId, what] : {std::pair{kLeftEdit, u"left"}, std::pair{kTopEdit, u"top"}}) {
+        if (ParseLong(win::U(win::WindowText(Item(editId))))) continue;
+        ShowMessage(u"The " + std::u16string(what) + u" position must be a whole number of twips.",
+                    dialog::MessageTitle(titleText ? *titleText : u""), Item(editId));
+        return false;
+    }
+    return true;
+}
+
+void DialogPage::OnCommand(int controlId, int code) {
+    if (Loading()) return;
+    const bool edit = (code == EN_CHANGE) || (controlId == kPositionCombo && code == CBN_SELCHANGE) ||
+                      (code == BN_CLICKED && controlId >= kChecks.front().id && controlId <= kChecks.back().id);
+    if (edit) Edited();
+}
+
+bool DialogPage::FocusProperty(std::u16string_view name) {
+    int controlId = 0;
+    for (const auto& row : kTextRows)
+        if (KeysEqualIgnoringCase(name, row.property)) controlId = row.id;
+    for (const auto& check : kChecks)
+        if (KeysEqualIgnoringCase(name, check.property)) controlId = check.id;
+    if (KeysEqualIgnoringCase(name, u"StartUpPosition")) controlId = kPositionCombo;
+    if (KeysEqualIgnoringCase(name, u"StartUpLeft")) controlId = kLeftEdit;
+    if (KeysEqualIgnoringCase(name, u"StartUpTop")) controlId = kTopEdit;
+    if (!controlId) return false;
+    FocusControl(Item(controlId));
+    return true;
+}
+
+}  // namespace
+
+std::unique_ptr<PageWindow> MakeDialogPage() {
+    return std::make_unique<DialogPage>();
+}
+
+std::unique_ptr<PageWindow> MakeSchedulePage();
+
+std::unique_ptr<PageWindow> PageWindow::Make(PageKind kind) {
+    switch (kind) {
+        case PageKind::Schedule:
+            return MakeSchedulePage();
+        case PageKind::Dialog:
+            return MakeDialogPage();
+        case PageKind::None:
+            break;
+    }
+    return nullptr;
+}
+
+}  // namespace cadencer::proppage

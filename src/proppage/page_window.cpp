@@ -1,0 +1,280 @@
+// The property page window: an in-memory child dialog template (so that the frame's
+// dialog manager tabs into the page's fields), the window procedure routing each message
+// to its handler, twips-to-pixels layout at the frame's DPI, filling and reading through
+// the page's own fields, and the watch on a property-sheet frame's notifications.
+#include "proppage/page_window.h"
+
+#include <commctrl.h>
+#include <prsht.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "engine/twips.h"
+
+namespace cadencer::proppage {
+namespace {
+
+constexpr DWORD kPageStyle = WS_CHILD | WS_CLIPSIBLINGS | DS_CONTROL | DS_SETFONT | DS_3DLOOK;
+constexpr wchar_t kHookProperty[] = L"CadencerPropertyPageHook";
+
+std::wstring W(std::u16string_view s) {
+    return std::wstring(s.begin(), s.end());
+}
+
+// DLGTEMPLATE without items, no caption, the dialog font; DWORD aligned.
+std::vector<DWORD> PageTemplate() {
+    std::vector<WORD> words;
+    auto dword = [&words](DWORD v) {
+        words.push_back(LOWORD(v));
+        words.push_back(HIWORD(v));
+    };
+    dword(kPageStyle);
+    dword(WS_EX_CONTROLPARENT);
+    words.insert(words.end(), {0, 0, 0, 0, 0});  // no items; placed by the frame's rectangle
+    words.insert(words.end(), {0, 0, 0});        // no menu, the dialog class, no caption
+    words.push_back(8);                          // 8 points
+    for (const wchar_t* s = L"MS Shell Dlg"; *s; ++s) words.push_back(static_cast<WORD>(*s));
+    words.push_back(0);
+    std::vector<DWORD> aligned((words.size() + 1) / 2, 0);
+    std::copy(words.begin(), words.end(), reinterpret_cast<WORD*>(aligned.data()));
+    return aligned;
+}
+
+HINSTANCE ThisModule() {
+    HMODULE module = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&PageTemplate), &module);
+    return module;
+}
+
+}  // namespace
+
+PageWindow::~PageWindow() {
+    Destroy();
+}
+
+int PageWindow::WindowDpi(HWND window) {
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto getDpi = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (getDpi && window) {
+        if (const UINT dpi = getDpi(window)) return static_cast<int>(dpi);
+    }
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+SIZE PageWindow::SizeAt(int dpi) const {
+    const TwipSize size = DesignSize();
+    return {TwipsToPixels(size.width, dpi), TwipsToPixels(size.height, dpi)};
+}
+
+int PageWindow::Px(int twips) const {
+    return TwipsToPixels(twips, dpi_);
+}
+
+RECT PageWindow::PixelRect(const dialog::TwipRect& r) const {
+    // Edge by edge, so that neighbouring fields stay neighbours at any DPI.
+    return {Px(r.left), Px(r.top), Px(r.right()), Px(r.bottom())};
+}
+
+bool PageWindow::Create(HWND parent, const RECT& rect, PageEvents* events) {
+    if (hwnd_) return true;
+    events_ = events;
+    dpi_ = WindowDpi(parent);
+    const auto pageTemplate = PageTemplate();
+    CreateDialogIndirectParamW(ThisModule(), reinterpret_cast<const DLGTEMPLATE*>(pageTemplate.data()), parent,
+                               &PageWindow::DialogProc, reinterpret_cast<LPARAM>(this));
+    if (!hwnd_) return false;
+    Move(rect);
+    HookFrame(parent);
+    return true;
+}
+
+void PageWindow::Destroy() {
+    UnhookFrame();
+    if (hwnd_) DestroyWindow(hwnd_);
+    hwnd_ = nullptr;
+    toldSheet_ = false;
+}
+
+void PageWindow::Show(int command) {
+    if (hwnd_) ShowWindow(hwnd_, command);
+}
+
+void PageWindow::Move(const RECT& rect) {
+    if (hwnd_)
+        SetWindowPos(hwnd_, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool PageWindow::TranslateKey(MSG& msg) {
+    if (!hwnd_ || !(msg.hwnd == hwnd_ || IsChild(hwnd_, msg.hwnd))) return false;
+    return IsDialogMessageW(hwnd_, &msg) != FALSE;
+}
+
+void PageWindow::Load(const PropertyValues& values) {
+    if (!hwnd_) return;
+    loading_ = true;
+    Fill(values);
+    baseline_ = Baseline();
+    loading_ = false;
+}
+
+std::optional<PropertyValues> PageWindow::Changes() {
+    if (!hwnd_) return PropertyValues{};
+    if (!Validate()) return std::nullopt;
+    return ChangedValues(baseline_, Read());
+}
+
+void PageWindow::Edited() {
+    if (loading_ || !hwnd_) return;
+    // A property-sheet frame enables its Apply button on its own page's word.
+    if (!toldSheet_) {
+        if (HWND sheet = SheetOfFrame()) {
+            toldSheet_ = true;
+            PostMessageW(sheet, PSM_CHANGED, reinterpret_cast<WPARAM>(GetParent(hwnd_)), 0);
+        }
+    }
+    if (events_) events_->PageEdited();
+}
+
+void PageWindow::FocusControl(HWND control) {
+    if (!control || !IsWindowEnabled(control) || !IsWindowVisible(control)) return;
+    SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+}
+
+void PageWindow::ShowMessage(std::u16string_view text, std::u16string_view title, HWND focus) {
+    MessageBeep(MB_OK);
+    FocusControl(focus);
+    MessageBoxW(GetAncestor(hwnd_, GA_ROOT), W(text).c_str(), W(title).c_str(), MB_OK | MB_ICONERROR);
+}
+
+HWND PageWindow::AddControl(const wchar_t* windowClass, std::u16string_view text, DWORD style,
+                            const dialog::TwipRect& rect, int id, int extraHeightTwips) {
+    const RECT r = PixelRect(rect);
+    HWND control = CreateWindowExW(WS_EX_NOPARENTNOTIFY, windowClass, W(text).c_str(), WS_CHILD | WS_VISIBLE | style,
+                                   r.left, r.top, r.right - r.left, r.bottom - r.top + Px(extraHeightTwips), hwnd_,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ThisModule(), nullptr);
+    if (control) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    return control;
+}
+
+// ---- The window procedure
+
+INT_PTR CALLBACK PageWindow::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    PageWindow* page = nullptr;
+    if (message == WM_INITDIALOG) {
+        page = reinterpret_cast<PageWindow*>(lParam);
+        SetWindowLongPtrW(window, DWLP_USER, lParam);
+        page->hwnd_ = window;
+    } else {
+        page = reinterpret_cast<PageWindow*>(GetWindowLongPtrW(window, DWLP_USER));
+    }
+    if (!page) return FALSE;
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(window, DWLP_USER, 0);
+        page->hwnd_ = nullptr;
+        return FALSE;
+    }
+    return page->HandleMessage(message, wParam, lParam);
+}
+
+INT_PTR PageWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG:
+            font_ = reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0));
+            CreateControls();
+            return FALSE;
+        case WM_COMMAND:
+            OnCommand(LOWORD(wParam), HIWORD(wParam));
+            return TRUE;
+        case WM_NOTIFY:
+            OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+            return FALSE;
+        case WM_CTLCOLORSTATIC:
+            if (HBRUSH brush = OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)))
+                return reinterpret_cast<INT_PTR>(brush);
+            return FALSE;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            if (HDC dc = BeginPaint(hwnd_, &ps)) {
+                OnPaint(dc);
+                EndPaint(hwnd_, &ps);
+            }
+            return TRUE;
+        }
+        default:
+            return FALSE;
+    }
+}
+
+// ---- The frame's notifications
+
+HWND PageWindow::SheetOfFrame() const {
+    if (!hookedParent_) return nullptr;
+    HWND sheet = GetParent(hookedParent_);
+    // Only a property sheet names the page area it shows as its current page.
+    if (!sheet || SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0) != reinterpret_cast<LRESULT>(hookedParent_))
+        return nullptr;
+    return sheet;
+}
+
+void PageWindow::HookFrame(HWND parent) {
+    wchar_t name[16] = {};
+    // A property sheet's page areas are dialogs; anything else is left alone.
+    if (!parent || !GetClassNameW(parent, name, 16) || wcscmp(name, L"#32770") != 0) return;
+    if (GetPropW(parent, kHookProperty)) return;  // another page of ours watches it already
+    SetPropW(parent, kHookProperty, this);
+    parentProc_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(parent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PageWindow::FrameHookProc)));
+    hookedParent_ = parent;
+}
+
+void PageWindow::UnhookFrame() {
+    if (!hookedParent_) return;
+    if (IsWindow(hookedParent_)) {
+        // Restored only while ours is the procedure in place; otherwise the chain stays.
+        if (reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hookedParent_, GWLP_WNDPROC)) == &PageWindow::FrameHookProc)
+            SetWindowLongPtrW(hookedParent_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(parentProc_));
+        RemovePropW(hookedParent_, kHookProperty);
+    }
+    hookedParent_ = nullptr;
+}
+
+LRESULT CALLBACK PageWindow::FrameHookProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* page = static_cast<PageWindow*>(GetPropW(window, kHookProperty));
+    if (!page) return DefWindowProcW(window, message, wParam, lParam);
+    const WNDPROC next = page->parentProc_;
+    if (message == WM_NOTIFY && lParam) {
+        const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
+        if (header.code == static_cast<UINT>(PSN_APPLY) && page->events_ && !page->events_->ApplyRequested())
+            return PSNRET_INVALID_NOCHANGEPAGE;
+    }
+    if (message == WM_NCDESTROY) page->UnhookFrame();
+    return CallWindowProcW(next, window, message, wParam, lParam);
+}
+
+// ---- Option groups
+
+void SelectOption(const HWND* group, int count, int index) {
+    for (int i = 0; i < count; ++i) {
+        if (!group[i]) continue;
+        SendMessageW(group[i], BM_SETCHECK, i == index ? BST_CHECKED : BST_UNCHECKED, 0);
+        // Tab enters a group at its selected option.
+        LONG_PTR style = GetWindowLongPtrW(group[i], GWL_STYLE);
+        style = i == index ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP));
+        SetWindowLongPtrW(group[i], GWL_STYLE, style);
+    }
+}
+
+int SelectedOption(const HWND* group, int count) {
+    for (int i = 0; i < count; ++i)
+        if (group[i] && SendMessageW(group[i], BM_GETCHECK, 0, 0) == BST_CHECKED) return i;
+    return -1;
+}
+
+}  // namespace cadencer::proppage

@@ -1,0 +1,460 @@
+// The "Schedule" property page: the kind, the number with its unit, the time, the start and
+// end dates, "No end date", the weekdays and the days of the month, laid out from the
+// schedule dialog's own design table (each frame's contents at the frame's place on the
+// page), with the dialog's rules: the interval held to its unit's limits, the fields a kind
+// does not use disabled, and OK's checks before anything is applied. A summary below says
+// the schedule in words and when it next falls due.
+#include <windows.h>
+// after windows.h, which it needs
+#include <commctrl.h>
+
+#include <array>
+
+#include "dialog/schedule_rules.h"
+#include "dialog/win_controls.h"
+#include "engine/next_run.h"
+#include "engine/schedule_words.h"
+#include "numberentry/digitfield_window.h"
+#include "proppage/page_window.h"
+
+namespace cadencer::proppage {
+namespace {
+
+using dialog::Frame;
+using dialog::Kind;
+using dialog::TwipRect;
+namespace id = dialog::id;
+namespace win = dialog::win;
+
+// Where each of the dialog's frames stands on the page: "Occurs" and "Execution" as in the
+// dialog, the weekly and monthly frames side by side with them, the summary below.
+constexpr int kRightColumn = 4755;
+constexpr TwipRect kSummaryFrame = {240, 3240, 4275, 1230};
+constexpr TwipRect kSummaryText = {360, 3480, 4035, 930};
+constexpr int kSummaryFrameId = 400;
+constexpr int kSummaryTextId = 401;
+
+struct Origin {
+    int left;
+    int top;
+};
+
+Origin OriginOf(Frame frame) {
+    switch (frame) {
+        case Frame::Weekly:
+            return {kRightColumn, 150};
+        case Frame::Monthly:
+            return {kRightColumn, 1710};
+        default: {
+            const TwipRect r = dialog::FrameRect(frame);
+            return {r.left, r.top};
+        }
+    }
+}
+
+Frame FrameOfFrameControl(int controlId) {
+    return static_cast<Frame>(controlId - id::FrameOccurs + static_cast<int>(Frame::Occurs));
+}
+
+// The design rectangle of a control placed on the page.
+TwipRect PageRect(const dialog::ControlDesign& design) {
+    if (design.kind == Kind::Frame) {
+        const Frame frame = FrameOfFrameControl(design.id);
+        const Origin o = OriginOf(frame);
+        return {o.left, o.top, design.rect.width, design.rect.height};
+    }
+    const Origin o = OriginOf(design.frame);
+    return {o.left + design.rect.left, o.top + design.rect.top, design.rect.width, design.rect.height};
+}
+
+bool OnPage(const dialog::ControlDesign& design) {
+    if (design.kind == Kind::Frame) return true;
+    return design.frame != Frame::None;  // the buttons and the status bar are the frame's
+}
+
+bool IsBox(int controlId) {
+    return (controlId > id::WeeklyDay && controlId <= id::WeeklyDay + 7) ||
+           (controlId > id::DateCheck && controlId <= id::DateCheck + 31);
+}
+
+std::u16string DueText(const ScheduleSettings& s) {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    const auto now = Compose({t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond});
+    if (!now) return {};
+    // The page sets no LastScheduledTime: an Every schedule counts from now.
+    ScheduleSettings schedule = s;
+    schedule.LastScheduledTime = NeverMarker(*now);
+    const OleDate next = ComputeNextRun(schedule, *now, 0);
+    if (IsNeverMarker(next, *now) || next == kZeroDate) return u"Nothing falls due from now on.";
+    const auto f = Decompose(next);
+    if (!f) return {};
+    wchar_t text[48];
+    swprintf(text, 48, L"Next due: %04d-%02d-%02d %02d:%02d", f->year, f->month, f->day, f->hour, f->minute);
+    return win::U(text);
+}
+
+class SchedulePage final : public PageWindow {
+public:
+    PageKind Kind() const override { return PageKind::Schedule; }
+    std::u16string_view Title() const override { return u"Schedule"; }
+    TwipSize DesignSize() const override { return {kRightColumn + 4275 + 240, 4620}; }
+    bool FocusProperty(std::u16string_view name) override;
+
+private:
+    void CreateControls() override;
+    void Fill(const PropertyValues& values) override;
+    PropertyValues Read() override;
+    PropertyValues Baseline() override;
+    bool Validate() override;
+    void OnCommand(int controlId, int code) override;
+    void OnNotify(const NMHDR& header) override;
+    void OnPaint(HDC dc) override;
+    HBRUSH OnCtlColorStatic(HDC dc, HWND control) override;
+
+    ScheduleSettings Current();
+    void ApplyUnitLimits();
+    void UpdateEnabledState();
+    void UpdateSummary();
+    void Changed();
+    int BoxValue(int controlId) const { return win::GetCheck(Item(controlId)); }
+    bool FrameEnabled(Frame frame) const;
+
+    ScheduleSettings loaded_;
+    std::array<HWND, 5> occurs_{};
+    std::array<HWND, 2> endOption_{};
+    numberentry::DigitfieldWindow number_;
+    struct NumberEvents final : numberentry::DigitfieldEvents {
+        SchedulePage* page = nullptr;
+        void Change() override {
+            if (page) page->Changed();
+        }
+    } numberEvents_;
+    struct Brushes {
+        HBRUSH cyan = CreateSolidBrush(dialog::kDateLabelBackColor);
+        ~Brushes() { DeleteObject(cyan); }
+    } brushes_;
+};
+
+void SchedulePage::CreateControls() {
+    numberEvents_.page = this;
+    for (const auto& design : dialog::Design()) {
+        if (!OnPage(design)) continue;
+        // The calendar's day labels are drawn with its grid (OnPaint); the other labels are
+        // real label windows, each before the field it names.
+        if (design.kind == Kind::Label && design.frame == Frame::Monthly) continue;
+        const TwipRect r = PageRect(design);
+        DWORD style = design.tabStop ? WS_TABSTOP : 0;
+        if (design.startsGroup) style |= WS_GROUP;
+        HWND control = nullptr;
+        switch (design.kind) {
+            case Kind::Frame:
+                control = AddControl(L"BUTTON", design.caption, BS_GROUPBOX, r, design.id);
+                break;
+            case Kind::Label:
+                control = AddControl(L"STATIC", design.caption, SS_LEFT | SS_NOPREFIX, r, design.id);
+                break;
+            case Kind::Option:
+                control = AddControl(L"BUTTON", design.caption, style | BS_AUTORADIOBUTTON, r, design.id);
+                break;
+            case Kind::Check: {
+                // A day's box carries its number as its (clipped) text: its accessible name.
+                const bool day = design.id > id::DateCheck;
+                const std::u16string caption =
+                    day ? win::U(std::to_wstring(design.id - id::DateCheck)) : std::u16string(design.caption);
+                control = AddControl(L"BUTTON", caption, style | BS_3STATE, r, design.id);
+                break;
+            }
+            case Kind::ComboList:
+                control = AddControl(WC_COMBOBOXW, u"", style | CBS_DROPDOWNLIST | WS_VSCROLL, r, design.id, 1200);
+                break;
+            case Kind::TimePicker:
+                control = AddControl(DATETIMEPICK_CLASSW, u"", style | DTS_UPDOWN, r, design.id);
+                win::SetPickerFormat(control, L"hh:mm tt");
+                break;
+            case Kind::DatePicker:
+                control = AddControl(DATETIMEPICK_CLASSW, u"", style | DTS_SHORTDATEFORMAT, r, design.id);
+                win::SetPickerFormat(control, L"MM/dd/yyy");
+                break;
+            case Kind::NumberField:
+                if (number_.Create(hwnd_, design.id, PixelRect(r), &numberEvents_)) {
+                    control = number_.Handle();
+                    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
+                    MemoryPropertyBag bag;  // the dialog's design of EveryNumber
+                    bag.Put(u"Format", Variant::String(u"###"));
+                    bag.Put(u"PositiveOnly", Variant::Bool(true));
+                    bag.Put(u"UseMaxMinValues", Variant::Bool(true));
+                    bag.Put(u"UpDownFunction", Variant::Bool(true));
+                    bag.Put(u"Value", Variant::I16(0));
+                    number_.ReadProperties(bag);
+                }
+                break;
+            case Kind::Button:
+            case Kind::StatusBar:
+                break;
+        }
+        if (!control) continue;
+        if (design.id >= id::OccursOption && design.id < id::OccursOption + 5)
+            occurs_[static_cast<std::size_t>(design.id - id::OccursOption)] = control;
+        else if (design.id >= id::EndOption && design.id < id::EndOption + 2)
+            endOption_[static_cast<std::size_t>(design.id - id::EndOption)] = control;
+    }
+    AddControl(L"BUTTON", u"Summary", BS_GROUPBOX, kSummaryFrame, kSummaryFrameId);
+    AddControl(L"STATIC", u"", SS_LEFT | SS_NOPREFIX, kSummaryText, kSummaryTextId);
+    for (const auto unit : dialog::kEveryUnits) win::ComboAdd(Item(id::EveryCombo), win::W(unit));
+}
+
+bool SchedulePage::FrameEnabled(Frame frame) const {
+    const int kind = SelectedOption(occurs_.data(), 5);
+    switch (frame) {
+        case Frame::Occurs:
+            return true;
+        case Frame::Daily:
+            return kind >= 1 && kind <= 3;
+        case Frame::Weekly:
+            return kind == 2;
+        case Frame::Monthly:
+            return kind == 3;
+        case Frame::None:
+            break;
+    }
+    return false;
+}
+
+// The fields a kind does not use are disabled, as the dialog hides them.
+void SchedulePage::UpdateEnabledState() {
+    const bool every = SelectedOption(occurs_.data(), 5) == 4;
+    const bool endUsed = SelectedOption(endOption_.data(), 2) == 0;
+    for (const auto& design : dialog::Design()) {
+        if (!OnPage(design)) continue;
+        const Frame frame = design.kind == Kind::Frame ? FrameOfFrameControl(design.id) : design.frame;
+        bool enabled = FrameEnabled(frame);
+        if (design.id == id::EveryNumber || design.id == id::EveryCombo) enabled = every;
+        if (design.id == id::DateEnd) enabled = enabled && endUsed;
+        if (design.id == id::EveryNumber) {
+            number_.SetEnabled(enabled);
+        } else if (HWND control = Item(design.id)) {
+            if ((IsWindowEnabled(control) != FALSE) != enabled) EnableWindow(control, enabled);
+        }
+    }
+    InvalidateRect(hwnd_, nullptr, FALSE);  // the calendar's drawn labels follow their frame
+}
+
+// The unit's limits, and the number pulled into them (down to the maximum, then up to the
+// minimum), as the dialog's unit list does.
+void SchedulePage::ApplyUnitLimits() {
+    const auto limits = dialog::LimitsForUnit(win::ComboSelection(Item(id::EveryCombo)), loaded_);
+    number_.SetMinValue(Variant::I16(limits.min));
+    number_.SetMaxValue(Variant::I16(limits.max));
+    number_.SetUpDownIncrement(limits.increment);
+    const auto value = number_.Value().ToDouble();
+    const double current = value ? *value : 0.0;
+    const double pulled = dialog::PullIntoLimits(current, limits);
+    if (pulled != current) number_.SetValue(Variant::Double(pulled));
+}
+
+void SchedulePage::Fill(const PropertyValues& values) {
+    loaded_ = ScheduleOfValues(values);
+    const ScheduleSettings& s = loaded_;
+    SelectOption(occurs_.data(), 5, s.OccursOption >= 0 && s.OccursOption < 5 ? s.OccursOption : -1);
+    number_.SetValue(Variant::I16(s.EveryInterval));
+    win::ComboSelect(Item(id::EveryCombo), s.EveryFrequency >= 0 && s.EveryFrequency < 2 ? s.EveryFrequency : -1);
+    ApplyUnitLimits();
+
+    // The picker's hours run 0 to 23: hour 24 and values out of range show midnight, the
+    // time the schedule uses for them.
+    SYSTEMTIME time{};
+    GetLocalTime(&time);
+    const int minuteOfDay = StartMinuteOfDay(s);
+    time.wHour = static_cast<WORD>(minuteOfDay / 60);
+    time.wMinute = static_cast<WORD>(minuteOfDay % 60);
+    time.wSecond = time.wMilliseconds = 0;
+    win::SetPickerTime(Item(id::TimeStart), time);
+    if (const auto start = win::ToSystemTime(s.StartDate)) win::SetPickerTime(Item(id::DateStart), *start);
+    if (const auto end = win::ToSystemTime(s.EndDate)) win::SetPickerTime(Item(id::DateEnd), *end);
+    SelectOption(endOption_.data(), 2, s.UseEndDate ? 0 : 1);
+
+    for (int i = 1; i <= 7; ++i) {
+        const auto v = dialog::BoxValueOfMaskChar(s.SelectionsWeekly[static_cast<std::size_t>(i - 1)]);
+        win::SetCheck(Item(id::WeeklyDay + i), v.value_or(0));
+    }
+    for (int d = 1; d <= 31; ++d) {
+        const auto v = dialog::BoxValueOfMaskChar(s.SelectionsMonthly[static_cast<std::size_t>(d - 1)]);
+        win::SetCheck(Item(id::DateCheck + d), v.value_or(0));
+    }
+    UpdateEnabledState();
+    UpdateSummary();
+}
+
+// The record as the fields show it, read as the dialog's OK stores it; a field that cannot
+// be read keeps the loaded value.
+ScheduleSettings SchedulePage::Current() {
+    ScheduleSettings s = loaded_;
+    if (const int kind = SelectedOption(occurs_.data(), 5); kind >= 0) s.OccursOption = kind;
+    if (const auto interval = number_.Value().ToI16()) s.EveryInterval = *interval;
+    if (const int unit = win::ComboSelection(Item(id::EveryCombo)); unit >= 0) s.EveryFrequency = unit;
+    if (const auto time = win::PickerTime(Item(id::TimeStart))) {
+        s.StartHour = static_cast<std::int16_t>(time->wHour);
+        s.StartMinute = static_cast<std::int16_t>(time->wMinute);
+    }
+    if (const auto start = win::PickerTime(Item(id::DateStart)))
+        if (const auto value = win::FromSystemTime(*start)) s.StartDate = *value;
+    if (const auto end = win::PickerTime(Item(id::DateEnd)))
+        if (const auto value = win::FromSystemTime(*end)) s.EndDate = *value;
+    if (const int end = SelectedOption(endOption_.data(), 2); end >= 0) s.UseEndDate = end == 0;
+    int weekly[7];
+    for (int i = 1; i <= 7; ++i) weekly[i - 1] = BoxValue(id::WeeklyDay + i);
+    s.SelectionsWeekly = FitSelection(dialog::BuildMask(weekly), kWeeklyWidth);
+    int monthly[31];
+    for (int d = 1; d <= 31; ++d) monthly[d - 1] = BoxValue(id::DateCheck + d);
+    s.SelectionsMonthly = FitSelection(dialog::BuildMask(monthly), kMonthlyWidth);
+    return s;
+}
+
+PropertyValues SchedulePage::Read() {
+    return ValuesOfSchedule(Current());
+}
+
+// An interval outside its unit's limits is shown pulled into them; like the dialog's OK, an
+// Apply stores the number shown. Every other field shows its loaded meaning (hour 24 as
+// midnight, a mask's blanks as unchecked boxes) and is applied only when edited.
+PropertyValues SchedulePage::Baseline() {
+    PropertyValues values = Read();
+    for (auto& [name, value] : values)
+        if (name == u"EveryInterval") value = Variant::I16(loaded_.EveryInterval);
+    return values;
+}
+
+bool SchedulePage::Validate() {
+    dialog::ValidationInput input;
+    input.selectedKind = SelectedOption(occurs_.data(), 5);
+    input.noEndDate = SelectedOption(endOption_.data(), 2) == 1;
+    const auto start = win::PickerTime(Item(id::DateStart));
+    const auto end = win::PickerTime(Item(id::DateEnd));
+    if (start && end) {
+        const auto a = win::FromSystemTime(*start);
+        const auto b = win::FromSystemTime(*end);
+        if (a && b) input.daysStartToEnd = DayDiff(*a, *b);
+    }
+    for (int i = 1; i <= 7; ++i) input.weekly[static_cast<std::size_t>(i)] = BoxValue(id::WeeklyDay + i);
+    for (int d = 1; d <= 31; ++d) input.monthly[static_cast<std::size_t>(d)] = BoxValue(id::DateCheck + d);
+    const dialog::Problem problem = dialog::ValidateSchedule(input);
+    if (problem == dialog::Problem::None) return true;
+    const dialog::DialogMessage message = dialog::MessageFor(problem);
+    ShowMessage(message.text, dialog::MessageTitle(loaded_.Title), Item(message.focusControl));
+    return false;
+}
+
+void SchedulePage::UpdateSummary() {
+    const ScheduleSettings s = Current();
+    win::SetText(Item(kSummaryTextId), win::W(DescribeSchedule(s) + u".\n" + DueText(s)));
+}
+
+void SchedulePage::Changed() {
+    if (Loading()) return;
+    UpdateSummary();
+    Edited();
+}
+
+void SchedulePage::OnCommand(int controlId, int code) {
+    if (Loading()) return;
+    if (controlId >= id::OccursOption && controlId < id::OccursOption + 5 && code == BN_CLICKED) {
+        SelectOption(occurs_.data(), 5, controlId - id::OccursOption);
+        // Every with no unit chosen starts with hours, as in the dialog.
+        if (controlId - id::OccursOption == 4 && win::ComboSelection(Item(id::EveryCombo)) < 0) {
+            win::ComboSelect(Item(id::EveryCombo), 0);
+            ApplyUnitLimits();
+        }
+        UpdateEnabledState();
+        Changed();
+    } else if (controlId >= id::EndOption && controlId < id::EndOption + 2 && code == BN_CLICKED) {
+        SelectOption(endOption_.data(), 2, controlId - id::EndOption);
+        UpdateEnabledState();
+        Changed();
+    } else if (IsBox(controlId) && code == BN_CLICKED) {
+        // A click turns a checked box off and an unchecked or grayed one on.
+        HWND box = Item(controlId);
+        win::SetCheck(box, win::GetCheck(box) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED);
+        Changed();
+    } else if (controlId == id::EveryCombo && code == CBN_SELCHANGE) {
+        ApplyUnitLimits();
+        Changed();
+    }
+}
+
+void SchedulePage::OnNotify(const NMHDR& header) {
+    if (header.code != DTN_DATETIMECHANGE || Loading()) return;
+    const auto controlId = static_cast<int>(header.idFrom);
+    if (controlId == id::TimeStart || controlId == id::DateStart || controlId == id::DateEnd) Changed();
+}
+
+// The calendar: each day's cyan cell and number, then the grid lines over them.
+void SchedulePage::OnPaint(HDC dc) {
+    const bool enabled = FrameEnabled(Frame::Monthly);
+    const Origin o = OriginOf(Frame::Monthly);
+    const HGDIOBJ oldFont = SelectObject(dc, Font());
+    SetBkMode(dc, TRANSPARENT);
+    for (const auto& design : dialog::Design()) {
+        if (design.kind != Kind::Label || design.frame != Frame::Monthly) continue;
+        RECT r = PixelRect(PageRect(design));
+        FillRect(dc, &r, design.cyanLabel ? brushes_.cyan : GetSysColorBrush(COLOR_WINDOW));
+        SetTextColor(dc, GetSysColor(enabled ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
+        const std::wstring caption = win::W(design.caption);
+        DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &r, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+    }
+    SelectObject(dc, oldFont);
+    HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(enabled ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
+    const HGDIOBJ oldPen = SelectObject(dc, pen);
+    for (const auto& line : dialog::DateLines()) {
+        const int x1 = Px(o.left + line.x1), y1 = Px(o.top + line.y1);
+        const int x2 = Px(o.left + line.x2), y2 = Px(o.top + line.y2);
+        MoveToEx(dc, x1, y1, nullptr);
+        LineTo(dc, x2 + (x1 == x2 ? 0 : 1), y2 + (y1 == y2 ? 0 : 1));
+    }
+    SelectObject(dc, oldPen);
+    DeleteObject(pen);
+}
+
+HBRUSH SchedulePage::OnCtlColorStatic(HDC dc, HWND control) {
+    // A day's box stands on its cyan cell.
+    const int controlId = GetDlgCtrlID(control);
+    if (controlId <= id::DateCheck || controlId > id::DateCheck + 31) return nullptr;
+    SetBkColor(dc, dialog::kDateLabelBackColor);
+    return brushes_.cyan;
+}
+
+bool SchedulePage::FocusProperty(std::u16string_view name) {
+    int controlId = 0;
+    if (KeysEqualIgnoringCase(name, u"OccursOption")) {
+        const int kind = SelectedOption(occurs_.data(), 5);
+        controlId = id::OccursOption + (kind < 0 ? 0 : kind);
+    } else if (KeysEqualIgnoringCase(name, u"EveryInterval")) {
+        controlId = id::EveryNumber;
+    } else if (KeysEqualIgnoringCase(name, u"EveryFrequency")) {
+        controlId = id::EveryCombo;
+    } else if (KeysEqualIgnoringCase(name, u"StartHour") || KeysEqualIgnoringCase(name, u"StartMinute")) {
+        controlId = id::TimeStart;
+    } else if (KeysEqualIgnoringCase(name, u"StartDate")) {
+        controlId = id::DateStart;
+    } else if (KeysEqualIgnoringCase(name, u"EndDate")) {
+        controlId = id::DateEnd;
+    } else if (KeysEqualIgnoringCase(name, u"UseEndDate")) {
+        controlId = id::EndOption + (SelectedOption(endOption_.data(), 2) == 1 ? 1 : 0);
+    } else if (KeysEqualIgnoringCase(name, u"SelectionsWeekly")) {
+        controlId = id::WeeklyDay + 2;
+    } else if (KeysEqualIgnoringCase(name, u"SelectionsMonthly")) {
+        controlId = id::DateCheck + 1;
+    } else {
+        return false;
+    }
+    FocusControl(controlId == id::EveryNumber ? number_.hwnd() : Item(controlId));
+    return true;
+}
+
+}  // namespace
+
+std::unique_ptr<PageWindow> MakeSchedulePage() {
+    return std::make_unique<SchedulePage>();
+}
+
+}  // namespace cadencer::proppage

@@ -1,0 +1,149 @@
+// The property table as the control core reads it: names found as bags and automation
+// find them, every persisted property saved with the bag type of its automation type,
+// the read and write defaults agreeing, and the properties that are not persisted never
+// reaching the bag. (Its orders are held by the persistence tests, its names, DISPIDs and
+// types against the type library by a Wine test.)
+#include <gtest/gtest.h>
+
+#include "control/property_table.h"
+#include "control_fakes.h"
+
+namespace cadencer::control::testing {
+namespace {
+
+// A bag that logs the keys asked for.
+class LoggingBag : public MemoryPropertyBag {
+public:
+    std::vector<std::u16string> gets;
+    Expected<std::optional<Variant>> Get(std::u16string_view key) override {
+        gets.emplace_back(key);
+        return MemoryPropertyBag::Get(key);
+    }
+};
+
+VariantType BagTypeOf(PropertyType type) {
+    switch (type) {
+        case PropertyType::Boolean:
+            return VariantType::Bool;
+        case PropertyType::Integer:
+            return VariantType::I16;
+        case PropertyType::Long:
+        case PropertyType::FormPosition:
+        case PropertyType::Occurs:
+        case PropertyType::EveryType:
+            return VariantType::I32;
+        case PropertyType::Date:
+            return VariantType::Date;
+        case PropertyType::String:
+            return VariantType::String;
+        case PropertyType::Picture:
+            return VariantType::Object;
+    }
+    return VariantType::Empty;
+}
+
+class ControlPropertyTable : public ::testing::Test {
+protected:
+    void SetUp() override { SharedSchedule::Instance().ResetForTests(); }
+    void TearDown() override { SharedSchedule::Instance().ResetForTests(); }
+    const ObjectRef defaultIcon = std::make_shared<FakePicture>(77);
+};
+
+TEST_F(ControlPropertyTable, NamesAreFoundWithoutRegardToCase) {
+    const PropertyRow* row = FindProperty(u"occursOPTION");
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(row->name, u"OccursOption");
+    EXPECT_EQ(row->dispid, 0x6803000F);
+    EXPECT_EQ(FindProperty(u"SELECTIONSMONTHLY")->dispid, 0x68030000);
+    EXPECT_EQ(FindProperty(u"Enabled")->dispid, 0x6803001E);
+    EXPECT_EQ(FindProperty(u"Colour"), nullptr);
+    EXPECT_EQ(FindProperty(u"OccursOptio"), nullptr);
+    EXPECT_EQ(FindProperty(u""), nullptr);
+}
+
+TEST_F(ControlPropertyTable, EveryPersistedPropertyIsSavedWithTheBagTypeOfItsType) {
+    TestControl c(At(2026, 5, 1, 8, 0), defaultIcon);
+    auto& core = *c.core;
+    core.InitNew();
+    // Every property off its default, so that every key is written.
+    core.SetEnabled(false);
+    core.SetTitle(u"T");
+    core.SetModal(true);
+    core.SetShowHelpButton(true);
+    core.SetCaptionOKButtonBefore(u"a");
+    core.SetCaptionOKButtonAfter(u"b");
+    core.SetCaptionCloseButtonBefore(u"c");
+    core.SetCaptionCloseButtonAfter(u"d");
+    core.SetCaptionHelpButton(u"e");
+    core.SetIcon(std::make_shared<FakePicture>(5));
+    core.SetStartUpPosition(0);
+    core.SetStartUpLeft(-1);
+    core.SetStartUpTop(-2);
+    core.SetOccursOption(4);
+    core.SetEveryInterval(2);
+    core.SetEveryFrequency(1);
+    core.SetEveryHourMin(2);
+    core.SetEveryHourMax(3);
+    core.SetEveryHourIncrement(4);
+    core.SetEveryMinuteMin(5);
+    core.SetEveryMinuteMax(6);
+    core.SetEveryMinuteIncrement(7);
+    core.SetStartHour(8);
+    core.SetStartMinute(9);
+    core.SetStartDate(At(2026, 6, 1));
+    core.SetEndDate(At(2026, 7, 1));
+    core.SetUseEndDate(true);
+    core.SetSelectionsWeekly(u"1");
+    core.SetSelectionsMonthly(u"1");
+    MemoryPropertyBag bag;
+    ASSERT_TRUE(core.Save(bag).ok);
+    ASSERT_EQ(bag.entries().size(), kPersistedCount);
+    for (std::size_t place = 0; place < kPersistedCount; ++place) {
+        const PropertyRow& row = kProperties[kWriteSequence[place]];
+        const auto& [key, value] = bag.entries()[place];
+        EXPECT_EQ(key, row.name);
+        EXPECT_EQ(value.type(), BagTypeOf(row.type)) << ToUtf8(row.name);
+    }
+}
+
+TEST_F(ControlPropertyTable, AControlLoadedFromAnEmptyBagSavesTheIconAlone) {
+    // Reading and writing take their defaults from the same rows: nothing read as a
+    // default is written back, except the icon, which is always written.
+    TestControl c(At(2026, 1, 31, 12, 0), defaultIcon);
+    MemoryPropertyBag empty;
+    ASSERT_TRUE(c.core->Load(empty).ok);
+    MemoryPropertyBag saved;
+    ASSERT_TRUE(c.core->Save(saved).ok);
+    ASSERT_EQ(saved.entries().size(), 1u);
+    EXPECT_EQ(saved.entries()[0].first, u"Icon");
+    EXPECT_EQ(saved.entries()[0].second.object(), defaultIcon);
+}
+
+TEST_F(ControlPropertyTable, PropertiesThatAreNotPersistedNeverReachTheBag) {
+    TestControl c(At(2026, 5, 1, 8, 0, 30), defaultIcon);
+    c.core->InitNew();
+    c.core->SetEnabled(true);
+    c.core->SetOccursOption(1);
+    c.core->SetLastScheduledTime(At(2026, 4, 30, 7, 0));
+    LoggingBag bag;
+    ASSERT_TRUE(c.core->Save(bag).ok);
+    EXPECT_FALSE(bag.Contains(u"LastScheduledTime"));
+    EXPECT_FALSE(bag.Contains(u"NextScheduledTime"));
+
+    // Stored by someone else, they are not even asked for.
+    bag.Put(u"LastScheduledTime", Variant::Date(At(2026, 4, 30, 7, 0)));
+    bag.Put(u"NextScheduledTime", Variant::Date(At(2026, 4, 30, 8, 0)));
+    TestControl d(At(2026, 5, 1, 8, 0, 30), defaultIcon);
+    ASSERT_TRUE(d.core->Load(bag).ok);
+    EXPECT_EQ(bag.gets.size(), kPersistedCount);
+    for (const auto& key : bag.gets) {
+        const PropertyRow* row = FindProperty(key);
+        ASSERT_NE(row, nullptr);
+        EXPECT_TRUE(IsPersisted(*row)) << ToUtf8(key);
+    }
+    EXPECT_EQ(d.core->LastScheduledTime(), At(1976, 5, 1, 8, 0, 30));
+    EXPECT_EQ(d.core->NextScheduledTime(), At(2026, 5, 2, 0, 0));
+}
+
+}  // namespace
+}  // namespace cadencer::control::testing

@@ -1,0 +1,112 @@
+// cadencer.ocx's texts: a title or caption the let takes saves in every form (stream,
+// storage, property bag) and loads back whole; a longer one is refused by the let with
+// an error description, the old text kept, so a host can always save its form.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "component_support.h"
+
+namespace cadencer_test {
+namespace {
+
+constexpr std::size_t kLimit = 65536;
+
+HRESULT PutTitle(_Cadencer* control, std::size_t length) {
+    BSTR text = SysAllocStringLen(nullptr, static_cast<UINT>(length));
+    for (std::size_t i = 0; i < length; ++i) text[i] = static_cast<wchar_t>(L'a' + i % 26);
+    const HRESULT hr = control->put_Title(text);
+    SysFreeString(text);
+    return hr;
+}
+
+std::size_t TitleLength(_Cadencer* control) {
+    BSTR text = nullptr;
+    EXPECT_EQ(control->get_Title(&text), S_OK);
+    const std::size_t length = SysStringLen(text);
+    SysFreeString(text);
+    return length;
+}
+
+TEST(ComponentTextLimit, TheLongestTextTakenSavesAndLoadsInEveryForm) {
+    ComPtr<_Cadencer> control = CreateInitialisedControl();
+    ASSERT_EQ(PutTitle(control.Get(), kLimit), S_OK);
+
+    ComPtr<IPersistStreamInit> streamer;
+    ASSERT_EQ(control.As(&streamer), S_OK);
+    ComPtr<IStream> stream;
+    ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
+    ASSERT_EQ(streamer->Save(stream.Get(), TRUE), S_OK);
+    const LARGE_INTEGER start{};
+    stream->Seek(start, STREAM_SEEK_SET, nullptr);
+    ComPtr<_Cadencer> fromStream = CreateControl();
+    ComPtr<IPersistStreamInit> loader;
+    ASSERT_EQ(fromStream.As(&loader), S_OK);
+    ASSERT_EQ(loader->Load(stream.Get()), S_OK);
+    EXPECT_EQ(TitleLength(fromStream.Get()), kLimit);
+
+    RecordingBag bag(nullptr);
+    ComPtr<IPersistPropertyBag> bagger;
+    ASSERT_EQ(control.As(&bagger), S_OK);
+    ASSERT_EQ(bagger->Save(&bag, TRUE, TRUE), S_OK);
+    ComPtr<_Cadencer> fromBag = CreateControl();
+    ComPtr<IPersistPropertyBag> bagLoader;
+    ASSERT_EQ(fromBag.As(&bagLoader), S_OK);
+    ASSERT_EQ(bagLoader->Load(&bag, nullptr), S_OK);
+    EXPECT_EQ(TitleLength(fromBag.Get()), kLimit);
+}
+
+TEST(ComponentTextLimit, ALongerTextIsRefusedByTheLetWithADescription) {
+    ComPtr<_Cadencer> control = CreateInitialisedControl();
+    ASSERT_EQ(PutTitle(control.Get(), 5), S_OK);
+    EXPECT_EQ(PutTitle(control.Get(), 100000), E_INVALIDARG);
+    EXPECT_EQ(TitleLength(control.Get()), 5u);
+
+    // Through automation: an exception carrying the description.
+    DISPID id = 0;
+    LPOLESTR name = const_cast<LPOLESTR>(L"CaptionHelpButton");
+    ASSERT_EQ(control->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id), S_OK);
+    VARIANT arg;
+    VariantInit(&arg);
+    V_VT(&arg) = VT_BSTR;
+    V_BSTR(&arg) = SysAllocStringLen(nullptr, static_cast<UINT>(kLimit + 1));
+    wmemset(V_BSTR(&arg), L'x', kLimit + 1);
+    DISPID put = DISPID_PROPERTYPUT;
+    DISPPARAMS params{&arg, &put, 1, 1};
+    EXCEPINFO exception{};
+    EXPECT_EQ(
+        control->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr, &exception, nullptr),
+        DISP_E_EXCEPTION);
+    EXPECT_EQ(exception.scode, E_INVALIDARG);
+    EXPECT_NE(exception.bstrDescription, nullptr);
+    SysFreeString(exception.bstrDescription);
+    SysFreeString(exception.bstrSource);
+    SysFreeString(exception.bstrHelpFile);
+    VariantClear(&arg);
+
+    // The form still saves.
+    ComPtr<IPersistStreamInit> streamer;
+    ASSERT_EQ(control.As(&streamer), S_OK);
+    ComPtr<IStream> stream;
+    ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
+    EXPECT_EQ(streamer->Save(stream.Get(), TRUE), S_OK);
+}
+
+TEST(ComponentTextLimit, ABagWithALongerTextStopsTheLoadAsAnOverflow) {
+    RecordingBag bag(nullptr);
+    VARIANT title;
+    VariantInit(&title);
+    V_VT(&title) = VT_BSTR;
+    V_BSTR(&title) = SysAllocStringLen(nullptr, static_cast<UINT>(100000));
+    wmemset(V_BSTR(&title), L'y', 100000);
+    bag.Set(L"Title", title);
+    VariantClear(&title);
+    ComPtr<_Cadencer> control = CreateInitialisedControl();
+    ComPtr<IPersistPropertyBag> persist;
+    ASSERT_EQ(control.As(&persist), S_OK);
+    EXPECT_EQ(persist->Load(&bag, nullptr), DISP_E_OVERFLOW);
+    EXPECT_EQ(TitleLength(control.Get()), 8u);  // "Schedule"
+}
+
+}  // namespace
+}  // namespace cadencer_test
