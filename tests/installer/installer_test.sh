@@ -144,6 +144,17 @@ only_version() {  # SNAPSHOT VERSION: one Cadencer product installed, of that ve
   [ "$(registered_products "$1" | cut -d' ' -f2)" = "$2" ]
 }
 refused() { ! "$@"; }
+sums_complete() {  # SHA256SUMS checks out and names every other file
+  (cd "$DIST" && sha256sum --quiet -c SHA256SUMS &&
+    [ "$(wc -l <SHA256SUMS)" -eq "$(find . -type f ! -name SHA256SUMS | wc -l)" ])
+}
+stripped() {  # TOOLCHAIN DIR: a stripped OCX under 1.5 MB that names its symbols file
+  local sections
+  sections=$("$1-objdump" -h "$2/cadencer.ocx") || return 1
+  echo "$sections" | grep -q ' \.gnu_debuglink ' && ! echo "$sections" | grep -q ' \.debug_info ' &&
+    [ "$(stat -c %s "$2/cadencer.ocx")" -lt 1572864 ] &&
+    "$1-objdump" -h "$2/cadencer.ocx.debug" | grep -q ' \.debug_info '
+}
 # Lines of a snapshot that name the control, its library, its interfaces or its package.
 OURS='243AC4C2-0386-444A-9D31-F34D971A1CAB|3057AF13-3A41-4CD1-933B-9BA41F03F97D|6BDDB70A-8B3F-4181-91EE-6D01D995DA31|E962FE90-66FC-4A82-B06D-C69C043DEE76|CadencerLib|Cadencer'
 nothing_of_ours() { ! grep -i -E "$OURS" "$1"; }
@@ -164,6 +175,11 @@ wine 'C:\windows\syswow64\cscript.exe' //nologo "$(winpath "$WORK/ready.vbs")" >
 snapshot "$WORK/baseline.reg"
 files "$WORK/baseline.files"
 check "the package's ProductVersion is the project's version $VERSION" product_version "$DIST/cadencer.msi"
+check "x64/cadencer.ocx is stripped, under 1.5 MB, its symbols in cadencer.ocx.debug" \
+  stripped x86_64-w64-mingw32 "$DIST/x64"
+check "x86/cadencer.ocx is stripped, under 1.5 MB, its symbols in cadencer.ocx.debug" \
+  stripped i686-w64-mingw32 "$DIST/x86"
+check "SHA256SUMS holds every file of the package" sums_complete
 
 # Installing, installing again, repairing and uninstalling, with nothing run in between:
 # the registry and the files must come back exactly as they were.
