@@ -108,11 +108,20 @@ private:
     void PaintSpinner(HDC dc);
     void MouseArgs(LPARAM lParam, float& x, float& y) const;
     void UpdateAlignment();
+    void PlacePart(HWND part, const PartRect& rect);
+    // True when the part's enabled state changed.
+    bool EnableIfDifferent(HWND part, bool enabled);
+    // Before the text box paints: the margins that waited while it could not be seen.
+    void OnEditPaint() {
+        if (alignmentPending_) UpdateAlignment();
+    }
     void UpdateToolTip(HWND part, std::u16string& current, std::u16string_view text);
     bool EnsureToolTip();
 
     bool settingText_ = false;
     TextAlignment alignment_ = TextAlignment::Right;
+    bool alignmentPending_ = false;  // the margins wait for the text box's first paint
+    HFONT appliedFont_ = nullptr;
     int baseLeftMargin_ = 0, baseRightMargin_ = 0;
     int dpiX_ = 96, dpiY_ = 96;
     COLORREF back_ = 0, fore_ = 0;

@@ -97,6 +97,7 @@ LRESULT DigitfieldHost::EditMessage(UINT message, WPARAM wParam, LPARAM lParam, 
         // The text box's own menu would paste and undo past the filter; the control's
         // clipboard keys take its place.
         case WM_CONTEXTMENU: handled = true; return 0;
+        case WM_PAINT: OnEditPaint(); return 0;  // then the text box paints itself
         case WM_SETFOCUS: {
             handled = true;
             const LRESULT result = DefSubclassProc(edit, message, wParam, lParam);  // creates the caret

@@ -99,12 +99,30 @@ void DigitfieldHost::ApplyLayout(const DigitfieldLayout& layout) {
     GetClientRect(self_, &rc);
     // Recomputed in pixels so that the parts meet the control's edges exactly.
     const DigitfieldLayout px = PositionControls(rc.right, rc.bottom, ToPixelsX(kSpinnerWidthTwips), layout.spinnerVisible);
-    MoveWindow(edit_, px.textBox.left, px.textBox.top, px.textBox.width, px.textBox.height, TRUE);
-    MoveWindow(spinner_, px.spinner.left, px.spinner.top, px.spinner.width, px.spinner.height, TRUE);
+    // Each change of a window is a trip to the window system: only what differs is changed
+    // (loading the control lays it out more than once with the same result).
+    PlacePart(edit_, px.textBox);
+    PlacePart(spinner_, px.spinner);
     if (!layout.spinnerVisible && GetCapture() == spinner_) ReleaseCapture();
-    ShowWindow(spinner_, layout.spinnerVisible ? SW_SHOWNA : SW_HIDE);
-    EnableWindow(spinner_, layout.spinnerVisible && model_.Enabled());
+    if ((IsWindowVisible(spinner_) != FALSE) != layout.spinnerVisible)
+        ShowWindow(spinner_, layout.spinnerVisible ? SW_SHOWNA : SW_HIDE);
+    EnableIfDifferent(spinner_, layout.spinnerVisible && model_.Enabled());
     UpdateAlignment();
+}
+
+void DigitfieldHost::PlacePart(HWND part, const PartRect& rect) {
+    RECT now{};
+    GetWindowRect(part, &now);
+    MapWindowPoints(nullptr, self_, reinterpret_cast<POINT*>(&now), 2);
+    if (now.left != rect.left || now.top != rect.top || now.right - now.left != rect.width ||
+        now.bottom - now.top != rect.height)
+        MoveWindow(part, rect.left, rect.top, rect.width, rect.height, TRUE);
+}
+
+bool DigitfieldHost::EnableIfDifferent(HWND part, bool enabled) {
+    if ((IsWindowEnabled(part) != FALSE) == enabled) return false;
+    EnableWindow(part, enabled);
+    return true;
 }
 
 // ---- Text ----
@@ -162,6 +180,13 @@ void DigitfieldHost::SetAlignment(TextAlignment alignment) {
 
 void DigitfieldHost::UpdateAlignment() {
     if (!edit_) return;
+    // Measuring the text takes a device context each time: while the text box cannot be
+    // seen (its form still being loaded) the margins wait for its first paint.
+    if (!IsWindowVisible(edit_)) {
+        alignmentPending_ = true;
+        return;
+    }
+    alignmentPending_ = false;
     int left = baseLeftMargin_;
     if (alignment_ == TextAlignment::Right) {
         RECT rc;
@@ -197,18 +222,21 @@ void DigitfieldHost::SetCaretVisible(bool visible) {
 
 void DigitfieldHost::ApplyEnabled(bool enabled) {
     if (!edit_) return;
-    EnableWindow(edit_, enabled);
-    EnableWindow(spinner_, enabled && model_.UpDownFunction());
-    InvalidateRect(spinner_, nullptr, TRUE);
+    EnableIfDifferent(edit_, enabled);
+    if (EnableIfDifferent(spinner_, enabled && model_.UpDownFunction())) InvalidateRect(spinner_, nullptr, TRUE);
 }
 
 void DigitfieldHost::ApplyLocked(bool locked) {
-    if (edit_) SendMessageW(edit_, EM_SETREADONLY, locked, 0);
+    if (!edit_) return;
+    const bool readOnly = (GetWindowLongPtrW(edit_, GWL_STYLE) & ES_READONLY) != 0;
+    if (readOnly != locked) SendMessageW(edit_, EM_SETREADONLY, locked, 0);
 }
 
 void DigitfieldHost::ApplyColors(std::uint32_t backColor, std::uint32_t foreColor) {
-    back_ = OleColorToColorRef(backColor);
-    fore_ = OleColorToColorRef(foreColor);
+    const COLORREF back = OleColorToColorRef(backColor), fore = OleColorToColorRef(foreColor);
+    if (backBrush_ && back == back_ && fore == fore_) return;
+    back_ = back;
+    fore_ = fore;
     if (backBrush_) DeleteObject(backBrush_);
     backBrush_ = CreateSolidBrush(back_);
     if (edit_) InvalidateRect(edit_, nullptr, TRUE);
@@ -224,6 +252,8 @@ void DigitfieldHost::ApplyFont(const ObjectRef& font) {
     if (!edit_) return;
     auto hfont = font ? reinterpret_cast<HFONT>(font->Handle()) : nullptr;
     if (!hfont) hfont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    if (hfont == appliedFont_) return;  // the ambient font given again changes nothing
+    appliedFont_ = hfont;
     SendMessageW(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(hfont), TRUE);
     // The text box sets its margins from the font; they are the base of the alignment.
     SendMessageW(edit_, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(EC_USEFONTINFO, EC_USEFONTINFO));

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <new>
 
@@ -88,8 +89,14 @@ GdiFont::~GdiFont() {
     if (owned_ && font_) DeleteObject(font_);
 }
 
+namespace {
+// The module whose classes are registered (each Create asks; only the first registers).
+std::atomic<HINSTANCE> g_registeredFor{nullptr};
+}  // namespace
+
 bool DigitfieldWindow::RegisterWindowClass(HINSTANCE instance) {
     if (!instance) instance = CodeModule();
+    if (g_registeredFor.load() == instance) return true;
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
     WNDCLASSEXW existing{};
@@ -114,11 +121,13 @@ bool DigitfieldWindow::RegisterWindowClass(HINSTANCE instance) {
         wc.lpszClassName = kDigitfieldSpinnerClassName;
         ok = RegisterClassExW(&wc) != 0 && ok;
     }
+    if (ok) g_registeredFor.store(instance);
     return ok;
 }
 
 void DigitfieldWindow::UnregisterWindowClass(HINSTANCE instance) {
     if (!instance) instance = CodeModule();
+    g_registeredFor.store(nullptr);
     UnregisterClassW(kDigitfieldClassName, instance);
     UnregisterClassW(kDigitfieldSpinnerClassName, instance);
 }

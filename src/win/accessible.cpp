@@ -367,12 +367,14 @@ bool ServeAccessibleFacts(HWND window, AccessibleFacts facts) {
     return true;
 }
 
+// What cannot be seen announces nothing (a form still being loaded changes its values many
+// times), and asking the system for event listeners is not free.
 void NotifyAccessibleNameChange(HWND window) {
-    if (window) NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, window, OBJID_CLIENT, CHILDID_SELF);
+    if (window && IsWindowVisible(window)) NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, window, OBJID_CLIENT, CHILDID_SELF);
 }
 
 void NotifyAccessibleValueChange(HWND window) {
-    if (window) NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, window, OBJID_CLIENT, CHILDID_SELF);
+    if (window && IsWindowVisible(window)) NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, window, OBJID_CLIENT, CHILDID_SELF);
 }
 
 LONG LiveAccessibleObjects() {

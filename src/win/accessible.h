@@ -64,7 +64,8 @@ LRESULT AnswerGetObject(HWND window, WPARAM wParam, LPARAM lParam, std::shared_p
 // and for callers that need the object itself). Null when oleacc cannot be loaded.
 HRESULT CreateAccessibleProxy(HWND window, std::shared_ptr<const AccessibleFacts> facts, IAccessible** object);
 
-// Tell accessibility clients that the name or the value of a window's client object changed.
+// Tell accessibility clients that the name or the value of a window's client object changed
+// (only while the window can be seen).
 void NotifyAccessibleNameChange(HWND window);
 void NotifyAccessibleValueChange(HWND window);
 
