@@ -90,23 +90,19 @@ void PlausibleValue(Random& random, const std::wstring& key, VARIANT* out) {
     }
 }
 
-// The controls a bag is loaded into and its saved forms reloaded into. They are new
-// instances every few loads (each load reads every key, so an instance used before reads
-// the same as a new one); making three new ones per load would dominate the run.
+// The control bags are loaded into: a new instance every few loads (each load reads every
+// key, so an instance used before reads the same as a new one). The saved forms always
+// reload into new instances.
 class Loaders {
 public:
     void Next(std::uint64_t n) {
         if (n % 16 != 0 && loader_) return;
         loader_ = NewControl(static_cast<int>(n / 16 % 3));
-        bagChecker_ = NewControl(static_cast<int>((n / 16 + 1) % 3));
-        streamChecker_ = NewControl(static_cast<int>((n / 16 + 2) % 3));
     }
     IUnknown* loader() const { return loader_.Get(); }
-    IUnknown* bagChecker() const { return bagChecker_.Get(); }
-    IUnknown* streamChecker() const { return streamChecker_.Get(); }
 
 private:
-    ComPtr<IUnknown> loader_, bagChecker_, streamChecker_;
+    ComPtr<IUnknown> loader_;
 };
 
 template <class I>
@@ -116,7 +112,7 @@ ComPtr<I> As(IUnknown* object) {
     return face;
 }
 
-// Loads a bag; when it is taken, saves it in every form and checks that another instance
+// Loads a bag; when it is taken, saves it in every form and checks that a fresh instance
 // reads the same values back from each.
 void LoadAndCheck(HostileBag& bag, const std::string& what, Loaders& loaders, Counts& counts) {
     ++counts.bagLoads;
@@ -143,7 +139,8 @@ void LoadAndCheck(HostileBag& bag, const std::string& what, Loaders& loaders, Co
         return;
     }
     for (int form = 0; form < 2; ++form) {
-        IUnknown* checker = form == 0 ? loaders.bagChecker() : loaders.streamChecker();
+        const ComPtr<IUnknown> fresh = NewControl(static_cast<int>((counts.bagLoads + form) % 3));
+        IUnknown* checker = fresh.Get();
         const HRESULT reloaded =
             form == 0 ? As<IPersistPropertyBag>(checker)->Load(&saved, nullptr) : LoadStream(checker, bytes);
         if (FAILED(reloaded)) {
