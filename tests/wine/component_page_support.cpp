@@ -16,7 +16,7 @@ HostWindow::HostWindow(int width, int height) {
     empty.header.style = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
     empty.header.dwExtendedStyle = WS_EX_CONTROLPARENT;
     hwnd_ = CreateDialogIndirectParamW(
-        GetModuleHandleW(nullptr), &empty.header, nullptr, [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; },
+        GetModuleHandleW(nullptr), &empty.header, nullptr, [](HWND, UINT, WPARAM, LPARAM) WINAPI -> INT_PTR { return FALSE; },
         0);
     EXPECT_NE(hwnd_, nullptr);
     if (hwnd_) SetWindowPos(hwnd_, nullptr, 20, 20, width, height, SWP_NOZORDER);
@@ -107,7 +107,7 @@ HWND FindDescendant(HWND root, int id) {
     } search{id, nullptr};
     EnumChildWindows(
         root,
-        [](HWND window, LPARAM param) -> BOOL {
+        [](HWND window, LPARAM param) WINAPI -> BOOL {
             auto* s = reinterpret_cast<Search*>(param);
             if (GetDlgCtrlID(window) != s->id) return TRUE;
             s->found = window;
@@ -142,7 +142,7 @@ std::vector<HWND> g_boxesSeen;
 void CALLBACK DismissBoxes(HWND, UINT, UINT_PTR, DWORD) {
     EnumThreadWindows(
         GetCurrentThreadId(),
-        [](HWND window, LPARAM) -> BOOL {
+        [](HWND window, LPARAM) WINAPI -> BOOL {
             wchar_t name[16] = {};
             GetClassNameW(window, name, 16);
             HWND text = GetDlgItem(window, 0xFFFF);  // a message box's text

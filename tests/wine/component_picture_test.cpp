@@ -79,7 +79,7 @@ int ThreadWindows() {
     int count = 0;
     EnumThreadWindows(
         GetCurrentThreadId(),
-        [](HWND, LPARAM param) -> BOOL {
+        [](HWND, LPARAM param) WINAPI -> BOOL {
             ++*reinterpret_cast<int*>(param);
             return TRUE;
         },

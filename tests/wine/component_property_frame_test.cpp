@@ -43,7 +43,7 @@ HWND FindFrame() {
     HWND found = nullptr;
     EnumThreadWindows(
         GetCurrentThreadId(),
-        [](HWND window, LPARAM param) -> BOOL {
+        [](HWND window, LPARAM param) WINAPI -> BOOL {
             if (IsWindowVisible(window) && FindWindowExW(window, nullptr, WC_TABCONTROLW, nullptr)) {
                 *reinterpret_cast<HWND*>(param) = window;
                 return FALSE;

@@ -116,7 +116,7 @@ BOOL CALLBACK CountWindow(HWND window, LPARAM param) {
     ++*count;
     EnumChildWindows(
         window,
-        [](HWND, LPARAM p) -> BOOL {
+        [](HWND, LPARAM p) WINAPI -> BOOL {
             ++*reinterpret_cast<int*>(p);
             return TRUE;
         },

@@ -126,7 +126,7 @@ int Probe(int seconds) {
     // from an unfaked process.
     DestroyWindow(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr));
     static int ticks = 0;
-    SetTimer(nullptr, 0, 1000, [](HWND, UINT, UINT_PTR, DWORD) { ++ticks; });
+    SetTimer(nullptr, 0, 1000, [](HWND, UINT, UINT_PTR, DWORD) WINAPI { ++ticks; });
     const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds) * 1000;
     while (GetTickCount64() < end) {
         PumpMessages(1000);
