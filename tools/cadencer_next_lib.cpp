@@ -6,7 +6,9 @@
 
 #include "engine/next_run.h"
 #include "engine/schedule_settings.h"
+#include "engine/invariant_text.h"
 #include "engine/variant.h"
+#include "utf8.h"
 
 namespace cadencer::next_tool {
 namespace {
@@ -30,17 +32,8 @@ std::optional<long long> ParseInteger(const std::string& text) {
     return text[0] == '-' ? -v : v;
 }
 
-std::optional<OleDate> ParseDate(const std::string& text) {
-    if (text.size() != 10 && text.size() != 19) return std::nullopt;
-    if (text.size() == 19 && text[10] != 'T') return std::nullopt;
-    return ParseIsoDate(FromUtf8(text));
-}
-
-std::optional<bool> ParseBool(const std::string& text) {
-    if (text == "True" || text == "true" || text == "-1") return true;
-    if (text == "False" || text == "false" || text == "0") return false;
-    return std::nullopt;
-}
+// The tool's dates: the invariant date text, with "T" allowed between date and time.
+std::optional<OleDate> ParseDate(const std::string& text) { return ParseIsoDate(FromUtf8(text), true); }
 
 bool ParseOptions(const std::vector<std::string>& args, Options& o, std::string& error) {
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -80,21 +73,25 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::string&
     return true;
 }
 
+// A key's text is converted to its field's type as a property bag load converts it (the
+// invariant rules of Variant), so "UseEndDate=TRUE" and "StartHour=9.0" read as a bag
+// would read them; dates also take the tool's "T" form.
 bool ApplyKey(ScheduleSettings& s, const std::string& key, const std::string& text, std::string& error) {
+    const Variant value = Variant::String(FromUtf8(text));
     auto bad = [&](const std::string& expected) {
         error = key + ": expected " + expected + ", got '" + text + "'";
         return false;
     };
     auto int16 = [&](std::int16_t& field) {
-        const auto n = ParseInteger(text);
-        if (!n || *n < -32768 || *n > 32767) return bad("an integer from -32768 to 32767");
-        field = static_cast<std::int16_t>(*n);
+        const auto v = value.ToI16();
+        if (!v) return bad("a number from -32768 to 32767");
+        field = *v;
         return true;
     };
     auto int32 = [&](std::int32_t& field) {
-        const auto n = ParseInteger(text);
-        if (!n || *n < INT32_MIN || *n > INT32_MAX) return bad("a 32-bit integer");
-        field = static_cast<std::int32_t>(*n);
+        const auto v = value.ToI32();
+        if (!v) return bad("a number from -2147483648 to 2147483647");
+        field = *v;
         return true;
     };
     auto date = [&](OleDate& field) {
@@ -112,13 +109,13 @@ bool ApplyKey(ScheduleSettings& s, const std::string& key, const std::string& te
     if (key == "EndDate") return date(s.EndDate);
     if (key == "LastScheduledTime") return date(s.LastScheduledTime);
     if (key == "UseEndDate") {
-        const auto b = ParseBool(text);
-        if (!b) return bad("True, False, -1 or 0");
+        const auto b = value.ToBool();
+        if (!b) return bad("True, False, #TRUE#, #FALSE# or a number");
         s.UseEndDate = *b;
         return true;
     }
-    if (key == "SelectionsWeekly") return s.SelectionsWeekly = FitSelection(FromUtf8(text), kWeeklyWidth), true;
-    if (key == "SelectionsMonthly") return s.SelectionsMonthly = FitSelection(FromUtf8(text), kMonthlyWidth), true;
+    if (key == "SelectionsWeekly") return s.SelectionsWeekly = FitSelection(value.AsString(), kWeeklyWidth), true;
+    if (key == "SelectionsMonthly") return s.SelectionsMonthly = FitSelection(value.AsString(), kMonthlyWidth), true;
     error = key + ": unknown key";
     return false;
 }

@@ -3,7 +3,7 @@
 
 #include <array>
 
-#include "engine/variant.h"
+#include "engine/property_bag.h"
 
 namespace cadencer::com {
 

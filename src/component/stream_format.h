@@ -25,7 +25,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/variant.h"
+#include "engine/property_bag.h"
 
 namespace cadencer::com {
 

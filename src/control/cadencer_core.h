@@ -18,8 +18,8 @@
 #include "control/ports.h"
 #include "control/shared_schedule.h"
 #include "engine/ole_date.h"
+#include "engine/property_bag.h"
 #include "engine/schedule_settings.h"
-#include "engine/variant.h"
 
 namespace cadencer::control {
 

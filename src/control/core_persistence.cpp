@@ -18,10 +18,12 @@ public:
     bool failed() const { return failed_; }
     const PersistStatus& status() const { return status_; }
 
+    // The bag converts a stored value to the field's type by its own rules (the
+    // platform's, behind COM); the default is converted here.
     template <class T, class Convert>
-    bool Read(std::u16string_view key, const Variant& defaultValue, T& field, Convert convert) {
+    bool Read(std::u16string_view key, VariantType wanted, const Variant& defaultValue, T& field, Convert convert) {
         if (failed_) return false;
-        const auto value = ReadProperty(bag_, key, defaultValue);
+        const auto value = ReadProperty(bag_, key, wanted, defaultValue);
         if (!value) return Fail(key, value.error());
         auto converted = convert(*value);
         if (!converted) return Fail(key, converted.error());
@@ -30,19 +32,19 @@ public:
     }
 
     bool Bool(std::u16string_view key, bool def, bool& field) {
-        return Read(key, Variant::Bool(def), field, [](const Variant& v) { return v.ToBool(); });
+        return Read(key, VariantType::Bool, Variant::Bool(def), field, [](const Variant& v) { return v.ToBool(); });
     }
     bool I16(std::u16string_view key, std::int16_t def, std::int16_t& field) {
-        return Read(key, Variant::I16(def), field, [](const Variant& v) { return v.ToI16(); });
+        return Read(key, VariantType::I16, Variant::I16(def), field, [](const Variant& v) { return v.ToI16(); });
     }
     bool I32(std::u16string_view key, const Variant& def, std::int32_t& field) {
-        return Read(key, def, field, [](const Variant& v) { return v.ToI32(); });
+        return Read(key, VariantType::I32, def, field, [](const Variant& v) { return v.ToI32(); });
     }
     bool Date(std::u16string_view key, OleDate def, OleDate& field) {
-        return Read(key, Variant::Date(def), field, [](const Variant& v) { return v.ToDate(); });
+        return Read(key, VariantType::Date, Variant::Date(def), field, [](const Variant& v) { return v.ToDate(); });
     }
     bool String(std::u16string_view key, std::u16string_view def, std::u16string& field) {
-        return Read(key, Str(def), field, [](const Variant& v) { return v.ToString(); });
+        return Read(key, VariantType::String, Str(def), field, [](const Variant& v) { return v.ToString(); });
     }
 
 private:
@@ -95,9 +97,9 @@ PersistStatus CadencerCore::Load(PropertyBag& bag) {
     // The values are stored as read, without the lets' corrections.
     in.String(u"Title", defaults::kTitle, s.Title);
     Variant picture;
-    if (in.Read(u"Icon", Variant::Object(defaultIcon_), picture,
+    if (in.Read(u"Icon", VariantType::Object, Variant::Object(defaultIcon_), picture,
                 [](const Variant& v) { return v.ChangeType(VariantType::Object); })) {
-        const ObjectRef stored = picture.is_empty() ? ObjectRef() : picture.object();
+        const ObjectRef stored = picture.IsEmpty() ? ObjectRef() : picture.AsObject();
         icon_ = (stored && stored->Handle() != 0) ? stored : defaultIcon_;
     }
     in.Bool(u"Modal", false, modal_);
