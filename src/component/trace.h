@@ -12,6 +12,8 @@
 
 #include <windows.h>
 
+#include <oaidl.h>
+
 #include <memory>
 #include <string>
 

@@ -87,8 +87,8 @@ long DecimalOrder(const std::string& s) {
     const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
     const std::size_t firstDigit = mantissa.find_first_of("123456789");
     if (firstDigit == std::string::npos) return -1;  // zero never overflows
-    const long order = firstDigit < point ? static_cast<long>(point - firstDigit) - 1
-                                          : -static_cast<long>(firstDigit - point);
+    const long order =
+        firstDigit < point ? static_cast<long>(point - firstDigit) - 1 : -static_cast<long>(firstDigit - point);
     return order + exponent;
 }
 
