@@ -41,11 +41,27 @@ struct Host {
     DWORD cookie = 0;
     std::wstring propertiesPath = L"cadencer-demo.properties";
     std::vector<std::wstring> lines;
+    std::wstring logFile;  // the tour's log, each line appended as it happens
     Tour* tour = nullptr;
     AtlAxGetControlFn getControl = nullptr;
 };
 
 Host g_host;
+
+// Appended line by line, so that a tour that stops early still leaves its account.
+void AppendUtf8Line(const std::wstring& path, const std::wstring& line) {
+    const int n = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), nullptr, 0, nullptr,
+                                      nullptr);
+    std::string utf8(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), utf8.data(), n, nullptr, nullptr);
+    utf8 += '\n';
+    HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(file, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+    CloseHandle(file);
+}
 
 void Log(const std::wstring& text) {
     SYSTEMTIME st;
@@ -54,6 +70,7 @@ void Log(const std::wstring& text) {
     swprintf(stamp, 16, L"%02u:%02u:%02u  ", st.wHour, st.wMinute, st.wSecond);
     const std::wstring line = stamp + text;
     g_host.lines.push_back(line);
+    if (!g_host.logFile.empty()) AppendUtf8Line(g_host.logFile, line);
     if (g_host.log) {
         const LRESULT index = SendMessageW(g_host.log, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
         SendMessageW(g_host.log, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
@@ -227,9 +244,14 @@ int wmain(int argc, wchar_t** argv) {
     bool tour = false;
     for (int i = 1; i < argc; ++i) {
         const std::wstring a = argv[i];
-        if (a == L"--tour") tour = true;
-        else if (a == L"--properties" && i + 1 < argc) demo::g_host.propertiesPath = argv[++i];
+        if (a == L"--tour") {
+            tour = true;
+            demo::g_host.logFile = L"demo-log.txt";
+        } else if (a == L"--properties" && i + 1 < argc) {
+            demo::g_host.propertiesPath = argv[++i];
+        }
     }
+    if (tour) DeleteFileW(demo::g_host.logFile.c_str());
     if (FAILED(OleInitialize(nullptr))) return 1;
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&icc);

@@ -85,19 +85,6 @@ int OuterHeightTwips(HWND w) {
     return MulDiv(r.bottom - r.top, 1440, dpi);
 }
 
-void WriteLog() {
-    std::string all;
-    for (const auto& line : LogLines()) {
-        const int n = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, nullptr, 0, nullptr, nullptr);
-        std::string utf8(static_cast<size_t>(n > 0 ? n - 1 : 0), '\0');
-        WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, utf8.data(), n, nullptr, nullptr);
-        all += utf8 + "\n";
-    }
-    std::ofstream("demo-log.txt", std::ios::binary) << all;
-    std::fwrite(all.data(), 1, all.size(), stdout);
-    std::fflush(stdout);
-}
-
 }  // namespace
 
 void Tour::Start(bool controlCreated) {
@@ -132,7 +119,6 @@ void Tour::Finish(int exitCode, const std::wstring& why) {
     exitCode_ = exitCode;
     step_ = Step::Done;
     AddLog(exitCode == 0 ? L"tour: done" : L"tour: FAILED: " + why);
-    WriteLog();
     KillTimer(MainWindow(), kTourTimer);
     PostMessageW(MainWindow(), WM_CLOSE, 0, 0);
 }
@@ -156,13 +142,20 @@ void Tour::OnTimer(UINT_PTR id) {
         }
         return;
     }
+    // DisplayScheduler and the dialog's handlers let pending messages through, this timer's
+    // among them: a step is not started again while it runs.
+    if (inStep_) return;
     const DWORD now = GetTickCount();
     if (now - started_ > kTourTimeoutMs) return Finish(1, L"the tour took too long");
     if (step_ == Step::WaitFirstFiring || step_ == Step::WaitWeeklyFiring) {
         if (now > deadline_) Finish(1, L"ScheduledTime did not fire for a schedule due now");
         return;
     }
-    if (now >= stepDue_) RunStep();
+    if (now >= stepDue_) {
+        inStep_ = true;
+        RunStep();
+        inStep_ = false;
+    }
 }
 
 void Tour::RunStep() {

@@ -32,6 +32,7 @@ private:
     int kindShown_ = 0;
     HWND dialog_ = nullptr;
     bool aboutOpen_ = false;
+    bool inStep_ = false;
     std::wstring events_;  // the control's events in order, one letter each
     int exitCode_ = 1;
 };

@@ -9,8 +9,10 @@
 #include "control/property_table.h"
 #include "engine/next_run.h"
 #include "engine/schedule_settings.h"
+#include "engine/invariant_text.h"
 #include "engine/schedule_words.h"
 #include "engine/variant.h"
+#include "utf8.h"
 
 namespace cadencer::next_tool {
 namespace {
@@ -35,17 +37,8 @@ std::optional<long long> ParseInteger(const std::string& text) {
     return text[0] == '-' ? -v : v;
 }
 
-std::optional<OleDate> ParseDate(const std::string& text) {
-    if (text.size() != 10 && text.size() != 19) return std::nullopt;
-    if (text.size() == 19 && text[10] != 'T') return std::nullopt;
-    return ParseIsoDate(FromUtf8(text));
-}
-
-std::optional<bool> ParseBool(const std::string& text) {
-    if (text == "True" || text == "true" || text == "-1") return true;
-    if (text == "False" || text == "false" || text == "0") return false;
-    return std::nullopt;
-}
+// The tool's dates: the invariant date text, with "T" allowed between date and time.
+std::optional<OleDate> ParseDate(const std::string& text) { return ParseIsoDate(FromUtf8(text), true); }
 
 bool ParseOptions(const std::vector<std::string>& args, Options& o, std::string& error) {
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -88,9 +81,12 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::string&
 }
 
 // The keys are the schedule's inputs in the property table (the properties whose lets
-// recompute the next time), spelt exactly as the table spells them; each is parsed by
-// the type of the ScheduleSettings field it fills.
+// recompute the next time), spelt exactly as the table spells them. A key's text is
+// converted to its field's type as a property bag load converts it (the invariant rules of
+// Variant), so "UseEndDate=TRUE" and "StartHour=9.0" read as a bag would read them; dates
+// also take the tool's "T" form.
 bool ApplyKey(ScheduleSettings& s, const std::string& key, const std::string& text, std::string& error) {
+    const Variant value = Variant::String(FromUtf8(text));
     auto bad = [&](const std::string& expected) {
         error = key + ": expected " + expected + ", got '" + text + "'";
         return false;
@@ -103,24 +99,24 @@ bool ApplyKey(ScheduleSettings& s, const std::string& key, const std::string& te
     const auto parse = [&](auto field) {
         using Field = decltype(field);
         if constexpr (std::is_same_v<Field, std::int16_t ScheduleSettings::*>) {
-            const auto n = ParseInteger(text);
-            if (!n || *n < -32768 || *n > 32767) return bad("an integer from -32768 to 32767");
-            s.*field = static_cast<std::int16_t>(*n);
+            const auto v = value.ToI16();
+            if (!v) return bad("a number from -32768 to 32767");
+            s.*field = *v;
         } else if constexpr (std::is_same_v<Field, std::int32_t ScheduleSettings::*>) {
-            const auto n = ParseInteger(text);
-            if (!n || *n < INT32_MIN || *n > INT32_MAX) return bad("a 32-bit integer");
-            s.*field = static_cast<std::int32_t>(*n);
+            const auto v = value.ToI32();
+            if (!v) return bad("a number from -2147483648 to 2147483647");
+            s.*field = *v;
         } else if constexpr (std::is_same_v<Field, OleDate ScheduleSettings::*>) {
             const auto d = ParseDate(text);
             if (!d) return bad("YYYY-MM-DD or YYYY-MM-DDTHH:MM:SS in years 100-9999");
             s.*field = *d;
         } else if constexpr (std::is_same_v<Field, bool ScheduleSettings::*>) {
-            const auto b = ParseBool(text);
-            if (!b) return bad("True, False, -1 or 0");
+            const auto b = value.ToBool();
+            if (!b) return bad("True, False, #TRUE#, #FALSE# or a number");
             s.*field = *b;
         } else if constexpr (std::is_same_v<Field, std::u16string ScheduleSettings::*>) {
             // The selections, fitted to their width as a bag load does it.
-            s.*field = FitSelection(FromUtf8(text), row->width);
+            s.*field = FitSelection(value.AsString(), row->width);
         } else {
             // Schedule inputs live in ScheduleSettings (the table checks it).
             error = key + ": unknown key";

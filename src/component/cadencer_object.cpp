@@ -28,19 +28,19 @@ std::optional<bool> ControlSite::AmbientUserMode() {
     IOleClientSite* site = owner_.ClientSite();
     if (!site) return std::nullopt;
     ComPtr<IDispatch> ambient;
-    if (FAILED(site->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(ambient.GetAddressOf()))))
-        return std::nullopt;
-    DISPPARAMS none{};
+    HRESULT hr = site->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(ambient.GetAddressOf()));
+    std::optional<bool> mode;
     VARIANT result;
     VariantInit(&result);
-    HRESULT hr = ambient->Invoke(DISPID_AMBIENT_USERMODE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none,
-                                 &result, nullptr, nullptr);
-    std::optional<bool> mode;
     if (SUCCEEDED(hr)) {
-        hr = VariantChangeType(&result, &result, 0, VT_BOOL);
-        if (SUCCEEDED(hr)) mode = V_BOOL(&result) != VARIANT_FALSE;
+        DISPPARAMS none{};
+        hr = ambient->Invoke(DISPID_AMBIENT_USERMODE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none,
+                             &result, nullptr, nullptr);
     }
+    if (SUCCEEDED(hr)) hr = VariantChangeType(&result, &result, 0, VT_BOOL);
+    if (SUCCEEDED(hr)) mode = V_BOOL(&result) != VARIANT_FALSE;
     VariantClear(&result);
+    if (Trace* trace = owner_.Tracer()) trace->AmbientRead(L"UserMode", hr, mode.value_or(true) ? L"true" : L"false");
     return mode;
 }
 
@@ -62,8 +62,9 @@ void ControlSite::RaiseScheduledTime(OleDate& dateTime) {
 
 // ---- Creation and lifetime
 
-CadencerControl::CadencerControl()
-    : site_(*this),
+CadencerControl::CadencerControl(std::unique_ptr<Trace> trace)
+    : trace_(std::move(trace)),
+      site_(*this),
       timer_(ModuleInstance(), [this] { Timer1_Timer(); }),
       face_(ModuleInstance()),
       eventPoint_(*this, DIID___Cadencer),
@@ -91,7 +92,8 @@ HRESULT CadencerControl::Initialise() {
 }
 
 HRESULT CadencerControl::Create(REFIID iid, void** ppv) {
-    auto* control = new (std::nothrow) CadencerControl();
+    auto trace = Trace::FromEnvironment();
+    CadencerControl* control = trace ? NewTracedControl(std::move(trace)) : new (std::nothrow) CadencerControl(nullptr);
     if (!control) return E_OUTOFMEMORY;
     // Creation takes the creation day and nothing more: the shared schedule is left as it
     // is until the container's InitNew or Load (a Load that stops at a bad key leaves the
@@ -148,7 +150,7 @@ STDMETHODIMP CadencerControl::QueryInterface(REFIID iid, void** ppv) {
     else if (iid == IID_IPerPropertyBrowsing)
         *ppv = static_cast<IPerPropertyBrowsing*>(this);
     else
-        return E_NOINTERFACE;
+        return trace_ ? trace_->UnknownInterface(iid) : E_NOINTERFACE;
     AddRef();
     return S_OK;
 }
@@ -191,6 +193,7 @@ void CadencerControl::OnPropertyChanged(std::u16string_view name) {
 }
 
 void CadencerControl::FireEvent(DISPID id, DATE* dateTime) {
+    if (trace_) trace_->Event(id, freezeEvents_ > 0, eventPoint_.Sinks().size());
     if (freezeEvents_ > 0) return;
     AddRef();
     VARIANTARG arg;

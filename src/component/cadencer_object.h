@@ -19,6 +19,7 @@
 #include "component/connection_point.h"
 #include "component/guids.h"
 #include "component/module.h"
+#include "component/trace.h"
 #include "control/cadencer_core.h"
 #include "control/win/face_window.h"
 #include "control/win/timer_window.h"
@@ -49,7 +50,7 @@ private:
     CadencerControl& owner_;
 };
 
-class CadencerControl final : public _Cadencer,
+class CadencerControl : public _Cadencer,
                               public IOleObject,
                               public IOleControl,
                               public IOleInPlaceObject,
@@ -238,12 +239,18 @@ public:
 
     // For the ports and the persistence helpers.
     IOleClientSite* ClientSite() const { return clientSite_.Get(); }
+    Trace* Tracer() const { return trace_.get(); }
     void OnPropertyChanged(std::u16string_view name);
     void FireEvent(DISPID id, DATE* dateTime);
 
+protected:
+    // A traced control (CADENCER_TRACE) is the same object behind a subclass that wraps
+    // the container's calls; the trace is null otherwise.
+    explicit CadencerControl(std::unique_ptr<Trace> trace);
+    virtual ~CadencerControl();
+    std::unique_ptr<Trace> trace_;
+
 private:
-    CadencerControl();
-    ~CadencerControl();
     CadencerControl(const CadencerControl&) = delete;
     CadencerControl& operator=(const CadencerControl&) = delete;
     HRESULT Initialise();
@@ -299,5 +306,8 @@ private:
     ConnectionPoint eventPoint_;
     ConnectionPoint propertyNotifyPoint_;
 };
+
+// A control whose container calls go to the trace as well (traced_control.cpp).
+CadencerControl* NewTracedControl(std::unique_ptr<Trace> trace);
 
 }  // namespace cadencer::com

@@ -32,6 +32,7 @@ HRESULT CadencerControl::LoadFromBag(PropertyBag& bag, const ComPropertyBag* con
     Quietly([&] { status = core_->Load(bag); });
     dirty_ = false;
     if (status.ok) return S_OK;
+    if (trace_) trace_->Line(L"load stopped at \"%ls\"", reinterpret_cast<const wchar_t*>(status.key.c_str()));
     // The container's own failure code when its bag failed, else the value's.
     if (status.error == ValueError::Storage && containerBag && FAILED(containerBag->LastBagError()))
         return containerBag->LastBagError();

@@ -70,41 +70,41 @@ int KeyIndex(std::u16string_view key) {
 }
 
 HRESULT EncodeValue(Writer& w, const Variant& v) {
-    switch (v.type()) {
+    switch (v.Type()) {
         case VariantType::Empty:
             w.U8(TagEmpty);
             return S_OK;
         case VariantType::Bool:
             w.U8(TagBool);
-            w.U8(v.bool_value() ? 1 : 0);
+            w.U8(v.AsBool() ? 1 : 0);
             return S_OK;
         case VariantType::I16:
             w.U8(TagI16);
-            w.Raw(v.i16());
+            w.Raw(v.AsI16());
             return S_OK;
         case VariantType::I32:
             w.U8(TagI32);
-            w.Raw(v.i32());
+            w.Raw(v.AsI32());
             return S_OK;
         case VariantType::Double:
             w.U8(TagDouble);
-            w.Raw(v.dbl());
+            w.Raw(v.AsDouble());
             return S_OK;
         case VariantType::Date:
             w.U8(TagDate);
-            w.Raw(v.date());
+            w.Raw(v.AsDate());
             return S_OK;
         case VariantType::String: {
-            if (v.str().size() > kMaxStreamStringUnits) return E_INVALIDARG;
+            if (v.AsString().size() > kMaxStreamStringUnits) return E_INVALIDARG;
             w.U8(TagString);
-            w.Raw(static_cast<std::uint32_t>(v.str().size()));
-            for (char16_t c : v.str()) w.Raw(static_cast<std::uint16_t>(c));
+            w.Raw(static_cast<std::uint32_t>(v.AsString().size()));
+            for (char16_t c : v.AsString()) w.Raw(static_cast<std::uint16_t>(c));
             return S_OK;
         }
         case VariantType::Object: {
             std::vector<BYTE> picture;
-            if (v.object()) {
-                const HRESULT hr = SavePictureBytes(v.object(), &picture);
+            if (v.AsObject()) {
+                const HRESULT hr = SavePictureBytes(v.AsObject(), &picture);
                 if (FAILED(hr)) return hr;
             }
             w.U8(TagPicture);
@@ -186,10 +186,10 @@ HRESULT DecodeValue(Reader& r, Variant* out) {
 HRESULT EncodeStream(const MemoryPropertyBag& bag, std::vector<BYTE>* bytes) {
     if (!bytes) return E_POINTER;
     bytes->clear();
-    if (bag.entries().size() > kStreamKeys.size()) return E_INVALIDARG;
+    if (bag.Entries().size() > kStreamKeys.size()) return E_INVALIDARG;
     std::vector<BYTE> payload;
     Writer w(payload);
-    for (const auto& [key, value] : bag.entries()) {
+    for (const auto& [key, value] : bag.Entries()) {
         const int index = KeyIndex(key);
         if (index < 0) return E_INVALIDARG;
         w.U8(static_cast<BYTE>(index));
@@ -200,7 +200,7 @@ HRESULT EncodeStream(const MemoryPropertyBag& bag, std::vector<BYTE>* bytes) {
     Writer h(*bytes);
     h.Bytes(kMagic, sizeof(kMagic));
     h.Raw(kVersion);
-    h.Raw(static_cast<std::uint16_t>(bag.entries().size()));
+    h.Raw(static_cast<std::uint16_t>(bag.Entries().size()));
     h.Raw(static_cast<std::uint32_t>(payload.size()));
     h.Bytes(payload.data(), payload.size());
     return S_OK;

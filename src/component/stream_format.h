@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "control/property_table.h"
+#include "engine/property_bag.h"
 #include "engine/variant.h"
 
 namespace cadencer::com {

@@ -29,7 +29,54 @@ Expected<Variant> FromObject(IUnknown* object) {
     return Variant::Object(std::move(picture));
 }
 
+VARTYPE VarTypeOf(VariantType type) {
+    switch (type) {
+        case VariantType::Bool:
+            return VT_BOOL;
+        case VariantType::I16:
+            return VT_I2;
+        case VariantType::I32:
+            return VT_I4;
+        case VariantType::Double:
+            return VT_R8;
+        case VariantType::Date:
+            return VT_DATE;
+        case VariantType::String:
+            return VT_BSTR;
+        case VariantType::Empty:
+        case VariantType::Object:
+            break;
+    }
+    return VT_EMPTY;
+}
+
+bool HoldsObject(const VARIANT& value) {
+    VARTYPE vt = V_VT(&value);
+    if (vt == (VT_VARIANT | VT_BYREF)) return V_VARIANTREF(&value) && HoldsObject(*V_VARIANTREF(&value));
+    vt &= ~VT_BYREF;
+    return vt == VT_DISPATCH || vt == VT_UNKNOWN;
+}
+
 }  // namespace
+
+Expected<Variant> CoerceVariant(const VARIANT& value, VariantType wanted) {
+    const VARTYPE target = VarTypeOf(wanted);
+    if (target == VT_EMPTY) return FromVariant(value);
+    // The platform would ask an object for its default value; a foreign object is not
+    // called while the control loads.
+    if (HoldsObject(value)) return ValueError::TypeMismatch;
+    VARIANT converted;
+    VariantInit(&converted);
+    const HRESULT hr =
+        VariantChangeTypeEx(&converted, const_cast<VARIANT*>(&value), LOCALE_USER_DEFAULT, VARIANT_ALPHABOOL, target);
+    if (FAILED(hr)) {
+        VariantClear(&converted);
+        return hr == DISP_E_OVERFLOW ? ValueError::Overflow : ValueError::TypeMismatch;
+    }
+    auto result = FromVariant(converted);
+    VariantClear(&converted);
+    return result;
+}
 
 Expected<Variant> FromVariant(const VARIANT& in) {
     // One level of indirection, as containers and scripts pass values by reference.
@@ -125,39 +172,39 @@ Expected<Variant> FromVariant(const VARIANT& in) {
 HRESULT ToVariant(const Variant& value, VARIANT* out) {
     if (!out) return E_POINTER;
     VariantInit(out);
-    switch (value.type()) {
+    switch (value.Type()) {
         case VariantType::Empty:
             return S_OK;
         case VariantType::Bool:
             V_VT(out) = VT_BOOL;
-            V_BOOL(out) = value.bool_value() ? VARIANT_TRUE : VARIANT_FALSE;
+            V_BOOL(out) = value.AsBool() ? VARIANT_TRUE : VARIANT_FALSE;
             return S_OK;
         case VariantType::I16:
             V_VT(out) = VT_I2;
-            V_I2(out) = value.i16();
+            V_I2(out) = value.AsI16();
             return S_OK;
         case VariantType::I32:
             V_VT(out) = VT_I4;
-            V_I4(out) = value.i32();
+            V_I4(out) = value.AsI32();
             return S_OK;
         case VariantType::Double:
             V_VT(out) = VT_R8;
-            V_R8(out) = value.dbl();
+            V_R8(out) = value.AsDouble();
             return S_OK;
         case VariantType::Date:
             V_VT(out) = VT_DATE;
-            V_DATE(out) = value.date();
+            V_DATE(out) = value.AsDate();
             return S_OK;
         case VariantType::String: {
-            BSTR text = AllocBstr(value.str());
+            BSTR text = AllocBstr(value.AsString());
             if (!text) return E_OUTOFMEMORY;
             V_VT(out) = VT_BSTR;
             V_BSTR(out) = text;
             return S_OK;
         }
         case VariantType::Object: {
-            IPictureDisp* picture = PictureOf(value.object());
-            if (!picture && value.object()) return E_INVALIDARG;
+            IPictureDisp* picture = PictureOf(value.AsObject());
+            if (!picture && value.AsObject()) return E_INVALIDARG;
             V_VT(out) = VT_DISPATCH;
             V_DISPATCH(out) = picture;
             if (picture) picture->AddRef();
@@ -179,7 +226,7 @@ HRESULT HResultOf(ValueError error) {
     return E_FAIL;
 }
 
-Expected<std::optional<Variant>> ComPropertyBag::Get(std::u16string_view key) {
+Expected<std::optional<Variant>> ComPropertyBag::Get(std::u16string_view key, VariantType wanted) {
     ScopedBstr name(key);
     if (!name) return ValueError::Storage;
     VARIANT value;
@@ -192,7 +239,8 @@ Expected<std::optional<Variant>> ComPropertyBag::Get(std::u16string_view key) {
         lastBagError_ = hr;
         return ValueError::Storage;
     }
-    auto converted = FromVariant(value);
+    // Asked for any type: the bag hands over what it holds and the platform converts it.
+    auto converted = CoerceVariant(value, wanted);
     VariantClear(&value);
     if (!converted) return converted.error();
     return std::optional<Variant>(std::move(converted.value()));

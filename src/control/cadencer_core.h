@@ -20,8 +20,8 @@
 #include "control/shared_schedule.h"
 #include "engine/next_run.h"
 #include "engine/ole_date.h"
+#include "engine/property_bag.h"
 #include "engine/schedule_settings.h"
-#include "engine/variant.h"
 
 namespace cadencer::control {
 

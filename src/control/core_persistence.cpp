@@ -43,8 +43,25 @@ Expected<T> Converted(const Variant& value) {
         static_assert(std::is_same_v<T, ObjectRef>);
         auto object = value.ChangeType(VariantType::Object);
         if (!object) return object.error();
-        return object->is_empty() ? ObjectRef() : object->object();
+        return object->IsEmpty() ? ObjectRef() : object->AsObject();
     }
+}
+
+// The value type a bag is asked for when it fills a field of type T.
+template <class T>
+constexpr VariantType WantedType() {
+    if constexpr (std::is_same_v<T, bool>)
+        return VariantType::Bool;
+    else if constexpr (std::is_same_v<T, std::int16_t>)
+        return VariantType::I16;
+    else if constexpr (std::is_same_v<T, std::int32_t>)
+        return VariantType::I32;
+    else if constexpr (std::is_same_v<T, OleDate>)
+        return VariantType::Date;
+    else if constexpr (std::is_same_v<T, std::u16string>)
+        return VariantType::String;
+    else
+        return VariantType::Object;
 }
 
 // A field's value as the bag receives it: Booleans, Integers, Longs (the enumerations
@@ -76,7 +93,9 @@ public:
     template <class T>
     bool Read(const PropertyRow& row, const Variant& defaultValue, T& out) {
         if (failed()) return false;
-        const auto value = ReadProperty(bag_, row.name, defaultValue);
+        // The bag converts a stored value to the field's type by its own rules (the
+        // platform's, behind COM); the default is converted here.
+        const auto value = ReadProperty(bag_, row.name, WantedType<T>(), defaultValue);
         if (!value) return Fail(row, value.error());
         auto converted = Converted<T>(*value);
         if (!converted) return Fail(row, converted.error());

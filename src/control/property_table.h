@@ -32,6 +32,7 @@
 
 #include "engine/ole_date.h"
 #include "engine/schedule_settings.h"
+#include "engine/property_bag.h"
 #include "engine/variant.h"
 
 namespace cadencer::control {

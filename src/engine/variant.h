@@ -1,16 +1,50 @@
 // A small portable automation value (empty, Boolean, 16/32-bit integers, double, date,
-// string, platform object) with the platform's conversion rules, and the property-bag
-// port through which controls persist their properties. Conversions never go through
-// locale text: numbers use "." and dates an ISO form.
+// string, platform object) and its conversions: the invariant subset of the platform's.
+//
+// The platform converts text with the user's locale; the portable side has no locale and
+// keeps only the part of those conversions whose meaning no locale changes. The rule is a
+// strict subset: whenever Variant converts a value, the result is the one the platform
+// gives in its invariant locale; otherwise Variant refuses. Values arriving at the COM
+// boundary are converted by the platform itself (component/variant_bridge.h); this subset
+// serves the native side (cadencer-next, the portable tests, bags kept in memory).
+//
+//   from \ to  Bool        I16 / I32              Double      Date             String
+//   Empty      false       0                      0           0 (1899-12-30)   ""
+//   Bool       itself      -1 / 0                 -1 / 0      -1 / 0           "True" / "False"
+//   I16, I32   not 0       range-checked          exact       range-checked    decimal digits
+//   Double     not 0       halves to even,        itself      range-checked    15 significant
+//                          range-checked                                       digits, "." and
+//                                                                              "1E+15" exponents
+//   Date       not 0       its value rounded,     its value   itself           refused
+//                          range-checked
+//   String     see below   the number text below  the number  the date text    itself
+//                          rounded, range-checked text below  below
+//   Object     refused     refused                refused     refused          refused
+//
+// Number text: blanks (space, tab) around it; a leading "+" or "-", or parentheses for a
+// negative number ("(5)" is -5); digits with an optional "." fraction and an optional
+// exponent ("1E3", "2.5e-1"); or "&H" / "&O" and hexadecimal or octal digits for a whole
+// number from 0 to 32767 (larger ones mean different numbers for different target types).
+// The number is read correctly rounded (the platform's reading of a long fraction may
+// differ in the last binary digit); one too small for a double is 0.
+// Refused: thousands separators ("1,000" is one thousand in some locales and one in
+// others), currency signs, trailing signs, other white space, and anything else.
+// Boolean text: "True" or "False" in any case, "#TRUE#" or "#FALSE#", each without
+// blanks, or number text (not 0 is true).
+// Date text: a four-digit year, the month and the day joined by "-" ("2026-03-10",
+// "2026-3-1"), optionally a blank and "H:MM" or "H:MM:SS"; years 100 to 9999, real days
+// and times only. "03/10/2026" means different days in different locales, and a bare
+// number ("46091") is no date to the platform.
+// A date outside the years 100 to 9999, an integer outside its type and a non-finite
+// double are overflows; a value that cannot be read as the type is a type mismatch.
+// Conversions to Object accept objects and Empty only; Empty accepts anything.
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
-#include <string_view>
+#include <utility>
 #include <variant>
-#include <vector>
 
 #include "engine/ole_date.h"
 
@@ -66,21 +100,19 @@ public:
     static Variant String(std::u16string v) { return Variant(Storage{std::in_place_index<6>, std::move(v)}); }
     static Variant Object(ObjectRef v) { return Variant(Storage{std::in_place_index<7>, std::move(v)}); }
 
-    VariantType type() const { return static_cast<VariantType>(value_.index()); }
-    bool is_empty() const { return type() == VariantType::Empty; }
+    VariantType Type() const { return static_cast<VariantType>(value_.index()); }
+    bool IsEmpty() const { return Type() == VariantType::Empty; }
 
-    // Direct access; only valid for the matching type.
-    bool bool_value() const { return std::get<1>(value_); }
-    std::int16_t i16() const { return std::get<2>(value_); }
-    std::int32_t i32() const { return std::get<3>(value_); }
-    double dbl() const { return std::get<4>(value_); }
-    OleDate date() const { return std::get<5>(value_).value; }
-    const std::u16string& str() const { return std::get<6>(value_); }
-    const ObjectRef& object() const { return std::get<7>(value_); }
+    // The stored value as it is; only valid for the matching type.
+    bool AsBool() const { return std::get<1>(value_); }
+    std::int16_t AsI16() const { return std::get<2>(value_); }
+    std::int32_t AsI32() const { return std::get<3>(value_); }
+    double AsDouble() const { return std::get<4>(value_); }
+    OleDate AsDate() const { return std::get<5>(value_).value; }
+    const std::u16string& AsString() const { return std::get<6>(value_); }
+    const ObjectRef& AsObject() const { return std::get<7>(value_); }
 
-    // The platform's coercions: numbers round half to even into integers, Booleans are
-    // -1/0, strings parse as invariant numbers ("True"/"False" for Booleans, ISO or a
-    // number for dates), empty converts to zero, false or "".
+    // The invariant conversions of the table above.
     Expected<bool> ToBool() const;
     Expected<std::int16_t> ToI16() const;
     Expected<std::int32_t> ToI32() const;
@@ -94,53 +126,10 @@ public:
     friend bool operator==(const Variant& a, const Variant& b) { return a.value_ == b.value_; }
 
 private:
-    using Storage = std::variant<std::monostate, bool, std::int16_t, std::int32_t, double, DateValue,
-                                 std::u16string, ObjectRef>;
+    using Storage =
+        std::variant<std::monostate, bool, std::int16_t, std::int32_t, double, DateValue, std::u16string, ObjectRef>;
     explicit Variant(Storage s) : value_(std::move(s)) {}
     Storage value_;
-};
-
-// Text of a number as the platform's general conversion writes it: up to 15 significant
-// digits, "." as the decimal point, an exponent ("1E+15", "1E-05") outside 1E-4..1E15.
-std::u16string FormatGeneralNumber(double value);
-// A whole text as an invariant number (blanks around it allowed); empty on failure.
-std::optional<double> ParseInvariantNumber(std::u16string_view text);
-// ISO text of a date: "YYYY-MM-DD", with "THH:MM:SS" when it has a time of day.
-std::u16string FormatIsoDate(OleDate value);
-std::optional<OleDate> ParseIsoDate(std::u16string_view text);
-
-std::string ToUtf8(std::u16string_view text);
-std::u16string FromUtf8(std::string_view text);
-
-// The property-bag port. Keys match without regard to case, as the platform's bags do.
-class PropertyBag {
-public:
-    virtual ~PropertyBag() = default;
-    // The stored value, an empty optional when the key is absent, or a storage error.
-    virtual Expected<std::optional<Variant>> Get(std::u16string_view key) = 0;
-    virtual Expected<bool> Put(std::u16string_view key, const Variant& value) = 0;
-};
-
-// Reads a key, giving the default when it is absent.
-Expected<Variant> ReadProperty(PropertyBag& bag, std::u16string_view key, const Variant& defaultValue);
-// Writes a key unless the value equals the default; returns false on a storage error.
-Expected<bool> WriteProperty(PropertyBag& bag, std::u16string_view key, const Variant& value,
-                             const Variant& defaultValue);
-
-bool KeysEqualIgnoringCase(std::u16string_view a, std::u16string_view b);
-
-// An in-memory bag that keeps keys in the order they were first written.
-class MemoryPropertyBag : public PropertyBag {
-public:
-    Expected<std::optional<Variant>> Get(std::u16string_view key) override;
-    Expected<bool> Put(std::u16string_view key, const Variant& value) override;
-
-    const std::vector<std::pair<std::u16string, Variant>>& entries() const { return entries_; }
-    bool Contains(std::u16string_view key) const;
-    void Clear() { entries_.clear(); }
-
-private:
-    std::vector<std::pair<std::u16string, Variant>> entries_;
 };
 
 }  // namespace cadencer

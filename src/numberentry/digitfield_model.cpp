@@ -65,7 +65,7 @@ Variant DigitfieldModel::Value() {
 void DigitfieldModel::SetValue(const Variant& iValue) {
     // A copy first: the argument may be one of our own fields, which the display step's
     // Change handlers could reassign. An object has no number: it stores as "".
-    Variant value = iValue.type() == VariantType::Object ? Variant::String(u"") : iValue;
+    Variant value = iValue.Type() == VariantType::Object ? Variant::String(u"") : iValue;
     AssignTextOfValue(value, workText_);
     CleanAndFormat();
     ShowText(workText_);
@@ -84,7 +84,7 @@ void DigitfieldModel::ClampValue() {
         ~DepthGuard() { --depth; }
     } guard(clampDepth_);
 
-    if (value_.is_empty() || (value_.type() == VariantType::String && value_.str().empty()))
+    if (value_.IsEmpty() || (value_.Type() == VariantType::String && value_.AsString().empty()))
         value_ = Variant::I16(0);
     const double low = NumericValueOf(minValue_);
     const double high = NumericValueOf(maxValue_);

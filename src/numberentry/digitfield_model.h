@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/variant.h"
+#include "engine/property_bag.h"
 #include "numberentry/digitfield_layout.h"
 #include "numberentry/digitfield_ports.h"
 

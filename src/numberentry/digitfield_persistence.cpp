@@ -34,14 +34,14 @@ std::uint32_t ReadColor(PropertyBag& bag, std::u16string_view key, std::uint32_t
     return defaultValue;
 }
 
-bool NotAnObject(const Variant& v) { return v.type() != VariantType::Object; }
+bool NotAnObject(const Variant& v) { return v.Type() != VariantType::Object; }
 
 }  // namespace
 
 void DigitfieldModel::ReadProperties(PropertyBag& bag, const ObjectRef& ambientFont) {
     const Variant font = ReadOr(bag, u"Font", Variant::Object(ambientFont),
-                                [](const Variant& v) { return v.type() == VariantType::Object; });
-    font_ = font.object();
+                                [](const Variant& v) { return v.Type() == VariantType::Object; });
+    font_ = font.AsObject();
 
     const Variant format = ReadOr(bag, u"Format", Variant::String(kDefaultFormat),
                                   [](const Variant& v) { return v.ToString().ok(); });
@@ -90,7 +90,7 @@ Expected<bool> DigitfieldModel::WriteProperties(PropertyBag& bag, const ObjectRe
     };
     for (const auto& e : entries) {
         // A control without a font object (none assigned, no ambient font) stores none.
-        if (e.value.type() == VariantType::Object && !e.value.object()) continue;
+        if (e.value.Type() == VariantType::Object && !e.value.AsObject()) continue;
         const auto written = WriteProperty(bag, e.key, e.value, e.defaultValue);
         if (!written) return written.error();
     }

@@ -46,7 +46,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/variant.h"
+#include "engine/property_bag.h"
 #include "numberentry/digitfield_model.h"
 #include "numberentry/digitfield_ports.h"
 

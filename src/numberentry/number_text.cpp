@@ -96,14 +96,14 @@ void AppendNumberText(double value, std::u16string& out) {
 
 void AssignTextOfValue(const Variant& value, std::u16string& out) {
     out.clear();
-    switch (value.type()) {
+    switch (value.Type()) {
         case VariantType::Empty: return;
-        case VariantType::Bool: out.append(value.bool_value() ? u"True" : u"False"); return;
-        case VariantType::I16: AppendInteger(out, value.i16()); return;
-        case VariantType::I32: AppendInteger(out, value.i32()); return;
-        case VariantType::Double: AppendNumberText(value.dbl(), out); return;
-        case VariantType::Date: AppendNumberText(value.date(), out); return;
-        case VariantType::String: out.assign(value.str()); return;
+        case VariantType::Bool: out.append(value.AsBool() ? u"True" : u"False"); return;
+        case VariantType::I16: AppendInteger(out, value.AsI16()); return;
+        case VariantType::I32: AppendInteger(out, value.AsI32()); return;
+        case VariantType::Double: AppendNumberText(value.AsDouble(), out); return;
+        case VariantType::Date: AppendNumberText(value.AsDate(), out); return;
+        case VariantType::String: out.assign(value.AsString()); return;
         case VariantType::Object: return;
     }
 }
@@ -201,9 +201,9 @@ bool CleanNumber(std::u16string& text, bool positiveOnly) {
 double NumericValueOfCleaned(std::u16string_view text) { return NumericValueOfText(text); }
 
 double NumericValueOf(const Variant& value) {
-    switch (value.type()) {
-        case VariantType::I16: return value.i16();
-        case VariantType::I32: return value.i32();
+    switch (value.Type()) {
+        case VariantType::I16: return value.AsI16();
+        case VariantType::I32: return value.AsI32();
         case VariantType::Empty:
         case VariantType::Object: return 0.0;
         default: break;

@@ -4,6 +4,8 @@
 #include <array>
 #include <limits>
 
+#include "engine/property_bag.h"
+
 namespace cadencer::proppage {
 namespace {
 

@@ -14,10 +14,12 @@ class RecordingBag : public MemoryPropertyBag {
 public:
     std::vector<std::u16string> gets;
     std::u16string failGetAt, failPutAt;
-    Expected<std::optional<Variant>> Get(std::u16string_view key) override {
+    std::vector<VariantType> wanted;
+    Expected<std::optional<Variant>> Get(std::u16string_view key, VariantType type) override {
         gets.emplace_back(key);
+        wanted.push_back(type);
         if (key == failGetAt) return ValueError::Storage;
-        return MemoryPropertyBag::Get(key);
+        return MemoryPropertyBag::Get(key, type);
     }
     Expected<bool> Put(std::u16string_view key, const Variant& value) override {
         if (key == failPutAt) return ValueError::Storage;
@@ -25,11 +27,11 @@ public:
     }
     std::vector<std::u16string> Keys() const {
         std::vector<std::u16string> out;
-        for (const auto& e : entries()) out.push_back(e.first);
+        for (const auto& e : Entries()) out.push_back(e.first);
         return out;
     }
     const Variant& At(std::u16string_view key) const {
-        for (const auto& e : entries())
+        for (const auto& e : Entries())
             if (e.first == key) return e.second;
         throw std::out_of_range("no such key");
     }
@@ -110,7 +112,7 @@ TEST_F(ControlPersistence, AnUnchangedNewInstanceStoresTheIconAlone) {
     RecordingBag bag;
     EXPECT_TRUE(c.core->Save(bag).ok);
     EXPECT_EQ(bag.Keys(), std::vector<std::u16string>{u"Icon"});
-    EXPECT_EQ(bag.At(u"Icon").object(), defaultIcon);
+    EXPECT_EQ(bag.At(u"Icon").AsObject(), defaultIcon);
 }
 
 TEST_F(ControlPersistence, EveryKeyIsWrittenInOrderWithItsType) {
@@ -167,7 +169,7 @@ TEST_F(ControlPersistence, EveryKeyIsWrittenInOrderWithItsType) {
     ASSERT_TRUE(d.core->Load(bag).ok);
     RecordingBag again;
     ASSERT_TRUE(d.core->Save(again).ok);
-    EXPECT_EQ(again.entries(), bag.entries());
+    EXPECT_EQ(again.Entries(), bag.Entries());
 }
 
 TEST_F(ControlPersistence, ReadingFollowsItsOrderWithoutCorrections) {
@@ -181,6 +183,14 @@ TEST_F(ControlPersistence, ReadingFollowsItsOrderWithoutCorrections) {
     bag.Put(u"OccursOption", Variant::String(u"2"));  // converted as the platform does
     ASSERT_TRUE(c.core->Load(bag).ok);
     EXPECT_EQ(bag.gets, kReadOrder);
+    // Each key is asked for as its field's type, so that a bag converts what it holds by
+    // its platform's rules (text from a web page or a hand-edited form included).
+    using T = VariantType;
+    const std::vector<VariantType> fieldTypes = {
+        T::String, T::Object, T::Bool, T::Bool, T::String, T::String, T::String, T::String, T::String, T::I32,
+        T::I32,    T::I32,    T::I32,  T::I16,  T::I32,    T::I16,    T::I16,    T::I16,    T::I16,    T::I16,
+        T::I16,    T::I16,    T::I16,  T::Date, T::Date,   T::Bool,   T::String, T::String, T::Bool};
+    EXPECT_EQ(bag.wanted, fieldTypes);
     EXPECT_EQ(c.core->Title(), u"");
     EXPECT_EQ(c.core->StartHour(), 30);
     EXPECT_EQ(c.core->EveryMinuteMax(), 5000);

@@ -7,6 +7,7 @@
 
 #include "control/property_table.h"
 #include "control_fakes.h"
+#include "utf8.h"
 
 namespace cadencer::control::testing {
 namespace {
@@ -15,9 +16,9 @@ namespace {
 class LoggingBag : public MemoryPropertyBag {
 public:
     std::vector<std::u16string> gets;
-    Expected<std::optional<Variant>> Get(std::u16string_view key) override {
+    Expected<std::optional<Variant>> Get(std::u16string_view key, VariantType wanted) override {
         gets.emplace_back(key);
-        return MemoryPropertyBag::Get(key);
+        return MemoryPropertyBag::Get(key, wanted);
     }
 };
 
@@ -97,12 +98,12 @@ TEST_F(ControlPropertyTable, EveryPersistedPropertyIsSavedWithTheBagTypeOfItsTyp
     core.SetSelectionsMonthly(u"1");
     MemoryPropertyBag bag;
     ASSERT_TRUE(core.Save(bag).ok);
-    ASSERT_EQ(bag.entries().size(), kPersistedCount);
+    ASSERT_EQ(bag.Entries().size(), kPersistedCount);
     for (std::size_t place = 0; place < kPersistedCount; ++place) {
         const PropertyRow& row = kProperties[kWriteSequence[place]];
-        const auto& [key, value] = bag.entries()[place];
+        const auto& [key, value] = bag.Entries()[place];
         EXPECT_EQ(key, row.name);
-        EXPECT_EQ(value.type(), BagTypeOf(row.type)) << ToUtf8(row.name);
+        EXPECT_EQ(value.Type(), BagTypeOf(row.type)) << ToUtf8(row.name);
     }
 }
 
@@ -114,9 +115,9 @@ TEST_F(ControlPropertyTable, AControlLoadedFromAnEmptyBagSavesTheIconAlone) {
     ASSERT_TRUE(c.core->Load(empty).ok);
     MemoryPropertyBag saved;
     ASSERT_TRUE(c.core->Save(saved).ok);
-    ASSERT_EQ(saved.entries().size(), 1u);
-    EXPECT_EQ(saved.entries()[0].first, u"Icon");
-    EXPECT_EQ(saved.entries()[0].second.object(), defaultIcon);
+    ASSERT_EQ(saved.Entries().size(), 1u);
+    EXPECT_EQ(saved.Entries()[0].first, u"Icon");
+    EXPECT_EQ(saved.Entries()[0].second.AsObject(), defaultIcon);
 }
 
 TEST_F(ControlPropertyTable, PropertiesThatAreNotPersistedNeverReachTheBag) {

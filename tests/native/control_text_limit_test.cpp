@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "control_fakes.h"
+#include "utf8.h"
 
 namespace cadencer::control::testing {
 namespace {
@@ -34,9 +35,9 @@ TEST_F(ControlTextLimit, EachTextKeyTakesTheLimitAndRefusesOneMore) {
                 EXPECT_TRUE(status.ok) << ToUtf8(key);
                 MemoryPropertyBag saved;
                 EXPECT_TRUE(c.core->Save(saved).ok);
-                const auto stored = saved.Get(key);
+                const auto stored = saved.Get(key, VariantType::Empty);
                 ASSERT_TRUE(stored && stored.value());
-                EXPECT_EQ(stored.value()->str().size(), kMaxTextLength);
+                EXPECT_EQ(stored.value()->AsString().size(), kMaxTextLength);
             } else {
                 EXPECT_FALSE(status.ok) << ToUtf8(key);
                 EXPECT_EQ(status.key, key);

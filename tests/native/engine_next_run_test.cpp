@@ -5,9 +5,10 @@
 #include <cmath>
 #include <random>
 
+#include "engine/invariant_text.h"
 #include "engine/next_run.h"
-#include "engine/variant.h"
 #include "engine_next_run_reference.h"
+#include "utf8.h"
 
 namespace cadencer {
 namespace {

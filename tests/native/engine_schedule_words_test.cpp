@@ -5,6 +5,7 @@
 
 #include "engine/schedule_words.h"
 #include "engine/variant.h"
+#include "utf8.h"
 
 namespace cadencer {
 namespace {

@@ -11,13 +11,14 @@
 
 #include "engine/variant.h"
 #include "numberentry/digitfield_model.h"
+#include "utf8.h"
 
 namespace cadencer {
 // Readable gtest output for variants.
 inline void PrintTo(const Variant& v, std::ostream* os) {
     static const char* const names[] = {"Empty", "Bool", "I16", "I32", "Double", "Date", "String", "Object"};
-    *os << names[static_cast<int>(v.type())];
-    if (v.type() != VariantType::Object) {
+    *os << names[static_cast<int>(v.Type())];
+    if (v.Type() != VariantType::Object) {
         const auto text = v.ToString();
         if (text) *os << "(" << ToUtf8(*text) << ")";
     }

@@ -14,7 +14,7 @@ struct SpinnerRig : Rig {
         model.SetUpDownFunction(true);
         model.SetFormat(u"###");
     }
-    double V() { return model.Value().type() == VariantType::Double ? model.Value().dbl() : 0; }
+    double V() { return model.Value().Type() == VariantType::Double ? model.Value().AsDouble() : 0; }
 };
 
 TEST(DigitfieldStepping, SnapsToTheIncrement) {

@@ -72,7 +72,7 @@ TEST(DigitfieldLimits, ClampRaisesChangeForTheValueAndForTheClamp) {
     rig.model.SetMaxValue(Variant::I16(12));
     rig.model.SetUseMaxMinValues(true);
     std::vector<double> seen;
-    rig.events.onChange = [&] { seen.push_back(rig.model.Value().dbl()); };
+    rig.events.onChange = [&] { seen.push_back(rig.model.Value().AsDouble()); };
     rig.model.SetValue(Variant::I16(20));
     EXPECT_EQ(seen, (std::vector<double>{20, 12}));
 }

@@ -15,7 +15,7 @@ struct FakeFont : PlatformObject {
 
 class FailingBag : public PropertyBag {
 public:
-    Expected<std::optional<Variant>> Get(std::u16string_view) override { return ValueError::Storage; }
+    Expected<std::optional<Variant>> Get(std::u16string_view, VariantType) override { return ValueError::Storage; }
     Expected<bool> Put(std::u16string_view, const Variant&) override { return ValueError::Storage; }
 };
 
@@ -25,7 +25,7 @@ TEST(DigitfieldPersistence, DefaultsStoreNothingAndLoadSilently) {
     saved.model.InitProperties(ambient);
     MemoryPropertyBag bag;
     ASSERT_TRUE(saved.model.WriteProperties(bag, ambient).ok());
-    EXPECT_TRUE(bag.entries().empty());
+    EXPECT_TRUE(bag.Entries().empty());
 
     Rig loaded;
     loaded.model.ReadProperties(bag, ambient);
@@ -55,7 +55,7 @@ TEST(DigitfieldPersistence, AllKeysRoundTripWithTheirTypes) {
     MemoryPropertyBag bag;
     ASSERT_TRUE(saved.model.WriteProperties(bag, ambient).ok());
     std::vector<std::string> keys;
-    for (const auto& [k, v] : bag.entries()) keys.push_back(testing::U8(k));
+    for (const auto& [k, v] : bag.Entries()) keys.push_back(testing::U8(k));
     EXPECT_EQ(keys, (std::vector<std::string>{"Font", "Value", "MaxValue", "MinValue", "UseMaxMinValues", "Format",
                                               "Enabled", "PositiveOnly", "BackColor", "ForeColor", "Locked",
                                               "UpDownFunction", "UpDownIncrement"}));

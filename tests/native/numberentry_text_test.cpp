@@ -172,14 +172,14 @@ TEST(NumberText, RandomValuesRoundTripThroughTheControl) {
         // A negative number whose shown digits are all zero keeps the negative section.
         ASSERT_EQ(rig.Shown(), cents < 0 && shown == 0 ? "(.00)" : Reference(shown, false)) << value;
         const Variant read = rig.model.Value();
-        ASSERT_EQ(read.type(), VariantType::Double);
-        ASSERT_EQ(read.dbl(), static_cast<double>(shown) / 100.0) << value;
+        ASSERT_EQ(read.Type(), VariantType::Double);
+        ASSERT_EQ(read.AsDouble(), static_cast<double>(shown) / 100.0) << value;
         // Focus entry and exit keep the number and restore the same display.
         rig.Focus();
-        ASSERT_EQ(rig.model.Value().dbl(), read.dbl());
+        ASSERT_EQ(rig.model.Value().AsDouble(), read.AsDouble());
         rig.Blur();
         ASSERT_EQ(rig.Shown(), Reference(shown, false)) << value;
-        ASSERT_EQ(rig.model.Value().dbl(), read.dbl());
+        ASSERT_EQ(rig.model.Value().AsDouble(), read.AsDouble());
     }
 }
 

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "proppage/page_values.h"
+#include "utf8.h"
 
 namespace cadencer::proppage {
 namespace {
@@ -64,7 +65,7 @@ TEST(PropertyPages, ChangedValuesKeepTheOrderOfTheLaterReading) {
     EXPECT_TRUE(ChangedValues(after, after).empty());
     // A different type is a different value.
     EXPECT_EQ(ChangedValues({{u"StartHour", Variant::I16(9)}}, {{u"StartHour", Variant::I32(9)}}).size(), 1u);
-    EXPECT_EQ(FindValue(after, u"modal")->bool_value(), true);
+    EXPECT_EQ(FindValue(after, u"modal")->AsBool(), true);
     EXPECT_EQ(FindValue(after, u"Enabled"), nullptr);
 }
 
@@ -82,9 +83,9 @@ TEST(PropertyPages, ScheduleValuesRoundTripThroughTheRecord) {
     s.SelectionsMonthly = NormaliseSelection(u"1", kMonthlyWidth);
     const PropertyValues values = ValuesOfSchedule(s);
     EXPECT_EQ(values.size(), PropertiesSetBy(PageKind::Schedule).size());
-    EXPECT_EQ(FindValue(values, u"OccursOption")->type(), VariantType::I32);
-    EXPECT_EQ(FindValue(values, u"StartHour")->type(), VariantType::I16);
-    EXPECT_EQ(FindValue(values, u"EndDate")->type(), VariantType::Date);
+    EXPECT_EQ(FindValue(values, u"OccursOption")->Type(), VariantType::I32);
+    EXPECT_EQ(FindValue(values, u"StartHour")->Type(), VariantType::I16);
+    EXPECT_EQ(FindValue(values, u"EndDate")->Type(), VariantType::Date);
     const ScheduleSettings back = ScheduleOfValues(values);
     EXPECT_EQ(back.OccursOption, 2);
     EXPECT_EQ(back.EveryInterval, 30);

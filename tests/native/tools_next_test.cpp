@@ -3,6 +3,7 @@
 
 #include "cadencer_next_lib.h"
 #include "control/property_table.h"
+#include "utf8.h"
 
 namespace cadencer::next_tool {
 namespace {
@@ -44,6 +45,36 @@ TEST(CadencerNext, ValuesAreTakenUncorrectedAndEndDatesStopTheSimulation) {
     EXPECT_EQ(Due({"--now", "2026-12-07T12:00:00", "OccursOption=2", "SelectionsWeekly=1", "StartHour=7"}),
               "2026-12-13T07:00:00");
     EXPECT_EQ(Due({"--now", "2026-12-07T12:00:00", "--offset", "1", "OccursOption=9"}), "1899-12-30T00:00:00");
+}
+
+TEST(CadencerNext, KeysReadAsABagLoadReadsThem) {
+    // Text a stored form may hold: Boolean names in any case, decimals and exponents that
+    // round to integers, parentheses, hexadecimal, blanks around the value.
+    const std::string expected = Due({"--now", "2026-12-29T12:00:00", "--count", "3", "OccursOption=1",
+                                      "StartHour=8", "UseEndDate=True", "EndDate=2026-12-31"});
+    EXPECT_EQ(Due({"--now", "2026-12-29T12:00:00", "--count", "3", "OccursOption=1.0", "StartHour=8.0",
+                   "UseEndDate=TRUE", "EndDate=2026-12-31"}),
+              expected);
+    EXPECT_EQ(Due({"--now", "2026-12-29T12:00:00", "--count", "3", "OccursOption=&H1", "StartHour= 0.8e1 ",
+                   "UseEndDate=#TRUE#", "EndDate=2026-12-31 00:00"}),
+              expected);
+    EXPECT_EQ(Due({"--now", "2026-12-29T12:00:00", "--count", "3", "OccursOption=1", "StartHour=7.5",
+                   "UseEndDate=-1", "EndDate=2026-12-31"}),
+              expected);  // 7.5 rounds to the even 8
+    EXPECT_EQ(Due({"--now", "2026-12-07T10:05:00", "OccursOption=4", "EveryFrequency=1", "EveryInterval=(5)",
+                   "LastScheduledTime=2026-12-07 10:00"}),
+              "1976-12-07T10:05:00");  // a negative interval: nothing due
+    EXPECT_EQ(Due({"--now", "2026-12-07 10:00", "OccursOption=1", "StartHour=11", "UseEndDate=false"}),
+              "2026-12-07T11:00:00");
+}
+
+TEST(CadencerNext, LocaleBoundTextIsRefusedRatherThanGuessed) {
+    for (const std::string& arg : {"StartHour=1,0", "StartDate=12/07/2026", "StartDate=46091", "EveryInterval=1 000",
+                                   "StartHour=&HFFFF", "UseEndDate=yes"}) {
+        const auto r = RunCase({arg}, kPresent);
+        EXPECT_FALSE(r.ok) << arg;
+        EXPECT_EQ(r.text.rfind(arg.substr(0, arg.find('=')), 0), 0u) << r.text;
+    }
 }
 
 TEST(CadencerNext, BadArgumentsNameTheArgument) {

@@ -249,7 +249,7 @@ TEST(DigitfieldWindow, LoadsTheStoredInstanceWithLowerCaseKeys) {
     EXPECT_EQ(form.control.MaxLength(), 3);
     MemoryPropertyBag saved;
     ASSERT_TRUE(form.control.WriteProperties(saved).ok());
-    EXPECT_EQ(saved.entries().size(), 5u);
+    EXPECT_EQ(saved.Entries().size(), 5u);
     EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(form.Edit(), WM_GETFONT, 0, 0)),
               reinterpret_cast<HFONT>(form.control.Font()->Handle()));
 }

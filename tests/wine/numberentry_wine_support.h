@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "utf8.h"
+
 namespace cadencer::numberentry::wine {
 
 inline std::string U8(std::u16string_view s) { return ToUtf8(s); }
