@@ -4,8 +4,6 @@
 #include <array>
 #include <limits>
 
-#include "engine/property_bag.h"
-
 namespace cadencer::proppage {
 namespace {
 

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/property_bag.h"
 #include "engine/schedule_settings.h"
 #include "engine/variant.h"
 
