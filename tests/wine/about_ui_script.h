@@ -1,7 +1,9 @@
 // Drives the modal about box from inside its own message loop: a thread timer runs the
 // script's steps one at a time, each polled until it reports done, so a test can wait for
 // a window, read it and press its buttons while ShowModal runs. Clicks are posted, never
-// sent, so a step never waits inside a handler that opens a message box.
+// sent, so a step never waits inside a handler that opens a message box. After its last
+// step a script waits for every dialog of the thread to go: a close that does not work
+// (a broken Esc) fails within the script's time-out instead of hanging the modal loop.
 #pragma once
 
 #include <windows.h>
@@ -121,10 +123,13 @@ private:
         running_ = true;
         while (next_ < steps_.size() && steps_[next_]()) ++next_;
         running_ = false;
-        if (Finished()) {
+        if (Finished() && ThreadDialogs().empty()) {
             Stop();
         } else if (GetTickCount64() - started_ > timeoutMs_) {
-            ADD_FAILURE() << "UI script timed out at step " << next_;
+            if (Finished())
+                ADD_FAILURE() << "UI script: a window is still open after the last step";
+            else
+                ADD_FAILURE() << "UI script timed out at step " << next_;
             Stop();
             onTimeout_();
         }

@@ -1,7 +1,8 @@
 # cadencer_fuzz: hostile input against the real cadencer.ocx, loaded straight from its file
 # (./run fuzz, ./run soak). The test run has one pass with a fixed seed and one with a
 # fresh seed, which it prints.
-file(GLOB fuzz_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_*.cpp)
+set(fuzz_sources fuzz_bags.cpp fuzz_dispatch.cpp fuzz_lifecycle.cpp fuzz_main.cpp fuzz_reentry.cpp
+  fuzz_streams.cpp fuzz_support.cpp fuzz_values.cpp)
 add_executable(cadencer_fuzz ${fuzz_sources})
 target_link_libraries(cadencer_fuzz PRIVATE cadencer_guids ole32 oleaut32 uuid user32 gdi32 psapi)
 target_compile_definitions(cadencer_fuzz PRIVATE CADENCER_OCX_PATH="$<TARGET_FILE:cadencer_ocx>")
