@@ -74,7 +74,7 @@ IClassFactory* ClassFactory() {
     using GetClassObject = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
     auto get = reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(GetProcAddress(ocx, "DllGetClassObject")));
     IClassFactory* factory = nullptr;
-    const HRESULT hr = get ? get(CLSID_Cadencer, IID_IClassFactory, reinterpret_cast<void**>(&factory)) : E_FAIL;
+    const HRESULT hr = get ? get(CLSID_Cadencer, IID_PPV_ARGS(&factory)) : E_FAIL;
     if (FAILED(hr)) Fail("DllGetClassObject", hr);
     return factory;
 }
@@ -82,7 +82,7 @@ IClassFactory* ClassFactory() {
 // The 29 keys as a save writes them, every property away from its default.
 void FillTyped(IClassFactory* factory, Bag& bag) {
     _Cadencer* c = nullptr;
-    HRESULT hr = factory->CreateInstance(nullptr, IID__Cadencer, reinterpret_cast<void**>(&c));
+    HRESULT hr = factory->CreateInstance(nullptr, IID_PPV_ARGS(&c));
     if (FAILED(hr)) Fail("CreateInstance", hr);
     auto text = [&](HRESULT (STDMETHODCALLTYPE _Cadencer::*put)(BSTR), const wchar_t* value) {
         BSTR b = SysAllocString(value);
@@ -118,7 +118,7 @@ void FillTyped(IClassFactory* factory, Bag& bag) {
     text(&_Cadencer::put_SelectionsWeekly, L"0111110");
     text(&_Cadencer::put_SelectionsMonthly, L"1000000000000001");
     IPersistPropertyBag* persist = nullptr;
-    hr = c->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&persist));
+    hr = c->QueryInterface(IID_PPV_ARGS(&persist));
     if (SUCCEEDED(hr)) hr = persist->Save(&bag, TRUE, TRUE);
     if (FAILED(hr)) Fail("saving the 29 keys", hr);
     persist->Release();
@@ -148,7 +148,7 @@ void Measure(IClassFactory* factory, Bag& bag, const char* what, int rounds) {
         LARGE_INTEGER t0, t1, t2, t3;
         QueryPerformanceCounter(&t0);
         IPersistPropertyBag* persist = nullptr;
-        HRESULT hr = factory->CreateInstance(nullptr, IID_IPersistPropertyBag, reinterpret_cast<void**>(&persist));
+        HRESULT hr = factory->CreateInstance(nullptr, IID_PPV_ARGS(&persist));
         if (FAILED(hr)) Fail("CreateInstance", hr);
         QueryPerformanceCounter(&t1);
         hr = persist->Load(&bag, nullptr);

@@ -16,10 +16,10 @@ ComPtr<_Cadencer> CreateFromOcx(const std::wstring& ocxPath) {
     const auto get =
         reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(GetProcAddress(ocx, "DllGetClassObject")));
     ComPtr<IClassFactory> factory;
-    if (!get || FAILED(get(CLSID_Cadencer, IID_IClassFactory, reinterpret_cast<void**>(factory.GetAddressOf()))))
+    if (!get || FAILED(get(CLSID_Cadencer, IID_PPV_ARGS(&factory))))
         return nullptr;
     ComPtr<_Cadencer> control;
-    factory->CreateInstance(nullptr, IID__Cadencer, reinterpret_cast<void**>(control.GetAddressOf()));
+    factory->CreateInstance(nullptr, IID_PPV_ARGS(&control));
     ComPtr<IPersistStreamInit> persist;
     if (control && SUCCEEDED(control.As(&persist)) && FAILED(persist->InitNew())) return nullptr;
     return control;
@@ -118,7 +118,7 @@ void Append(Bytes& out, const BYTE* data, std::size_t size) {
 HRESULT SaveStream(_Cadencer* control, Bytes* form) {
     ComPtr<IPersistStreamInit> persist;
     ComPtr<IStream> stream = StreamOf({});
-    HRESULT hr = control->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(persist.GetAddressOf()));
+    HRESULT hr = control->QueryInterface(IID_PPV_ARGS(&persist));
     if (SUCCEEDED(hr)) hr = persist->Save(stream.Get(), TRUE);
     if (SUCCEEDED(hr)) *form = StreamContents(stream.Get());
     return hr;
@@ -127,7 +127,7 @@ HRESULT SaveStream(_Cadencer* control, Bytes* form) {
 HRESULT LoadStream(_Cadencer* control, const Bytes& form) {
     ComPtr<IPersistStreamInit> persist;
     const HRESULT hr =
-        control->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(persist.GetAddressOf()));
+        control->QueryInterface(IID_PPV_ARGS(&persist));
     return FAILED(hr) ? hr : persist->Load(StreamOf(form).Get());
 }
 
@@ -135,7 +135,7 @@ HRESULT SaveStorage(_Cadencer* control, Bytes* form) {
     ComPtr<IPersistStorage> persist;
     ComPtr<IStorage> storage = NewStorage();
     if (!storage) return E_FAIL;
-    HRESULT hr = control->QueryInterface(IID_IPersistStorage, reinterpret_cast<void**>(persist.GetAddressOf()));
+    HRESULT hr = control->QueryInterface(IID_PPV_ARGS(&persist));
     if (SUCCEEDED(hr)) hr = persist->Save(storage.Get(), FALSE);
     if (SUCCEEDED(hr)) hr = persist->SaveCompleted(nullptr);
     if (FAILED(hr)) return hr;
@@ -191,7 +191,7 @@ HRESULT LoadStorage(_Cadencer* control, const Bytes& form) {
         at += size;
     }
     ComPtr<IPersistStorage> persist;
-    const HRESULT hr = control->QueryInterface(IID_IPersistStorage, reinterpret_cast<void**>(persist.GetAddressOf()));
+    const HRESULT hr = control->QueryInterface(IID_PPV_ARGS(&persist));
     return FAILED(hr) ? hr : persist->Load(storage.Get());
 }
 

@@ -108,7 +108,7 @@ private:
 template <class I>
 ComPtr<I> As(IUnknown* object) {
     ComPtr<I> face;
-    if (object) object->QueryInterface(__uuidof(I), reinterpret_cast<void**>(face.GetAddressOf()));
+    if (object) object->QueryInterface(IID_PPV_ARGS(&face));
     return face;
 }
 

@@ -151,7 +151,7 @@ bool ValidResult(const VARIANT& value, std::string* why) {
             if (!V_DISPATCH(&value)) return true;
             ComPtr<IUnknown> unknown;
             if (SUCCEEDED(
-                    V_DISPATCH(&value)->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(unknown.GetAddressOf()))))
+                    V_DISPATCH(&value)->QueryInterface(IID_PPV_ARGS(&unknown))))
                 return true;
             *why = "object that answers no QueryInterface";
             return false;

@@ -111,7 +111,7 @@ std::vector<std::vector<BYTE>> SeedForms() {
             desc.bmp.hbitmap = CreateCompatibleBitmap(screen, 16, 12);
             ReleaseDC(nullptr, screen);
             ComPtr<IPictureDisp> bitmap;
-            OleCreatePictureIndirect(&desc, IID_IPictureDisp, TRUE, reinterpret_cast<void**>(bitmap.GetAddressOf()));
+            OleCreatePictureIndirect(&desc, IID_IPictureDisp, TRUE, &bitmap);
             c->putref_Icon(bitmap.Get());
             PutText(c.Get(), &_Cadencer::put_Title, L"Bitmap");
         }

@@ -16,7 +16,7 @@ ComPtr<IPictureDisp> g_icon, g_smallBitmap, g_bigBitmap, g_empty, g_metafile;
 
 ComPtr<IPictureDisp> Picture(PICTDESC* desc, BOOL own) {
     ComPtr<IPictureDisp> picture;
-    OleCreatePictureIndirect(desc, IID_IPictureDisp, own, reinterpret_cast<void**>(picture.GetAddressOf()));
+    OleCreatePictureIndirect(desc, IID_IPictureDisp, own, &picture);
     return picture;
 }
 
