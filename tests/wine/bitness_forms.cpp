@@ -7,6 +7,8 @@
 #include <cstring>
 #include <map>
 
+#include "win/scoped.h"
+
 namespace bitness_test {
 
 ComPtr<_Cadencer> CreateFromOcx(const std::wstring& ocxPath) {
@@ -28,10 +30,7 @@ ComPtr<_Cadencer> CreateFromOcx(const std::wstring& ocxPath) {
 namespace {
 
 HRESULT PutText(_Cadencer* control, HRESULT (STDMETHODCALLTYPE _Cadencer::*put)(BSTR), const wchar_t* text) {
-    BSTR value = SysAllocString(text);
-    const HRESULT hr = (control->*put)(value);
-    SysFreeString(value);
-    return hr;
+    return (control->*put)(cadencer::win::ScopedBstr(text).get());
 }
 
 // 2031-03-04 and 2031-12-24 12:00 as OLE dates.

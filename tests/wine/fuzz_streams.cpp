@@ -60,9 +60,7 @@ private:
 };
 
 void PutText(_Cadencer* c, HRESULT (STDMETHODCALLTYPE _Cadencer::*fn)(BSTR), const wchar_t* text) {
-    BSTR b = SysAllocString(text);
-    (c->*fn)(b);
-    SysFreeString(b);
+    (c->*fn)(ScopedBstr(text).get());
 }
 
 // The saved forms the corruptions start from.
@@ -186,9 +184,7 @@ private:
         target_ = NewControl(static_cast<int>(random_.Below(3)));
         target_.As(&dispatch_);
         // A state of its own, so a load that changes anything shows.
-        BSTR title = SysAllocString(L"Target");
-        static_cast<_Cadencer*>(dispatch_.Get())->put_Title(title);
-        SysFreeString(title);
+        static_cast<_Cadencer*>(dispatch_.Get())->put_Title(ScopedBstr(L"Target").get());
         auto snapshot = ReadAllProperties(dispatch_.Get(), "target");
         snapshot_ = snapshot ? *snapshot : std::string();
     }

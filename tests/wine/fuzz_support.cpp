@@ -399,8 +399,8 @@ std::optional<std::string> ReadAllProperties(IDispatch* control, const char* con
             return std::nullopt;
         }
         DISPPARAMS none{};
-        VARIANT value;
-        VariantInit(&value);
+        ScopedVariant held;
+        VARIANT& value = *held.get();
         const HRESULT hr =
             control->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &value, nullptr, nullptr);
         if (FAILED(hr) || V_VT(&value) != property.type ||
@@ -440,7 +440,6 @@ std::optional<std::string> ReadAllProperties(IDispatch* control, const char* con
             }
             text += ";";
         }
-        VariantClear(&value);
     }
     if (!ok) return std::nullopt;
     return text;

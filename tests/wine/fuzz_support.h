@@ -20,10 +20,14 @@
 #include <vector>
 
 #include "cadencer.h"
+#include "win/scoped.h"
 
 namespace cadencer_fuzz {
 
 using Microsoft::WRL::ComPtr;
+using cadencer::win::ScopedBstr;
+using cadencer::win::ScopedExcepInfo;
+using cadencer::win::ScopedVariant;
 
 class Random {
 public:
