@@ -30,8 +30,7 @@ ObjectRef WrapPicture(IUnknown* object) {
     ComPtr<IPicture> picture;
     // Both faces must be there: a dispatch object that merely claims to be a picture is not one.
     // And only a picture the control can store is taken, so that whatever it holds saves.
-    if (FAILED(object->QueryInterface(IID_PPV_ARGS(&disp))) ||
-        FAILED(object->QueryInterface(IID_PPV_ARGS(&picture))) ||
+    if (FAILED(object->QueryInterface(IID_PPV_ARGS(&disp))) || FAILED(object->QueryInterface(IID_PPV_ARGS(&picture))) ||
         FAILED(CheckStorablePicture(picture.Get())))
         return nullptr;
     return std::make_shared<ComPicture>(std::move(disp));
@@ -49,8 +48,7 @@ HRESULT CreateDefaultIconPicture(HINSTANCE instance, ObjectRef* result) {
     desc.icon.hicon = icon;
     ComPtr<IPictureDisp> picture;
     // fOwn: the picture destroys the icon when its last reference goes.
-    const HRESULT hr =
-        OleCreatePictureIndirect(&desc, IID_IPictureDisp, TRUE, &picture);
+    const HRESULT hr = OleCreatePictureIndirect(&desc, IID_IPictureDisp, TRUE, &picture);
     if (FAILED(hr)) {
         DestroyIcon(icon);
         return hr;

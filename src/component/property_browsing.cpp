@@ -7,8 +7,8 @@
 
 #include "component/cadencer_object.h"
 #include "component/dispids.h"
-#include "win/scoped.h"
 #include "proppage/page_values.h"
+#include "win/scoped.h"
 
 namespace cadencer::com {
 

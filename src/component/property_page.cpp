@@ -13,9 +13,9 @@
 
 #include "component/guids.h"
 #include "component/module.h"
-#include "win/scoped.h"
 #include "component/variant_bridge.h"
 #include "proppage/page_window.h"
+#include "win/scoped.h"
 
 using Microsoft::WRL::ComPtr;
 

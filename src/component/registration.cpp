@@ -238,7 +238,8 @@ HRESULT UnregisterLibrary(Scope scope) {
     const std::wstring version = LibraryKey() + L"\\1.0";
     if (scope == Scope::Machine) {
         // Nothing registered is no failure: unregistering twice succeeds.
-        if (KeyExists(root.get(), version) && FAILED(UnRegisterTypeLib(LIBID_CadencerLib, 1, 0, kLibraryLcid, kSysKind)))
+        if (KeyExists(root.get(), version) &&
+            FAILED(UnRegisterTypeLib(LIBID_CadencerLib, 1, 0, kLibraryLcid, kSysKind)))
             hr = SELFREG_E_TYPELIB;
     } else {
         for (const IID* iid : {&IID__Cadencer, &DIID___Cadencer}) {
@@ -246,8 +247,8 @@ HRESULT UnregisterLibrary(Scope scope) {
             wchar_t owner[64] = {};
             DWORD bytes = sizeof(owner) - sizeof(wchar_t);
             // Only an interface entry that still belongs to this library goes.
-            if (RegGetValueW(root.get(), (key + L"\\TypeLib").c_str(), nullptr, RRF_RT_REG_SZ, nullptr, owner, &bytes) ==
-                    ERROR_SUCCESS &&
+            if (RegGetValueW(root.get(), (key + L"\\TypeLib").c_str(), nullptr, RRF_RT_REG_SZ, nullptr, owner,
+                             &bytes) == ERROR_SUCCESS &&
                 _wcsicmp(owner, GuidText(LIBID_CadencerLib).c_str()) == 0)
                 RegDeleteTreeW(root.get(), key.c_str());
         }

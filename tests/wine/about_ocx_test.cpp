@@ -4,6 +4,7 @@
 #ifdef CADENCER_OCX_PATH
 
 #include <windows.h>
+// after windows.h
 #include <ole2.h>
 #include <olectl.h>
 #include <wrl/client.h>

@@ -130,8 +130,9 @@ TEST_F(SysInfoLookup, ReadOnlyKeyStillYieldsTheProgram) {
     readOnly.Trustee.ptstrName = const_cast<wchar_t*>(L"EVERYONE");
     PACL acl = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, SetEntriesInAclW(1, &readOnly, nullptr, &acl));
-    const DWORD set = SetSecurityInfo(key.get(), SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-                                      nullptr, nullptr, acl, nullptr);
+    const DWORD set =
+        SetSecurityInfo(key.get(), SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                        nullptr, nullptr, acl, nullptr);
     LocalFree(acl);
     key.reset();
     ASSERT_EQ(ERROR_SUCCESS, set);

@@ -18,8 +18,7 @@ ComPtr<_Cadencer> CreateFromOcx(const std::wstring& ocxPath) {
     const auto get =
         reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(GetProcAddress(ocx, "DllGetClassObject")));
     ComPtr<IClassFactory> factory;
-    if (!get || FAILED(get(CLSID_Cadencer, IID_PPV_ARGS(&factory))))
-        return nullptr;
+    if (!get || FAILED(get(CLSID_Cadencer, IID_PPV_ARGS(&factory)))) return nullptr;
     ComPtr<_Cadencer> control;
     factory->CreateInstance(nullptr, IID_PPV_ARGS(&control));
     ComPtr<IPersistStreamInit> persist;
@@ -125,8 +124,7 @@ HRESULT SaveStream(_Cadencer* control, Bytes* form) {
 
 HRESULT LoadStream(_Cadencer* control, const Bytes& form) {
     ComPtr<IPersistStreamInit> persist;
-    const HRESULT hr =
-        control->QueryInterface(IID_PPV_ARGS(&persist));
+    const HRESULT hr = control->QueryInterface(IID_PPV_ARGS(&persist));
     return FAILED(hr) ? hr : persist->Load(StreamOf(form).Get());
 }
 

@@ -50,8 +50,7 @@ TEST(ComponentAutomation, WrongTypesAndBadDatesAreRefusedAndNothingIsLost) {
     const DATE start = std::floor(NowDate()) + 2;
     ASSERT_EQ(control->put_StartDate(start), S_OK);
 
-    EXPECT_EQ(PutProperty(dispatch.Get(), L"EveryInterval", *ScopedVariant::String(L"abc").get()),
-              DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(PutProperty(dispatch.Get(), L"EveryInterval", *ScopedVariant::String(L"abc").get()), DISP_E_TYPEMISMATCH);
     EXPECT_EQ(PutProperty(dispatch.Get(), L"EveryInterval", Make(VT_I4, 70000)), DISP_E_OVERFLOW);
     SHORT interval = 0;
     control->get_EveryInterval(&interval);

@@ -48,9 +48,7 @@ ComPtr<IPictureDisp> FixedIconPicture() {
     const LARGE_INTEGER start{};
     stream->Seek(start, STREAM_SEEK_SET, nullptr);
     ComPtr<IPictureDisp> picture;
-    EXPECT_EQ(
-        OleCreatePictureIndirect(nullptr, IID_IPictureDisp, TRUE, &picture),
-        S_OK);
+    EXPECT_EQ(OleCreatePictureIndirect(nullptr, IID_IPictureDisp, TRUE, &picture), S_OK);
     ComPtr<IPersistStream> persist;
     EXPECT_EQ(picture.As(&persist), S_OK);
     EXPECT_EQ(persist->Load(stream.Get()), S_OK);

@@ -142,8 +142,7 @@ TEST(ComponentHost, AThousandLifetimesLeaveNothingBehind) {
 
 TEST(ComponentHost, ModuleCanUnloadOnlyWhenEverythingIsReleased) {
     ComPtr<IClassFactory> factory;
-    ASSERT_EQ(CoGetClassObject(CLSID_Cadencer, CLSCTX_INPROC_SERVER, nullptr, IID_PPV_ARGS(&factory)),
-              S_OK);
+    ASSERT_EQ(CoGetClassObject(CLSID_Cadencer, CLSCTX_INPROC_SERVER, nullptr, IID_PPV_ARGS(&factory)), S_OK);
     EXPECT_EQ(CallDllCanUnloadNow(), S_OK);
     ASSERT_EQ(factory->LockServer(TRUE), S_OK);
     EXPECT_EQ(CallDllCanUnloadNow(), S_FALSE);
@@ -151,8 +150,7 @@ TEST(ComponentHost, ModuleCanUnloadOnlyWhenEverythingIsReleased) {
     ComPtr<_Cadencer> control;
     ASSERT_EQ(factory->CreateInstance(nullptr, IID_PPV_ARGS(&control)), S_OK);
     ComPtr<IUnknown> outer;
-    EXPECT_EQ(factory->CreateInstance(control.Get(), IID_PPV_ARGS(&outer)),
-              CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(factory->CreateInstance(control.Get(), IID_PPV_ARGS(&outer)), CLASS_E_NOAGGREGATION);
     ComPtr<IEnumConnectionPoints> points;
     {
         ComPtr<IConnectionPointContainer> container;

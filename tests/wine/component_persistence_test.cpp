@@ -388,32 +388,31 @@ TEST(ComponentPersistence, HostileBagValuesStopTheLoadWithAnError) {
         HRESULT expected;
     };
     {
-    ScopedVariant array, nan, object;
-    V_VT(array.get()) = VT_ARRAY | VT_I4;
-    V_ARRAY(array.get()) = SafeArrayCreateVector(VT_I4, 0, 3);
-    V_VT(nan.get()) = VT_R8;
-    V_R8(nan.get()) = std::nan("");
-    V_VT(object.get()) = VT_DISPATCH;
-    V_DISPATCH(object.get()) = &notAPicture;
-    notAPicture.AddRef();
-    const auto text = ScopedVariant::String(L"abc");
-    for (auto& [key, value, expected] :
-         std::vector<Case>{{L"CaptionHelpButton", array.get(), DISP_E_TYPEMISMATCH},
-                           {L"StartDate", nan.get(), DISP_E_OVERFLOW},
-                           {L"Icon", object.get(), DISP_E_TYPEMISMATCH},
-                           {L"StartHour", text.get(), DISP_E_TYPEMISMATCH}}) {
-        RecordingBag bag(nullptr);
-        bag.Set(L"Title", *ScopedVariant::String(L"Loaded").get());
-        bag.Set(key, *value);
-        ComPtr<_Cadencer> control = CreateInitialisedControl();
-        ComPtr<IPersistPropertyBag> persist;
-        ASSERT_EQ(control.As(&persist), S_OK);
-        EXPECT_EQ(persist->Load(&bag, nullptr), expected);
-        // Keys before the bad one keep what they read; the control still answers.
-        ScopedBstr now;
-        EXPECT_EQ(control->get_Title(now.receive()), S_OK);
-        EXPECT_STREQ(now.get(), L"Loaded");
-    }
+        ScopedVariant array, nan, object;
+        V_VT(array.get()) = VT_ARRAY | VT_I4;
+        V_ARRAY(array.get()) = SafeArrayCreateVector(VT_I4, 0, 3);
+        V_VT(nan.get()) = VT_R8;
+        V_R8(nan.get()) = std::nan("");
+        V_VT(object.get()) = VT_DISPATCH;
+        V_DISPATCH(object.get()) = &notAPicture;
+        notAPicture.AddRef();
+        const auto text = ScopedVariant::String(L"abc");
+        for (auto& [key, value, expected] : std::vector<Case>{{L"CaptionHelpButton", array.get(), DISP_E_TYPEMISMATCH},
+                                                              {L"StartDate", nan.get(), DISP_E_OVERFLOW},
+                                                              {L"Icon", object.get(), DISP_E_TYPEMISMATCH},
+                                                              {L"StartHour", text.get(), DISP_E_TYPEMISMATCH}}) {
+            RecordingBag bag(nullptr);
+            bag.Set(L"Title", *ScopedVariant::String(L"Loaded").get());
+            bag.Set(key, *value);
+            ComPtr<_Cadencer> control = CreateInitialisedControl();
+            ComPtr<IPersistPropertyBag> persist;
+            ASSERT_EQ(control.As(&persist), S_OK);
+            EXPECT_EQ(persist->Load(&bag, nullptr), expected);
+            // Keys before the bad one keep what they read; the control still answers.
+            ScopedBstr now;
+            EXPECT_EQ(control->get_Title(now.receive()), S_OK);
+            EXPECT_STREQ(now.get(), L"Loaded");
+        }
     }  // the values are cleared here, the object's reference with them
     EXPECT_EQ(notAPicture.Refs(), 1u);
 }

@@ -18,8 +18,7 @@ ComPtr<IPictureDisp> IconPicture(HICON icon, BOOL own) {
     desc.picType = PICTYPE_ICON;
     desc.icon.hicon = icon;
     ComPtr<IPictureDisp> picture;
-    EXPECT_EQ(OleCreatePictureIndirect(&desc, IID_IPictureDisp, own, &picture),
-              S_OK);
+    EXPECT_EQ(OleCreatePictureIndirect(&desc, IID_IPictureDisp, own, &picture), S_OK);
     return picture;
 }
 
@@ -32,8 +31,7 @@ ComPtr<IPictureDisp> BitmapPicture(int width, int height) {
     desc.picType = PICTYPE_BITMAP;
     desc.bmp.hbitmap = bitmap;
     ComPtr<IPictureDisp> picture;
-    EXPECT_EQ(OleCreatePictureIndirect(&desc, IID_IPictureDisp, TRUE, &picture),
-              S_OK);
+    EXPECT_EQ(OleCreatePictureIndirect(&desc, IID_IPictureDisp, TRUE, &picture), S_OK);
     return picture;
 }
 
@@ -174,9 +172,7 @@ TEST(ComponentPicture, PicturesTheControlCannotStoreAreRefusedWhenSet) {
     metafile.picType = PICTYPE_ENHMETAFILE;
     metafile.emf.hemf = CloseEnhMetaFile(recorder);
     ComPtr<IPictureDisp> drawing;
-    ASSERT_EQ(
-        OleCreatePictureIndirect(&metafile, IID_IPictureDisp, TRUE, &drawing),
-        S_OK);
+    ASSERT_EQ(OleCreatePictureIndirect(&metafile, IID_IPictureDisp, TRUE, &drawing), S_OK);
     EXPECT_EQ(control->putref_Icon(drawing.Get()), CTL_E_INVALIDPICTURE);
     ComPtr<IPictureDisp> after;
     ASSERT_EQ(control->get_Icon(&after), S_OK);

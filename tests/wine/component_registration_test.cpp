@@ -195,8 +195,8 @@ TEST(ComponentRegistration, AProgIdTakenOverByAnotherClassIsLeftAlone) {
     const std::wstring other = L"{11111111-2222-3333-4444-555555555555}";
     {
         UniqueHkey key;
-        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes\\CadencerLib.Cadencer.1\\CLSID", 0, nullptr,
-                                  0, KEY_WRITE, nullptr, key.receive(), nullptr),
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes\\CadencerLib.Cadencer.1\\CLSID", 0, nullptr, 0,
+                                  KEY_WRITE, nullptr, key.receive(), nullptr),
                   ERROR_SUCCESS);
         RegSetValueExW(key.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(other.c_str()),
                        static_cast<DWORD>((other.size() + 1) * sizeof(wchar_t)));

@@ -192,9 +192,7 @@ int RecordingEventSink::count(DISPID id) const {
 
 Advice::Advice(IUnknown* control, REFIID iid, IUnknown* sink) {
     ComPtr<IConnectionPointContainer> container;
-    EXPECT_EQ(
-        control->QueryInterface(IID_PPV_ARGS(&container)),
-        S_OK);
+    EXPECT_EQ(control->QueryInterface(IID_PPV_ARGS(&container)), S_OK);
     if (!container) return;
     EXPECT_EQ(container->FindConnectionPoint(iid, &point_), S_OK);
     if (point_) {

@@ -20,10 +20,10 @@
 
 namespace cadencer_test {
 
-using Microsoft::WRL::ComPtr;
 using cadencer::win::ScopedBstr;
 using cadencer::win::ScopedExcepInfo;
 using cadencer::win::ScopedVariant;
+using Microsoft::WRL::ComPtr;
 
 // cadencer.ocx as a Windows path (the build tree seen through drive Z:).
 std::wstring OcxPath();

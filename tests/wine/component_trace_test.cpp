@@ -52,8 +52,7 @@ TEST(ComponentTrace, ATracedControlWritesWhatItsContainerDoes) {
     {
         ComPtr<_Cadencer> control = CreateControl();
         ComPtr<IUnknown> quick;
-        EXPECT_EQ(control->QueryInterface(IID_IQuickActivate, &quick),
-                  E_NOINTERFACE);
+        EXPECT_EQ(control->QueryInterface(IID_IQuickActivate, &quick), E_NOINTERFACE);
         ComPtr<IOleObject> ole;
         ASSERT_EQ(control.As(&ole), S_OK);
         ASSERT_EQ(ole->SetClientSite(&site), S_OK);

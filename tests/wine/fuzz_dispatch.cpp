@@ -149,9 +149,7 @@ bool ValidResult(const VARIANT& value, std::string* why) {
         case VT_DISPATCH: {
             if (!V_DISPATCH(&value)) return true;
             ComPtr<IUnknown> unknown;
-            if (SUCCEEDED(
-                    V_DISPATCH(&value)->QueryInterface(IID_PPV_ARGS(&unknown))))
-                return true;
+            if (SUCCEEDED(V_DISPATCH(&value)->QueryInterface(IID_PPV_ARGS(&unknown)))) return true;
             *why = "object that answers no QueryInterface";
             return false;
         }

@@ -375,8 +375,7 @@ std::string Narrow(const wchar_t* text) {
 // The picture's kind and pixel size, which survive a save and a reload.
 std::string DescribePicture(IDispatch* object) {
     ComPtr<IPicture> picture;
-    if (!object || FAILED(object->QueryInterface(IID_PPV_ARGS(&picture))))
-        return "not a picture";
+    if (!object || FAILED(object->QueryInterface(IID_PPV_ARGS(&picture)))) return "not a picture";
     SHORT type = 0;
     OLE_XSIZE_HIMETRIC width = 0;
     OLE_YSIZE_HIMETRIC height = 0;

@@ -24,10 +24,10 @@
 
 namespace cadencer_fuzz {
 
-using Microsoft::WRL::ComPtr;
 using cadencer::win::ScopedBstr;
 using cadencer::win::ScopedExcepInfo;
 using cadencer::win::ScopedVariant;
+using Microsoft::WRL::ComPtr;
 
 class Random {
 public:

@@ -49,8 +49,8 @@ void CALLBACK EndShow(HWND, UINT, UINT_PTR, DWORD) {
 
 namespace {
 
-using Microsoft::WRL::ComPtr;
 using cadencer::win::ScopedBstr;
+using Microsoft::WRL::ComPtr;
 
 // Shows the pages for `seconds`; the control and its interfaces go before OLE does.
 int ShowPages(int seconds, int kind) {

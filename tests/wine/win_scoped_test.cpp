@@ -75,7 +75,7 @@ TEST(ScopedVariant, MoveLeavesTheSourceEmptyAndFreesOnce) {
         ScopedVariant source(Holding(object));
         ScopedVariant target(Holding(replaced));
         target = std::move(source);
-        EXPECT_EQ(replaced.refs, 1);  // the value it held before is freed at the assignment
+        EXPECT_EQ(replaced.refs, 1);         // the value it held before is freed at the assignment
         EXPECT_EQ(source.type(), VT_EMPTY);  // NOLINT(bugprone-use-after-move)
         ScopedVariant& alias = target;
         target = std::move(alias);  // self-assignment keeps the value
