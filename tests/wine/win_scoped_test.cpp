@@ -1,6 +1,12 @@
 // The scoped owners of win/scoped.h against the real oleaut32 and registry: what they hold
 // is freed exactly once, a move leaves the source empty, release hands the value over, and
 // a registry key is really closed.
+//
+// The owners are header-only: this file checks them with their assertions on, whatever
+// the build type says.
+#undef NDEBUG
+#include <cassert>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -144,7 +150,6 @@ TEST(ScopedBstr, KeepsEmbeddedNullsAndEmptyText) {
     EXPECT_EQ(cadencer::win::ToU16(nullptr), u"");
 }
 
-#ifndef NDEBUG
 // Filling an owner that already holds something would lose it: receive() refuses.
 TEST(ScopedOwnersDeathTest, ReceiveOnAFullOwnerAsserts) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
@@ -161,7 +166,6 @@ TEST(ScopedOwnersDeathTest, ReceiveOnAFullOwnerAsserts) {
         },
         "");
 }
-#endif
 
 TEST(ScopedExcepInfo, FreesTheTextsAnInvokeFailureFills) {
     // The platform's own dispatch fills the texts for an unknown member of a type library
