@@ -79,7 +79,7 @@ HRESULT GetTypeInfoOf(REFGUID guid, ITypeInfo** typeInfo) {
 
 void ReleaseTypeLibCache() {
     EnterCriticalSection(&g_typeLibLock);
-    // Released outside the lock: the library's last release may call back into the module.
+    // Released after the lock is left: no foreign code runs while it is held.
     Microsoft::WRL::ComPtr<ITypeLib> lib;
     lib.Attach(std::exchange(g_typeLib, nullptr));
     LeaveCriticalSection(&g_typeLibLock);
