@@ -112,8 +112,9 @@ TEST(ComponentAutomation, DispatchReachesEveryMemberByTheTypeLibrary) {
     GUID source{};
     EXPECT_EQ(info->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &source), S_OK);
     EXPECT_EQ(source, DIID___Cadencer);
+    // mingw-w64 declares no __uuidof for IObjectSafety: its IID is named.
     ComPtr<IObjectSafety> safety;
-    ASSERT_EQ(control->QueryInterface(IID_PPV_ARGS(&safety)), S_OK);
+    ASSERT_EQ(control->QueryInterface(IID_IObjectSafety, &safety), S_OK);
     DWORD supported = 0, enabled = 0;
     EXPECT_EQ(safety->GetInterfaceSafetyOptions(IID_IDispatch, &supported, &enabled), S_OK);
     EXPECT_EQ(supported, static_cast<DWORD>(INTERFACESAFE_FOR_UNTRUSTED_CALLER | INTERFACESAFE_FOR_UNTRUSTED_DATA));
