@@ -11,6 +11,7 @@
 #include <commctrl.h>
 #include <ocidl.h>
 #include <olectl.h>
+#include <wrl/client.h>
 
 #include <cstdio>
 #include <string>
@@ -29,6 +30,8 @@ namespace {
 enum ControlId { kExecute = 101, kReset, kSchedule, kAbout, kSave, kLog, kNext, kLast, kWords };
 constexpr UINT_PTR kRefreshTimer = 1;
 
+using Microsoft::WRL::ComPtr;
+
 using AtlAxWinInitFn = BOOL(WINAPI*)();
 using AtlAxGetControlFn = HRESULT(WINAPI*)(HWND, IUnknown**);
 
@@ -36,8 +39,9 @@ struct Host {
     HWND window = nullptr;
     HWND hostArea = nullptr;
     HWND log = nullptr;
-    _Cadencer* control = nullptr;
-    IConnectionPoint* connection = nullptr;
+    // Held while the control is hosted; released in Disconnect, before the host window goes.
+    ComPtr<_Cadencer> control;
+    ComPtr<IConnectionPoint> connection;
     DWORD cookie = 0;
     std::wstring propertiesPath = L"cadencer-demo.properties";
     std::vector<std::wstring> lines;
@@ -89,7 +93,7 @@ void Refresh() {
     const bool never = VariantTimeToSystemTime(last, &lastFields) && now.wYear - lastFields.wYear >= 50;
     SetDlgItemTextW(g_host.window, kLast,
                     (L"Last execution:  " + (never ? L"never" : DateTimeText(last))).c_str());
-    SetDlgItemTextW(g_host.window, kWords, (L"Schedule:  " + DescribeSchedule(g_host.control)).c_str());
+    SetDlgItemTextW(g_host.window, kWords, (L"Schedule:  " + DescribeSchedule(g_host.control.Get())).c_str());
 }
 
 void OnEvent(const std::wstring& name, DATE when) {
@@ -99,15 +103,9 @@ void OnEvent(const std::wstring& name, DATE when) {
 }
 
 void Disconnect() {
-    if (g_host.connection) {
-        g_host.connection->Unadvise(g_host.cookie);
-        g_host.connection->Release();
-        g_host.connection = nullptr;
-    }
-    if (g_host.control) {
-        g_host.control->Release();
-        g_host.control = nullptr;
-    }
+    if (g_host.connection) g_host.connection->Unadvise(g_host.cookie);
+    g_host.connection.Reset();
+    g_host.control.Reset();
     if (g_host.hostArea) {
         DestroyWindow(g_host.hostArea);  // the ATL host lets go of the control
         g_host.hostArea = nullptr;
@@ -118,11 +116,10 @@ void Disconnect() {
 
 bool SaveProperties() {
     if (!g_host.control) return false;
-    IPersistPropertyBag* persist = nullptr;
-    if (FAILED(g_host.control->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&persist)))) return false;
+    ComPtr<IPersistPropertyBag> persist;
+    if (FAILED(g_host.control.As(&persist))) return false;
     TextPropertyBag bag;
     const HRESULT hr = persist->Save(&bag, TRUE, TRUE);
-    persist->Release();
     const bool ok = SUCCEEDED(hr) && bag.SaveFile(g_host.propertiesPath);
     Log(ok ? L"properties saved (" + std::to_wstring(bag.size()) + L" keys)" : L"saving the properties failed");
     return ok;
@@ -133,36 +130,32 @@ bool CreateControl() {
     // ProgID, gives it its client site and activates it in place.
     g_host.hostArea = CreateWindowExW(0, L"AtlAxWin", L"CadencerLib.Cadencer", WS_CHILD | WS_VISIBLE, 12, 12, 32, 32,
                                       g_host.window, nullptr, GetModuleHandleW(nullptr), nullptr);
-    IUnknown* unknown = nullptr;
+    ComPtr<IUnknown> unknown;
     if (!g_host.hostArea || !g_host.getControl || FAILED(g_host.getControl(g_host.hostArea, &unknown)) || !unknown) {
         Log(L"hosting CadencerLib.Cadencer failed: is cadencer.ocx registered?");
         return false;
     }
-    unknown->QueryInterface(IID__Cadencer, reinterpret_cast<void**>(&g_host.control));
+    unknown.As(&g_host.control);
     HRESULT hr = S_OK;
 
     // Then the saved properties, when there are any.
     TextPropertyBag bag;
-    IPersistPropertyBag* persist = nullptr;
-    if (SUCCEEDED(unknown->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&persist)))) {
+    ComPtr<IPersistPropertyBag> persist;
+    if (SUCCEEDED(unknown.As(&persist))) {
         if (bag.LoadFile(g_host.propertiesPath)) {
             hr = persist->Load(&bag, nullptr);
             Log(SUCCEEDED(hr) ? L"properties loaded from " + g_host.propertiesPath : L"loading the properties failed");
         } else {
             Log(L"new control (no saved properties yet)");
         }
-        persist->Release();
     }
-    IConnectionPointContainer* points = nullptr;
-    if (SUCCEEDED(unknown->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&points)))) {
-        if (SUCCEEDED(points->FindConnectionPoint(DIID___Cadencer, &g_host.connection))) {
-            auto* sink = new EventSink(DIID___Cadencer, OnEvent);
-            g_host.connection->Advise(sink, &g_host.cookie);
-            sink->Release();
-        }
-        points->Release();
+    ComPtr<IConnectionPointContainer> points;
+    if (SUCCEEDED(unknown.As(&points)) && SUCCEEDED(points->FindConnectionPoint(DIID___Cadencer, &g_host.connection))) {
+        // The connection holds the sink from here; ours goes with this scope.
+        ComPtr<EventSink> sink;
+        sink.Attach(new EventSink(DIID___Cadencer, OnEvent));
+        g_host.connection->Advise(sink.Get(), &g_host.cookie);
     }
-    unknown->Release();
     // A loaded control is enabled through its setter; a new one needs it to start its clock.
     if (g_host.control) g_host.control->put_Enabled(VARIANT_TRUE);
     Refresh();
@@ -176,7 +169,7 @@ bool ReloadControl() {
     return CreateControl();
 }
 
-_Cadencer* Control() { return g_host.control; }
+_Cadencer* Control() { return g_host.control.Get(); }
 HWND MainWindow() { return g_host.window; }
 const std::vector<std::wstring>& LogLines() { return g_host.lines; }
 void AddLog(const std::wstring& text) { Log(text); }
@@ -210,7 +203,7 @@ void OnCreate(HWND hwnd) {
 }
 
 void OnCommand(int id) {
-    _Cadencer* c = g_host.control;
+    _Cadencer* c = g_host.control.Get();
     if (!c) return;
     switch (id) {
         case kExecute: Log(L"Execute"); c->Execute(); break;

@@ -5,16 +5,15 @@
 #include <cstdio>
 
 #include "engine/schedule_words.h"
+#include "win/scoped.h"
 
 namespace demo {
 namespace {
 
 std::u16string Bstr(_Cadencer* c, HRESULT (STDMETHODCALLTYPE _Cadencer::*get)(BSTR*)) {
-    BSTR b = nullptr;
-    std::u16string out;
-    if (SUCCEEDED((c->*get)(&b)) && b) out.assign(b, b + SysStringLen(b));
-    SysFreeString(b);
-    return out;
+    cadencer::win::ScopedBstr text;
+    if (FAILED((c->*get)(text.receive()))) return {};
+    return cadencer::win::ToU16(text.get());
 }
 
 }  // namespace

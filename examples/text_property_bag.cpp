@@ -8,8 +8,12 @@
 #include <fstream>
 #include <sstream>
 
+#include <wrl/client.h>
+
 namespace demo {
 namespace {
+
+using Microsoft::WRL::ComPtr;
 
 std::wstring Escape(const std::wstring& s) {
     std::wstring out;
@@ -58,15 +62,15 @@ bool ParseDate(const std::wstring& text, double& out) {
 
 std::wstring ObjectText(IUnknown* unk) {
     if (!unk) return L"";
-    IPersistStream* persist = nullptr;
-    if (FAILED(unk->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(&persist)))) return L"";
+    ComPtr<IPersistStream> persist;
+    if (FAILED(unk->QueryInterface(IID_PPV_ARGS(&persist)))) return L"";
     std::wstring out;
     CLSID clsid{};
-    IStream* stream = nullptr;
+    ComPtr<IStream> stream;
     if (SUCCEEDED(persist->GetClassID(&clsid)) && SUCCEEDED(CreateStreamOnHGlobal(nullptr, TRUE, &stream)) &&
-        SUCCEEDED(persist->Save(stream, TRUE))) {
+        SUCCEEDED(persist->Save(stream.Get(), TRUE))) {
         HGLOBAL mem = nullptr;
-        GetHGlobalFromStream(stream, &mem);
+        GetHGlobalFromStream(stream.Get(), &mem);
         STATSTG stat{};
         stream->Stat(&stat, STATFLAG_NONAME);
         const auto* bytes = static_cast<const unsigned char*>(GlobalLock(mem));
@@ -81,8 +85,6 @@ std::wstring ObjectText(IUnknown* unk) {
         }
         GlobalUnlock(mem);
     }
-    if (stream) stream->Release();
-    persist->Release();
     return out;
 }
 
@@ -93,28 +95,23 @@ IUnknown* ObjectFromText(const std::wstring& text) {
     if (FAILED(CLSIDFromString(text.substr(0, colon).c_str(), &clsid))) return nullptr;
     std::vector<unsigned char> bytes;
     for (size_t i = colon + 1; i + 1 < text.size(); i += 2) bytes.push_back(static_cast<unsigned char>(std::wcstoul(text.substr(i, 2).c_str(), nullptr, 16)));
-    IPersistStream* persist = nullptr;
-    if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IPersistStream, reinterpret_cast<void**>(&persist))))
-        return nullptr;
-    IStream* stream = nullptr;
-    IUnknown* result = nullptr;
+    ComPtr<IPersistStream> persist;
+    if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&persist)))) return nullptr;
+    ComPtr<IStream> stream;
+    ComPtr<IUnknown> result;
     if (SUCCEEDED(CreateStreamOnHGlobal(nullptr, TRUE, &stream))) {
         ULONG written = 0;
         stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written);
         LARGE_INTEGER zero{};
         stream->Seek(zero, STREAM_SEEK_SET, nullptr);
-        if (SUCCEEDED(persist->Load(stream))) persist->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&result));
-        stream->Release();
+        if (SUCCEEDED(persist->Load(stream.Get()))) persist.As(&result);
     }
-    persist->Release();
-    return result;
+    return result.Detach();  // the caller's VARIANT owns it
 }
 
 }  // namespace
 
-TextPropertyBag::~TextPropertyBag() {
-    for (auto& e : entries_) VariantClear(&e.value);
-}
+TextPropertyBag::~TextPropertyBag() = default;
 
 STDMETHODIMP TextPropertyBag::QueryInterface(REFIID riid, void** ppv) {
     if (!ppv) return E_POINTER;
@@ -139,8 +136,8 @@ STDMETHODIMP TextPropertyBag::Read(LPCOLESTR name, VARIANT* value, IErrorLog*) {
     if (!e) return E_INVALIDARG;
     const VARTYPE wanted = value->vt;
     VariantInit(value);
-    if (wanted == VT_EMPTY || wanted == e->value.vt) return VariantCopy(value, &e->value);
-    return VariantChangeTypeEx(value, &e->value, LOCALE_INVARIANT, 0, wanted);
+    if (wanted == VT_EMPTY || wanted == e->value.type()) return VariantCopy(value, e->value.get());
+    return VariantChangeTypeEx(value, e->value.get(), LOCALE_INVARIANT, 0, wanted);
 }
 
 STDMETHODIMP TextPropertyBag::Write(LPCOLESTR name, VARIANT* value) {
@@ -149,16 +146,15 @@ STDMETHODIMP TextPropertyBag::Write(LPCOLESTR name, VARIANT* value) {
     if (!e) {
         entries_.push_back({name, {}});
         e = &entries_.back();
-        VariantInit(&e->value);
     }
-    VariantClear(&e->value);
-    return VariantCopy(&e->value, value);
+    e->value.reset();
+    return VariantCopy(e->value.get(), value);
 }
 
 bool TextPropertyBag::SaveFile(const std::wstring& path) const {
     std::wstring text;
     for (const auto& e : entries_) {
-        const VARIANT& v = e.value;
+        const VARIANT& v = *e.value.get();
         std::wstring type, body;
         switch (v.vt) {
             case VT_BOOL: type = L"bool"; body = v.boolVal ? L"True" : L"False"; break;
@@ -197,18 +193,16 @@ bool TextPropertyBag::LoadFile(const std::wstring& path) {
         if (t1 == std::wstring::npos || t2 == std::wstring::npos) continue;
         const std::wstring key = Unescape(line.substr(0, t1)), type = line.substr(t1 + 1, t2 - t1 - 1);
         const std::wstring body = line.substr(t2 + 1);
-        VARIANT v;
-        VariantInit(&v);
-        if (type == L"bool") { v.vt = VT_BOOL; v.boolVal = body == L"True" ? VARIANT_TRUE : VARIANT_FALSE; }
-        else if (type == L"i2") { v.vt = VT_I2; v.iVal = static_cast<SHORT>(std::wcstol(body.c_str(), nullptr, 10)); }
-        else if (type == L"i4") { v.vt = VT_I4; v.lVal = std::wcstol(body.c_str(), nullptr, 10); }
-        else if (type == L"r8") { v.vt = VT_R8; v.dblVal = std::wcstod(body.c_str(), nullptr); }
-        else if (type == L"date") { v.vt = VT_DATE; if (!ParseDate(body, v.date)) continue; }
-        else if (type == L"str") { v.vt = VT_BSTR; v.bstrVal = SysAllocString(Unescape(body).c_str()); }
-        else if (type == L"object") { v.vt = VT_UNKNOWN; v.punkVal = ObjectFromText(body); if (!v.punkVal) continue; }
+        cadencer::win::ScopedVariant v;
+        if (type == L"bool") { v->vt = VT_BOOL; v->boolVal = body == L"True" ? VARIANT_TRUE : VARIANT_FALSE; }
+        else if (type == L"i2") { v->vt = VT_I2; v->iVal = static_cast<SHORT>(std::wcstol(body.c_str(), nullptr, 10)); }
+        else if (type == L"i4") { v->vt = VT_I4; v->lVal = std::wcstol(body.c_str(), nullptr, 10); }
+        else if (type == L"r8") { v->vt = VT_R8; v->dblVal = std::wcstod(body.c_str(), nullptr); }
+        else if (type == L"date") { v->vt = VT_DATE; if (!ParseDate(body, v->date)) continue; }
+        else if (type == L"str") { v->vt = VT_BSTR; v->bstrVal = SysAllocString(Unescape(body).c_str()); }
+        else if (type == L"object") { v->vt = VT_UNKNOWN; v->punkVal = ObjectFromText(body); if (!v->punkVal) continue; }
         else continue;
-        Write(key.c_str(), &v);
-        VariantClear(&v);
+        Write(key.c_str(), v.get());
     }
     return true;
 }

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "win/scoped.h"
+
 namespace demo {
 
 class TextPropertyBag : public IPropertyBag {
@@ -31,7 +33,7 @@ public:
 private:
     struct Entry {
         std::wstring key;
-        VARIANT value;
+        cadencer::win::ScopedVariant value;
     };
     Entry* Find(LPCOLESTR name);
     std::vector<Entry> entries_;

@@ -1,17 +1,21 @@
 // A console client of cadencer.ocx in plain C++: creates the control from the shipped
 // header (cadencer.h and cadencer_i.c), sets a schedule, listens to its events through a
 // connection point and pumps messages, because the control's clock runs on the thread that
-// created it. Prints what happens and a closing line:
+// created it. Interface pointers are held by ComPtr (wrl/client.h), which releases each one
+// on every path out. Prints what happens and a closing line:
 //   Done: 2 ScheduledTime events, next run YYYY-MM-DD HH:MM
 #include <windows.h>
 
 #include <ocidl.h>
+#include <wrl/client.h>
 
 #include <cstdio>
 
 #include "cadencer.h"
 
 namespace {
+
+using Microsoft::WRL::ComPtr;
 
 // The control's events (__Cadencer) arrive as IDispatch::Invoke calls with their DISPIDs.
 class EventSink final : public IDispatch {
@@ -85,9 +89,8 @@ void PrintDate(const char* label, DATE value) {
 }
 
 int Run() {
-    _Cadencer* control = nullptr;
-    HRESULT hr = CoCreateInstance(CLSID_Cadencer, nullptr, CLSCTX_INPROC_SERVER, IID__Cadencer,
-                                  reinterpret_cast<void**>(&control));
+    ComPtr<_Cadencer> control;
+    HRESULT hr = CoCreateInstance(CLSID_Cadencer, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&control));
     if (FAILED(hr)) {
         std::printf("Cannot create CadencerLib.Cadencer (0x%08lx): is cadencer.ocx registered?\n",
                     static_cast<unsigned long>(hr));
@@ -96,10 +99,10 @@ int Run() {
 
     // Connect the event sink.
     EventSink sink;
-    IConnectionPointContainer* container = nullptr;
-    IConnectionPoint* point = nullptr;
+    ComPtr<IConnectionPointContainer> container;
+    ComPtr<IConnectionPoint> point;
     DWORD cookie = 0;
-    control->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container));
+    control.As(&container);
     if (container) container->FindConnectionPoint(DIID___Cadencer, &point);
     if (point) point->Advise(&sink, &cookie);
     std::printf("Events connected: %s\n", cookie ? "yes" : "no");
@@ -123,12 +126,7 @@ int Run() {
     control->Execute();
     control->get_NextScheduledTime(&next);
 
-    if (point) {
-        point->Unadvise(cookie);
-        point->Release();
-    }
-    if (container) container->Release();
-    control->Release();
+    if (point) point->Unadvise(cookie);
     SYSTEMTIME t{};
     VariantTimeToSystemTime(next, &t);
     std::printf("Done: %d ScheduledTime events, next run %04u-%02u-%02u %02u:%02u\n", sink.scheduledTimes, t.wYear,

@@ -3,25 +3,11 @@
 
 #include <vector>
 
+#include "win/scoped.h"
+
 namespace cadencer::about {
 
 namespace {
-
-// Closes the key on every path out.
-class RegKey {
-public:
-    RegKey() = default;
-    ~RegKey() {
-        if (key_) RegCloseKey(key_);
-    }
-    RegKey(const RegKey&) = delete;
-    RegKey& operator=(const RegKey&) = delete;
-    HKEY* Out() { return &key_; }
-    HKEY Get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
 
 bool QueryString(HKEY key, const wchar_t* valueName, std::wstring& value) {
     // The size may change between the two calls (another program writing): retry then.
@@ -52,9 +38,9 @@ bool FileExists(const std::wstring& path) {
 
 bool GetKeyValue(HKEY root, const wchar_t* keyName, const wchar_t* valueName, std::wstring& value) {
     value.clear();
-    RegKey key;
-    if (RegOpenKeyExW(root, keyName, 0, KEY_QUERY_VALUE, key.Out()) != ERROR_SUCCESS) return false;
-    if (QueryString(key.Get(), valueName, value)) return true;
+    win::UniqueHkey key;
+    if (RegOpenKeyExW(root, keyName, 0, KEY_QUERY_VALUE, key.receive()) != ERROR_SUCCESS) return false;
+    if (QueryString(key.get(), valueName, value)) return true;
     value.clear();
     return false;
 }

@@ -9,11 +9,14 @@
 #include "component/dispids.h"
 #include "component/icon_dispatch.h"
 #include "component/picture_codec.h"
-#include "component/scoped_bstr.h"
+#include "win/scoped.h"
 
 using Microsoft::WRL::ComPtr;
 
 namespace cadencer::com {
+
+using win::AllocBstr;
+using win::ToU16;
 
 // ---- Ports
 
@@ -28,18 +31,16 @@ std::optional<bool> ControlSite::AmbientUserMode() {
     IOleClientSite* site = owner_.ClientSite();
     if (!site) return std::nullopt;
     ComPtr<IDispatch> ambient;
-    HRESULT hr = site->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(ambient.GetAddressOf()));
+    HRESULT hr = site->QueryInterface(IID_PPV_ARGS(&ambient));
     std::optional<bool> mode;
-    VARIANT result;
-    VariantInit(&result);
+    win::ScopedVariant result;
     if (SUCCEEDED(hr)) {
         DISPPARAMS none{};
         hr = ambient->Invoke(DISPID_AMBIENT_USERMODE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none,
-                             &result, nullptr, nullptr);
+                             result.receive(), nullptr, nullptr);
     }
-    if (SUCCEEDED(hr)) hr = VariantChangeType(&result, &result, 0, VT_BOOL);
-    if (SUCCEEDED(hr)) mode = V_BOOL(&result) != VARIANT_FALSE;
-    VariantClear(&result);
+    if (SUCCEEDED(hr)) hr = VariantChangeType(result.get(), result.get(), 0, VT_BOOL);
+    if (SUCCEEDED(hr)) mode = V_BOOL(result.get()) != VARIANT_FALSE;
     if (Trace* trace = owner_.Tracer()) trace->AmbientRead(L"UserMode", hr, mode.value_or(true) ? L"true" : L"false");
     return mode;
 }
@@ -93,14 +94,15 @@ HRESULT CadencerControl::Initialise() {
 
 HRESULT CadencerControl::Create(REFIID iid, void** ppv) {
     auto trace = Trace::FromEnvironment();
-    CadencerControl* control = trace ? NewTracedControl(std::move(trace)) : new (std::nothrow) CadencerControl(nullptr);
+    // The new object's one reference is the owner's: released on every path out.
+    ComPtr<CadencerControl> control;
+    control.Attach(trace ? NewTracedControl(std::move(trace)) : new (std::nothrow) CadencerControl(nullptr));
     if (!control) return E_OUTOFMEMORY;
     // Creation takes the creation day and nothing more: the shared schedule is left as it
     // is until the container's InitNew or Load (a Load that stops at a bad key leaves the
     // later keys as they were), or the first use of a control that gets neither.
     HRESULT hr = control->Initialise();
     if (SUCCEEDED(hr)) hr = control->QueryInterface(iid, ppv);
-    control->Release();
     return hr;
 }
 

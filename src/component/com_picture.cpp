@@ -30,8 +30,7 @@ ObjectRef WrapPicture(IUnknown* object) {
     ComPtr<IPicture> picture;
     // Both faces must be there: a dispatch object that merely claims to be a picture is not one.
     // And only a picture the control can store is taken, so that whatever it holds saves.
-    if (FAILED(object->QueryInterface(IID_IPictureDisp, reinterpret_cast<void**>(disp.GetAddressOf()))) ||
-        FAILED(object->QueryInterface(IID_IPicture, reinterpret_cast<void**>(picture.GetAddressOf()))) ||
+    if (FAILED(object->QueryInterface(IID_PPV_ARGS(&disp))) || FAILED(object->QueryInterface(IID_PPV_ARGS(&picture))) ||
         FAILED(CheckStorablePicture(picture.Get())))
         return nullptr;
     return std::make_shared<ComPicture>(std::move(disp));
@@ -49,8 +48,7 @@ HRESULT CreateDefaultIconPicture(HINSTANCE instance, ObjectRef* result) {
     desc.icon.hicon = icon;
     ComPtr<IPictureDisp> picture;
     // fOwn: the picture destroys the icon when its last reference goes.
-    const HRESULT hr =
-        OleCreatePictureIndirect(&desc, IID_IPictureDisp, TRUE, reinterpret_cast<void**>(picture.GetAddressOf()));
+    const HRESULT hr = OleCreatePictureIndirect(&desc, IID_IPictureDisp, TRUE, &picture);
     if (FAILED(hr)) {
         DestroyIcon(icon);
         return hr;
@@ -64,7 +62,7 @@ namespace {
 // The picture's own persisted form, as the platform writes it.
 HRESULT PlatformPictureBytes(IPictureDisp* disp, std::vector<BYTE>* bytes) {
     ComPtr<IPersistStream> persist;
-    HRESULT hr = disp->QueryInterface(IID_IPersistStream, reinterpret_cast<void**>(persist.GetAddressOf()));
+    HRESULT hr = disp->QueryInterface(IID_PPV_ARGS(&persist));
     if (FAILED(hr)) return hr;
     ComPtr<IStream> stream;
     hr = CreateStreamOnHGlobal(nullptr, TRUE, &stream);
@@ -98,7 +96,7 @@ HRESULT SavePictureBytes(const ObjectRef& picture, std::vector<BYTE>* bytes) {
     if (SUCCEEDED(PlatformPictureBytes(disp, bytes)) && CheckPersistedPicture(bytes->data(), bytes->size()))
         return S_OK;
     ComPtr<IPicture> face;
-    const HRESULT hr = disp->QueryInterface(IID_IPicture, reinterpret_cast<void**>(face.GetAddressOf()));
+    const HRESULT hr = disp->QueryInterface(IID_PPV_ARGS(&face));
     if (FAILED(hr)) return hr;
     return EncodePictureFromHandle(face.Get(), bytes);
 }
@@ -124,7 +122,7 @@ HRESULT LoadPictureBytes(const BYTE* data, std::size_t size, ObjectRef* result) 
     }
     // An empty standard picture that then loads its persisted form.
     ComPtr<IPictureDisp> picture;
-    hr = OleCreatePictureIndirect(nullptr, IID_IPictureDisp, TRUE, reinterpret_cast<void**>(picture.GetAddressOf()));
+    hr = OleCreatePictureIndirect(nullptr, IID_IPictureDisp, TRUE, &picture);
     if (FAILED(hr)) return hr;
     ComPtr<IPersistStream> persist;
     hr = picture.As(&persist);

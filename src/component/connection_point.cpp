@@ -119,9 +119,8 @@ STDMETHODIMP ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
     if (!sink) return E_POINTER;
     ComPtr<IUnknown> typed;
     // An event sink may implement only IDispatch (scripts and many hosts do).
-    if (FAILED(sink->QueryInterface(iid_, reinterpret_cast<void**>(typed.GetAddressOf())))) {
-        if (iid_ == IID_IPropertyNotifySink ||
-            FAILED(sink->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(typed.GetAddressOf()))))
+    if (FAILED(sink->QueryInterface(iid_, &typed))) {
+        if (iid_ == IID_IPropertyNotifySink || FAILED(sink->QueryInterface(IID_IDispatch, &typed)))
             return CONNECT_E_CANNOTCONNECT;
     }
     if (nextCookie_ == 0) ++nextCookie_;  // wrapped: 0 is never a valid cookie

@@ -71,7 +71,7 @@ bool InvokeIconObjectPut(_Cadencer* control, DISPID id, WORD flags, DISPPARAMS* 
         return true;
     }
     ComPtr<IPictureDisp> picture;
-    if (object && FAILED(object->QueryInterface(IID_IPictureDisp, reinterpret_cast<void**>(picture.GetAddressOf())))) {
+    if (object && FAILED(object->QueryInterface(IID_PPV_ARGS(&picture)))) {
         if (argError) *argError = 0;
         *result = DISP_E_TYPEMISMATCH;
         return true;

@@ -8,6 +8,10 @@
 #include "dialog/schedule_host.h"
 #include "win/accessible.h"
 
+#include <wrl/client.h>
+
+#include <utility>
+
 namespace cadencer::com {
 namespace {
 
@@ -67,20 +71,18 @@ HRESULT GetTypeLib(ITypeLib** typeLib) {
 HRESULT GetTypeInfoOf(REFGUID guid, ITypeInfo** typeInfo) {
     if (!typeInfo) return E_POINTER;
     *typeInfo = nullptr;
-    ITypeLib* lib = nullptr;
-    HRESULT hr = GetTypeLib(&lib);
+    Microsoft::WRL::ComPtr<ITypeLib> lib;
+    const HRESULT hr = GetTypeLib(&lib);
     if (FAILED(hr)) return hr;
-    hr = lib->GetTypeInfoOfGuid(guid, typeInfo);
-    lib->Release();
-    return hr;
+    return lib->GetTypeInfoOfGuid(guid, typeInfo);
 }
 
 void ReleaseTypeLibCache() {
     EnterCriticalSection(&g_typeLibLock);
-    ITypeLib* lib = g_typeLib;
-    g_typeLib = nullptr;
+    // Released after the lock is left: no foreign code runs while it is held.
+    Microsoft::WRL::ComPtr<ITypeLib> lib;
+    lib.Attach(std::exchange(g_typeLib, nullptr));
     LeaveCriticalSection(&g_typeLibLock);
-    if (lib) lib->Release();
 }
 
 }  // namespace cadencer::com

@@ -210,7 +210,7 @@ HRESULT CadencerControl::InPlaceActivate(IOleClientSite* site, HWND parent, LPCR
     if (inPlaceActive_) return S_OK;
     if (!site) return E_UNEXPECTED;
     ComPtr<IOleInPlaceSite> inPlace;
-    HRESULT hr = site->QueryInterface(IID_IOleInPlaceSite, reinterpret_cast<void**>(inPlace.GetAddressOf()));
+    HRESULT hr = site->QueryInterface(IID_PPV_ARGS(&inPlace));
     if (FAILED(hr)) return hr;
     if (inPlace->CanInPlaceActivate() != S_OK) return E_FAIL;
     hr = inPlace->OnInPlaceActivate();

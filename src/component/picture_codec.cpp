@@ -148,8 +148,7 @@ HRESULT EncodeBitmap(HBITMAP bitmap, std::vector<BYTE>* file) {
 
 HRESULT CheckStorablePicture(IUnknown* object) {
     ComPtr<IPicture> picture;
-    if (!object || FAILED(object->QueryInterface(IID_IPicture, reinterpret_cast<void**>(picture.GetAddressOf()))))
-        return E_NOINTERFACE;
+    if (!object || FAILED(object->QueryInterface(IID_PPV_ARGS(&picture)))) return E_NOINTERFACE;
     SHORT type = PICTYPE_UNINITIALIZED;
     OLE_HANDLE handle = 0;
     if (FAILED(picture->get_Type(&type))) return CTL_E_INVALIDPICTURE;

@@ -7,10 +7,13 @@
 
 #include "component/cadencer_object.h"
 #include "component/dispids.h"
-#include "component/scoped_bstr.h"
 #include "proppage/page_values.h"
+#include "win/scoped.h"
 
 namespace cadencer::com {
+
+using win::AllocBstr;
+
 namespace {
 
 constexpr std::array<std::u16string_view, 5> kOccursNames = {u"Never", u"Daily", u"Weekly", u"Monthly", u"Every"};

@@ -13,9 +13,9 @@
 
 #include "component/guids.h"
 #include "component/module.h"
-#include "component/scoped_bstr.h"
 #include "component/variant_bridge.h"
 #include "proppage/page_window.h"
+#include "win/scoped.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -38,13 +38,11 @@ PropertyValues ReadValues(IDispatch* object, std::span<const std::u16string_view
         DISPID id = DISPID_UNKNOWN;
         if (FAILED(DispIdOf(object, name, &id))) continue;
         DISPPARAMS none{};
-        VARIANT result;
-        VariantInit(&result);
-        if (SUCCEEDED(object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &result, nullptr,
-                                     nullptr))) {
-            if (auto value = FromVariant(result)) values.emplace_back(std::u16string(name), *value);
+        win::ScopedVariant result;
+        if (SUCCEEDED(object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, result.receive(),
+                                     nullptr, nullptr))) {
+            if (auto value = FromVariant(*result.get())) values.emplace_back(std::u16string(name), *value);
         }
-        VariantClear(&result);
     }
     return values;
 }
@@ -53,15 +51,12 @@ HRESULT PutValue(IDispatch* object, std::u16string_view name, const Variant& val
     DISPID id = DISPID_UNKNOWN;
     HRESULT hr = DispIdOf(object, name, &id);
     if (FAILED(hr)) return hr;
-    VARIANT argument;
-    VariantInit(&argument);
-    hr = ToVariant(value, &argument);
+    win::ScopedVariant argument;
+    hr = ToVariant(value, argument.receive());
     if (FAILED(hr)) return hr;
     DISPID named = DISPID_PROPERTYPUT;
-    DISPPARAMS params{&argument, &named, 1, 1};
-    hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr);
-    VariantClear(&argument);
-    return hr;
+    DISPPARAMS params{argument.get(), &named, 1, 1};
+    return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr);
 }
 
 class PropertyPage final : public IPropertyPage2, private proppage::PageEvents {
@@ -225,11 +220,10 @@ HRESULT CreatePropertyPage(REFCLSID clsid, REFIID iid, void** ppv) {
     *ppv = nullptr;
     const PageKind kind = KindOfClass(clsid);
     if (kind == PageKind::None) return CLASS_E_CLASSNOTAVAILABLE;
-    auto* page = new (std::nothrow) PropertyPage(kind);
+    ComPtr<PropertyPage> page;
+    page.Attach(new (std::nothrow) PropertyPage(kind));
     if (!page) return E_OUTOFMEMORY;
-    const HRESULT hr = page->QueryInterface(iid, ppv);
-    page->Release();
-    return hr;
+    return page->QueryInterface(iid, ppv);
 }
 
 }  // namespace cadencer::com

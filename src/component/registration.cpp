@@ -15,11 +15,17 @@
 #include <utility>
 #include <vector>
 
+#include <wrl/client.h>
+
 #include "component/guids.h"
 #include "component/module.h"
+#include "win/scoped.h"
 
 namespace cadencer::com {
 namespace {
+
+using Microsoft::WRL::ComPtr;
+using win::UniqueHkey;
 
 constexpr wchar_t kProgId[] = L"CadencerLib.Cadencer";
 constexpr wchar_t kVersionedProgId[] = L"CadencerLib.Cadencer.1";
@@ -49,11 +55,12 @@ std::wstring GuidText(REFGUID guid) {
     return text;
 }
 
-HKEY ClassesRoot(Scope scope, REGSAM access) {
-    HKEY key = nullptr;
+UniqueHkey ClassesRoot(Scope scope, REGSAM access) {
+    UniqueHkey key;
     const HKEY root = scope == Scope::Machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
-    if (RegCreateKeyExW(root, L"Software\\Classes", 0, nullptr, 0, access, nullptr, &key, nullptr) != ERROR_SUCCESS)
-        return nullptr;
+    if (RegCreateKeyExW(root, L"Software\\Classes", 0, nullptr, 0, access, nullptr, key.receive(), nullptr) !=
+        ERROR_SUCCESS)
+        return {};
     return key;
 }
 
@@ -98,24 +105,18 @@ std::vector<Entry> Entries() {
 }
 
 HRESULT WriteEntries(Scope scope, const std::vector<Entry>& entries, HRESULT failure) {
-    HKEY root = ClassesRoot(scope, KEY_WRITE);
+    const UniqueHkey root = ClassesRoot(scope, KEY_WRITE);
     if (!root) return failure;
-    HRESULT hr = S_OK;
     for (const auto& e : entries) {
-        HKEY key = nullptr;
-        LONG rc = RegCreateKeyExW(root, e.key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
+        UniqueHkey key;
+        LONG rc = RegCreateKeyExW(root.get(), e.key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.receive(), nullptr);
         if (rc == ERROR_SUCCESS) {
             const auto bytes = static_cast<DWORD>((e.value.size() + 1) * sizeof(wchar_t));
-            rc = RegSetValueExW(key, e.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(e.value.c_str()), bytes);
-            RegCloseKey(key);
+            rc = RegSetValueExW(key.get(), e.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(e.value.c_str()), bytes);
         }
-        if (rc != ERROR_SUCCESS) {
-            hr = failure;
-            break;
-        }
+        if (rc != ERROR_SUCCESS) return failure;
     }
-    RegCloseKey(root);
-    return hr;
+    return S_OK;
 }
 
 bool IsOurProgId(HKEY root, const wchar_t* progId) {
@@ -134,21 +135,18 @@ bool ClassInAnyView(Scope scope) {
     const HKEY root = scope == Scope::Machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
     const std::wstring key = L"Software\\Classes\\CLSID\\" + GuidText(CLSID_Cadencer);
     for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
-        HKEY handle = nullptr;
-        if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | view, &handle) == ERROR_SUCCESS) {
-            RegCloseKey(handle);
-            return true;
-        }
+        UniqueHkey handle;
+        if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | view, handle.receive()) == ERROR_SUCCESS) return true;
     }
     return false;
 }
 
 HRESULT RemoveEntries(Scope scope) {
-    HKEY root = ClassesRoot(scope, KEY_READ | KEY_WRITE | DELETE);
+    const UniqueHkey root = ClassesRoot(scope, KEY_READ | KEY_WRITE | DELETE);
     if (!root) return SELFREG_E_CLASS;
     HRESULT hr = S_OK;
     auto remove = [&](const std::wstring& key) {
-        const LONG rc = RegDeleteTreeW(root, key.c_str());
+        const LONG rc = RegDeleteTreeW(root.get(), key.c_str());
         if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) hr = SELFREG_E_CLASS;
     };
     remove(L"CLSID\\" + GuidText(CLSID_Cadencer));
@@ -156,10 +154,9 @@ HRESULT RemoveEntries(Scope scope) {
     // The ProgIDs stay while the other bitness's class still uses them, and another
     // product's class under the same ProgID stays too.
     if (!ClassInAnyView(scope)) {
-        if (IsOurProgId(root, kVersionedProgId)) remove(kVersionedProgId);
-        if (IsOurProgId(root, kProgId)) remove(kProgId);
+        if (IsOurProgId(root.get(), kVersionedProgId)) remove(kVersionedProgId);
+        if (IsOurProgId(root.get(), kProgId)) remove(kProgId);
     }
-    RegCloseKey(root);
     return hr;
 }
 
@@ -183,14 +180,13 @@ std::wstring LibraryKey() {
 // disk-image flag, 8).
 std::wstring LibraryFlags() {
     std::wstring flags = L"0";
-    ITypeLib* lib = nullptr;
+    ComPtr<ITypeLib> lib;
     if (FAILED(GetTypeLib(&lib))) return flags;
     TLIBATTR* attr = nullptr;
     if (SUCCEEDED(lib->GetLibAttr(&attr))) {
         flags = std::to_wstring(attr->wLibFlags);
         lib->ReleaseTLibAttr(attr);
     }
-    lib->Release();
     return flags;
 }
 
@@ -220,32 +216,30 @@ std::vector<Entry> UserLibraryEntries() {
 }
 
 bool KeyExists(HKEY root, const std::wstring& path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
+    UniqueHkey key;
+    return RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.receive()) == ERROR_SUCCESS;
 }
 
 HRESULT RegisterLibrary(Scope scope) {
     if (scope == Scope::User) return WriteEntries(scope, UserLibraryEntries(), SELFREG_E_TYPELIB);
-    ITypeLib* lib = nullptr;
+    ComPtr<ITypeLib> lib;
     HRESULT hr = GetTypeLib(&lib);
     if (FAILED(hr)) return SELFREG_E_TYPELIB;
     std::wstring path = ModulePath();
     std::wstring directory = path.substr(0, path.find_last_of(L'\\') + 1);
-    hr = RegisterTypeLib(lib, path.data(), directory.data());
-    lib->Release();
+    hr = RegisterTypeLib(lib.Get(), path.data(), directory.data());
     return FAILED(hr) ? SELFREG_E_TYPELIB : S_OK;
 }
 
 HRESULT UnregisterLibrary(Scope scope) {
-    HKEY root = ClassesRoot(scope, KEY_READ | KEY_WRITE | DELETE);
+    const UniqueHkey root = ClassesRoot(scope, KEY_READ | KEY_WRITE | DELETE);
     if (!root) return SELFREG_E_TYPELIB;
     HRESULT hr = S_OK;
     const std::wstring version = LibraryKey() + L"\\1.0";
     if (scope == Scope::Machine) {
         // Nothing registered is no failure: unregistering twice succeeds.
-        if (KeyExists(root, version) && FAILED(UnRegisterTypeLib(LIBID_CadencerLib, 1, 0, kLibraryLcid, kSysKind)))
+        if (KeyExists(root.get(), version) &&
+            FAILED(UnRegisterTypeLib(LIBID_CadencerLib, 1, 0, kLibraryLcid, kSysKind)))
             hr = SELFREG_E_TYPELIB;
     } else {
         for (const IID* iid : {&IID__Cadencer, &DIID___Cadencer}) {
@@ -253,17 +247,16 @@ HRESULT UnregisterLibrary(Scope scope) {
             wchar_t owner[64] = {};
             DWORD bytes = sizeof(owner) - sizeof(wchar_t);
             // Only an interface entry that still belongs to this library goes.
-            if (RegGetValueW(root, (key + L"\\TypeLib").c_str(), nullptr, RRF_RT_REG_SZ, nullptr, owner, &bytes) ==
-                    ERROR_SUCCESS &&
+            if (RegGetValueW(root.get(), (key + L"\\TypeLib").c_str(), nullptr, RRF_RT_REG_SZ, nullptr, owner,
+                             &bytes) == ERROR_SUCCESS &&
                 _wcsicmp(owner, GuidText(LIBID_CadencerLib).c_str()) == 0)
-                RegDeleteTreeW(root, key.c_str());
+                RegDeleteTreeW(root.get(), key.c_str());
         }
-        const LONG rc = RegDeleteTreeW(root, version.c_str());
+        const LONG rc = RegDeleteTreeW(root.get(), version.c_str());
         if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) hr = SELFREG_E_TYPELIB;
     }
     // The library's own key goes when no other version is left in it.
-    RegDeleteKeyW(root, LibraryKey().c_str());
-    RegCloseKey(root);
+    RegDeleteKeyW(root.get(), LibraryKey().c_str());
     return hr;
 }
 

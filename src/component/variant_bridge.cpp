@@ -6,9 +6,15 @@
 #include <string>
 
 #include "component/com_picture.h"
-#include "component/scoped_bstr.h"
+#include "win/scoped.h"
 
 namespace cadencer::com {
+
+using win::AllocBstr;
+using win::ScopedBstr;
+using win::ScopedVariant;
+using win::ToU16;
+
 namespace {
 
 Expected<Variant> FromDouble(double value) {
@@ -65,17 +71,11 @@ Expected<Variant> CoerceVariant(const VARIANT& value, VariantType wanted) {
     // The platform would ask an object for its default value; a foreign object is not
     // called while the control loads.
     if (HoldsObject(value)) return ValueError::TypeMismatch;
-    VARIANT converted;
-    VariantInit(&converted);
-    const HRESULT hr =
-        VariantChangeTypeEx(&converted, const_cast<VARIANT*>(&value), LOCALE_USER_DEFAULT, VARIANT_ALPHABOOL, target);
-    if (FAILED(hr)) {
-        VariantClear(&converted);
-        return hr == DISP_E_OVERFLOW ? ValueError::Overflow : ValueError::TypeMismatch;
-    }
-    auto result = FromVariant(converted);
-    VariantClear(&converted);
-    return result;
+    ScopedVariant converted;
+    const HRESULT hr = VariantChangeTypeEx(converted.get(), const_cast<VARIANT*>(&value), LOCALE_USER_DEFAULT,
+                                           VARIANT_ALPHABOOL, target);
+    if (FAILED(hr)) return hr == DISP_E_OVERFLOW ? ValueError::Overflow : ValueError::TypeMismatch;
+    return FromVariant(*converted.get());
 }
 
 Expected<Variant> FromVariant(const VARIANT& in) {
@@ -84,13 +84,12 @@ Expected<Variant> FromVariant(const VARIANT& in) {
         if (!V_VARIANTREF(&in) || V_VT(V_VARIANTREF(&in)) == (VT_VARIANT | VT_BYREF)) return ValueError::TypeMismatch;
         return FromVariant(*V_VARIANTREF(&in));
     }
-    VARIANT value;
-    VariantInit(&value);
+    ScopedVariant value;
     const VARIANT* v = &in;
     if (V_VT(&in) & VT_BYREF) {
         if (V_VT(&in) & VT_ARRAY) return ValueError::TypeMismatch;
-        if (FAILED(VariantCopyInd(&value, const_cast<VARIANT*>(&in)))) return ValueError::TypeMismatch;
-        v = &value;
+        if (FAILED(VariantCopyInd(value.get(), const_cast<VARIANT*>(&in)))) return ValueError::TypeMismatch;
+        v = value.get();
     }
     Expected<Variant> result = ValueError::TypeMismatch;
     switch (V_VT(v)) {
@@ -165,7 +164,6 @@ Expected<Variant> FromVariant(const VARIANT& in) {
             result = ValueError::TypeMismatch;
             break;
     }
-    VariantClear(&value);
     return result;
 }
 
@@ -229,19 +227,16 @@ HRESULT HResultOf(ValueError error) {
 Expected<std::optional<Variant>> ComPropertyBag::Get(std::u16string_view key, VariantType wanted) {
     ScopedBstr name(key);
     if (!name) return ValueError::Storage;
-    VARIANT value;
-    VariantInit(&value);
-    const HRESULT hr = bag_->Read(name.get(), &value, log_);
+    ScopedVariant value;
+    const HRESULT hr = bag_->Read(name.get(), value.receive(), log_);
     if (FAILED(hr)) {
-        VariantClear(&value);
         // E_INVALIDARG is how a bag says that it holds no such key.
         if (hr == E_INVALIDARG) return std::optional<Variant>();
         lastBagError_ = hr;
         return ValueError::Storage;
     }
     // Asked for any type: the bag hands over what it holds and the platform converts it.
-    auto converted = CoerceVariant(value, wanted);
-    VariantClear(&value);
+    auto converted = CoerceVariant(*value.get(), wanted);
     if (!converted) return converted.error();
     return std::optional<Variant>(std::move(converted.value()));
 }
@@ -249,10 +244,9 @@ Expected<std::optional<Variant>> ComPropertyBag::Get(std::u16string_view key, Va
 Expected<bool> ComPropertyBag::Put(std::u16string_view key, const Variant& value) {
     ScopedBstr name(key);
     if (!name) return ValueError::Storage;
-    VARIANT v;
-    HRESULT hr = ToVariant(value, &v);
-    if (SUCCEEDED(hr)) hr = bag_->Write(name.get(), &v);
-    VariantClear(&v);
+    ScopedVariant v;
+    HRESULT hr = ToVariant(value, v.receive());
+    if (SUCCEEDED(hr)) hr = bag_->Write(name.get(), v.get());
     if (FAILED(hr)) {
         lastBagError_ = hr;
         return ValueError::Storage;

@@ -3,12 +3,18 @@
 #include "win/accessible.h"
 
 #include <commctrl.h>
+#include <wrl/client.h>
 
 #include <new>
 #include <unordered_map>
+#include <utility>
+
+#include "win/scoped.h"
 
 namespace cadencer::win {
 namespace {
+
+using Microsoft::WRL::ComPtr;
 
 LONG g_liveObjects = 0;
 
@@ -56,14 +62,11 @@ void SetChildId(VARIANT* out, LONG id) {
 
 class AccessibleProxy final : public IAccessible, public IOleWindow {
 public:
-    AccessibleProxy(HWND window, IAccessible* inner, std::shared_ptr<const AccessibleFacts> facts)
-        : window_(window), inner_(inner), facts_(std::move(facts)) {
+    AccessibleProxy(HWND window, ComPtr<IAccessible> inner, std::shared_ptr<const AccessibleFacts> facts)
+        : window_(window), inner_(std::move(inner)), facts_(std::move(facts)) {
         InterlockedIncrement(&g_liveObjects);
     }
-    ~AccessibleProxy() {
-        inner_->Release();
-        InterlockedDecrement(&g_liveObjects);
-    }
+    ~AccessibleProxy() { InterlockedDecrement(&g_liveObjects); }
     AccessibleProxy(const AccessibleProxy&) = delete;
     AccessibleProxy& operator=(const AccessibleProxy&) = delete;
 
@@ -98,12 +101,10 @@ public:
     STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO* exception, UINT* argError) override {
         if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-        ITypeInfo* info = nullptr;
-        HRESULT hr = inner_->GetTypeInfo(0, lcid, &info);
+        ComPtr<ITypeInfo> info;
+        const HRESULT hr = inner_->GetTypeInfo(0, lcid, &info);
         if (FAILED(hr) || !info) return FAILED(hr) ? hr : E_NOTIMPL;
-        hr = info->Invoke(static_cast<IAccessible*>(this), id, flags, params, result, exception, argError);
-        info->Release();
-        return hr;
+        return info->Invoke(static_cast<IAccessible*>(this), id, flags, params, result, exception, argError);
     }
 
     // ---- IAccessible
@@ -276,13 +277,11 @@ private:
     static bool IsGenericRole(const VARIANT& role) { return role.vt == VT_I4 && role.lVal == ROLE_SYSTEM_CLIENT; }
 
     bool ProxyIsGeneric() const {
-        VARIANT self, role;
+        VARIANT self;
         SetChildId(&self, CHILDID_SELF);
-        VariantInit(&role);
-        const HRESULT hr = inner_->get_accRole(self, &role);
-        const bool generic = FAILED(hr) || IsGenericRole(role);
-        VariantClear(&role);
-        return generic;
+        ScopedVariant role;
+        const HRESULT hr = inner_->get_accRole(self, role.receive());
+        return FAILED(hr) || IsGenericRole(*role.get());
     }
 
     static HRESULT NoText(BSTR* text) {
@@ -293,7 +292,7 @@ private:
 
     LONG refs_ = 1;
     HWND window_;
-    IAccessible* inner_;
+    ComPtr<IAccessible> inner_;
     std::shared_ptr<const AccessibleFacts> facts_;
 };
 
@@ -325,14 +324,11 @@ HRESULT CreateAccessibleProxy(HWND window, std::shared_ptr<const AccessibleFacts
     if (!facts) return E_INVALIDARG;
     const auto& oleacc = Oleacc();
     if (!oleacc.createStd) return E_NOTIMPL;
-    IAccessible* inner = nullptr;
-    const HRESULT hr = oleacc.createStd(window, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&inner));
+    ComPtr<IAccessible> inner;
+    const HRESULT hr = oleacc.createStd(window, OBJID_CLIENT, IID_PPV_ARGS(&inner));
     if (FAILED(hr) || !inner) return FAILED(hr) ? hr : E_FAIL;
-    auto* proxy = new (std::nothrow) AccessibleProxy(window, inner, std::move(facts));
-    if (!proxy) {
-        inner->Release();
-        return E_OUTOFMEMORY;
-    }
+    auto* proxy = new (std::nothrow) AccessibleProxy(window, std::move(inner), std::move(facts));
+    if (!proxy) return E_OUTOFMEMORY;
     *object = proxy;
     return S_OK;
 }
@@ -342,10 +338,9 @@ LRESULT AnswerGetObject(HWND window, WPARAM wParam, LPARAM lParam, std::shared_p
     if (static_cast<DWORD>(lParam) != static_cast<DWORD>(OBJID_CLIENT)) return 0;
     const auto& oleacc = Oleacc();
     if (!oleacc.lresultFromObject) return 0;
-    IAccessible* object = nullptr;
+    ComPtr<IAccessible> object;
     if (FAILED(CreateAccessibleProxy(window, std::move(facts), &object))) return 0;
-    const LRESULT answer = oleacc.lresultFromObject(__uuidof(IAccessible), wParam, object);
-    object->Release();
+    const LRESULT answer = oleacc.lresultFromObject(__uuidof(IAccessible), wParam, object.Get());
     // A failure leaves the client to the platform's proxy rather than to an error.
     return answer < 0 ? 0 : answer;
 }

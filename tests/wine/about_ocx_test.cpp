@@ -4,8 +4,10 @@
 #ifdef CADENCER_OCX_PATH
 
 #include <windows.h>
+// after windows.h
 #include <ole2.h>
 #include <olectl.h>
+#include <wrl/client.h>
 
 #include <gtest/gtest.h>
 
@@ -16,6 +18,7 @@
 #include "cadencer.h"
 
 using namespace about_test;
+using Microsoft::WRL::ComPtr;
 
 namespace {
 
@@ -28,11 +31,12 @@ TEST(AboutBoxInTheComponent, DisplayAboutBoxShowsTheLibrarysVersion) {
         const auto getClassObject =
             reinterpret_cast<GetClassObjectFn>(reinterpret_cast<void*>(GetProcAddress(ocx, "DllGetClassObject")));
         ASSERT_NE(nullptr, getClassObject);
-        IClassFactory* factory = nullptr;
-        ASSERT_EQ(S_OK, getClassObject(CLSID_Cadencer, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
-        IDispatch* control = nullptr;
-        ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(&control)));
-        factory->Release();
+        ComPtr<IDispatch> control;
+        {
+            ComPtr<IClassFactory> factory;
+            ASSERT_EQ(S_OK, getClassObject(CLSID_Cadencer, IID_PPV_ARGS(&factory)));
+            ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_PPV_ARGS(&control)));
+        }
 
         std::wstring version, caption;
         UiScript script([] {
@@ -57,7 +61,6 @@ TEST(AboutBoxInTheComponent, DisplayAboutBoxShowsTheLibrarysVersion) {
         EXPECT_EQ(L" About Cadencer", caption);
         // The project's version, as the build put it into the OCX's version resource.
         EXPECT_EQ(L"Version " CADENCER_VERSION_MAJOR_MINOR, version);
-        control->Release();
     }
     OleUninitialize();
 }

@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "win/scoped.h"
+
 namespace about_test {
 
 class ScratchKey {
@@ -15,25 +17,24 @@ public:
     explicit ScratchKey(const std::wstring& name) : path_(L"Software\\CadencerAboutTests\\" + name) {
         RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());
         EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                                                 nullptr, &root_, nullptr));
+                                                 nullptr, root_.receive(), nullptr));
     }
     ~ScratchKey() {
-        if (root_) RegCloseKey(root_);
+        root_.reset();
         RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());
         RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\CadencerAboutTests");
     }
     ScratchKey(const ScratchKey&) = delete;
     ScratchKey& operator=(const ScratchKey&) = delete;
 
-    HKEY Root() const { return root_; }
+    HKEY Root() const { return root_.get(); }
 
     // Stores raw data of any type under root\subKey.
     void SetRaw(const wchar_t* subKey, const wchar_t* valueName, DWORD type, const void* data, DWORD bytes) {
-        HKEY key = nullptr;
+        cadencer::win::UniqueHkey key;
         ASSERT_EQ(ERROR_SUCCESS,
-                  RegCreateKeyExW(root_, subKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
-        EXPECT_EQ(ERROR_SUCCESS, RegSetValueExW(key, valueName, 0, type, static_cast<const BYTE*>(data), bytes));
-        RegCloseKey(key);
+                  RegCreateKeyExW(root_.get(), subKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.receive(), nullptr));
+        EXPECT_EQ(ERROR_SUCCESS, RegSetValueExW(key.get(), valueName, 0, type, static_cast<const BYTE*>(data), bytes));
     }
     // Stores a string with its terminating NUL, as programs normally do.
     void SetString(const wchar_t* subKey, const wchar_t* valueName, const std::wstring& text) {
@@ -42,7 +43,7 @@ public:
 
 private:
     std::wstring path_;
-    HKEY root_ = nullptr;
+    cadencer::win::UniqueHkey root_;
 };
 
 }  // namespace about_test

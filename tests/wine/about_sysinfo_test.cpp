@@ -119,8 +119,8 @@ TEST_F(SysInfoLookup, StoredTextIsReadWholeUpToItsFirstNul) {
 // administrator), the look-up must still find it.
 TEST_F(SysInfoLookup, ReadOnlyKeyStillYieldsTheProgram) {
     key_.SetString(kSysInfoPathKey, kSysInfoPathValue, L"C:\\Tools\\msinfo32.exe");
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(key_.Root(), kSysInfoPathKey, 0, WRITE_DAC, &key));
+    cadencer::win::UniqueHkey key;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(key_.Root(), kSysInfoPathKey, 0, WRITE_DAC, key.receive()));
     EXPLICIT_ACCESSW readOnly{};
     readOnly.grfAccessPermissions = KEY_READ | DELETE;
     readOnly.grfAccessMode = SET_ACCESS;
@@ -130,16 +130,17 @@ TEST_F(SysInfoLookup, ReadOnlyKeyStillYieldsTheProgram) {
     readOnly.Trustee.ptstrName = const_cast<wchar_t*>(L"EVERYONE");
     PACL acl = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, SetEntriesInAclW(1, &readOnly, nullptr, &acl));
-    const DWORD set = SetSecurityInfo(key, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-                                      nullptr, nullptr, acl, nullptr);
+    const DWORD set =
+        SetSecurityInfo(key.get(), SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                        nullptr, nullptr, acl, nullptr);
     LocalFree(acl);
-    RegCloseKey(key);
+    key.reset();
     ASSERT_EQ(ERROR_SUCCESS, set);
 
     // The key really refuses full access, or this test would prove nothing.
-    HKEY full = nullptr;
-    const LONG fullAccess = RegOpenKeyExW(key_.Root(), kSysInfoPathKey, 0, KEY_ALL_ACCESS, &full);
-    if (full) RegCloseKey(full);
+    cadencer::win::UniqueHkey full;
+    const LONG fullAccess = RegOpenKeyExW(key_.Root(), kSysInfoPathKey, 0, KEY_ALL_ACCESS, full.receive());
+    full.reset();
     ASSERT_EQ(ERROR_ACCESS_DENIED, fullAccess);
 
     EXPECT_EQ(L"C:\\Tools\\msinfo32.exe", FindSysInfoProgram(key_.Root()).value_or(L"(none)"));

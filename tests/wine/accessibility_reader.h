@@ -6,9 +6,12 @@
 #include <windows.h>
 // after windows.h, which it needs
 #include <oleacc.h>
+#include <wrl/client.h>
 
 #include <optional>
 #include <string>
+
+#include "win/scoped.h"
 
 namespace accessibility_test {
 
@@ -16,27 +19,19 @@ namespace accessibility_test {
 class Accessible {
 public:
     explicit Accessible(HWND window) {
-        if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
-                                              reinterpret_cast<void**>(&object_))))
-            object_ = nullptr;
+        if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), IID_PPV_ARGS(&object_))))
+            object_.Reset();
     }
-    ~Accessible() {
-        if (object_) object_->Release();
-    }
-    Accessible(const Accessible&) = delete;
-    Accessible& operator=(const Accessible&) = delete;
 
     bool Valid() const { return object_ != nullptr; }
-    IAccessible* Object() const { return object_; }
+    IAccessible* Object() const { return object_.Get(); }
 
     std::wstring Name(LONG child = CHILDID_SELF) const { return Text(&IAccessible::get_accName, child); }
     std::optional<std::wstring> Value(LONG child = CHILDID_SELF) const {
         if (!object_) return std::nullopt;
-        BSTR text = nullptr;
-        if (object_->get_accValue(Id(child), &text) != S_OK || !text) return std::nullopt;
-        std::wstring result(text, SysStringLen(text));
-        SysFreeString(text);
-        return result;
+        cadencer::win::ScopedBstr text;
+        if (object_->get_accValue(Id(child), text.receive()) != S_OK || !text) return std::nullopt;
+        return std::wstring(text.get(), SysStringLen(text.get()));
     }
     std::wstring DefaultAction(LONG child) const { return Text(&IAccessible::get_accDefaultAction, child); }
     LONG Role(LONG child = CHILDID_SELF) const { return Number(&IAccessible::get_accRole, child); }
@@ -53,12 +48,9 @@ public:
     }
     HRESULT DoDefaultAction(LONG child) const { return object_ ? object_->accDoDefaultAction(Id(child)) : E_FAIL; }
     LONG HitTest(POINT screen) const {
-        VARIANT found;
-        VariantInit(&found);
-        if (!object_ || object_->accHitTest(screen.x, screen.y, &found) != S_OK) return -1;
-        const LONG id = found.vt == VT_I4 ? found.lVal : -1;
-        VariantClear(&found);
-        return id;
+        cadencer::win::ScopedVariant found;
+        if (!object_ || object_->accHitTest(screen.x, screen.y, found.receive()) != S_OK) return -1;
+        return found.type() == VT_I4 ? found->lVal : -1;
     }
 
 private:
@@ -71,23 +63,18 @@ private:
     }
     std::wstring Text(HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*), LONG child) const {
         if (!object_) return L"<no object>";
-        BSTR text = nullptr;
-        if (FAILED((object_->*get)(Id(child), &text)) || !text) return L"";
-        std::wstring result(text, SysStringLen(text));
-        SysFreeString(text);
-        return result;
+        cadencer::win::ScopedBstr text;
+        if (FAILED((object_.Get()->*get)(Id(child), text.receive())) || !text) return L"";
+        return std::wstring(text.get(), SysStringLen(text.get()));
     }
     LONG Number(HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, VARIANT*), LONG child) const {
         if (!object_) return -1;
-        VARIANT value;
-        VariantInit(&value);
-        if (FAILED((object_->*get)(Id(child), &value))) return -1;
-        const LONG result = value.vt == VT_I4 ? value.lVal : -1;
-        VariantClear(&value);
-        return result;
+        cadencer::win::ScopedVariant value;
+        if (FAILED((object_.Get()->*get)(Id(child), value.receive()))) return -1;
+        return value.type() == VT_I4 ? value->lVal : -1;
     }
 
-    IAccessible* object_ = nullptr;
+    Microsoft::WRL::ComPtr<IAccessible> object_;
 };
 
 // COM for the length of a test.

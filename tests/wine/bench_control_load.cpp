@@ -17,16 +17,20 @@
 #include <string>
 #include <vector>
 
+#include <wrl/client.h>
+
 #include "cadencer.h"
+#include "win/scoped.h"
 
 namespace {
+
+using cadencer::win::ScopedBstr;
+using cadencer::win::ScopedVariant;
+using Microsoft::WRL::ComPtr;
 
 // A property bag in memory; Read hands over what it holds, converted only when asked.
 class Bag final : public IPropertyBag {
 public:
-    ~Bag() {
-        for (auto& [key, value] : values) VariantClear(&value);
-    }
     STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override {
         if (!ppv) return E_POINTER;
         *ppv = (iid == IID_IUnknown || iid == IID_IPropertyBag) ? static_cast<IPropertyBag*>(this) : nullptr;
@@ -39,15 +43,13 @@ public:
         if (it == values.end()) return E_INVALIDARG;
         const VARTYPE wanted = V_VT(value);
         VariantInit(value);
-        if (wanted == VT_EMPTY) return VariantCopy(value, &it->second);
-        return VariantChangeType(value, &it->second, 0, wanted);
+        if (wanted == VT_EMPTY) return VariantCopy(value, it->second.get());
+        return VariantChangeType(value, it->second.get(), 0, wanted);
     }
     STDMETHODIMP Write(LPCOLESTR name, VARIANT* value) override {
-        VARIANT& slot = values[name];
-        VariantClear(&slot);
-        return VariantCopy(&slot, value);
+        return VariantCopy(values[name].get(), value);  // VariantCopy clears what the slot held
     }
-    std::map<std::wstring, VARIANT> values;
+    std::map<std::wstring, ScopedVariant> values;
 };
 
 double Median(std::vector<double> v) {
@@ -66,28 +68,26 @@ void Fail(const char* what, HRESULT hr) {
     std::exit(1);
 }
 
-IClassFactory* ClassFactory() {
+ComPtr<IClassFactory> ClassFactory() {
     std::wstring path = L"Z:";
     for (char c : std::string(CADENCER_OCX_PATH)) path += c == '/' ? L'\\' : static_cast<wchar_t>(c);
     HMODULE ocx = LoadLibraryW(path.c_str());
     if (!ocx) Fail("loading cadencer.ocx", HRESULT_FROM_WIN32(GetLastError()));
     using GetClassObject = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
     auto get = reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(GetProcAddress(ocx, "DllGetClassObject")));
-    IClassFactory* factory = nullptr;
-    const HRESULT hr = get ? get(CLSID_Cadencer, IID_IClassFactory, reinterpret_cast<void**>(&factory)) : E_FAIL;
+    ComPtr<IClassFactory> factory;
+    const HRESULT hr = get ? get(CLSID_Cadencer, IID_PPV_ARGS(&factory)) : E_FAIL;
     if (FAILED(hr)) Fail("DllGetClassObject", hr);
     return factory;
 }
 
 // The 29 keys as a save writes them, every property away from its default.
 void FillTyped(IClassFactory* factory, Bag& bag) {
-    _Cadencer* c = nullptr;
-    HRESULT hr = factory->CreateInstance(nullptr, IID__Cadencer, reinterpret_cast<void**>(&c));
+    ComPtr<_Cadencer> c;
+    HRESULT hr = factory->CreateInstance(nullptr, IID_PPV_ARGS(&c));
     if (FAILED(hr)) Fail("CreateInstance", hr);
     auto text = [&](HRESULT (STDMETHODCALLTYPE _Cadencer::*put)(BSTR), const wchar_t* value) {
-        BSTR b = SysAllocString(value);
-        (c->*put)(b);
-        SysFreeString(b);
+        (c.Get()->*put)(ScopedBstr(value).get());
     };
     text(&_Cadencer::put_Title, L"Nightly backup");
     c->put_Modal(VARIANT_TRUE);
@@ -117,27 +117,24 @@ void FillTyped(IClassFactory* factory, Bag& bag) {
     c->put_UseEndDate(VARIANT_TRUE);
     text(&_Cadencer::put_SelectionsWeekly, L"0111110");
     text(&_Cadencer::put_SelectionsMonthly, L"1000000000000001");
-    IPersistPropertyBag* persist = nullptr;
-    hr = c->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&persist));
+    ComPtr<IPersistPropertyBag> persist;
+    hr = c.As(&persist);
     if (SUCCEEDED(hr)) hr = persist->Save(&bag, TRUE, TRUE);
     if (FAILED(hr)) Fail("saving the 29 keys", hr);
-    persist->Release();
-    c->Release();
     // Enabled is left out at its default; stored as true, the load ends as usual by
     // starting the control's clock.
-    VARIANT enabled;
-    VariantInit(&enabled);
-    V_VT(&enabled) = VT_BOOL;
-    V_BOOL(&enabled) = VARIANT_TRUE;
-    bag.Write(L"Enabled", &enabled);
+    ScopedVariant enabled;
+    V_VT(enabled.get()) = VT_BOOL;
+    V_BOOL(enabled.get()) = VARIANT_TRUE;
+    bag.Write(L"Enabled", enabled.get());
     if (bag.values.size() != 29) Fail("a save of all 29 keys", E_UNEXPECTED);
 }
 
 // The same values as text in the user's locale, the icon left as it is.
 void ToText(Bag& bag) {
     for (auto& [key, value] : bag.values) {
-        if (V_VT(&value) == VT_DISPATCH || V_VT(&value) == VT_UNKNOWN) continue;
-        const HRESULT hr = VariantChangeType(&value, &value, VARIANT_ALPHABOOL, VT_BSTR);
+        if (value.type() == VT_DISPATCH || value.type() == VT_UNKNOWN) continue;
+        const HRESULT hr = VariantChangeType(value.get(), value.get(), VARIANT_ALPHABOOL, VT_BSTR);
         if (FAILED(hr)) Fail("turning a value into text", hr);
     }
 }
@@ -147,14 +144,14 @@ void Measure(IClassFactory* factory, Bag& bag, const char* what, int rounds) {
     for (int i = 0; i < rounds + 1; ++i) {
         LARGE_INTEGER t0, t1, t2, t3;
         QueryPerformanceCounter(&t0);
-        IPersistPropertyBag* persist = nullptr;
-        HRESULT hr = factory->CreateInstance(nullptr, IID_IPersistPropertyBag, reinterpret_cast<void**>(&persist));
+        ComPtr<IPersistPropertyBag> persist;
+        HRESULT hr = factory->CreateInstance(nullptr, IID_PPV_ARGS(&persist));
         if (FAILED(hr)) Fail("CreateInstance", hr);
         QueryPerformanceCounter(&t1);
         hr = persist->Load(&bag, nullptr);
         QueryPerformanceCounter(&t2);
         if (FAILED(hr)) Fail("Load", hr);
-        persist->Release();
+        persist.Reset();  // measured: the release is part of a control's lifetime
         QueryPerformanceCounter(&t3);
         if (i == 0) continue;  // the first round also loads the type library and registers window classes
         create.push_back(Ms(t0, t1));
@@ -171,15 +168,14 @@ void Measure(IClassFactory* factory, Bag& bag, const char* what, int rounds) {
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(3, std::atoi(argv[1])) : 101;
     if (FAILED(OleInitialize(nullptr))) Fail("OleInitialize", E_FAIL);
-    IClassFactory* factory = ClassFactory();
     {
+        const ComPtr<IClassFactory> factory = ClassFactory();
         Bag typed;
-        FillTyped(factory, typed);
-        Measure(factory, typed, "typed values", rounds);
+        FillTyped(factory.Get(), typed);
+        Measure(factory.Get(), typed, "typed values", rounds);
         ToText(typed);
-        Measure(factory, typed, "values as text", rounds);
+        Measure(factory.Get(), typed, "values as text", rounds);
     }
-    factory->Release();
     OleUninitialize();
     return 0;
 }

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <map>
 
+#include "win/scoped.h"
+
 namespace bitness_test {
 
 ComPtr<_Cadencer> CreateFromOcx(const std::wstring& ocxPath) {
@@ -16,10 +18,9 @@ ComPtr<_Cadencer> CreateFromOcx(const std::wstring& ocxPath) {
     const auto get =
         reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(GetProcAddress(ocx, "DllGetClassObject")));
     ComPtr<IClassFactory> factory;
-    if (!get || FAILED(get(CLSID_Cadencer, IID_IClassFactory, reinterpret_cast<void**>(factory.GetAddressOf()))))
-        return nullptr;
+    if (!get || FAILED(get(CLSID_Cadencer, IID_PPV_ARGS(&factory)))) return nullptr;
     ComPtr<_Cadencer> control;
-    factory->CreateInstance(nullptr, IID__Cadencer, reinterpret_cast<void**>(control.GetAddressOf()));
+    factory->CreateInstance(nullptr, IID_PPV_ARGS(&control));
     ComPtr<IPersistStreamInit> persist;
     if (control && SUCCEEDED(control.As(&persist)) && FAILED(persist->InitNew())) return nullptr;
     return control;
@@ -28,10 +29,7 @@ ComPtr<_Cadencer> CreateFromOcx(const std::wstring& ocxPath) {
 namespace {
 
 HRESULT PutText(_Cadencer* control, HRESULT (STDMETHODCALLTYPE _Cadencer::*put)(BSTR), const wchar_t* text) {
-    BSTR value = SysAllocString(text);
-    const HRESULT hr = (control->*put)(value);
-    SysFreeString(value);
-    return hr;
+    return (control->*put)(cadencer::win::ScopedBstr(text).get());
 }
 
 // 2031-03-04 and 2031-12-24 12:00 as OLE dates.
@@ -118,7 +116,7 @@ void Append(Bytes& out, const BYTE* data, std::size_t size) {
 HRESULT SaveStream(_Cadencer* control, Bytes* form) {
     ComPtr<IPersistStreamInit> persist;
     ComPtr<IStream> stream = StreamOf({});
-    HRESULT hr = control->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(persist.GetAddressOf()));
+    HRESULT hr = control->QueryInterface(IID_PPV_ARGS(&persist));
     if (SUCCEEDED(hr)) hr = persist->Save(stream.Get(), TRUE);
     if (SUCCEEDED(hr)) *form = StreamContents(stream.Get());
     return hr;
@@ -126,8 +124,7 @@ HRESULT SaveStream(_Cadencer* control, Bytes* form) {
 
 HRESULT LoadStream(_Cadencer* control, const Bytes& form) {
     ComPtr<IPersistStreamInit> persist;
-    const HRESULT hr =
-        control->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(persist.GetAddressOf()));
+    const HRESULT hr = control->QueryInterface(IID_PPV_ARGS(&persist));
     return FAILED(hr) ? hr : persist->Load(StreamOf(form).Get());
 }
 
@@ -135,7 +132,7 @@ HRESULT SaveStorage(_Cadencer* control, Bytes* form) {
     ComPtr<IPersistStorage> persist;
     ComPtr<IStorage> storage = NewStorage();
     if (!storage) return E_FAIL;
-    HRESULT hr = control->QueryInterface(IID_IPersistStorage, reinterpret_cast<void**>(persist.GetAddressOf()));
+    HRESULT hr = control->QueryInterface(IID_PPV_ARGS(&persist));
     if (SUCCEEDED(hr)) hr = persist->Save(storage.Get(), FALSE);
     if (SUCCEEDED(hr)) hr = persist->SaveCompleted(nullptr);
     if (FAILED(hr)) return hr;
@@ -191,7 +188,7 @@ HRESULT LoadStorage(_Cadencer* control, const Bytes& form) {
         at += size;
     }
     ComPtr<IPersistStorage> persist;
-    const HRESULT hr = control->QueryInterface(IID_IPersistStorage, reinterpret_cast<void**>(persist.GetAddressOf()));
+    const HRESULT hr = control->QueryInterface(IID_PPV_ARGS(&persist));
     return FAILED(hr) ? hr : persist->Load(storage.Get());
 }
 

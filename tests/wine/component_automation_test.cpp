@@ -50,25 +50,17 @@ TEST(ComponentAutomation, WrongTypesAndBadDatesAreRefusedAndNothingIsLost) {
     const DATE start = std::floor(NowDate()) + 2;
     ASSERT_EQ(control->put_StartDate(start), S_OK);
 
-    VARIANT text;
-    VariantInit(&text);
-    V_VT(&text) = VT_BSTR;
-    V_BSTR(&text) = SysAllocString(L"abc");
-    EXPECT_EQ(PutProperty(dispatch.Get(), L"EveryInterval", text), DISP_E_TYPEMISMATCH);
-    VariantClear(&text);
+    EXPECT_EQ(PutProperty(dispatch.Get(), L"EveryInterval", *ScopedVariant::String(L"abc").get()), DISP_E_TYPEMISMATCH);
     EXPECT_EQ(PutProperty(dispatch.Get(), L"EveryInterval", Make(VT_I4, 70000)), DISP_E_OVERFLOW);
     SHORT interval = 0;
     control->get_EveryInterval(&interval);
     EXPECT_EQ(interval, 6);
 
     // A Date beyond 9999 reaches the control as a date and is refused there, with a reason.
-    EXCEPINFO exception{};
-    EXPECT_EQ(PutProperty(dispatch.Get(), L"StartDate", Make(VT_DATE, 3e6), &exception), DISP_E_EXCEPTION);
-    EXPECT_EQ(exception.scode, E_INVALIDARG);
-    EXPECT_NE(exception.bstrDescription, nullptr);
-    SysFreeString(exception.bstrDescription);
-    SysFreeString(exception.bstrSource);
-    SysFreeString(exception.bstrHelpFile);
+    ScopedExcepInfo exception;
+    EXPECT_EQ(PutProperty(dispatch.Get(), L"StartDate", Make(VT_DATE, 3e6), exception.receive()), DISP_E_EXCEPTION);
+    EXPECT_EQ(exception->scode, E_INVALIDARG);
+    EXPECT_NE(exception->bstrDescription, nullptr);
     for (double bad : {std::nan(""), static_cast<double>(INFINITY), -657435.5, 2958466.0}) {
         EXPECT_EQ(control->put_StartDate(bad), E_INVALIDARG) << bad;
         EXPECT_EQ(control->put_EndDate(bad), E_INVALIDARG) << bad;
@@ -103,12 +95,11 @@ TEST(ComponentAutomation, DispatchReachesEveryMemberByTheTypeLibrary) {
     control->get_OccursOption(&occurs);
     EXPECT_EQ(occurs, Monthly);
     DISPPARAMS none{};
-    VARIANT result;
-    VariantInit(&result);
-    EXPECT_EQ(dispatch->Invoke(IdOf(dispatch.Get(), L"StartHour"), IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result,
-                               nullptr, nullptr),
+    ScopedVariant result;
+    EXPECT_EQ(dispatch->Invoke(IdOf(dispatch.Get(), L"StartHour"), IID_NULL, 0, DISPATCH_PROPERTYGET, &none,
+                               result.receive(), nullptr, nullptr),
               S_OK);
-    EXPECT_EQ(V_VT(&result), VT_I2);
+    EXPECT_EQ(result.type(), VT_I2);
     // The about box answers to the standard about-box DISPID (not invoked here: it is modal).
     EXPECT_EQ(IdOf(dispatch.Get(), L"DisplayAboutBox"), DISPID_ABOUTBOX);
     // With no dialog open, closing and focusing it do nothing and report nothing.
@@ -121,8 +112,9 @@ TEST(ComponentAutomation, DispatchReachesEveryMemberByTheTypeLibrary) {
     GUID source{};
     EXPECT_EQ(info->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &source), S_OK);
     EXPECT_EQ(source, DIID___Cadencer);
+    // mingw-w64 declares no __uuidof for IObjectSafety: its IID is named.
     ComPtr<IObjectSafety> safety;
-    ASSERT_EQ(control->QueryInterface(IID_IObjectSafety, reinterpret_cast<void**>(safety.GetAddressOf())), S_OK);
+    ASSERT_EQ(control->QueryInterface(IID_IObjectSafety, &safety), S_OK);
     DWORD supported = 0, enabled = 0;
     EXPECT_EQ(safety->GetInterfaceSafetyOptions(IID_IDispatch, &supported, &enabled), S_OK);
     EXPECT_EQ(supported, static_cast<DWORD>(INTERFACESAFE_FOR_UNTRUSTED_CALLER | INTERFACESAFE_FOR_UNTRUSTED_DATA));

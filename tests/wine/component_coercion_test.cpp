@@ -26,16 +26,12 @@ const Field kFields[] = {
 
 class Value {
 public:
-    Value() { VariantInit(&v_); }
-    explicit Value(const wchar_t* text) : Value() {
-        V_VT(&v_) = VT_BSTR;
-        V_BSTR(&v_) = SysAllocString(text);
-    }
-    Value(const Value& other) : Value() { VariantCopy(&v_, const_cast<VARIANT*>(&other.v_)); }
+    Value() = default;
+    explicit Value(const wchar_t* text) : v_(ScopedVariant::String(text)) {}
+    Value(const Value& other) { VariantCopy(v_.get(), const_cast<VARIANT*>(other.v_.get())); }
     Value& operator=(const Value&) = delete;
-    ~Value() { VariantClear(&v_); }
-    VARIANT* get() { return &v_; }
-    const VARIANT& operator*() const { return v_; }
+    VARIANT* get() { return v_.get(); }
+    const VARIANT& operator*() const { return *v_.get(); }
 
     template <class Fill>
     static Value Typed(VARTYPE type, Fill fill) {
@@ -46,7 +42,7 @@ public:
     }
 
 private:
-    VARIANT v_;
+    ScopedVariant v_;
 };
 
 std::string Describe(const VARIANT& v) {
@@ -222,12 +218,11 @@ TEST(ComponentCoercion, TextReadsAsAUsUserMeansIt) {
     DATE start = 0;
     load(L"StartDate", L"03/10/2026")->get_StartDate(&start);
     EXPECT_EQ(start, 46091.0);  // the tenth of March
-    BSTR title = nullptr;
+    ScopedBstr title;
     ComPtr<_Cadencer> control;
     ASSERT_EQ(LoadOne(L"Title", *Value::Typed(VT_BOOL, [](VARIANT& v) { V_BOOL(&v) = VARIANT_TRUE; }), control), S_OK);
-    control->get_Title(&title);
-    EXPECT_STREQ(title, L"True");
-    SysFreeString(title);
+    control->get_Title(title.receive());
+    EXPECT_STREQ(title.get(), L"True");
 }
 
 TEST(ComponentCoercion, SavingWritesTypedValuesNeverText) {
@@ -240,12 +235,12 @@ TEST(ComponentCoercion, SavingWritesTypedValuesNeverText) {
     ComPtr<IPersistPropertyBag> persist;
     ASSERT_EQ(loaded.As(&persist), S_OK);
     ASSERT_EQ(persist->Save(&bag, TRUE, TRUE), S_OK);
-    EXPECT_EQ(V_VT(&bag.values[L"StartHour"]), VT_I2);
-    EXPECT_EQ(V_I2(&bag.values[L"StartHour"]), 9);
-    EXPECT_EQ(V_VT(&bag.values[L"UseEndDate"]), VT_BOOL);
-    EXPECT_EQ(V_VT(&bag.values[L"StartDate"]), VT_DATE);
-    EXPECT_EQ(V_DATE(&bag.values[L"StartDate"]), 46091.5);
-    EXPECT_EQ(V_VT(&bag.values[L"StartUpLeft"]), VT_I4);
+    EXPECT_EQ(V_VT(bag.values[L"StartHour"].get()), VT_I2);
+    EXPECT_EQ(V_I2(bag.values[L"StartHour"].get()), 9);
+    EXPECT_EQ(V_VT(bag.values[L"UseEndDate"].get()), VT_BOOL);
+    EXPECT_EQ(V_VT(bag.values[L"StartDate"].get()), VT_DATE);
+    EXPECT_EQ(V_DATE(bag.values[L"StartDate"].get()), 46091.5);
+    EXPECT_EQ(V_VT(bag.values[L"StartUpLeft"].get()), VT_I4);
 }
 
 TEST(ComponentCoercion, ObjectsAreNotAskedForADefaultValue) {

@@ -48,9 +48,7 @@ ComPtr<IPictureDisp> FixedIconPicture() {
     const LARGE_INTEGER start{};
     stream->Seek(start, STREAM_SEEK_SET, nullptr);
     ComPtr<IPictureDisp> picture;
-    EXPECT_EQ(
-        OleCreatePictureIndirect(nullptr, IID_IPictureDisp, TRUE, reinterpret_cast<void**>(picture.GetAddressOf())),
-        S_OK);
+    EXPECT_EQ(OleCreatePictureIndirect(nullptr, IID_IPictureDisp, TRUE, &picture), S_OK);
     ComPtr<IPersistStream> persist;
     EXPECT_EQ(picture.As(&persist), S_OK);
     EXPECT_EQ(persist->Load(stream.Get()), S_OK);
@@ -58,9 +56,7 @@ ComPtr<IPictureDisp> FixedIconPicture() {
 }
 
 void PutText(_Cadencer* c, HRESULT (STDMETHODCALLTYPE _Cadencer::*fn)(BSTR), const wchar_t* text) {
-    BSTR b = SysAllocString(text);
-    EXPECT_EQ((c->*fn)(b), S_OK);
-    SysFreeString(b);
+    EXPECT_EQ((c->*fn)(ScopedBstr(text).get()), S_OK);
 }
 
 // Every property off its default, dates fixed in the past (never a creation day), texts
@@ -100,11 +96,11 @@ void SetFixedValues(_Cadencer* c) {
 }
 
 std::string Text(_Cadencer* c, HRESULT (STDMETHODCALLTYPE _Cadencer::*fn)(BSTR*)) {
-    BSTR b = nullptr;
-    EXPECT_EQ((c->*fn)(&b), S_OK);
-    std::string utf8(WideCharToMultiByte(CP_UTF8, 0, b, SysStringLen(b), nullptr, 0, nullptr, nullptr), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, b, SysStringLen(b), utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr);
-    SysFreeString(b);
+    ScopedBstr b;
+    EXPECT_EQ((c->*fn)(b.receive()), S_OK);
+    const int length = static_cast<int>(SysStringLen(b.get()));
+    std::string utf8(WideCharToMultiByte(CP_UTF8, 0, b.get(), length, nullptr, 0, nullptr, nullptr), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, b.get(), length, utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr);
     return utf8;
 }
 
@@ -154,7 +150,7 @@ void ExpectFixedValues(_Cadencer* c) {
 
 std::vector<BYTE> SavedBytes(_Cadencer* c) {
     ComPtr<IPersistStreamInit> persist;
-    EXPECT_EQ(c->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(persist.GetAddressOf())), S_OK);
+    EXPECT_EQ(c->QueryInterface(IID_PPV_ARGS(&persist)), S_OK);
     ComPtr<IStream> stream;
     EXPECT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
     EXPECT_EQ(persist->Save(stream.Get(), TRUE), S_OK);

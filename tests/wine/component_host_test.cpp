@@ -119,9 +119,7 @@ TEST(ComponentHost, AThousandLifetimesLeaveNothingBehind) {
     ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &saved), S_OK);
     {
         ComPtr<_Cadencer> source = CreateInitialisedControl();
-        BSTR title = SysAllocString(L"Cycles");
-        source->put_Title(title);
-        SysFreeString(title);
+        source->put_Title(ScopedBstr(L"Cycles").get());
         ComPtr<IPersistStreamInit> persist;
         ASSERT_EQ(source.As(&persist), S_OK);
         ASSERT_EQ(persist->Save(saved.Get(), TRUE), S_OK);
@@ -144,18 +142,15 @@ TEST(ComponentHost, AThousandLifetimesLeaveNothingBehind) {
 
 TEST(ComponentHost, ModuleCanUnloadOnlyWhenEverythingIsReleased) {
     ComPtr<IClassFactory> factory;
-    ASSERT_EQ(CoGetClassObject(CLSID_Cadencer, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
-                               reinterpret_cast<void**>(factory.GetAddressOf())),
-              S_OK);
+    ASSERT_EQ(CoGetClassObject(CLSID_Cadencer, CLSCTX_INPROC_SERVER, nullptr, IID_PPV_ARGS(&factory)), S_OK);
     EXPECT_EQ(CallDllCanUnloadNow(), S_OK);
     ASSERT_EQ(factory->LockServer(TRUE), S_OK);
     EXPECT_EQ(CallDllCanUnloadNow(), S_FALSE);
     ASSERT_EQ(factory->LockServer(FALSE), S_OK);
     ComPtr<_Cadencer> control;
-    ASSERT_EQ(factory->CreateInstance(nullptr, IID__Cadencer, reinterpret_cast<void**>(control.GetAddressOf())), S_OK);
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_PPV_ARGS(&control)), S_OK);
     ComPtr<IUnknown> outer;
-    EXPECT_EQ(factory->CreateInstance(control.Get(), IID_IUnknown, reinterpret_cast<void**>(outer.GetAddressOf())),
-              CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(factory->CreateInstance(control.Get(), IID_PPV_ARGS(&outer)), CLASS_E_NOAGGREGATION);
     ComPtr<IEnumConnectionPoints> points;
     {
         ComPtr<IConnectionPointContainer> container;

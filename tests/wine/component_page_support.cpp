@@ -69,22 +69,18 @@ bool GetProperty(IUnknown* control, const wchar_t* name, VARIANT* result) {
 }  // namespace
 
 std::wstring PropertyText(IUnknown* control, const wchar_t* name) {
-    VARIANT value;
-    VariantInit(&value);
+    ScopedVariant value;
     std::wstring text;
-    if (GetProperty(control, name, &value) && V_VT(&value) == VT_BSTR)
-        text.assign(V_BSTR(&value), SysStringLen(V_BSTR(&value)));
-    VariantClear(&value);
+    if (GetProperty(control, name, value.receive()) && value.type() == VT_BSTR)
+        text.assign(V_BSTR(value.get()), SysStringLen(V_BSTR(value.get())));
     return text;
 }
 
 double PropertyNumber(IUnknown* control, const wchar_t* name) {
-    VARIANT value;
-    VariantInit(&value);
+    ScopedVariant value;
     double number = -99999;
-    if (GetProperty(control, name, &value) && SUCCEEDED(VariantChangeType(&value, &value, 0, VT_R8)))
-        number = V_R8(&value);
-    VariantClear(&value);
+    if (GetProperty(control, name, value.receive()) && SUCCEEDED(VariantChangeType(value.get(), value.get(), 0, VT_R8)))
+        number = V_R8(value.get());
     return number;
 }
 

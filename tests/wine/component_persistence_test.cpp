@@ -49,9 +49,8 @@ double Today() {
 void SetAllNonDefault(_Cadencer* c) {
     auto put = [](HRESULT hr) { ASSERT_EQ(hr, S_OK); };
     auto str = [&](HRESULT (STDMETHODCALLTYPE _Cadencer::*fn)(BSTR), const wchar_t* text) {
-        BSTR b = SysAllocString(text);
-        put((c->*fn)(b));
-        SysFreeString(b);
+        ScopedBstr b(text);
+        put((c->*fn)(b.get()));
     };
     put(c->put_Enabled(VARIANT_FALSE));
     str(&_Cadencer::put_Title, L"Backup \x00e9t\x00e9");
@@ -88,10 +87,9 @@ void SetAllNonDefault(_Cadencer* c) {
 std::string Snapshot(_Cadencer* c) {
     std::ostringstream out;
     auto text = [&](const char* name, HRESULT (STDMETHODCALLTYPE _Cadencer::*fn)(BSTR*)) {
-        BSTR b = nullptr;
-        EXPECT_EQ((c->*fn)(&b), S_OK);
-        out << name << "=" << std::string(b, b + SysStringLen(b)) << ";";
-        SysFreeString(b);
+        ScopedBstr b;
+        EXPECT_EQ((c->*fn)(b.receive()), S_OK);
+        out << name << "=" << std::string(b.get(), b.get() + SysStringLen(b.get())) << ";";
     };
     VARIANT_BOOL b = 0;
     SHORT s = 0;
@@ -148,13 +146,13 @@ TEST(ComponentPersistence, PropertyBagCarriesAll29KeysInOrderAndLoadsThemBack) {
         ASSERT_EQ(persist->Save(&bag, TRUE, TRUE), S_OK);
     }
     EXPECT_EQ(bag.keys, kKeys);
-    EXPECT_EQ(V_VT(&bag.values[L"Enabled"]), VT_BOOL);
-    EXPECT_EQ(V_VT(&bag.values[L"Title"]), VT_BSTR);
-    EXPECT_EQ(V_VT(&bag.values[L"Icon"]), VT_DISPATCH);
-    EXPECT_EQ(V_VT(&bag.values[L"StartUpLeft"]), VT_I4);
-    EXPECT_EQ(V_VT(&bag.values[L"OccursOption"]), VT_I4);
-    EXPECT_EQ(V_VT(&bag.values[L"EveryInterval"]), VT_I2);
-    EXPECT_EQ(V_VT(&bag.values[L"StartDate"]), VT_DATE);
+    EXPECT_EQ(V_VT(bag.values[L"Enabled"].get()), VT_BOOL);
+    EXPECT_EQ(V_VT(bag.values[L"Title"].get()), VT_BSTR);
+    EXPECT_EQ(V_VT(bag.values[L"Icon"].get()), VT_DISPATCH);
+    EXPECT_EQ(V_VT(bag.values[L"StartUpLeft"].get()), VT_I4);
+    EXPECT_EQ(V_VT(bag.values[L"OccursOption"].get()), VT_I4);
+    EXPECT_EQ(V_VT(bag.values[L"EveryInterval"].get()), VT_I2);
+    EXPECT_EQ(V_VT(bag.values[L"StartDate"].get()), VT_DATE);
 
     log.clear();
     ComPtr<_Cadencer> loaded = CreateControl();
@@ -205,12 +203,10 @@ TEST(ComponentPersistence, ALoadStoppedAtABadKeyLeavesTheLaterKeysAsTheyWere) {
 
     RecordingBag bad(nullptr);
     auto set = [&bad](const wchar_t* key, VARTYPE type, auto assign) {
-        VARIANT v;
-        VariantInit(&v);
-        V_VT(&v) = type;
-        assign(v);
-        bad.Set(key, v);
-        VariantClear(&v);
+        ScopedVariant v;
+        V_VT(v.get()) = type;
+        assign(*v.get());
+        bad.Set(key, *v.get());
     };
     set(L"Title", VT_BSTR, [](VARIANT& v) { V_BSTR(&v) = SysAllocString(L"Second"); });
     set(L"OccursOption", VT_I4, [](VARIANT& v) { V_I4(&v) = Monthly; });
@@ -223,10 +219,9 @@ TEST(ComponentPersistence, ALoadStoppedAtABadKeyLeavesTheLaterKeysAsTheyWere) {
     EXPECT_EQ(secondPersist->Load(&bad, nullptr), DISP_E_TYPEMISMATCH);
 
     // The keys before StartHour were read (absent ones with their defaults) ...
-    BSTR title = nullptr;
-    EXPECT_EQ(second->get_Title(&title), S_OK);
-    EXPECT_STREQ(title, L"Second");
-    SysFreeString(title);
+    ScopedBstr title;
+    EXPECT_EQ(second->get_Title(title.receive()), S_OK);
+    EXPECT_STREQ(title.get(), L"Second");
     Occurs occurs{};
     second->get_OccursOption(&occurs);
     EXPECT_EQ(occurs, Monthly);
@@ -245,7 +240,7 @@ ComPtr<IStream> SaveToStream(_Cadencer* control, int copies) {
     ComPtr<IStream> stream;
     EXPECT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
     ComPtr<IPersistStreamInit> persist;
-    EXPECT_EQ(control->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(persist.GetAddressOf())), S_OK);
+    EXPECT_EQ(control->QueryInterface(IID_PPV_ARGS(&persist)), S_OK);
     for (int i = 0; i < copies; ++i) EXPECT_EQ(persist->Save(stream.Get(), TRUE), S_OK);
     const LARGE_INTEGER start{};
     stream->Seek(start, STREAM_SEEK_SET, nullptr);
@@ -254,7 +249,7 @@ ComPtr<IStream> SaveToStream(_Cadencer* control, int copies) {
 
 HRESULT LoadStream(_Cadencer* control, IStream* stream) {
     ComPtr<IPersistStreamInit> persist;
-    EXPECT_EQ(control->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(persist.GetAddressOf())), S_OK);
+    EXPECT_EQ(control->QueryInterface(IID_PPV_ARGS(&persist)), S_OK);
     return persist->Load(stream);
 }
 
@@ -327,9 +322,7 @@ std::size_t EntryOffset(const std::vector<BYTE>& bytes, BYTE key) {
 
 TEST(ComponentPersistence, HostileStreamsAreRefusedBeforeAnythingChanges) {
     ComPtr<_Cadencer> source = CreateInitialisedControl();
-    BSTR title = SysAllocString(L"Stored");
-    source->put_Title(title);
-    SysFreeString(title);
+    source->put_Title(ScopedBstr(L"Stored").get());
     const std::vector<BYTE> good = StreamBytes(SaveToStream(source.Get(), 1).Get());
     ASSERT_GT(good.size(), 12u);
     // The Title entry (key 1): tag 6, then its character count.
@@ -359,15 +352,12 @@ TEST(ComponentPersistence, HostileStreamsAreRefusedBeforeAnythingChanges) {
 
     for (const auto& [what, bytes] : cases) {
         ComPtr<_Cadencer> target = CreateInitialisedControl();
-        BSTR kept = SysAllocString(L"Kept");
-        target->put_Title(kept);
-        SysFreeString(kept);
+        target->put_Title(ScopedBstr(L"Kept").get());
         const HRESULT hr = LoadStream(target.Get(), StreamOf(bytes).Get());
         EXPECT_TRUE(FAILED(hr)) << what;
-        BSTR now = nullptr;
-        target->get_Title(&now);
-        EXPECT_STREQ(now, L"Kept") << what;
-        SysFreeString(now);
+        ScopedBstr now;
+        target->get_Title(now.receive());
+        EXPECT_STREQ(now.get(), L"Kept") << what;
     }
     // A date outside the years 100 to 9999, and one that is not a number.
     std::vector<BYTE> dated;
@@ -394,48 +384,36 @@ TEST(ComponentPersistence, HostileBagValuesStopTheLoadWithAnError) {
     RecordingEventSink notAPicture(nullptr);
     struct Case {
         const wchar_t* key;
-        VARIANT value;
+        const VARIANT* value;
         HRESULT expected;
     };
-    VARIANT array, nan, object, text;
-    VariantInit(&array);
-    V_VT(&array) = VT_ARRAY | VT_I4;
-    V_ARRAY(&array) = SafeArrayCreateVector(VT_I4, 0, 3);
-    VariantInit(&nan);
-    V_VT(&nan) = VT_R8;
-    V_R8(&nan) = std::nan("");
-    VariantInit(&object);
-    V_VT(&object) = VT_DISPATCH;
-    V_DISPATCH(&object) = &notAPicture;
-    notAPicture.AddRef();
-    VariantInit(&text);
-    V_VT(&text) = VT_BSTR;
-    V_BSTR(&text) = SysAllocString(L"abc");
-    for (auto& [key, value, expected] : std::vector<Case>{{L"CaptionHelpButton", array, DISP_E_TYPEMISMATCH},
-                                                          {L"StartDate", nan, DISP_E_OVERFLOW},
-                                                          {L"Icon", object, DISP_E_TYPEMISMATCH},
-                                                          {L"StartHour", text, DISP_E_TYPEMISMATCH}}) {
-        RecordingBag bag(nullptr);
-        VARIANT title;
-        VariantInit(&title);
-        V_VT(&title) = VT_BSTR;
-        V_BSTR(&title) = SysAllocString(L"Loaded");
-        bag.Set(L"Title", title);
-        VariantClear(&title);
-        bag.Set(key, value);
-        ComPtr<_Cadencer> control = CreateInitialisedControl();
-        ComPtr<IPersistPropertyBag> persist;
-        ASSERT_EQ(control.As(&persist), S_OK);
-        EXPECT_EQ(persist->Load(&bag, nullptr), expected);
-        // Keys before the bad one keep what they read; the control still answers.
-        BSTR now = nullptr;
-        EXPECT_EQ(control->get_Title(&now), S_OK);
-        EXPECT_STREQ(now, L"Loaded");
-        SysFreeString(now);
-    }
-    VariantClear(&array);
-    VariantClear(&object);
-    VariantClear(&text);
+    {
+        ScopedVariant array, nan, object;
+        V_VT(array.get()) = VT_ARRAY | VT_I4;
+        V_ARRAY(array.get()) = SafeArrayCreateVector(VT_I4, 0, 3);
+        V_VT(nan.get()) = VT_R8;
+        V_R8(nan.get()) = std::nan("");
+        V_VT(object.get()) = VT_DISPATCH;
+        V_DISPATCH(object.get()) = &notAPicture;
+        notAPicture.AddRef();
+        const auto text = ScopedVariant::String(L"abc");
+        for (auto& [key, value, expected] : std::vector<Case>{{L"CaptionHelpButton", array.get(), DISP_E_TYPEMISMATCH},
+                                                              {L"StartDate", nan.get(), DISP_E_OVERFLOW},
+                                                              {L"Icon", object.get(), DISP_E_TYPEMISMATCH},
+                                                              {L"StartHour", text.get(), DISP_E_TYPEMISMATCH}}) {
+            RecordingBag bag(nullptr);
+            bag.Set(L"Title", *ScopedVariant::String(L"Loaded").get());
+            bag.Set(key, *value);
+            ComPtr<_Cadencer> control = CreateInitialisedControl();
+            ComPtr<IPersistPropertyBag> persist;
+            ASSERT_EQ(control.As(&persist), S_OK);
+            EXPECT_EQ(persist->Load(&bag, nullptr), expected);
+            // Keys before the bad one keep what they read; the control still answers.
+            ScopedBstr now;
+            EXPECT_EQ(control->get_Title(now.receive()), S_OK);
+            EXPECT_STREQ(now.get(), L"Loaded");
+        }
+    }  // the values are cleared here, the object's reference with them
     EXPECT_EQ(notAPicture.Refs(), 1u);
 }
 

@@ -18,8 +18,7 @@ ComPtr<IPictureDisp> IconPicture(HICON icon, BOOL own) {
     desc.picType = PICTYPE_ICON;
     desc.icon.hicon = icon;
     ComPtr<IPictureDisp> picture;
-    EXPECT_EQ(OleCreatePictureIndirect(&desc, IID_IPictureDisp, own, reinterpret_cast<void**>(picture.GetAddressOf())),
-              S_OK);
+    EXPECT_EQ(OleCreatePictureIndirect(&desc, IID_IPictureDisp, own, &picture), S_OK);
     return picture;
 }
 
@@ -32,14 +31,13 @@ ComPtr<IPictureDisp> BitmapPicture(int width, int height) {
     desc.picType = PICTYPE_BITMAP;
     desc.bmp.hbitmap = bitmap;
     ComPtr<IPictureDisp> picture;
-    EXPECT_EQ(OleCreatePictureIndirect(&desc, IID_IPictureDisp, TRUE, reinterpret_cast<void**>(picture.GetAddressOf())),
-              S_OK);
+    EXPECT_EQ(OleCreatePictureIndirect(&desc, IID_IPictureDisp, TRUE, &picture), S_OK);
     return picture;
 }
 
 std::vector<BYTE> Save(_Cadencer* control) {
     ComPtr<IPersistStreamInit> persist;
-    EXPECT_EQ(control->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(persist.GetAddressOf())), S_OK);
+    EXPECT_EQ(control->QueryInterface(IID_PPV_ARGS(&persist)), S_OK);
     ComPtr<IStream> stream;
     CreateStreamOnHGlobal(nullptr, TRUE, &stream);
     EXPECT_EQ(persist->Save(stream.Get(), TRUE), S_OK);
@@ -59,7 +57,7 @@ HRESULT Load(_Cadencer* control, const std::vector<BYTE>& bytes) {
     const LARGE_INTEGER start{};
     stream->Seek(start, STREAM_SEEK_SET, nullptr);
     ComPtr<IPersistStreamInit> persist;
-    EXPECT_EQ(control->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(persist.GetAddressOf())), S_OK);
+    EXPECT_EQ(control->QueryInterface(IID_PPV_ARGS(&persist)), S_OK);
     return persist->Load(stream.Get());
 }
 
@@ -99,18 +97,14 @@ SIZE_T CommittedBytes() {
 }
 
 std::u16string Title(_Cadencer* control) {
-    BSTR b = nullptr;
-    EXPECT_EQ(control->get_Title(&b), S_OK);
-    std::u16string text(reinterpret_cast<const char16_t*>(b), SysStringLen(b));
-    SysFreeString(b);
-    return text;
+    ScopedBstr b;
+    EXPECT_EQ(control->get_Title(b.receive()), S_OK);
+    return cadencer::win::ToU16(b.get());
 }
 
 TEST(ComponentPicture, EverySingleByteChangeOfTheStoredIconLoadsSafelyOrIsRefused) {
     ComPtr<_Cadencer> source = CreateInitialisedControl();
-    BSTR title = SysAllocString(L"Stored");
-    source->put_Title(title);
-    SysFreeString(title);
+    source->put_Title(ScopedBstr(L"Stored").get());
     ASSERT_EQ(source->putref_Icon(IconPicture(LoadIconW(nullptr, IDI_APPLICATION), FALSE).Get()), S_OK);
     const std::vector<BYTE> good = Save(source.Get());
     const auto [at, count] = PictureSpan(good);
@@ -152,9 +146,7 @@ TEST(ComponentPicture, TheReportedCorruptionIsRefusedBeforeAnyValueChanges) {
     // All values off their default, the standard application icon, byte 140 ^ 0x10: the
     // icon's image header then announces more rows than its data holds.
     ComPtr<_Cadencer> source = CreateInitialisedControl();
-    BSTR title = SysAllocString(L"Backup \x00e9t\x00e9");
-    source->put_Title(title);
-    SysFreeString(title);
+    source->put_Title(ScopedBstr(L"Backup \x00e9t\x00e9").get());
     ASSERT_EQ(source->putref_Icon(IconPicture(LoadIconW(nullptr, IDI_APPLICATION), FALSE).Get()), S_OK);
     std::vector<BYTE> bytes = Save(source.Get());
     const auto [at, count] = PictureSpan(bytes);
@@ -180,9 +172,7 @@ TEST(ComponentPicture, PicturesTheControlCannotStoreAreRefusedWhenSet) {
     metafile.picType = PICTYPE_ENHMETAFILE;
     metafile.emf.hemf = CloseEnhMetaFile(recorder);
     ComPtr<IPictureDisp> drawing;
-    ASSERT_EQ(
-        OleCreatePictureIndirect(&metafile, IID_IPictureDisp, TRUE, reinterpret_cast<void**>(drawing.GetAddressOf())),
-        S_OK);
+    ASSERT_EQ(OleCreatePictureIndirect(&metafile, IID_IPictureDisp, TRUE, &drawing), S_OK);
     EXPECT_EQ(control->putref_Icon(drawing.Get()), CTL_E_INVALIDPICTURE);
     ComPtr<IPictureDisp> after;
     ASSERT_EQ(control->get_Icon(&after), S_OK);
@@ -225,14 +215,16 @@ TEST(ComponentPicture, AnObjectThatIsNoPictureIsRefusedThroughDispatchAndLetGo) 
             }
         }
     }
-    // Malformed puts that carry the object: too many arguments, no named put argument.
+    // Malformed puts that carry the object: too many arguments, no named put argument. The
+    // arguments only borrow the object and the text.
+    const ScopedBstr text(L"x");
     VARIANT args[2];
     VariantInit(&args[0]);
     VariantInit(&args[1]);
     V_VT(&args[0]) = VT_UNKNOWN;
     V_UNKNOWN(&args[0]) = object;
     V_VT(&args[1]) = VT_BSTR;
-    V_BSTR(&args[1]) = SysAllocString(L"x");
+    V_BSTR(&args[1]) = text.get();
     DISPID put = DISPID_PROPERTYPUT;
     DISPPARAMS two{args, &put, 2, 1};
     EXPECT_EQ(dispatch->Invoke(0x68030010, IID_NULL, LOCALE_USER_DEFAULT,
@@ -242,7 +234,6 @@ TEST(ComponentPicture, AnObjectThatIsNoPictureIsRefusedThroughDispatchAndLetGo) 
     EXPECT_EQ(dispatch->Invoke(0x68030010, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUTREF, &unnamed, nullptr,
                                nullptr, nullptr),
               DISP_E_PARAMNOTFOUND);
-    SysFreeString(V_BSTR(&args[1]));
     // Every reference the calls took is given back.
     EXPECT_EQ(notAPicture.Refs(), 1u);
     // A picture by reference still sets the icon; one too large is refused with its reason.
@@ -261,15 +252,12 @@ TEST(ComponentPicture, AnObjectThatIsNoPictureIsRefusedThroughDispatchAndLetGo) 
     EXPECT_EQ(icon.Get(), bitmap.Get());
     ComPtr<IPictureDisp> large = BitmapPicture(20, 400);
     picture = large.Get();
-    EXCEPINFO exception{};
+    ScopedExcepInfo exception;
     EXPECT_EQ(dispatch->Invoke(0x68030010, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUTREF, &params, nullptr,
-                               &exception, nullptr),
+                               exception.receive(), nullptr),
               DISP_E_EXCEPTION);
-    EXPECT_EQ(exception.scode, CTL_E_INVALIDPICTURE);
-    EXPECT_NE(exception.bstrDescription, nullptr);
-    SysFreeString(exception.bstrDescription);
-    SysFreeString(exception.bstrSource);
-    SysFreeString(exception.bstrHelpFile);
+    EXPECT_EQ(exception->scode, CTL_E_INVALIDPICTURE);
+    EXPECT_NE(exception->bstrDescription, nullptr);
 }
 
 }  // namespace

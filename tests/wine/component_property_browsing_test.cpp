@@ -73,11 +73,9 @@ TEST(ComponentPropertyBrowsing, EnumeratedPropertiesShowTheirNames) {
     ComPtr<IPerPropertyBrowsing> browsing;
     ASSERT_EQ(control.As(&browsing), S_OK);
     auto display = [&](DISPID id) {
-        BSTR text = nullptr;
-        const HRESULT hr = browsing->GetDisplayString(id, &text);
-        std::wstring result = hr == S_OK ? std::wstring(text, SysStringLen(text)) : L"<" + std::to_wstring(hr) + L">";
-        SysFreeString(text);
-        return result;
+        ScopedBstr text;
+        const HRESULT hr = browsing->GetDisplayString(id, text.receive());
+        return hr == S_OK ? std::wstring(text.get(), SysStringLen(text.get())) : L"<" + std::to_wstring(hr) + L">";
     };
     EXPECT_EQ(display(kDispOccursOption), L"Never");
     Occurs weekly = Weekly;

@@ -49,13 +49,11 @@ std::string TypeName(ITypeInfo* info, const TYPEDESC& type) {
             return TypeName(info, *type.lptdesc) + "*";
         case VT_USERDEFINED: {
             ComPtr<ITypeInfo> referenced;
-            BSTR name = nullptr;
+            ScopedBstr name;
             if (FAILED(info->GetRefTypeInfo(type.hreftype, &referenced)) ||
-                FAILED(referenced->GetDocumentation(MEMBERID_NIL, &name, nullptr, nullptr, nullptr)))
+                FAILED(referenced->GetDocumentation(MEMBERID_NIL, name.receive(), nullptr, nullptr, nullptr)))
                 return "<unresolved>";
-            std::string text(name, name + SysStringLen(name));
-            SysFreeString(name);
-            return text;
+            return std::string(name.get(), name.get() + SysStringLen(name.get()));
         }
         default:
             return "VT_" + std::to_string(type.vt);
@@ -110,10 +108,9 @@ std::map<MEMBERID, IdlProperty> IdlProperties(ITypeInfo* vtable) {
         if (FAILED(vtable->GetFuncDesc(i, &func))) continue;
         if (func->invkind != INVOKE_FUNC && func->cParams >= 1) {
             IdlProperty& p = properties[func->memid];
-            BSTR name = nullptr;
-            vtable->GetDocumentation(func->memid, &name, nullptr, nullptr, nullptr);
-            p.name.assign(name, name + SysStringLen(name));
-            SysFreeString(name);
+            ScopedBstr name;
+            vtable->GetDocumentation(func->memid, name.receive(), nullptr, nullptr, nullptr);
+            p.name.assign(name.get(), name.get() + SysStringLen(name.get()));
             const ELEMDESC& param =
                 func->lprgelemdescParam[func->invkind == INVOKE_PROPERTYGET ? func->cParams - 1 : 0];
             const std::string type = TypeName(vtable, param.tdesc);

@@ -12,6 +12,8 @@
 namespace cadencer_test {
 namespace {
 
+using cadencer::win::UniqueHkey;
+
 const std::wstring kClsid = L"{243AC4C2-0386-444A-9D31-F34D971A1CAB}";
 const std::wstring kLibId = L"{3057AF13-3A41-4CD1-933B-9BA41F03F97D}";
 const std::wstring kIid = L"{6BDDB70A-8B3F-4181-91EE-6D01D995DA31}";
@@ -47,11 +49,9 @@ std::wstring Value(HKEY root, const std::wstring& key, const wchar_t* name = nul
 }
 
 bool Exists(HKEY root, const std::wstring& key) {
-    HKEY handle = nullptr;
+    UniqueHkey handle;
     const std::wstring path = L"Software\\Classes\\" + key;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
-    RegCloseKey(handle);
-    return true;
+    return RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, handle.receive()) == ERROR_SUCCESS;
 }
 
 std::wstring Lower(std::wstring text) {
@@ -104,24 +104,22 @@ constexpr REGSAM kOtherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_6
 // removes the other bitness's class and its type library entry, as its tests may have
 // left them in the same prefix.
 void SetOtherBitnessRegistered(bool registered) {
-    HKEY classes = nullptr;
+    UniqueHkey classes;
     ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\CLSID", 0, nullptr, 0,
-                              KEY_ALL_ACCESS | kOtherView, nullptr, &classes, nullptr),
+                              KEY_ALL_ACCESS | kOtherView, nullptr, classes.receive(), nullptr),
               ERROR_SUCCESS);
     if (registered) {
-        HKEY key = nullptr;
-        EXPECT_EQ(RegCreateKeyExW(classes, (kClsid + L"\\InprocServer32").c_str(), 0, nullptr, 0,
-                                  KEY_WRITE | kOtherView, nullptr, &key, nullptr),
+        UniqueHkey key;
+        EXPECT_EQ(RegCreateKeyExW(classes.get(), (kClsid + L"\\InprocServer32").c_str(), 0, nullptr, 0,
+                                  KEY_WRITE | kOtherView, nullptr, key.receive(), nullptr),
                   ERROR_SUCCESS);
-        RegCloseKey(key);
     } else {
-        RegDeleteTreeW(classes, kClsid.c_str());
+        RegDeleteTreeW(classes.get(), kClsid.c_str());
         const std::wstring library = L"Software\\Classes\\TypeLib\\" + kLibId + L"\\1.0\\409";
         const wchar_t* otherPlatform = sizeof(void*) == 8 ? L"win32" : L"win64";
         RegDeleteKeyExW(HKEY_LOCAL_MACHINE, (library + L"\\" + otherPlatform).c_str(), kOtherView, 0);
         RegDeleteKeyExW(HKEY_LOCAL_MACHINE, library.c_str(), kOtherView, 0);
     }
-    RegCloseKey(classes);
 }
 
 TEST(ComponentRegistration, MachineWideRegistersEverythingAndUnregistersTwice) {
@@ -195,13 +193,14 @@ TEST(ComponentRegistration, PerUserRegistrationStaysInTheUsersClasses) {
 TEST(ComponentRegistration, AProgIdTakenOverByAnotherClassIsLeftAlone) {
     ASSERT_EQ(RunRegsvr32(L"/n /i:user"), 0u);
     const std::wstring other = L"{11111111-2222-3333-4444-555555555555}";
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes\\CadencerLib.Cadencer.1\\CLSID", 0, nullptr, 0,
-                              KEY_WRITE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(other.c_str()),
-                   static_cast<DWORD>((other.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(key);
+    {
+        UniqueHkey key;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes\\CadencerLib.Cadencer.1\\CLSID", 0, nullptr, 0,
+                                  KEY_WRITE, nullptr, key.receive(), nullptr),
+                  ERROR_SUCCESS);
+        RegSetValueExW(key.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(other.c_str()),
+                       static_cast<DWORD>((other.size() + 1) * sizeof(wchar_t)));
+    }
     EXPECT_EQ(RunRegsvr32(L"/u /n /i:user"), 0u);
     EXPECT_EQ(Value(HKEY_CURRENT_USER, L"CadencerLib.Cadencer.1\\CLSID"), other);
     EXPECT_FALSE(Exists(HKEY_CURRENT_USER, L"CLSID\\" + kClsid));

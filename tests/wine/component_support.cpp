@@ -43,8 +43,7 @@ void RegisterMachineWide() {
 
 ComPtr<_Cadencer> CreateControl() {
     ComPtr<_Cadencer> control;
-    const HRESULT hr = CoCreateInstance(CLSID_Cadencer, nullptr, CLSCTX_INPROC_SERVER, IID__Cadencer,
-                                        reinterpret_cast<void**>(control.GetAddressOf()));
+    const HRESULT hr = CoCreateInstance(CLSID_Cadencer, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&control));
     EXPECT_EQ(hr, S_OK);
     return control;
 }
@@ -115,10 +114,6 @@ HRESULT QueryOne(I* self, REFIID iid, REFIID own, void** ppv) {
 
 }  // namespace
 
-RecordingBag::~RecordingBag() {
-    for (auto& [key, value] : values) VariantClear(&value);
-}
-
 STDMETHODIMP RecordingBag::QueryInterface(REFIID iid, void** ppv) {
     return QueryOne(this, iid, IID_IPropertyBag, ppv);
 }
@@ -127,7 +122,7 @@ STDMETHODIMP RecordingBag::Read(LPCOLESTR name, VARIANT* value, IErrorLog*) {
     if (log_) log_->push_back("Read(" + Narrow(name) + ")");
     const auto it = values.find(name);
     if (it == values.end()) return E_INVALIDARG;
-    return VariantCopy(value, &it->second);
+    return VariantCopy(value, it->second.get());
 }
 
 STDMETHODIMP RecordingBag::Write(LPCOLESTR name, VARIANT* value) {
@@ -138,11 +133,8 @@ STDMETHODIMP RecordingBag::Write(LPCOLESTR name, VARIANT* value) {
 
 void RecordingBag::Set(const std::wstring& key, const VARIANT& value) {
     auto [it, inserted] = values.try_emplace(key);
-    if (inserted) {
-        keys.push_back(key);
-        VariantInit(&it->second);
-    }
-    VariantCopy(&it->second, const_cast<VARIANT*>(&value));
+    if (inserted) keys.push_back(key);
+    VariantCopy(it->second.get(), const_cast<VARIANT*>(&value));
 }
 
 STDMETHODIMP RecordingNotifySink::QueryInterface(REFIID iid, void** ppv) {
@@ -200,9 +192,7 @@ int RecordingEventSink::count(DISPID id) const {
 
 Advice::Advice(IUnknown* control, REFIID iid, IUnknown* sink) {
     ComPtr<IConnectionPointContainer> container;
-    EXPECT_EQ(
-        control->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(container.GetAddressOf())),
-        S_OK);
+    EXPECT_EQ(control->QueryInterface(IID_PPV_ARGS(&container)), S_OK);
     if (!container) return;
     EXPECT_EQ(container->FindConnectionPoint(iid, &point_), S_OK);
     if (point_) {

@@ -16,9 +16,13 @@
 #include <vector>
 
 #include "cadencer.h"
+#include "win/scoped.h"
 
 namespace cadencer_test {
 
+using cadencer::win::ScopedBstr;
+using cadencer::win::ScopedExcepInfo;
+using cadencer::win::ScopedVariant;
 using Microsoft::WRL::ComPtr;
 
 // cadencer.ocx as a Windows path (the build tree seen through drive Z:).
@@ -63,7 +67,6 @@ private:
 class RecordingBag final : public IPropertyBag, public StackRefCount {
 public:
     explicit RecordingBag(CallLog* log) : log_(log) {}
-    ~RecordingBag();
     STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override;
     STDMETHODIMP_(ULONG) AddRef() override { return AddRefImpl(); }
     STDMETHODIMP_(ULONG) Release() override { return ReleaseImpl(); }
@@ -72,7 +75,7 @@ public:
 
     // Keys in the order they were first written.
     std::vector<std::wstring> keys;
-    std::map<std::wstring, VARIANT> values;
+    std::map<std::wstring, ScopedVariant> values;
     void Set(const std::wstring& key, const VARIANT& value);
 
 private:

@@ -13,19 +13,16 @@ namespace {
 constexpr std::size_t kLimit = 65536;
 
 HRESULT PutTitle(_Cadencer* control, std::size_t length) {
-    BSTR text = SysAllocStringLen(nullptr, static_cast<UINT>(length));
-    for (std::size_t i = 0; i < length; ++i) text[i] = static_cast<wchar_t>(L'a' + i % 26);
-    const HRESULT hr = control->put_Title(text);
-    SysFreeString(text);
-    return hr;
+    ScopedBstr text;
+    *text.receive() = SysAllocStringLen(nullptr, static_cast<UINT>(length));
+    for (std::size_t i = 0; i < length; ++i) text.get()[i] = static_cast<wchar_t>(L'a' + i % 26);
+    return control->put_Title(text.get());
 }
 
 std::size_t TitleLength(_Cadencer* control) {
-    BSTR text = nullptr;
-    EXPECT_EQ(control->get_Title(&text), S_OK);
-    const std::size_t length = SysStringLen(text);
-    SysFreeString(text);
-    return length;
+    ScopedBstr text;
+    EXPECT_EQ(control->get_Title(text.receive()), S_OK);
+    return SysStringLen(text.get());
 }
 
 TEST(ComponentTextLimit, TheLongestTextTakenSavesAndLoadsInEveryForm) {
@@ -66,23 +63,18 @@ TEST(ComponentTextLimit, ALongerTextIsRefusedByTheLetWithADescription) {
     DISPID id = 0;
     LPOLESTR name = const_cast<LPOLESTR>(L"CaptionHelpButton");
     ASSERT_EQ(control->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id), S_OK);
-    VARIANT arg;
-    VariantInit(&arg);
-    V_VT(&arg) = VT_BSTR;
-    V_BSTR(&arg) = SysAllocStringLen(nullptr, static_cast<UINT>(kLimit + 1));
-    wmemset(V_BSTR(&arg), L'x', kLimit + 1);
+    ScopedVariant arg;
+    V_VT(arg.get()) = VT_BSTR;
+    V_BSTR(arg.get()) = SysAllocStringLen(nullptr, static_cast<UINT>(kLimit + 1));
+    wmemset(V_BSTR(arg.get()), L'x', kLimit + 1);
     DISPID put = DISPID_PROPERTYPUT;
-    DISPPARAMS params{&arg, &put, 1, 1};
-    EXCEPINFO exception{};
-    EXPECT_EQ(
-        control->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr, &exception, nullptr),
-        DISP_E_EXCEPTION);
-    EXPECT_EQ(exception.scode, E_INVALIDARG);
-    EXPECT_NE(exception.bstrDescription, nullptr);
-    SysFreeString(exception.bstrDescription);
-    SysFreeString(exception.bstrSource);
-    SysFreeString(exception.bstrHelpFile);
-    VariantClear(&arg);
+    DISPPARAMS params{arg.get(), &put, 1, 1};
+    ScopedExcepInfo exception;
+    EXPECT_EQ(control->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr,
+                              exception.receive(), nullptr),
+              DISP_E_EXCEPTION);
+    EXPECT_EQ(exception->scode, E_INVALIDARG);
+    EXPECT_NE(exception->bstrDescription, nullptr);
 
     // The form still saves.
     ComPtr<IPersistStreamInit> streamer;
@@ -94,13 +86,11 @@ TEST(ComponentTextLimit, ALongerTextIsRefusedByTheLetWithADescription) {
 
 TEST(ComponentTextLimit, ABagWithALongerTextStopsTheLoadAsAnOverflow) {
     RecordingBag bag(nullptr);
-    VARIANT title;
-    VariantInit(&title);
-    V_VT(&title) = VT_BSTR;
-    V_BSTR(&title) = SysAllocStringLen(nullptr, static_cast<UINT>(100000));
-    wmemset(V_BSTR(&title), L'y', 100000);
-    bag.Set(L"Title", title);
-    VariantClear(&title);
+    ScopedVariant title;
+    V_VT(title.get()) = VT_BSTR;
+    V_BSTR(title.get()) = SysAllocStringLen(nullptr, static_cast<UINT>(100000));
+    wmemset(V_BSTR(title.get()), L'y', 100000);
+    bag.Set(L"Title", *title.get());
     ComPtr<_Cadencer> control = CreateInitialisedControl();
     ComPtr<IPersistPropertyBag> persist;
     ASSERT_EQ(control.As(&persist), S_OK);

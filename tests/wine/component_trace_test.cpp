@@ -52,8 +52,7 @@ TEST(ComponentTrace, ATracedControlWritesWhatItsContainerDoes) {
     {
         ComPtr<_Cadencer> control = CreateControl();
         ComPtr<IUnknown> quick;
-        EXPECT_EQ(control->QueryInterface(IID_IQuickActivate, reinterpret_cast<void**>(quick.GetAddressOf())),
-                  E_NOINTERFACE);
+        EXPECT_EQ(control->QueryInterface(IID_IQuickActivate, &quick), E_NOINTERFACE);
         ComPtr<IOleObject> ole;
         ASSERT_EQ(control.As(&ole), S_OK);
         ASSERT_EQ(ole->SetClientSite(&site), S_OK);
@@ -71,12 +70,7 @@ TEST(ComponentTrace, ATracedControlWritesWhatItsContainerDoes) {
 
         // A load that stops at a value the platform cannot convert.
         RecordingBag bag(nullptr);
-        VARIANT text;
-        VariantInit(&text);
-        V_VT(&text) = VT_BSTR;
-        V_BSTR(&text) = SysAllocString(L"nine");
-        bag.Set(L"StartHour", text);
-        VariantClear(&text);
+        bag.Set(L"StartHour", *ScopedVariant::String(L"nine").get());
         EXPECT_EQ(persist->Load(&bag, nullptr), DISP_E_TYPEMISMATCH);
 
         // The traced control is still one COM object: every interface leads to one IUnknown.
@@ -126,7 +120,7 @@ TEST(ComponentTrace, AControlCreatedWithoutTheVariableWritesNothing) {
         ComPtr<IOleObject> ole;
         ASSERT_EQ(plain.As(&ole), S_OK);
         ComPtr<IUnknown> unknown;
-        plain->QueryInterface(IID_IQuickActivate, reinterpret_cast<void**>(unknown.GetAddressOf()));
+        plain->QueryInterface(IID_IQuickActivate, &unknown);
         ole->Close(OLECLOSE_NOSAVE);
         plain.Reset();
         EXPECT_EQ(file.Text().size(), before);

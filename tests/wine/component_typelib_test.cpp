@@ -19,12 +19,9 @@ struct Documentation {
 };
 
 Documentation DocOf(ITypeInfo* info, MEMBERID id) {
-    BSTR name = nullptr, help = nullptr;
-    EXPECT_EQ(info->GetDocumentation(id, &name, &help, nullptr, nullptr), S_OK);
-    Documentation doc{Text(name), Text(help)};
-    SysFreeString(name);
-    SysFreeString(help);
-    return doc;
+    ScopedBstr name, help;
+    EXPECT_EQ(info->GetDocumentation(id, name.receive(), help.receive(), nullptr, nullptr), S_OK);
+    return Documentation{Text(name.get()), Text(help.get())};
 }
 
 class TypeLibrary : public ::testing::Test {
@@ -37,11 +34,9 @@ protected:
     }
     ComPtr<ITypeInfo> ByName(const wchar_t* name) {
         for (UINT i = 0; i < lib_->GetTypeInfoCount(); ++i) {
-            BSTR n = nullptr;
-            lib_->GetDocumentation(static_cast<INT>(i), &n, nullptr, nullptr, nullptr);
-            const bool match = n && wcscmp(n, name) == 0;
-            SysFreeString(n);
-            if (match) {
+            ScopedBstr n;
+            lib_->GetDocumentation(static_cast<INT>(i), n.receive(), nullptr, nullptr, nullptr);
+            if (n && wcscmp(n.get(), name) == 0) {
                 ComPtr<ITypeInfo> info;
                 lib_->GetTypeInfo(i, &info);
                 return info;
@@ -63,13 +58,11 @@ TEST_F(TypeLibrary, LibraryHoldsSixTypesInEnglish) {
     EXPECT_EQ(attr->wMinorVerNum, 0);
     EXPECT_EQ(attr->syskind, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
     lib_->ReleaseTLibAttr(attr);
-    BSTR name = nullptr, help = nullptr, file = nullptr;
-    ASSERT_EQ(lib_->GetDocumentation(-1, &name, &help, nullptr, &file), S_OK);
-    EXPECT_EQ(Text(name), "CadencerLib");
-    EXPECT_EQ(Text(help), "CadencerLib");
-    EXPECT_EQ(file, nullptr);
-    SysFreeString(name);
-    SysFreeString(help);
+    ScopedBstr name, help, file;
+    ASSERT_EQ(lib_->GetDocumentation(-1, name.receive(), help.receive(), nullptr, file.receive()), S_OK);
+    EXPECT_EQ(Text(name.get()), "CadencerLib");
+    EXPECT_EQ(Text(help.get()), "CadencerLib");
+    EXPECT_EQ(file.get(), nullptr);
 }
 
 struct Member {
@@ -204,11 +197,13 @@ TEST_F(TypeLibrary, EventInterfaceAndControlClass) {
             EXPECT_EQ(func->lprgelemdescParam[0].tdesc.lptdesc->vt, VT_DATE);
             BSTR param[2] = {};
             UINT count = 0;
-            ASSERT_EQ(events->GetNames(func->memid, param, 2, &count), S_OK);
+            const HRESULT hr = events->GetNames(func->memid, param, 2, &count);
+            ScopedBstr owned[2];  // the names are ours to free, whatever the checks find
+            owned[0].reset(param[0]);
+            owned[1].reset(param[1]);
+            ASSERT_EQ(hr, S_OK);
             ASSERT_EQ(count, 2u);
-            EXPECT_EQ(Text(param[1]), "DateTime");
-            SysFreeString(param[0]);
-            SysFreeString(param[1]);
+            EXPECT_EQ(Text(owned[1].get()), "DateTime");
         }
         events->ReleaseFuncDesc(func);
     }

@@ -2,6 +2,8 @@
 // below); the open-time measurement does not, so that it measures the usual setting.
 #include <windows.h>
 
+#include "win/scoped.h"
+
 namespace {
 // The test programs run on a desktop of their own: Wine then draws the windows itself
 // inside one X window (as under `wine explorer /desktop=...`), with captions even without
@@ -16,13 +18,12 @@ struct OwnDesktop {
                          &size) == ERROR_SUCCESS &&
             desktop[0])
             return;
-        HKEY key = nullptr;
+        cadencer::win::UniqueHkey key;
         if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\Explorer\\Desktops", 0, nullptr, 0, KEY_SET_VALUE,
-                            nullptr, &key, nullptr) == ERROR_SUCCESS) {
+                            nullptr, key.receive(), nullptr) == ERROR_SUCCESS) {
             const wchar_t extent[] = L"1024x768";
-            RegSetValueExW(key, L"CadencerDialogTests", 0, REG_SZ, reinterpret_cast<const BYTE*>(extent),
+            RegSetValueExW(key.get(), L"CadencerDialogTests", 0, REG_SZ, reinterpret_cast<const BYTE*>(extent),
                            sizeof(extent));
-            RegCloseKey(key);
         }
         if (HDESK own = CreateDesktopW(L"CadencerDialogTests", nullptr, nullptr, 0, GENERIC_ALL, nullptr))
             SetThreadDesktop(own);

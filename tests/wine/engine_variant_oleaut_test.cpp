@@ -11,6 +11,7 @@
 #include <string>
 
 #include "../native/engine_variant_table.h"
+#include "win/scoped.h"
 
 namespace cadencer {
 namespace {
@@ -111,10 +112,10 @@ TEST(VariantAgainstOleaut, TheInvariantSubsetAgreesWithThePlatform) {
     int same = 0, accepted = 0;
     for (const auto& row : variant_table::Rows()) {
         if (row.platform == Platform::NotCompared) continue;
-        VARIANT in, out;
-        Fill(row.from, in);
-        VariantInit(&out);
-        const HRESULT hr = VariantChangeTypeEx(&out, &in, LOCALE_INVARIANT, VARIANT_ALPHABOOL, VarTypeOf(row.to));
+        win::ScopedVariant in, out;
+        Fill(row.from, *in.receive());
+        const HRESULT hr =
+            VariantChangeTypeEx(out.receive(), in.get(), LOCALE_INVARIANT, VARIANT_ALPHABOOL, VarTypeOf(row.to));
         const std::string what = Show(row.from) + " to " + std::to_string(VarTypeOf(row.to));
         if (row.platform == Platform::Accepts) {
             ++accepted;
@@ -123,14 +124,12 @@ TEST(VariantAgainstOleaut, TheInvariantSubsetAgreesWithThePlatform) {
         } else if (row.expected.ok()) {
             ++same;
             ASSERT_EQ(hr, S_OK) << what;
-            EXPECT_TRUE(Read(out) == *row.expected)
-                << what << ": platform " << Show(Read(out)) << ", table " << Show(*row.expected);
+            EXPECT_TRUE(Read(*out.get()) == *row.expected)
+                << what << ": platform " << Show(Read(*out.get())) << ", table " << Show(*row.expected);
         } else {
             ++same;
             EXPECT_EQ(hr, row.expected.error() == ValueError::Overflow ? DISP_E_OVERFLOW : DISP_E_TYPEMISMATCH) << what;
         }
-        VariantClear(&in);
-        VariantClear(&out);
     }
     EXPECT_GE(same, 150);
     EXPECT_GE(accepted, 8);

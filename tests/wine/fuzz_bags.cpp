@@ -15,9 +15,6 @@ namespace {
 
 class HostileBag final : public IPropertyBag {
 public:
-    ~HostileBag() {
-        for (auto& [key, value] : values_) VariantClear(&value);
-    }
     STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override {
         if (!ppv) return E_POINTER;
         *ppv = nullptr;
@@ -32,7 +29,7 @@ public:
         if (!name || !value) return E_POINTER;
         if (!failKey_.empty() && _wcsicmp(name, failKey_.c_str()) == 0) return failCode_;
         for (auto& [key, stored] : values_)
-            if (_wcsicmp(name, key.c_str()) == 0) return VariantCopy(value, &stored);
+            if (_wcsicmp(name, key.c_str()) == 0) return VariantCopy(value, stored.get());
         return E_INVALIDARG;
     }
     STDMETHODIMP Write(LPCOLESTR name, VARIANT* value) override {
@@ -41,9 +38,8 @@ public:
         return S_OK;
     }
     void Set(const std::wstring& key, const VARIANT& value) {
-        auto [it, inserted] = values_.try_emplace(key);
-        if (inserted) VariantInit(&it->second);
-        VariantCopy(&it->second, const_cast<VARIANT*>(&value));
+        auto it = values_.try_emplace(key).first;
+        VariantCopy(it->second.get(), const_cast<VARIANT*>(&value));
     }
     void FailAt(const std::wstring& key, HRESULT code) {
         failKey_ = key;
@@ -52,7 +48,7 @@ public:
     ULONG refs_ = 1;
 
 private:
-    std::map<std::wstring, VARIANT> values_;
+    std::map<std::wstring, ScopedVariant> values_;
     std::wstring failKey_;
     HRESULT failCode_ = S_OK;
 };
@@ -108,7 +104,7 @@ private:
 template <class I>
 ComPtr<I> As(IUnknown* object) {
     ComPtr<I> face;
-    if (object) object->QueryInterface(__uuidof(I), reinterpret_cast<void**>(face.GetAddressOf()));
+    if (object) object->QueryInterface(IID_PPV_ARGS(&face));
     return face;
 }
 
@@ -184,10 +180,9 @@ void RunBagPhase(Random& random, std::uint64_t randomBags, Counts& counts) {
                 bag.Set(key, held.back()->value());
                 what += ", " + std::string(key.begin(), key.end()) + " = " + held.back()->description();
             } else {
-                VARIANT value;
-                PlausibleValue(random, key, &value);
-                bag.Set(key, value);
-                VariantClear(&value);
+                ScopedVariant value;
+                PlausibleValue(random, key, value.receive());
+                bag.Set(key, *value.get());
             }
         }
         if (random.Percent(10)) {

@@ -51,16 +51,15 @@ std::vector<Member> MembersOf(IDispatch* control) {
     for (UINT i = 0; i < attr->cFuncs; ++i) {
         FUNCDESC* func = nullptr;
         if (FAILED(info->GetFuncDesc(i, &func))) continue;
-        BSTR name = nullptr;
-        info->GetDocumentation(func->memid, &name, nullptr, nullptr, nullptr);
+        ScopedBstr name;
+        info->GetDocumentation(func->memid, name.receive(), nullptr, nullptr, nullptr);
         Member m;
         m.id = func->memid;
         m.kind = func->invkind;
         m.params = static_cast<UINT>(func->cParams);
         m.result = Resolve(info.Get(), func->elemdescFunc.tdesc);
-        for (UINT c = 0; name && c < SysStringLen(name); ++c) m.name += static_cast<char>(name[c]);
+        for (UINT c = 0; name && c < SysStringLen(name.get()); ++c) m.name += static_cast<char>(name.get()[c]);
         m.slow = m.name == "DisplayScheduler" || m.name == "DisplayAboutBox";
-        SysFreeString(name);
         // IUnknown's and IDispatch's own methods are restricted; they are not the control's.
         if (!(func->wFuncFlags & FUNCFLAG_FRESTRICTED)) members.push_back(m);
         info->ReleaseFuncDesc(func);
@@ -150,9 +149,7 @@ bool ValidResult(const VARIANT& value, std::string* why) {
         case VT_DISPATCH: {
             if (!V_DISPATCH(&value)) return true;
             ComPtr<IUnknown> unknown;
-            if (SUCCEEDED(
-                    V_DISPATCH(&value)->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(unknown.GetAddressOf()))))
-                return true;
+            if (SUCCEEDED(V_DISPATCH(&value)->QueryInterface(IID_PPV_ARGS(&unknown)))) return true;
             *why = "object that answers no QueryInterface";
             return false;
         }
@@ -232,9 +229,10 @@ private:
             params.rgdispidNamedArgs = &named;
             params.cNamedArgs = 1;
         }
-        VARIANT result;
-        VariantInit(&result);
-        EXCEPINFO exception{};
+        ScopedVariant held;
+        VARIANT& result = *held.get();
+        ScopedExcepInfo exceptionTexts;
+        EXCEPINFO& exception = *exceptionTexts.receive();
         UINT argError = 0;
         const bool wantResult = random_.Percent(80);
         const bool wantException = random_.Percent(70);
@@ -258,10 +256,9 @@ private:
                    !exception.pfnDeferredFillIn) {
             Fault("exception", "DISP_E_EXCEPTION without a failure code");
         }
+        // Cleared here rather than by its owner: a result the platform cannot clear is a fault.
         if (FAILED(VariantClear(&result))) Fault("invalid result", "VariantClear refused it");
-        SysFreeString(exception.bstrSource);
-        SysFreeString(exception.bstrDescription);
-        SysFreeString(exception.bstrHelpFile);
+        exceptionTexts.reset();
         values.clear();
         if (Foreign().Refs() != foreignRefs)
             Fault("references", "a foreign object's count went from " + std::to_string(foreignRefs) + " to " +
@@ -310,11 +307,11 @@ private:
         if (mode == 3) {
             ole->SetClientSite(nullptr);
         } else {
-            auto* site = new FakeSite(mode == 0   ? std::optional<bool>(true)
-                                      : mode == 1 ? std::optional<bool>(false)
-                                                  : std::nullopt);
-            ole->SetClientSite(site);
-            site->Release();
+            ComPtr<FakeSite> site;
+            site.Attach(new FakeSite(mode == 0   ? std::optional<bool>(true)
+                                     : mode == 1 ? std::optional<bool>(false)
+                                                 : std::nullopt));
+            ole->SetClientSite(site.Get());
         }
         oleControl->OnAmbientPropertyChange(DISPID_AMBIENT_USERMODE);
     }
@@ -361,9 +358,9 @@ ComPtr<IUnknown> NewControl(int siteMode) {
     if (!control) return control;
     ComPtr<IOleObject> ole;
     if (siteMode != 2 && SUCCEEDED(control.As(&ole))) {
-        auto* site = new FakeSite(siteMode == 0);
-        ole->SetClientSite(site);
-        site->Release();
+        ComPtr<FakeSite> site;
+        site.Attach(new FakeSite(siteMode == 0));
+        ole->SetClientSite(site.Get());
     }
     ComPtr<IPersistStreamInit> persist;
     if (SUCCEEDED(control.As(&persist))) persist->InitNew();

@@ -14,9 +14,6 @@ namespace {
 // A plain in-memory property bag.
 class MemoryBag final : public IPropertyBag {
 public:
-    ~MemoryBag() {
-        for (auto& [key, value] : values_) VariantClear(&value);
-    }
     STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override {
         if (!ppv) return E_POINTER;
         *ppv = nullptr;
@@ -28,16 +25,15 @@ public:
     STDMETHODIMP_(ULONG) Release() override { return 1; }
     STDMETHODIMP Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override {
         const auto it = values_.find(name);
-        return it == values_.end() ? E_INVALIDARG : VariantCopy(value, &it->second);
+        return it == values_.end() ? E_INVALIDARG : VariantCopy(value, it->second.get());
     }
     STDMETHODIMP Write(LPCOLESTR name, VARIANT* value) override {
-        auto [it, inserted] = values_.try_emplace(name);
-        if (inserted) VariantInit(&it->second);
-        return VariantCopy(&it->second, value);
+        auto it = values_.try_emplace(name).first;
+        return VariantCopy(it->second.get(), value);
     }
 
 private:
-    std::map<std::wstring, VARIANT> values_;
+    std::map<std::wstring, ScopedVariant> values_;
 };
 
 void Cycle(std::uint64_t n, const std::vector<BYTE>& saved, MemoryBag& bag) {
@@ -46,9 +42,9 @@ void Cycle(std::uint64_t n, const std::vector<BYTE>& saved, MemoryBag& bag) {
     if (!control) return;
     ComPtr<IOleObject> ole;
     if (n % 3 != 2 && SUCCEEDED(control.As(&ole))) {
-        auto* site = new FakeSite(n % 3 == 0);
-        ole->SetClientSite(site);
-        site->Release();
+        ComPtr<FakeSite> site;
+        site.Attach(new FakeSite(n % 3 == 0));
+        ole->SetClientSite(site.Get());
     }
     HRESULT hr = S_OK;
     ComPtr<IPersistPropertyBag> bagPersist;
@@ -80,9 +76,7 @@ void RunLifecycleSoak(std::uint64_t cycles, Counts& counts) {
         ComPtr<IUnknown> source = NewControl(2);
         ComPtr<_Cadencer> c;
         source.As(&c);
-        BSTR title = SysAllocString(L"Cycles");
-        c->put_Title(title);
-        SysFreeString(title);
+        c->put_Title(ScopedBstr(L"Cycles").get());
         c->putref_Icon(ApplicationIconPicture().Get());
         HRESULT hr = S_OK;
         saved = SaveStream(source.Get(), &hr);

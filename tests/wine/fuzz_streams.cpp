@@ -60,9 +60,7 @@ private:
 };
 
 void PutText(_Cadencer* c, HRESULT (STDMETHODCALLTYPE _Cadencer::*fn)(BSTR), const wchar_t* text) {
-    BSTR b = SysAllocString(text);
-    (c->*fn)(b);
-    SysFreeString(b);
+    (c->*fn)(ScopedBstr(text).get());
 }
 
 // The saved forms the corruptions start from.
@@ -111,7 +109,7 @@ std::vector<std::vector<BYTE>> SeedForms() {
             desc.bmp.hbitmap = CreateCompatibleBitmap(screen, 16, 12);
             ReleaseDC(nullptr, screen);
             ComPtr<IPictureDisp> bitmap;
-            OleCreatePictureIndirect(&desc, IID_IPictureDisp, TRUE, reinterpret_cast<void**>(bitmap.GetAddressOf()));
+            OleCreatePictureIndirect(&desc, IID_IPictureDisp, TRUE, &bitmap);
             c->putref_Icon(bitmap.Get());
             PutText(c.Get(), &_Cadencer::put_Title, L"Bitmap");
         }
@@ -186,9 +184,7 @@ private:
         target_ = NewControl(static_cast<int>(random_.Below(3)));
         target_.As(&dispatch_);
         // A state of its own, so a load that changes anything shows.
-        BSTR title = SysAllocString(L"Target");
-        static_cast<_Cadencer*>(dispatch_.Get())->put_Title(title);
-        SysFreeString(title);
+        static_cast<_Cadencer*>(dispatch_.Get())->put_Title(ScopedBstr(L"Target").get());
         auto snapshot = ReadAllProperties(dispatch_.Get(), "target");
         snapshot_ = snapshot ? *snapshot : std::string();
     }

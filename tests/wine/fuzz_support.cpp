@@ -145,12 +145,12 @@ bool LoadOcx() {
     if (!g_ocx) return false;
     using GetClassObject = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
     auto get = reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(GetProcAddress(g_ocx, "DllGetClassObject")));
-    return get && SUCCEEDED(get(CLSID_Cadencer, IID_IClassFactory, reinterpret_cast<void**>(g_factory.GetAddressOf())));
+    return get && SUCCEEDED(get(CLSID_Cadencer, IID_PPV_ARGS(&g_factory)));
 }
 
 ComPtr<IUnknown> CreateControl() {
     ComPtr<IUnknown> control;
-    if (FAILED(g_factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(control.GetAddressOf()))))
+    if (FAILED(g_factory->CreateInstance(nullptr, IID_PPV_ARGS(&control))))
         Fault("create", "the class object created no control");
     return control;
 }
@@ -375,8 +375,7 @@ std::string Narrow(const wchar_t* text) {
 // The picture's kind and pixel size, which survive a save and a reload.
 std::string DescribePicture(IDispatch* object) {
     ComPtr<IPicture> picture;
-    if (!object || FAILED(object->QueryInterface(IID_IPicture, reinterpret_cast<void**>(picture.GetAddressOf()))))
-        return "not a picture";
+    if (!object || FAILED(object->QueryInterface(IID_PPV_ARGS(&picture)))) return "not a picture";
     SHORT type = 0;
     OLE_XSIZE_HIMETRIC width = 0;
     OLE_YSIZE_HIMETRIC height = 0;
@@ -399,8 +398,8 @@ std::optional<std::string> ReadAllProperties(IDispatch* control, const char* con
             return std::nullopt;
         }
         DISPPARAMS none{};
-        VARIANT value;
-        VariantInit(&value);
+        ScopedVariant held;
+        VARIANT& value = *held.get();
         const HRESULT hr =
             control->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &value, nullptr, nullptr);
         if (FAILED(hr) || V_VT(&value) != property.type ||
@@ -440,7 +439,6 @@ std::optional<std::string> ReadAllProperties(IDispatch* control, const char* con
             }
             text += ";";
         }
-        VariantClear(&value);
     }
     if (!ok) return std::nullopt;
     return text;
@@ -458,7 +456,7 @@ ComPtr<IStream> StreamOf(const std::vector<BYTE>& bytes) {
 std::vector<BYTE> SaveStream(IUnknown* control, HRESULT* hr) {
     std::vector<BYTE> bytes;
     ComPtr<IPersistStreamInit> persist;
-    *hr = control->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(persist.GetAddressOf()));
+    *hr = control->QueryInterface(IID_PPV_ARGS(&persist));
     if (FAILED(*hr)) return bytes;
     ComPtr<IStream> stream;
     CreateStreamOnHGlobal(nullptr, TRUE, &stream);
@@ -476,7 +474,7 @@ std::vector<BYTE> SaveStream(IUnknown* control, HRESULT* hr) {
 
 HRESULT LoadStream(IUnknown* control, const std::vector<BYTE>& bytes) {
     ComPtr<IPersistStreamInit> persist;
-    HRESULT hr = control->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(persist.GetAddressOf()));
+    HRESULT hr = control->QueryInterface(IID_PPV_ARGS(&persist));
     if (FAILED(hr)) return hr;
     return persist->Load(StreamOf(bytes).Get());
 }

@@ -20,9 +20,13 @@
 #include <vector>
 
 #include "cadencer.h"
+#include "win/scoped.h"
 
 namespace cadencer_fuzz {
 
+using cadencer::win::ScopedBstr;
+using cadencer::win::ScopedExcepInfo;
+using cadencer::win::ScopedVariant;
 using Microsoft::WRL::ComPtr;
 
 class Random {

@@ -16,7 +16,7 @@ ComPtr<IPictureDisp> g_icon, g_smallBitmap, g_bigBitmap, g_empty, g_metafile;
 
 ComPtr<IPictureDisp> Picture(PICTDESC* desc, BOOL own) {
     ComPtr<IPictureDisp> picture;
-    OleCreatePictureIndirect(desc, IID_IPictureDisp, own, reinterpret_cast<void**>(picture.GetAddressOf()));
+    OleCreatePictureIndirect(desc, IID_IPictureDisp, own, &picture);
     return picture;
 }
 
@@ -48,17 +48,14 @@ BSTR Text(const std::wstring& text) {
 SAFEARRAY* VariantArray(int count) {
     SAFEARRAY* array = SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(count));
     for (LONG i = 0; i < count; ++i) {
-        VARIANT item;
-        VariantInit(&item);
+        ScopedVariant item;
         if (i % 3 == 0) {
-            V_VT(&item) = VT_I4;
-            V_I4(&item) = 7;
+            V_VT(item.get()) = VT_I4;
+            V_I4(item.get()) = 7;
         } else if (i % 3 == 1) {
-            V_VT(&item) = VT_BSTR;
-            V_BSTR(&item) = SysAllocString(L"1010101");
+            item = ScopedVariant::String(L"1010101");
         }
-        SafeArrayPutElement(array, &i, &item);
-        VariantClear(&item);
+        SafeArrayPutElement(array, &i, item.get());  // the array keeps a copy
     }
     return array;
 }
@@ -275,34 +272,29 @@ STDMETHODIMP ForeignObject::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
 }
 
 HostileValue::HostileValue(std::size_t kind, bool byRef) {
-    VariantInit(&base_);
     VariantInit(&passed_);
     const Kind& k = Kinds()[kind % Kinds().size()];
-    k.fill(base_);
+    k.fill(*base_.get());
     description_ = k.name;
     if (!byRef) {
-        passed_ = base_;
+        passed_ = *base_.get();
         return;
     }
-    const VARTYPE type = V_VT(&base_);
+    const VARTYPE type = base_.type();
     // Empty and null exist by reference only inside a VARIANT; so does every value half
     // the time (by the kind's parity), the other half by a reference of its own type.
     if (type == VT_EMPTY || type == VT_NULL || kind % 2 == 0) {
         V_VT(&passed_) = VT_BYREF | VT_VARIANT;
-        V_VARIANTREF(&passed_) = &base_;
+        V_VARIANTREF(&passed_) = base_.get();
         description_ = "byref variant " + description_;
         return;
     }
     V_VT(&passed_) = VT_BYREF | type;
     if (type == VT_DECIMAL)
-        V_DECIMALREF(&passed_) = &V_DECIMAL(&base_);
+        V_DECIMALREF(&passed_) = &V_DECIMAL(base_.get());
     else
-        V_BYREF(&passed_) = &V_UI1(&base_);  // every other member starts at the same place
+        V_BYREF(&passed_) = &V_UI1(base_.get());  // every other member starts at the same place
     description_ = "byref " + description_;
-}
-
-HostileValue::~HostileValue() {
-    VariantClear(&base_);
 }
 
 std::size_t HostileValue::KindCount() {

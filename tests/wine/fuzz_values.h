@@ -36,7 +36,6 @@ private:
 class HostileValue {
 public:
     HostileValue(std::size_t kind, bool byRef);
-    ~HostileValue();
     HostileValue(const HostileValue&) = delete;
     HostileValue& operator=(const HostileValue&) = delete;
 
@@ -47,8 +46,8 @@ public:
     static std::size_t KindCount();
 
 private:
-    VARIANT base_;    // the value itself
-    VARIANT passed_;  // base_, or a reference to it or to its contents
+    ScopedVariant base_;  // the value itself
+    VARIANT passed_;      // a view of base_ (never cleared), or a reference to it or to its contents
     std::string description_;
 };
 

@@ -7,11 +7,13 @@
 #include <commctrl.h>
 #include <ocidl.h>
 #include <olectl.h>
+#include <wrl/client.h>
 
 #include <cstdlib>
 #include <cstring>
 
 #include "cadencer.h"
+#include "win/scoped.h"
 
 namespace {
 
@@ -45,30 +47,23 @@ void CALLBACK EndShow(HWND, UINT, UINT_PTR, DWORD) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    g_page = argc > 1 && std::strcmp(argv[1], "dialog") == 0 ? 1 : 0;
-    const int seconds = argc > 2 ? std::atoi(argv[2]) : 4;
-    const int kind = argc > 3 ? std::atoi(argv[3]) : 2;
-    if (FAILED(OleInitialize(nullptr))) return 1;
-    _Cadencer* control = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_Cadencer, nullptr, CLSCTX_INPROC_SERVER, IID__Cadencer,
-                                reinterpret_cast<void**>(&control))))
-        return 1;
-    IPersistStreamInit* persist = nullptr;
-    if (SUCCEEDED(control->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&persist)))) {
-        persist->InitNew();
-        persist->Release();
-    }
+namespace {
+
+using cadencer::win::ScopedBstr;
+using Microsoft::WRL::ComPtr;
+
+// Shows the pages for `seconds`; the control and its interfaces go before OLE does.
+int ShowPages(int seconds, int kind) {
+    ComPtr<_Cadencer> control;
+    if (FAILED(CoCreateInstance(CLSID_Cadencer, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&control)))) return 1;
+    ComPtr<IPersistStreamInit> persist;
+    if (SUCCEEDED(control.As(&persist))) persist->InitNew();
     // Weekly on Monday and Friday (monthly on the 1st and 15th) at 09:30 until the end of
     // next year, a titled modal dialog.
     Occurs occurs = static_cast<Occurs>(kind);
     control->put_OccursOption(&occurs);
-    BSTR mask = SysAllocString(L"0100010");
-    control->put_SelectionsWeekly(mask);
-    SysFreeString(mask);
-    mask = SysAllocString(L"100000000000001");
-    control->put_SelectionsMonthly(mask);
-    SysFreeString(mask);
+    control->put_SelectionsWeekly(ScopedBstr(L"0100010").get());
+    control->put_SelectionsMonthly(ScopedBstr(L"100000000000001").get());
     control->put_StartHour(9);
     control->put_StartMinute(30);
     SYSTEMTIME now{};
@@ -81,23 +76,28 @@ int main(int argc, char** argv) {
     SystemTimeToVariantTime(&end, &endDate);
     control->put_EndDate(endDate);
     control->put_UseEndDate(VARIANT_TRUE);
-    BSTR title = SysAllocString(L"Backup schedule");
-    control->put_Title(title);
-    SysFreeString(title);
+    control->put_Title(ScopedBstr(L"Backup schedule").get());
     control->put_Modal(VARIANT_TRUE);
 
-    ISpecifyPropertyPages* specify = nullptr;
+    ComPtr<ISpecifyPropertyPages> specify;
     CAUUID pages{};
-    if (FAILED(control->QueryInterface(IID_ISpecifyPropertyPages, reinterpret_cast<void**>(&specify))) ||
-        FAILED(specify->GetPages(&pages)))
-        return 1;
+    if (FAILED(control.As(&specify)) || FAILED(specify->GetPages(&pages))) return 1;
     g_showTimer = SetTimer(nullptr, 0, 100, ShowPage);
     g_endTimer = SetTimer(nullptr, 0, static_cast<UINT>(seconds) * 1000, EndShow);
-    IUnknown* objects[] = {control};
+    IUnknown* objects[] = {control.Get()};
     OleCreatePropertyFrame(nullptr, 40, 40, L"Cadencer1", 1, objects, pages.cElems, pages.pElems, 0x409, 0, nullptr);
     CoTaskMemFree(pages.pElems);
-    specify->Release();
-    control->Release();
-    OleUninitialize();
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    g_page = argc > 1 && std::strcmp(argv[1], "dialog") == 0 ? 1 : 0;
+    const int seconds = argc > 2 ? std::atoi(argv[2]) : 4;
+    const int kind = argc > 3 ? std::atoi(argv[3]) : 2;
+    if (FAILED(OleInitialize(nullptr))) return 1;
+    const int result = ShowPages(seconds, kind);
+    OleUninitialize();
+    return result;
 }

@@ -88,9 +88,7 @@ public:
 };
 
 void PutText(_Cadencer* c, HRESULT (STDMETHODCALLTYPE _Cadencer::*fn)(BSTR), const std::wstring& text) {
-    BSTR b = SysAllocString(text.c_str());
-    (c->*fn)(b);
-    SysFreeString(b);
+    (c->*fn)(ScopedBstr(text.c_str()).get());
 }
 
 // The settings as the control holds them, for the engine.
@@ -99,7 +97,7 @@ cadencer::ScheduleSettings SettingsOf(_Cadencer* c) {
     Occurs occurs{};
     EveryType every{};
     VARIANT_BOOL useEnd = 0;
-    BSTR weekly = nullptr, monthly = nullptr;
+    ScopedBstr weekly, monthly;
     c->get_OccursOption(&occurs);
     c->get_EveryFrequency(&every);
     c->get_EveryInterval(&s.EveryInterval);
@@ -109,15 +107,13 @@ cadencer::ScheduleSettings SettingsOf(_Cadencer* c) {
     c->get_EndDate(&s.EndDate);
     c->get_UseEndDate(&useEnd);
     c->get_LastScheduledTime(&s.LastScheduledTime);
-    c->get_SelectionsWeekly(&weekly);
-    c->get_SelectionsMonthly(&monthly);
+    c->get_SelectionsWeekly(weekly.receive());
+    c->get_SelectionsMonthly(monthly.receive());
     s.OccursOption = static_cast<std::int32_t>(occurs);
     s.EveryFrequency = static_cast<std::int32_t>(every);
     s.UseEndDate = useEnd != VARIANT_FALSE;
-    s.SelectionsWeekly.assign(reinterpret_cast<const char16_t*>(weekly), SysStringLen(weekly));
-    s.SelectionsMonthly.assign(reinterpret_cast<const char16_t*>(monthly), SysStringLen(monthly));
-    SysFreeString(weekly);
-    SysFreeString(monthly);
+    s.SelectionsWeekly = cadencer::win::ToU16(weekly.get());
+    s.SelectionsMonthly = cadencer::win::ToU16(monthly.get());
     return s;
 }
 
@@ -141,9 +137,9 @@ ComPtr<IUnknown> NewControlInUserMode() {
     ComPtr<IOleObject> ole;
     ComPtr<IPersistStreamInit> persist;
     if (!control || FAILED(control.As(&ole)) || FAILED(control.As(&persist))) return nullptr;
-    auto* site = new FakeSite(true);
-    ole->SetClientSite(site);
-    site->Release();
+    ComPtr<FakeSite> site;
+    site.Attach(new FakeSite(true));
+    ole->SetClientSite(site.Get());
     persist->InitNew();
     return control;
 }
