@@ -18,7 +18,7 @@ VERSION=$(cat "$BUILD64/cadencer-version.txt")
 
 mkdir -p "$WORK"
 WORK=$(cd "$WORK" && pwd)
-export WINEPREFIX="$WORK/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$WORK/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 WINE64=/usr/lib/wine/wine64
 [ -x "$WINE64" ] || WINE64=$(command -v wine64)
 PROGRAMS64="C:\\Program Files\\Cadencer"

@@ -48,7 +48,7 @@ TEST(ComponentTrace, ATracedControlWritesWhatItsContainerDoes) {
     TraceFile file;
     CallLog log;
     FakeContainer site(&log, true);
-    RecordingEventSink events(nullptr);
+    RecordingEventSink events(&log);
     {
         ComPtr<_Cadencer> control = CreateControl();
         ComPtr<IUnknown> quick;

@@ -19,7 +19,7 @@ speed=${3:-10}
 after=${4:-270}
 here=$(cd "$(dirname "$0")/../.." && pwd)
 export WINEPREFIX="${CADENCER_WINEPREFIX:-$here/build/wineprefix}"
-export WINEDEBUG=-all WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+export WINEDEBUG=-all WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=;winedbg.exe=d}"
 
 arch=x86_64-linux-gnu
 [ "$bits" = 32 ] && arch=i386-linux-gnu
