@@ -16,7 +16,9 @@
 #include <vector>
 
 #include "component/guids.h"
+#include "component/misc_status.h"
 #include "component/module.h"
+#include "win/resource.h"
 
 namespace cadencer::com {
 namespace {
@@ -24,9 +26,6 @@ namespace {
 constexpr wchar_t kProgId[] = L"CadencerLib.Cadencer";
 constexpr wchar_t kVersionedProgId[] = L"CadencerLib.Cadencer.1";
 constexpr wchar_t kUserType[] = L"Cadencer Control";
-// Invisible at run time and the other class status flags: 0x24591.
-constexpr wchar_t kMiscStatus[] = L"148881";
-constexpr wchar_t kToolboxBitmapId[] = L"30000";
 // The component categories the control implements.
 constexpr const wchar_t* kImplementedCategories[] = {
     L"{40FC6ED4-2438-11CF-A3DB-080036F12502}",  // CATID_Control
@@ -76,8 +75,8 @@ std::vector<Entry> Entries() {
         {clsid + L"\\Control", nullptr, L""},
         {clsid + L"\\Programmable", nullptr, L""},
         {clsid + L"\\MiscStatus", nullptr, L"0"},
-        {clsid + L"\\MiscStatus\\1", nullptr, kMiscStatus},
-        {clsid + L"\\ToolboxBitmap32", nullptr, path + L", " + kToolboxBitmapId},
+        {clsid + L"\\MiscStatus\\1", nullptr, std::to_wstring(kMiscStatus)},
+        {clsid + L"\\ToolboxBitmap32", nullptr, path + L", " + std::to_wstring(IDB_TOOLBOX)},
         {clsid + L"\\TypeLib", nullptr, GuidText(LIBID_CadencerLib)},
         {clsid + L"\\Version", nullptr, L"1.0"},
         {kProgId, nullptr, kUserType},
