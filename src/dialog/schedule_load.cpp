@@ -137,7 +137,7 @@ bool ScheduleForm::TrySetFocus(HWND control) {
     // is skipped, as the design's handlers ignore that error.
     if (!Alive() || !control || !IsWindowVisible(hwnd_) || !IsWindowVisible(control) || !IsWindowEnabled(control))
         return false;
-    if (control == everyNumber_ && number_.hwnd()) control = number_.hwnd();
+    if (control == everyNumber_ && number_.EditWindow()) control = number_.EditWindow();
     SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
     return GetFocus() == control;
 }

@@ -141,10 +141,10 @@ bool DigitfieldWindow::Create(HWND parent, int id, const RECT& rect, DigitfieldE
     int dpiX = 96, dpiY = 96;
     WindowDpi(parent, dpiX, dpiY);
     const int height = std::max<int>(rect.bottom - rect.top, TwipsToPixelsCeil(kMinHeightTwips, dpiY));
-    hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, kDigitfieldClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
-                            rect.left, rect.top, rect.right - rect.left, height, parent,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-    if (!hwnd_) return false;
+    control_ = CreateWindowExW(WS_EX_CONTROLPARENT, kDigitfieldClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
+                               rect.left, rect.top, rect.right - rect.left, height, parent,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+    if (!control_) return false;
     SetEventSink(sink);
     return true;
 }
@@ -159,12 +159,14 @@ bool DigitfieldWindow::CreateTwips(HWND parent, int id, int left, int top, int w
 }
 
 void DigitfieldWindow::Destroy() {
-    if (IsAlive()) DestroyWindow(hwnd_);
-    hwnd_ = nullptr;
+    if (IsAlive()) DestroyWindow(control_);
+    control_ = nullptr;
 }
 
 bool DigitfieldWindow::IsAlive() const { return host() != nullptr; }
-DigitfieldHost* DigitfieldWindow::host() const { return DigitfieldHost::FromControl(hwnd_); }
+DigitfieldHost* DigitfieldWindow::host() const {
+    return DigitfieldHost::FromControl(control_);
+}
 DigitfieldModel* DigitfieldWindow::Model() const {
     auto* h = host();
     return h ? &h->model_ : nullptr;
@@ -249,7 +251,7 @@ void DigitfieldWindow::SetFont(HFONT font, bool owned) { SetFont(std::make_share
 std::u16string DigitfieldWindow::ToolTipText() const { return Model() ? Model()->ToolTipText() : std::u16string(); }
 void DigitfieldWindow::SetToolTipText(std::u16string_view text) { DIGITFIELD_SET(SetToolTipText(text)) }
 bool DigitfieldWindow::GotFocus() const { return Model() && Model()->GotFocus(); }
-HWND DigitfieldWindow::hwnd() const {
+HWND DigitfieldWindow::EditWindow() const {
     auto* h = host();
     return h ? h->edit_ : nullptr;
 }
@@ -263,7 +265,7 @@ void DigitfieldWindow::MoveTwips(int left, int top, int width, int height) {
     // At the DPI the control is laid out for: its parent's, as the parent last told it.
     auto* h = host();
     if (!h) return;
-    MoveWindow(hwnd_, h->ToPixelsX(left), h->ToPixelsY(top), h->ToPixelsX(width), h->ToPixelsY(height), TRUE);
+    MoveWindow(control_, h->ToPixelsX(left), h->ToPixelsY(top), h->ToPixelsX(width), h->ToPixelsY(height), TRUE);
 }
 
 void DigitfieldWindow::ApplyDpi(int dpi) {
