@@ -10,7 +10,9 @@
 #include "about/about_resources.h"
 #include "about/about_sysinfo.h"
 #include "about/about_texts.h"
+#include "win/dialog_template.h"
 #include "win/dpi.h"
+#include "win/window_state.h"
 
 namespace cadencer::about {
 
@@ -22,15 +24,6 @@ constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME 
 constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME;
 // The picture is drawn for 48 x 48 pixels at 96 DPI, the same size in twips at any DPI.
 constexpr int kPictureTwips = kPictureSizeAt96Dpi * 15;
-
-// A dialog template without controls: the dialog manager supplies Tab, Enter and Esc,
-// and every control is created at its twip position once the window's DPI is known.
-struct alignas(4) EmptyDialogTemplate {
-    DLGTEMPLATE header;
-    WORD menu = 0;
-    WORD windowClass = 0;
-    WORD title = 0;
-};
 
 // One-line labels do not wrap: with a wider font than designed, a clipped end reads
 // better than a text that has lost its second half below the label's edge.
@@ -88,12 +81,12 @@ AboutForm::~AboutForm() {
 
 bool AboutForm::Create(HWND owner) {
     owner_ = owner;
-    EmptyDialogTemplate form{};
-    form.header.style = kFormStyle;
-    form.header.dwExtendedStyle = kFormExStyle;
+    // Without controls: every control is created at its twip position once the window's DPI
+    // is known.
+    const win::DialogTemplate form(kFormStyle, kFormExStyle);
     // Per-monitor aware, so that the box lays itself out again when its DPI changes.
     win::ScopedPerMonitorDpiAwareness perMonitor;
-    CreateDialogIndirectParamW(options_.module, &form.header, owner, DialogProc, reinterpret_cast<LPARAM>(this));
+    CreateDialogIndirectParamW(options_.module, form.Get(), owner, DialogProc, reinterpret_cast<LPARAM>(this));
     return window_ != nullptr;
 }
 
@@ -102,15 +95,10 @@ void AboutForm::Close() {
 }
 
 INT_PTR CALLBACK AboutForm::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        auto* self = reinterpret_cast<AboutForm*>(lParam);
-        SetWindowLongPtrW(window, DWLP_USER, lParam);
-        self->window_ = window;
-    }
-    auto* self = reinterpret_cast<AboutForm*>(GetWindowLongPtrW(window, DWLP_USER));
+    auto* self = win::ReceiveWindowState<AboutForm>(window, message, lParam, win::kDialogSlot);
     if (!self) return FALSE;
+    if (message == WM_INITDIALOG) self->window_ = window;
     if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, DWLP_USER, 0);
         self->window_ = nullptr;
         self->tooltip_ = nullptr;
         return FALSE;

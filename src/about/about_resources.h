@@ -6,6 +6,8 @@
 
 #include <optional>
 
+#include "win/resource.h"
+
 namespace cadencer::about {
 
 struct ModuleVersion {
@@ -23,7 +25,7 @@ HICON LoadModuleIcon(HMODULE module, int size);
 
 // The about box's picture in the library's resources: the clock larger than the window
 // icon, drawn for 48 x 48 pixels at 96 DPI and for the sizes of higher DPIs.
-inline constexpr int kPictureIconId = 103;
+inline constexpr int kPictureIconId = IDI_ABOUT_PICTURE;
 inline constexpr int kPictureSizeAt96Dpi = 48;
 // The picture at `size` pixels (the caller destroys it); the module's first icon when it
 // has no picture of its own, null when it has neither.

@@ -9,6 +9,7 @@
 #include "component/dispids.h"
 #include "component/icon_dispatch.h"
 #include "component/picture_codec.h"
+#include "win/keep_alive.h"
 #include "win/scoped.h"
 
 using Microsoft::WRL::ComPtr;
@@ -178,9 +179,8 @@ void CadencerControl::StartClockIfRunMode() {
 }
 
 void CadencerControl::Timer1_Timer() {
-    AddRef();  // the host's event handler may release the control
+    const win::KeepAlive keep(*this);  // the host's event handler may release the control
     if (core_ && !core_->IsTerminated()) core_->Tick();
-    Release();
 }
 
 // ---- Change notices and events
@@ -189,15 +189,14 @@ void CadencerControl::OnPropertyChanged(std::u16string_view name) {
     if (quiet_ > 0) return;
     dirty_ = true;
     const DISPID id = DispIdOfProperty(name);
-    AddRef();
+    const win::KeepAlive keep(*this);
     for (auto& sink : propertyNotifyPoint_.Sinks()) static_cast<IPropertyNotifySink*>(sink.Get())->OnChanged(id);
-    Release();
 }
 
 void CadencerControl::FireEvent(DISPID id, DATE* dateTime) {
     if (trace_) trace_->Event(id, freezeEvents_ > 0, eventPoint_.Sinks().size());
     if (freezeEvents_ > 0) return;
-    AddRef();
+    const win::KeepAlive keep(*this);
     VARIANTARG arg;
     VariantInit(&arg);
     DISPPARAMS params{};
@@ -212,7 +211,6 @@ void CadencerControl::FireEvent(DISPID id, DATE* dateTime) {
         auto* dispatch = static_cast<IDispatch*>(sink.Get());
         dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
     }
-    Release();
 }
 
 // ---- IDispatch
@@ -251,10 +249,9 @@ STDMETHODIMP CadencerControl::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DI
     if (SUCCEEDED(hr)) hr = dispatchInfo->GetRefTypeInfo(vtableRef, &vtableInfo);
     if (FAILED(hr)) return hr;
     SetErrorInfo(0, nullptr);
-    AddRef();
+    const win::KeepAlive keep(*this);
     if (!InvokeIconObjectPut(this, id, flags, params, exception, argError, &hr))
         hr = vtableInfo->Invoke(static_cast<_Cadencer*>(this), id, flags, params, result, exception, argError);
-    Release();
     return hr;
 }
 
@@ -429,23 +426,20 @@ STDMETHODIMP CadencerControl::putref_Icon(IPictureDisp* value) {
 // The dialog and the about box are reached through the core's ports; until their
 // windows exist the ports are absent and these methods do nothing.
 STDMETHODIMP CadencerControl::DisplayScheduler() {
-    AddRef();
+    const win::KeepAlive keep(*this);
     Core().DisplayScheduler();
-    Release();
     return S_OK;
 }
 
 STDMETHODIMP CadencerControl::CloseScheduler() {
-    AddRef();
+    const win::KeepAlive keep(*this);
     Core().CloseScheduler();
-    Release();
     return S_OK;
 }
 
 STDMETHODIMP CadencerControl::Execute() {
-    AddRef();
+    const win::KeepAlive keep(*this);
     Core().Execute();
-    Release();
     return S_OK;
 }
 
@@ -460,30 +454,26 @@ STDMETHODIMP CadencerControl::SetFocus() {
 }
 
 STDMETHODIMP CadencerControl::FlagScheduleChanged() {
-    AddRef();
+    const win::KeepAlive keep(*this);
     Core().FlagScheduleChanged();
-    Release();
     return S_OK;
 }
 
 STDMETHODIMP CadencerControl::FlagSchedulerClosed() {
-    AddRef();
+    const win::KeepAlive keep(*this);
     Core().FlagSchedulerClosed();
-    Release();
     return S_OK;
 }
 
 STDMETHODIMP CadencerControl::FlagHelpButton() {
-    AddRef();
+    const win::KeepAlive keep(*this);
     Core().FlagHelpButton();
-    Release();
     return S_OK;
 }
 
 STDMETHODIMP CadencerControl::DisplayAboutBox() {
-    AddRef();
+    const win::KeepAlive keep(*this);
     Core().DisplayAboutBox();
-    Release();
     return S_OK;
 }
 

@@ -40,7 +40,7 @@ HRESULT CreateDefaultIconPicture(HINSTANCE instance, ObjectRef* result) {
     if (!result) return E_POINTER;
     *result = nullptr;
     HICON icon = static_cast<HICON>(
-        LoadImageW(instance, MAKEINTRESOURCEW(win::kDefaultIconResource), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR));
+        LoadImageW(instance, MAKEINTRESOURCEW(IDI_DEFAULT_ICON), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR));
     if (!icon) return HRESULT_FROM_WIN32(GetLastError());
     PICTDESC desc{};
     desc.cbSizeofstruct = sizeof(desc);

@@ -3,20 +3,12 @@
 // shows the face at design time and stays hidden at run time, and IViewObject2, which
 // draws the face for containers that render it themselves.
 #include "component/cadencer_object.h"
+#include "component/misc_status.h"
+#include "win/dpi.h"
 
 using Microsoft::WRL::ComPtr;
 
 namespace cadencer::com {
-namespace {
-
-// Invisible at run time, activate when visible, inside-out, cannot link inside,
-// recompose on resize, set client site first, never UI-activated: 0x24591.
-constexpr DWORD kMiscStatus = OLEMISC_INVISIBLEATRUNTIME | OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_INSIDEOUT |
-                              OLEMISC_CANTLINKINSIDE | OLEMISC_RECOMPOSEONRESIZE | OLEMISC_SETCLIENTSITEFIRST |
-                              OLEMISC_NOUIACTIVATE;
-static_assert(kMiscStatus == 0x24591);
-
-}  // namespace
 
 // ---- IOleObject
 
@@ -196,8 +188,8 @@ STDMETHODIMP CadencerControl::FreezeEvents(BOOL freeze) {
 
 RECT CadencerControl::SnappedRect(const RECT& position) const {
     RECT r = position;
-    r.right = r.left + win::FacePixels(win::ScreenDpiX());
-    r.bottom = r.top + win::FacePixels(win::ScreenDpiY());
+    r.right = r.left + win::FacePixels(win::ScreenDpi().x);
+    r.bottom = r.top + win::FacePixels(win::ScreenDpi().y);
     return r;
 }
 

@@ -15,6 +15,8 @@
 #include "component/module.h"
 #include "component/variant_bridge.h"
 #include "proppage/page_window.h"
+#include "win/dpi.h"
+#include "win/keep_alive.h"
 #include "win/scoped.h"
 
 using Microsoft::WRL::ComPtr;
@@ -111,7 +113,7 @@ public:
         info->cb = sizeof(PROPPAGEINFO);
         info->pszTitle = text;
         // Before the page has a window, the DPI of the screen the frame opens on.
-        info->size = window_->SizeAt(proppage::PageWindow::WindowDpi(nullptr));
+        info->size = window_->SizeAt(win::WindowDpi(nullptr));
         info->pszDocString = nullptr;
         info->pszHelpFile = nullptr;
         info->dwHelpContext = 0;
@@ -153,7 +155,8 @@ public:
         if (!dirty_ || !window_) return S_OK;
         const auto changes = window_->Changes();
         if (!changes) return E_FAIL;  // a check failed: the page said why and stays dirty
-        AddRef();                     // the controls' change notices reach the host while this runs
+        // The controls' change notices reach the host while this runs.
+        const win::KeepAlive keep(*this);
         HRESULT result = S_OK;
         for (const auto& object : objects_)
             for (const auto& [name, value] : *changes) {
@@ -164,7 +167,6 @@ public:
         // The page shows what the controls made of the values (their corrections).
         if (!objects_.empty()) values_ = ReadValues(objects_.front().Get(), proppage::PropertiesReadBy(kind_));
         if (window_->Handle()) window_->Load(values_);
-        Release();
         return result;
     }
 

@@ -18,7 +18,9 @@
 #include <wrl/client.h>
 
 #include "component/guids.h"
+#include "component/misc_status.h"
 #include "component/module.h"
+#include "win/resource.h"
 #include "win/scoped.h"
 
 namespace cadencer::com {
@@ -30,9 +32,6 @@ using win::UniqueHkey;
 constexpr wchar_t kProgId[] = L"CadencerLib.Cadencer";
 constexpr wchar_t kVersionedProgId[] = L"CadencerLib.Cadencer.1";
 constexpr wchar_t kUserType[] = L"Cadencer Control";
-// Invisible at run time and the other class status flags: 0x24591.
-constexpr wchar_t kMiscStatus[] = L"148881";
-constexpr wchar_t kToolboxBitmapId[] = L"30000";
 // The component categories the control implements.
 constexpr const wchar_t* kImplementedCategories[] = {
     L"{40FC6ED4-2438-11CF-A3DB-080036F12502}",  // CATID_Control
@@ -83,8 +82,8 @@ std::vector<Entry> Entries() {
         {clsid + L"\\Control", nullptr, L""},
         {clsid + L"\\Programmable", nullptr, L""},
         {clsid + L"\\MiscStatus", nullptr, L"0"},
-        {clsid + L"\\MiscStatus\\1", nullptr, kMiscStatus},
-        {clsid + L"\\ToolboxBitmap32", nullptr, path + L", " + kToolboxBitmapId},
+        {clsid + L"\\MiscStatus\\1", nullptr, std::to_wstring(kMiscStatus)},
+        {clsid + L"\\ToolboxBitmap32", nullptr, path + L", " + std::to_wstring(IDB_TOOLBOX)},
         {clsid + L"\\TypeLib", nullptr, GuidText(LIBID_CadencerLib)},
         {clsid + L"\\Version", nullptr, L"1.0"},
         {kProgId, nullptr, kUserType},

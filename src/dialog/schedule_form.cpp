@@ -10,6 +10,8 @@
 
 #include "dialog/schedule_rules.h"
 #include "dialog/win_controls.h"
+#include "win/dialog_template.h"
+#include "win/window_state.h"
 
 namespace cadencer::dialog {
 namespace {
@@ -17,30 +19,6 @@ namespace {
 constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS | DS_SETFONT | DS_3DLOOK;
 constexpr DWORD kDialogExStyle = WS_EX_WINDOWEDGE;
 constexpr WORD kDialogFontPoints = 8;
-
-// DLGTEMPLATE, no controls, the design caption and the dialog font; DWORD aligned.
-std::vector<DWORD> BuildTemplate() {
-    std::vector<WORD> words;
-    auto dword = [&words](DWORD v) {
-        words.push_back(LOWORD(v));
-        words.push_back(HIWORD(v));
-    };
-    auto string = [&words](const wchar_t* s) {
-        for (; *s; ++s) words.push_back(static_cast<WORD>(*s));
-        words.push_back(0);
-    };
-    dword(kDialogStyle);
-    dword(kDialogExStyle);
-    words.insert(words.end(), {0, 0, 0, 0, 0});  // no items; position and size set later
-    words.push_back(0);                          // no menu
-    words.push_back(0);                          // the dialog class
-    string(win::W(kDesignCaption).c_str());
-    words.push_back(kDialogFontPoints);
-    string(L"MS Shell Dlg");
-    std::vector<DWORD> aligned((words.size() + 1) / 2, 0);
-    std::copy(words.begin(), words.end(), reinterpret_cast<WORD*>(aligned.data()));
-    return aligned;
-}
 
 }  // namespace
 
@@ -61,34 +39,28 @@ ScheduleForm::~ScheduleForm() {
 
 std::shared_ptr<ScheduleForm> ScheduleForm::Create(HINSTANCE instance, HWND owner, FormHost& host) {
     std::shared_ptr<ScheduleForm> form(new ScheduleForm(host));
-    const auto dialogTemplate = BuildTemplate();
+    const std::wstring caption = win::W(kDesignCaption);
+    const win::DialogTemplate dialogTemplate(kDialogStyle, kDialogExStyle, caption, kDialogFontPoints);
     // Per-monitor aware, so that the dialog hears of a DPI change and lays itself out again.
     win::ScopedPerMonitorDpiAwareness perMonitor;
     // The window holds the object from WM_INITDIALOG on (self_); until then this local does.
-    CreateDialogIndirectParamW(instance, reinterpret_cast<const DLGTEMPLATE*>(dialogTemplate.data()), owner,
-                               &ScheduleForm::DialogProc, reinterpret_cast<LPARAM>(form.get()));
+    CreateDialogIndirectParamW(instance, dialogTemplate.Get(), owner, &ScheduleForm::DialogProc,
+                               reinterpret_cast<LPARAM>(form.get()));
     if (!form->hwnd_) return nullptr;
     return form;
 }
 
 INT_PTR CALLBACK ScheduleForm::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    ScheduleForm* form = nullptr;
+    ScheduleForm* form = win::ReceiveWindowState<ScheduleForm>(window, message, lParam, win::kDialogSlot);
+    if (!form) return FALSE;
     if (message == WM_INITDIALOG) {
-        form = reinterpret_cast<ScheduleForm*>(lParam);
-        SetWindowLongPtrW(window, DWLP_USER, lParam);
         form->hwnd_ = window;
         form->self_ = form->shared_from_this();
-    } else {
-        form = reinterpret_cast<ScheduleForm*>(GetWindowLongPtrW(window, DWLP_USER));
     }
-    if (!form) return FALSE;
     // Held for the length of the message: a handler may end the dialog under itself.
-    const auto keep = form->shared_from_this();
+    const win::KeepAlive keep(*form);
     const INT_PTR result = form->HandleMessage(message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, DWLP_USER, 0);
-        form->OnWindowGone();
-    }
+    if (message == WM_NCDESTROY) form->OnWindowGone();
     return result;
 }
 

@@ -23,6 +23,7 @@
 #include "engine/schedule_settings.h"
 #include "engine/variant.h"
 #include "numberentry/digitfield_window.h"
+#include "win/keep_alive.h"
 
 namespace cadencer::dialog {
 

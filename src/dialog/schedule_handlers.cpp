@@ -99,7 +99,7 @@ void ScheduleForm::SetNumberUsable(bool enabledAndTabStop) {
     UpdateControlState(*FindControl(id::EveryNumber));
     UpdateControlState(*FindControl(id::EveryCombo));
     // The number's tab stop is its text box (the control lets the dialog into it).
-    for (HWND control : {number_.hwnd(), everyCombo_}) {
+    for (HWND control : {number_.EditWindow(), everyCombo_}) {
         if (!control) continue;
         LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
         style = enabledAndTabStop ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP));

@@ -96,7 +96,7 @@ void ScheduleForm::ButtonCancel_Click() {
 }
 
 void ScheduleForm::ButtonHelp_Click() {
-    const auto keep = shared_from_this();
+    const win::KeepAlive keep(*this);
     control::SharedSchedule::Instance().FlagHelpButton();
 }
 
@@ -104,7 +104,7 @@ void ScheduleForm::ButtonHelp_Click() {
 
 void ScheduleForm::Unload() {
     if (stage_ == Stage::Unloading || stage_ == Stage::Unloaded) return;
-    const auto keep = shared_from_this();
+    const win::KeepAlive keep(*this);
     stage_ = Stage::Unloading;
     // The host's windows come back before the dialog goes, so that they get the activation.
     EndModal();

@@ -15,22 +15,6 @@
 namespace cadencer::dialog {
 namespace {
 
-struct ScreenDpi {
-    int x = 96;
-    int y = 96;
-};
-ScreenDpi GetScreenDpi() {
-    ScreenDpi dpi;
-    if (HDC screen = GetDC(nullptr)) {
-        dpi.x = GetDeviceCaps(screen, LOGPIXELSX);
-        dpi.y = GetDeviceCaps(screen, LOGPIXELSY);
-        ReleaseDC(nullptr, screen);
-    }
-    if (dpi.x <= 0) dpi.x = 96;
-    if (dpi.y <= 0) dpi.y = 96;
-    return dpi;
-}
-
 double Milliseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
@@ -72,14 +56,18 @@ public:
         if (!IsLoaded()) return 0;
         RECT r{};
         GetWindowRect(form_->Window(), &r);
-        return PixelsToTwips(r.right - r.left, GetScreenDpi().x);
+        return PixelsToTwips(r.right - r.left, win::ScreenDpi().x);
     }
-    std::int32_t ScreenWidthTwips() override { return PixelsToTwips(GetSystemMetrics(SM_CXSCREEN), GetScreenDpi().x); }
-    std::int32_t ScreenHeightTwips() override { return PixelsToTwips(GetSystemMetrics(SM_CYSCREEN), GetScreenDpi().y); }
+    std::int32_t ScreenWidthTwips() override {
+        return PixelsToTwips(GetSystemMetrics(SM_CXSCREEN), win::ScreenDpi().x);
+    }
+    std::int32_t ScreenHeightTwips() override {
+        return PixelsToTwips(GetSystemMetrics(SM_CYSCREEN), win::ScreenDpi().y);
+    }
 
     void Move(std::int32_t leftTwips, std::int32_t topTwips) override {
         if (!IsLoaded()) return;
-        const ScreenDpi dpi = GetScreenDpi();
+        const win::AxisDpi dpi = win::ScreenDpi();
         SetWindowPos(form_->Window(), nullptr, TwipsToPixels(leftTwips, dpi.x), TwipsToPixels(topTwips, dpi.y), 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }

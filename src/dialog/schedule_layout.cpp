@@ -149,7 +149,7 @@ HWND ScheduleForm::CreateControl(const ControlDesign& design, HWND insertAfter) 
     HWND control = nullptr;
     if (design.kind == Kind::NumberField) {
         if (number_.Create(hwnd_, design.id, r, &numberEvents_)) {
-            control = number_.Handle();
+            control = number_.ControlWindow();
             SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
             LoadEveryNumberDesign(number_);
             if (!ShownNow(design)) ShowWindow(control, SW_HIDE);

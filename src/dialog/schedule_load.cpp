@@ -21,7 +21,7 @@ const ScheduleSettings& Settings() {
 // Each step stands alone: a value a control refuses is skipped and loading goes on.
 void ScheduleForm::Form_Load() {
     if (stage_ != Stage::Created) return;
-    const auto keep = shared_from_this();
+    const win::KeepAlive keep(*this);
     // Called by the host, outside the dialog's window procedure: its sizes are the dialog's
     // own pixels, which only a thread of the dialog's DPI awareness takes as they are.
     win::ScopedPerMonitorDpiAwareness perMonitor;
@@ -137,7 +137,7 @@ bool ScheduleForm::TrySetFocus(HWND control) {
     // is skipped, as the design's handlers ignore that error.
     if (!Alive() || !control || !IsWindowVisible(hwnd_) || !IsWindowVisible(control) || !IsWindowEnabled(control))
         return false;
-    if (control == everyNumber_ && number_.hwnd()) control = number_.hwnd();
+    if (control == everyNumber_ && number_.EditWindow()) control = number_.EditWindow();
     SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
     return GetFocus() == control;
 }

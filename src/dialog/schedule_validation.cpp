@@ -82,7 +82,7 @@ void ScheduleForm::StoreSettings() {
 }
 
 void ScheduleForm::ButtonOK_Click() {
-    const auto keep = shared_from_this();
+    const win::KeepAlive keep(*this);
     ValidateSchedule();
     if (!Alive() || validationFailed_) return;
     StoreSettings();

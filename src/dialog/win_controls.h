@@ -1,7 +1,7 @@
 // Thin typed wrappers over SendMessage for the controls of the schedule dialog (buttons,
 // combo box, date-time pickers, status bar), string conversions between the portable
 // UTF-16 strings and wide strings, and OLE dates to SYSTEMTIME and back through the
-// portable calendar, and the library's Win32 commons under the same short name. Every
+// portable calendar; they join the library's Win32 commons in cadencer::win. Every
 // wrapper refuses a handle that is not a window.
 #pragma once
 
@@ -17,10 +17,9 @@
 #include "win/accessible.h"
 #include "win/dpi.h"
 
-namespace cadencer::dialog::win {
-
-// The library's Win32 commons (DPI, accessible names) under the same short name.
-using namespace ::cadencer::win;
+// With the rest of the library's Win32 commons, so that `win::` means one namespace
+// everywhere.
+namespace cadencer::win {
 
 inline std::wstring W(std::u16string_view s) {
     return std::wstring(s.begin(), s.end());
@@ -118,4 +117,4 @@ inline std::optional<OleDate> FromSystemTime(const SYSTEMTIME& st) {
     return Compose({st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond});
 }
 
-}  // namespace cadencer::dialog::win
+}  // namespace cadencer::win

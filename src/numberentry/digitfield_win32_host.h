@@ -1,11 +1,13 @@
 // The per-window state of a Digitfield window: its child windows, the model, and the
 // DigitfieldPlatform implementation over them (text box, spinner, timer, clipboard, beep).
 // Bound at WM_NCCREATE of the control's window, freed at its WM_NCDESTROY, or later when a
-// handler further up the stack is still running (an event handler may destroy the control).
+// handler further up the stack still keeps it alive (an event handler may destroy the control).
 #pragma once
 
-#include "numberentry/digitfield_window.h"
 #include "engine/twips.h"
+#include "numberentry/digitfield_window.h"
+#include "win/keep_alive.h"
+#include "win/window_state.h"
 
 namespace cadencer::numberentry {
 
@@ -14,21 +16,14 @@ public:
     explicit DigitfieldHost(HWND self);
     ~DigitfieldHost() override;
 
-    // Keeps the host alive while a handler runs; after a nested destroy, Alive() is false and
-    // the caller must leave the windows alone.
-    class Guard {
-    public:
-        explicit Guard(DigitfieldHost* host) : host_(host) { ++host_->busy_; }
-        ~Guard();
-        Guard(const Guard&) = delete;
-        Guard& operator=(const Guard&) = delete;
-
-    private:
-        DigitfieldHost* host_;
-    };
-    bool Alive() const { return !destroyed_; }
-    // WM_NCDESTROY of the control: frees the host now, or when the last guard goes.
+    // The control's window holds one reference and a running handler another
+    // (win::KeepAlive); after a nested destroy, Alive() is false and the handler must leave
+    // the windows alone. The host goes with the last reference.
+    void AddRef() { ++references_; }
     void Release();
+    bool Alive() const { return !destroyed_; }
+    // WM_NCDESTROY of the control: drops the window's reference.
+    void OnControlDestroyed();
 
     static DigitfieldHost* FromControl(HWND control);
 
@@ -128,7 +123,7 @@ private:
     HBRUSH backBrush_ = nullptr;
     std::u16string editTip_, spinnerTip_;
     std::u16string accessibleName_;
-    int busy_ = 0;
+    int references_ = 1;  // the window's
     bool destroyed_ = false;
 };
 

@@ -58,7 +58,7 @@ LRESULT CALLBACK DigitfieldHost::EditSubclassProc(HWND edit, UINT message, WPARA
 
 LRESULT DigitfieldHost::EditMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
     HWND edit = edit_;
-    Guard guard(this);
+    win::KeepAlive keep(*this);
     switch (message) {
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN: {
@@ -168,13 +168,8 @@ LRESULT DigitfieldHost::EditMessage(UINT message, WPARAM wParam, LPARAM lParam, 
 // ---- UpDown1 ----
 
 LRESULT CALLBACK DigitfieldHost::SpinnerProc(HWND spinner, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(spinner, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* host = reinterpret_cast<DigitfieldHost*>(GetWindowLongPtrW(spinner, GWLP_USERDATA));
+    auto* host = win::ReceiveWindowState<DigitfieldHost>(spinner, message, lParam);
     if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(spinner, GWLP_USERDATA, 0);
         if (host && host->spinner_ == spinner) host->spinner_ = nullptr;
         return DefWindowProcW(spinner, message, wParam, lParam);
     }
@@ -186,7 +181,7 @@ LRESULT CALLBACK DigitfieldHost::SpinnerProc(HWND spinner, UINT message, WPARAM 
 
 LRESULT DigitfieldHost::SpinnerMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
     HWND spinner = spinner_;
-    Guard guard(this);
+    win::KeepAlive keep(*this);
     handled = true;
     switch (message) {
         case WM_PAINT: {
@@ -314,13 +309,13 @@ void DigitfieldHost::SetAccessibleName(std::u16string_view name) {
 
 // The number shown, as the platform's general conversion writes it.
 std::wstring DigitfieldHost::AccessibleValue() {
-    Guard guard(this);
+    win::KeepAlive keep(*this);
     const std::u16string text = TextOfValue(model_.Value());
     return std::wstring(text.begin(), text.end());
 }
 
 void DigitfieldHost::PressSpinnerArrow(bool up) {
-    Guard guard(this);
+    win::KeepAlive keep(*this);
     std::int16_t button = kLeftButton, shift = 0;
     float x = 0;
     float y = up ? 0.0f : static_cast<float>(model_.Layout().spinner.height);

@@ -18,21 +18,21 @@ DigitfieldHost::~DigitfieldHost() {
     if (backBrush_) DeleteObject(backBrush_);
 }
 
-DigitfieldHost::Guard::~Guard() {
-    if (--host_->busy_ == 0 && host_->destroyed_) delete host_;
+void DigitfieldHost::Release() {
+    if (--references_ == 0) delete this;
 }
 
-void DigitfieldHost::Release() {
+void DigitfieldHost::OnControlDestroyed() {
     destroyed_ = true;
     edit_ = spinner_ = toolTip_ = nullptr;
-    if (busy_ == 0) delete this;
+    Release();  // the window's reference
 }
 
 DigitfieldHost* DigitfieldHost::FromControl(HWND control) {
     if (!control || !IsWindow(control)) return nullptr;
     wchar_t name[64];
     if (!GetClassNameW(control, name, 64) || std::wcscmp(name, kDigitfieldClassName) != 0) return nullptr;
-    auto* host = reinterpret_cast<DigitfieldHost*>(GetWindowLongPtrW(control, GWLP_USERDATA));
+    auto* host = win::WindowStateOf<DigitfieldHost>(control);
     return host && host->Alive() ? host : nullptr;
 }
 
@@ -89,7 +89,7 @@ void DigitfieldHost::OnSize() {
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         return;
     }
-    Guard guard(this);
+    win::KeepAlive keep(*this);
     model_.Resize(static_cast<int>(ToTwipsX(rc.right) + 0.5f), static_cast<int>(ToTwipsY(rc.bottom) + 0.5f));
 }
 
@@ -151,7 +151,7 @@ void DigitfieldHost::SetText(std::u16string_view text) {
 
 void DigitfieldHost::OnEditChange() {
     if (settingText_) return;
-    Guard guard(this);
+    win::KeepAlive keep(*this);
     model_.txtNumber_Change();
     if (Alive()) win::NotifyAccessibleValueChange(spinner_);
     if (Alive() && alignment_ == TextAlignment::Right) UpdateAlignment();

@@ -2,6 +2,8 @@
 // and the DigitfieldWindow wrapper that forwards the control's members to the model.
 #include "numberentry/digitfield_win32_host.h"  // <windows.h> first: <commctrl.h> needs it
 #include "numberentry/digitfield_win32_util.h"
+#include "win/keep_alive.h"
+#include "win/window_state.h"
 
 #include <commctrl.h>
 
@@ -20,25 +22,24 @@ HINSTANCE CodeModule() {
     return module;
 }
 
-DigitfieldHost* HostOf(HWND control) { return reinterpret_cast<DigitfieldHost*>(GetWindowLongPtrW(control, GWLP_USERDATA)); }
-
 LRESULT CALLBACK ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+    // The control is created by class name (a dialog, a host), so it makes its own state
+    // rather than taking one from lpCreateParams.
     if (message == WM_NCCREATE) {
         auto* host = new (std::nothrow) DigitfieldHost(control);
         if (!host) return FALSE;
-        SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(host));
+        win::SetWindowState(control, host);
         return DefWindowProcW(control, message, wParam, lParam);
     }
-    DigitfieldHost* host = HostOf(control);
+    DigitfieldHost* host = win::ReceiveWindowState<DigitfieldHost>(control, message, lParam);
     if (!host) return DefWindowProcW(control, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(control, GWLP_USERDATA, 0);
         KillTimer(control, kTimer1Id);
-        host->Release();
+        host->OnControlDestroyed();
         return DefWindowProcW(control, message, wParam, lParam);
     }
     if (!host->Alive()) return DefWindowProcW(control, message, wParam, lParam);
-    DigitfieldHost::Guard guard(host);
+    win::KeepAlive keep(*host);
     switch (message) {
         case WM_CREATE: return host->CreateParts() ? 0 : -1;
         case WM_SIZE: host->OnSize(); return 0;
@@ -106,6 +107,7 @@ bool DigitfieldWindow::RegisterWindowClass(HINSTANCE instance) {
         WNDCLASSEXW wc{};
         wc.cbSize = sizeof(wc);
         wc.lpfnWndProc = ControlProc;
+        wc.cbWndExtra = win::kWindowStateBytes;
         wc.hInstance = instance;
         wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
@@ -116,6 +118,7 @@ bool DigitfieldWindow::RegisterWindowClass(HINSTANCE instance) {
         WNDCLASSEXW wc{};
         wc.cbSize = sizeof(wc);
         wc.lpfnWndProc = DigitfieldHost::SpinnerProc;
+        wc.cbWndExtra = win::kWindowStateBytes;
         wc.hInstance = instance;
         wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
         wc.lpszClassName = kDigitfieldSpinnerClassName;
@@ -138,10 +141,10 @@ bool DigitfieldWindow::Create(HWND parent, int id, const RECT& rect, DigitfieldE
     int dpiX = 96, dpiY = 96;
     WindowDpi(parent, dpiX, dpiY);
     const int height = std::max<int>(rect.bottom - rect.top, TwipsToPixelsCeil(kMinHeightTwips, dpiY));
-    hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, kDigitfieldClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
-                            rect.left, rect.top, rect.right - rect.left, height, parent,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-    if (!hwnd_) return false;
+    control_ = CreateWindowExW(WS_EX_CONTROLPARENT, kDigitfieldClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
+                               rect.left, rect.top, rect.right - rect.left, height, parent,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+    if (!control_) return false;
     SetEventSink(sink);
     return true;
 }
@@ -156,12 +159,14 @@ bool DigitfieldWindow::CreateTwips(HWND parent, int id, int left, int top, int w
 }
 
 void DigitfieldWindow::Destroy() {
-    if (IsAlive()) DestroyWindow(hwnd_);
-    hwnd_ = nullptr;
+    if (IsAlive()) DestroyWindow(control_);
+    control_ = nullptr;
 }
 
 bool DigitfieldWindow::IsAlive() const { return host() != nullptr; }
-DigitfieldHost* DigitfieldWindow::host() const { return DigitfieldHost::FromControl(hwnd_); }
+DigitfieldHost* DigitfieldWindow::host() const {
+    return DigitfieldHost::FromControl(control_);
+}
 DigitfieldModel* DigitfieldWindow::Model() const {
     auto* h = host();
     return h ? &h->model_ : nullptr;
@@ -179,7 +184,7 @@ void DigitfieldWindow::SetBeepHandler(std::function<void()> beep) {
 
 void DigitfieldWindow::InitProperties() {
     if (auto* h = host()) {
-        DigitfieldHost::Guard guard(h);
+        win::KeepAlive keep(*h);
         h->ambientFont_ = h->AmbientFont();
         h->model_.InitProperties(h->ambientFont_);
     }
@@ -187,7 +192,7 @@ void DigitfieldWindow::InitProperties() {
 
 void DigitfieldWindow::ReadProperties(PropertyBag& bag) {
     if (auto* h = host()) {
-        DigitfieldHost::Guard guard(h);
+        win::KeepAlive keep(*h);
         h->ambientFont_ = h->AmbientFont();
         h->model_.ReadProperties(bag, h->ambientFont_);
     }
@@ -201,16 +206,16 @@ Expected<bool> DigitfieldWindow::WriteProperties(PropertyBag& bag) const {
 
 // ---- Properties: each forwards to the model with the host kept alive for the call ----
 
-#define DIGITFIELD_SET(call)                \
-    if (auto* h = host()) {                 \
-        DigitfieldHost::Guard guard(h);     \
-        h->model_.call;                     \
+#define DIGITFIELD_SET(call)     \
+    if (auto* h = host()) {      \
+        win::KeepAlive keep(*h); \
+        h->model_.call;          \
     }
 
 Variant DigitfieldWindow::Value() {
     auto* h = host();
     if (!h) return Variant::I16(0);
-    DigitfieldHost::Guard guard(h);
+    win::KeepAlive keep(*h);
     return h->model_.Value();
 }
 void DigitfieldWindow::SetValue(const Variant& iValue) { DIGITFIELD_SET(SetValue(iValue)) }
@@ -246,7 +251,7 @@ void DigitfieldWindow::SetFont(HFONT font, bool owned) { SetFont(std::make_share
 std::u16string DigitfieldWindow::ToolTipText() const { return Model() ? Model()->ToolTipText() : std::u16string(); }
 void DigitfieldWindow::SetToolTipText(std::u16string_view text) { DIGITFIELD_SET(SetToolTipText(text)) }
 bool DigitfieldWindow::GotFocus() const { return Model() && Model()->GotFocus(); }
-HWND DigitfieldWindow::hwnd() const {
+HWND DigitfieldWindow::EditWindow() const {
     auto* h = host();
     return h ? h->edit_ : nullptr;
 }
@@ -260,12 +265,12 @@ void DigitfieldWindow::MoveTwips(int left, int top, int width, int height) {
     // At the DPI the control is laid out for: its parent's, as the parent last told it.
     auto* h = host();
     if (!h) return;
-    MoveWindow(hwnd_, h->ToPixelsX(left), h->ToPixelsY(top), h->ToPixelsX(width), h->ToPixelsY(height), TRUE);
+    MoveWindow(control_, h->ToPixelsX(left), h->ToPixelsY(top), h->ToPixelsX(width), h->ToPixelsY(height), TRUE);
 }
 
 void DigitfieldWindow::ApplyDpi(int dpi) {
     if (auto* h = host()) {
-        DigitfieldHost::Guard guard(h);
+        win::KeepAlive keep(*h);
         h->ApplyDpi(dpi);
     }
 }

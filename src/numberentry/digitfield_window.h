@@ -78,7 +78,7 @@ class DigitfieldWindow {
 public:
     DigitfieldWindow() = default;
     // Wraps an existing Digitfield window (for example one a dialog template created).
-    explicit DigitfieldWindow(HWND control) : hwnd_(control) {}
+    explicit DigitfieldWindow(HWND control) : control_(control) {}
 
     // Registers the control's private window classes; idempotent. Create calls it.
     // `instance` defaults to the module holding this code, the one Create uses.
@@ -93,7 +93,8 @@ public:
     bool CreateTwips(HWND parent, int id, int left, int top, int width, int height,
                      DigitfieldEvents* sink = nullptr);
     void Destroy();
-    HWND Handle() const { return hwnd_; }
+    // The control's own window (parent of its text box and spinner).
+    HWND ControlWindow() const { return control_; }
     bool IsAlive() const;
 
     void SetEventSink(DigitfieldEvents* sink);
@@ -136,7 +137,7 @@ public:
     std::u16string ToolTipText() const;
     void SetToolTipText(std::u16string_view text);
     bool GotFocus() const;
-    HWND hwnd() const;  // txtNumber's window handle
+    HWND EditWindow() const;  // txtNumber, the text box inside the control
     std::int16_t MaxLength() const;
 
     // Methods.
@@ -166,7 +167,7 @@ public:
 
 private:
     DigitfieldHost* host() const;
-    HWND hwnd_ = nullptr;
+    HWND control_ = nullptr;
 };
 
 }  // namespace cadencer::numberentry

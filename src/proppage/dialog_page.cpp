@@ -16,7 +16,6 @@ namespace cadencer::proppage {
 namespace {
 
 using dialog::TwipRect;
-namespace win = dialog::win;
 
 constexpr int kFrameWidth = 4275;
 constexpr int kRightColumn = 4755;

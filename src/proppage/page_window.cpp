@@ -11,6 +11,9 @@
 #include <vector>
 
 #include "engine/twips.h"
+#include "win/dialog_template.h"
+#include "win/dpi.h"
+#include "win/window_state.h"
 
 namespace cadencer::proppage {
 namespace {
@@ -22,29 +25,10 @@ std::wstring W(std::u16string_view s) {
     return std::wstring(s.begin(), s.end());
 }
 
-// DLGTEMPLATE without items, no caption, the dialog font; DWORD aligned.
-std::vector<DWORD> PageTemplate() {
-    std::vector<WORD> words;
-    auto dword = [&words](DWORD v) {
-        words.push_back(LOWORD(v));
-        words.push_back(HIWORD(v));
-    };
-    dword(kPageStyle);
-    dword(WS_EX_CONTROLPARENT);
-    words.insert(words.end(), {0, 0, 0, 0, 0});  // no items; placed by the frame's rectangle
-    words.insert(words.end(), {0, 0, 0});        // no menu, the dialog class, no caption
-    words.push_back(8);                          // 8 points
-    for (const wchar_t* s = L"MS Shell Dlg"; *s; ++s) words.push_back(static_cast<WORD>(*s));
-    words.push_back(0);
-    std::vector<DWORD> aligned((words.size() + 1) / 2, 0);
-    std::copy(words.begin(), words.end(), reinterpret_cast<WORD*>(aligned.data()));
-    return aligned;
-}
-
 HINSTANCE ThisModule() {
     HMODULE module = nullptr;
     GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&PageTemplate), &module);
+                       reinterpret_cast<LPCWSTR>(&ThisModule), &module);
     return module;
 }
 
@@ -52,19 +36,6 @@ HINSTANCE ThisModule() {
 
 PageWindow::~PageWindow() {
     Destroy();
-}
-
-int PageWindow::WindowDpi(HWND window) {
-    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto getDpi = reinterpret_cast<GetDpiForWindowFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-    if (getDpi && window) {
-        if (const UINT dpi = getDpi(window)) return static_cast<int>(dpi);
-    }
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
 }
 
 SIZE PageWindow::SizeAt(int dpi) const {
@@ -84,10 +55,11 @@ RECT PageWindow::PixelRect(const dialog::TwipRect& r) const {
 bool PageWindow::Create(HWND parent, const RECT& rect, PageEvents* events) {
     if (hwnd_) return true;
     events_ = events;
-    dpi_ = WindowDpi(parent);
-    const auto pageTemplate = PageTemplate();
-    CreateDialogIndirectParamW(ThisModule(), reinterpret_cast<const DLGTEMPLATE*>(pageTemplate.data()), parent,
-                               &PageWindow::DialogProc, reinterpret_cast<LPARAM>(this));
+    dpi_ = win::WindowDpi(parent);
+    // No caption; the frame's rectangle places it.
+    const win::DialogTemplate pageTemplate(kPageStyle, WS_EX_CONTROLPARENT);
+    CreateDialogIndirectParamW(ThisModule(), pageTemplate.Get(), parent, &PageWindow::DialogProc,
+                               reinterpret_cast<LPARAM>(this));
     if (!hwnd_) return false;
     Move(rect);
     HookFrame(parent);
@@ -166,17 +138,10 @@ HWND PageWindow::AddControl(const wchar_t* windowClass, std::u16string_view text
 // ---- The window procedure
 
 INT_PTR CALLBACK PageWindow::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    PageWindow* page = nullptr;
-    if (message == WM_INITDIALOG) {
-        page = reinterpret_cast<PageWindow*>(lParam);
-        SetWindowLongPtrW(window, DWLP_USER, lParam);
-        page->hwnd_ = window;
-    } else {
-        page = reinterpret_cast<PageWindow*>(GetWindowLongPtrW(window, DWLP_USER));
-    }
+    PageWindow* page = win::ReceiveWindowState<PageWindow>(window, message, lParam, win::kDialogSlot);
     if (!page) return FALSE;
+    if (message == WM_INITDIALOG) page->hwnd_ = window;
     if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, DWLP_USER, 0);
         page->hwnd_ = nullptr;
         return FALSE;
     }

@@ -69,9 +69,6 @@ public:
     // Puts the focus on the field of a property; false when the page has none.
     virtual bool FocusProperty(std::u16string_view name) = 0;
 
-    // The DPI of a window (its monitor's on systems that know per-window DPI).
-    static int WindowDpi(HWND window);
-
 protected:
     PageWindow() = default;
 

@@ -24,7 +24,6 @@ using dialog::Frame;
 using dialog::Kind;
 using dialog::TwipRect;
 namespace id = dialog::id;
-namespace win = dialog::win;
 
 // Where each of the dialog's frames stands on the page: "Occurs" and "Execution" as in the
 // dialog, the weekly and monthly frames side by side with them, the summary below.
@@ -178,7 +177,7 @@ void SchedulePage::CreateControls() {
                 break;
             case Kind::NumberField:
                 if (number_.Create(hwnd_, design.id, PixelRect(r), &numberEvents_)) {
-                    control = number_.Handle();
+                    control = number_.ControlWindow();
                     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
                     MemoryPropertyBag bag;  // the dialog's design of EveryNumber
                     bag.Put(u"Format", Variant::String(u"###"));
@@ -447,7 +446,7 @@ bool SchedulePage::FocusProperty(std::u16string_view name) {
     } else {
         return false;
     }
-    FocusControl(controlId == id::EveryNumber ? number_.hwnd() : Item(controlId));
+    FocusControl(controlId == id::EveryNumber ? number_.EditWindow() : Item(controlId));
     return true;
 }
 

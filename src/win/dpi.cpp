@@ -36,6 +36,18 @@ int WindowDpi(HWND window) {
     return dpi > 0 ? dpi : kDefaultDpi;
 }
 
+AxisDpi ScreenDpi() {
+    AxisDpi dpi;
+    if (HDC screen = GetDC(nullptr)) {
+        dpi.x = GetDeviceCaps(screen, LOGPIXELSX);
+        dpi.y = GetDeviceCaps(screen, LOGPIXELSY);
+        ReleaseDC(nullptr, screen);
+    }
+    if (dpi.x <= 0) dpi.x = kDefaultDpi;
+    if (dpi.y <= 0) dpi.y = kDefaultDpi;
+    return dpi;
+}
+
 int DpiOfMessage(WPARAM wParam) {
     const int dpi = HIWORD(wParam);
     return dpi > 0 ? dpi : kDefaultDpi;

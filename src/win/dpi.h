@@ -13,6 +13,14 @@ inline constexpr int kDefaultDpi = 96;
 // per-monitor scaling), else the logical pixels of the window's DC (or the screen's).
 int WindowDpi(HWND window);
 
+// The screen's (the system's) logical pixels per inch across and down, for what is
+// measured in screen units rather than in one window's (the defaults where unknown).
+struct AxisDpi {
+    int x = kDefaultDpi;
+    int y = kDefaultDpi;
+};
+AxisDpi ScreenDpi();
+
 // The new DPI carried by WM_DPICHANGED (its vertical value, as the platform recommends);
 // a value the message cannot mean gives the default.
 int DpiOfMessage(WPARAM wParam);

@@ -189,7 +189,7 @@ double DialogTest::NumberValue() const {
 }
 
 HWND DialogTest::NumberEdit() const {
-    return numberentry::DigitfieldWindow(Item(id::EveryNumber)).hwnd();
+    return numberentry::DigitfieldWindow(Item(id::EveryNumber)).EditWindow();
 }
 
 void Pump(int rounds) {

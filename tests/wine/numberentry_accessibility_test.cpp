@@ -23,7 +23,7 @@ TEST(DigitfieldAccessibility, TheFieldItsTextBoxAndItsSpinnerCarryTheHostsNameAn
     form.control.SetAccessibleName(u"Every hour(s)");
     Pump();
 
-    for (HWND part : {form.control.Handle(), form.Edit(), form.Spinner()}) {
+    for (HWND part : {form.control.ControlWindow(), form.Edit(), form.Spinner()}) {
         Accessible object(part);
         ASSERT_TRUE(object.Valid());
         EXPECT_EQ(object.Name(), L"Every hour(s)");
@@ -153,7 +153,7 @@ TEST(DigitfieldDpi, ANewDpiLaysThePartsOutAgain) {
     form.control.MoveTwips(150, 150, 1740, 255);
     Pump();
     RECT client;
-    GetClientRect(form.control.Handle(), &client);
+    GetClientRect(form.control.ControlWindow(), &client);
     EXPECT_EQ(client.right, MulDiv(1740, 144, 1440));
     EXPECT_EQ(client.bottom, (255 * 144 + 1439) / 1440);
     spinner = form.ChildRect(form.Spinner());
@@ -165,9 +165,9 @@ TEST(DigitfieldDpi, ANewDpiLaysThePartsOutAgain) {
     EXPECT_EQ(spinner.bottom - spinner.top, client.bottom);
 
     // A height below the minimum at the new DPI grows to it.
-    SetWindowPos(form.control.Handle(), nullptr, 0, 0, client.right, MulDiv(255, 96, 1440),
+    SetWindowPos(form.control.ControlWindow(), nullptr, 0, 0, client.right, MulDiv(255, 96, 1440),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    GetClientRect(form.control.Handle(), &client);
+    GetClientRect(form.control.ControlWindow(), &client);
     EXPECT_EQ(client.bottom, (255 * 144 + 1439) / 1440);
 }
 

@@ -82,7 +82,7 @@ struct Gallery {
     }
     static std::string Text(DigitfieldWindow& f) {
         wchar_t buf[64];
-        GetWindowTextW(f.hwnd(), buf, 64);
+        GetWindowTextW(f.EditWindow(), buf, 64);
         return U8(std::u16string(buf, buf + wcslen(buf)));
     }
 };
@@ -114,11 +114,11 @@ TEST(DigitfieldGallery, StatesAsTheUserSeesThem) {
     coloured.SetValue(Variant::Double(3.25));
     auto& editing = g.Add(L"Editing: bare number, all selected");
     editing.SetValue(Variant::Double(-1234.5));
-    SetFocus(editing.hwnd());
+    SetFocus(editing.EditWindow());
     Pump();
-    HWND heldSpinner = FindWindowExW(held.Handle(), nullptr, kDigitfieldSpinnerClassName, nullptr);
+    HWND heldSpinner = FindWindowExW(held.ControlWindow(), nullptr, kDigitfieldSpinnerClassName, nullptr);
     SendMessageW(heldSpinner, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 2));  // steps to 42, stays pressed
-    SetFocus(editing.hwnd());
+    SetFocus(editing.EditWindow());
     Pump(150);
 
     EXPECT_EQ(Gallery::Text(idle), "1,234.50");
@@ -128,7 +128,7 @@ TEST(DigitfieldGallery, StatesAsTheUserSeesThem) {
     EXPECT_EQ(Gallery::Text(disabled), "99.50");
     EXPECT_EQ(Gallery::Text(editing), "-1234.50");
     EXPECT_TRUE(editing.GotFocus());
-    EXPECT_FALSE(IsWindowEnabled(disabled.hwnd()));
+    EXPECT_FALSE(IsWindowEnabled(disabled.EditWindow()));
 
     if (const char* dir = std::getenv("CADENCER_SCREENSHOT_DIR")) {
         RedrawWindow(SharedTopLevel(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);

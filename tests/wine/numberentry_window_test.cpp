@@ -197,7 +197,7 @@ TEST(DigitfieldWindow, ToolTipFollowsTheMouse) {
     wchar_t text[80] = {};
     TTTOOLINFOW tool{};
     tool.cbSize = TTTOOLINFOW_V2_SIZE;
-    tool.hwnd = form.control.Handle();
+    tool.hwnd = form.control.ControlWindow();
     tool.uId = reinterpret_cast<UINT_PTR>(form.Spinner());
     tool.lpszText = text;
     SendMessageW(tip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
@@ -210,7 +210,7 @@ TEST(DigitfieldWindow, LayoutFollowsTheSizeAndTheRealDpi) {
     const int dpiX = Dpi(form.window, LOGPIXELSX), dpiY = Dpi(form.window, LOGPIXELSY);
     EXPECT_EQ(form.control.TwipsToPixelsX(1440), dpiX);
     RECT rc;
-    GetClientRect(form.control.Handle(), &rc);
+    GetClientRect(form.control.ControlWindow(), &rc);
     EXPECT_EQ(rc.right, MulDiv(1740, dpiX, 1440));
     EXPECT_FALSE(IsWindowVisible(form.Spinner()));
     EXPECT_EQ(form.ChildRect(form.Edit()).right, rc.right);
@@ -225,7 +225,7 @@ TEST(DigitfieldWindow, LayoutFollowsTheSizeAndTheRealDpi) {
     // Lower than 255 twips is not allowed; wider moves the spinner along.
     form.control.MoveTwips(150, 150, 3000, 100);
     Pump();
-    GetClientRect(form.control.Handle(), &rc);
+    GetClientRect(form.control.ControlWindow(), &rc);
     EXPECT_GE(rc.bottom * 1440, 255 * dpiY);
     EXPECT_EQ(rc.right, MulDiv(3000, dpiX, 1440));
     EXPECT_EQ(form.ChildRect(form.Spinner()).right, rc.right);

@@ -122,8 +122,10 @@ public:
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
 
-    HWND Edit() const { return control.hwnd(); }
-    HWND Spinner() const { return FindWindowExW(control.Handle(), nullptr, kDigitfieldSpinnerClassName, nullptr); }
+    HWND Edit() const { return control.EditWindow(); }
+    HWND Spinner() const {
+        return FindWindowExW(control.ControlWindow(), nullptr, kDigitfieldSpinnerClassName, nullptr);
+    }
     std::string Text() const {
         wchar_t buf[512];
         GetWindowTextW(Edit(), buf, 512);
@@ -132,7 +134,7 @@ public:
     RECT ChildRect(HWND child) const {
         RECT r;
         GetWindowRect(child, &r);
-        MapWindowPoints(nullptr, control.Handle(), reinterpret_cast<POINT*>(&r), 2);
+        MapWindowPoints(nullptr, control.ControlWindow(), reinterpret_cast<POINT*>(&r), 2);
         return r;
     }
     void FocusControl() {

@@ -2,6 +2,7 @@
 #include "control/win/face_window.h"
 
 #include "engine/twips.h"
+#include "win/window_state.h"
 
 namespace cadencer::win {
 
@@ -9,27 +10,8 @@ int FacePixels(int dpi) {
     return TwipsToPixels(kFaceTwips, dpi);
 }
 
-namespace {
-
-int ScreenDpi(int index) {
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, index) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
-}
-
-}  // namespace
-
-int ScreenDpiX() {
-    return ScreenDpi(LOGPIXELSX);
-}
-int ScreenDpiY() {
-    return ScreenDpi(LOGPIXELSY);
-}
-
 bool DrawFace(HINSTANCE instance, HDC dc, const RECT& bounds) {
-    HRSRC resource =
-        FindResourceW(instance, MAKEINTRESOURCEW(kFaceBitmapResource), MAKEINTRESOURCEW(2) /* RT_BITMAP */);
+    HRSRC resource = FindResourceW(instance, MAKEINTRESOURCEW(IDB_FACE), MAKEINTRESOURCEW(2) /* RT_BITMAP */);
     if (!resource) return false;
     HGLOBAL loaded = LoadResource(instance, resource);
     const auto* info = static_cast<const BITMAPINFO*>(loaded ? LockResource(loaded) : nullptr);
@@ -50,6 +32,7 @@ bool FaceWindow::Create(HWND parent, const RECT& rect) {
     if (!GetClassInfoExW(instance_, kFaceWindowClass, &cls)) {
         cls.cbSize = sizeof(cls);
         cls.lpfnWndProc = &FaceWindow::WindowProc;
+        cls.cbWndExtra = kWindowStateBytes;
         cls.hInstance = instance_;
         cls.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512) /* IDC_ARROW */);
         cls.lpszClassName = kFaceWindowClass;
@@ -87,16 +70,9 @@ void FaceWindow::Form_Paint() {
 }
 
 LRESULT CALLBACK FaceWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    } else if (message == WM_NCDESTROY) {
-        // The container may destroy its window (and so ours) before deactivating us.
-        auto* owner = reinterpret_cast<FaceWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (owner && owner->window_ == window) owner->window_ = nullptr;
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    }
-    auto* self = reinterpret_cast<FaceWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = ReceiveWindowState<FaceWindow>(window, message, lParam);
+    // The container may destroy its window (and so ours) before deactivating us.
+    if (message == WM_NCDESTROY && self && self->window_ == window) self->window_ = nullptr;
     switch (message) {
         case WM_PAINT:
             if (self && self->window_ == window) {

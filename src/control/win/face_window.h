@@ -6,21 +6,16 @@
 
 #include <windows.h>
 
+#include "win/resource.h"
+
 namespace cadencer::win {
 
 inline constexpr LONG kFaceTwips = 360;
 // 360 twips are a quarter inch: 635 HIMETRIC units (0.01 mm).
 inline constexpr LONG kFaceHimetric = 635;
-// Resource ids in cadencer.ocx.
-inline constexpr WORD kDefaultIconResource = 101;
-inline constexpr WORD kFaceBitmapResource = 102;
-inline constexpr WORD kToolboxBitmapResource = 30000;
 
 // The face's side in pixels at a DPI (1440 twips to the inch).
 int FacePixels(int dpi);
-// The screen's horizontal and vertical DPI.
-int ScreenDpiX();
-int ScreenDpiY();
 
 // Stretches the face picture over bounds. Uses the resource's bits directly, so it
 // creates no GDI objects and also records into metafiles. False when the resource is

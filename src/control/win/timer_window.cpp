@@ -1,6 +1,8 @@
 // The hidden timer window behind the control's one-second clock.
 #include "control/win/timer_window.h"
 
+#include "win/window_state.h"
+
 namespace cadencer::win {
 namespace {
 
@@ -11,6 +13,7 @@ bool EnsureClass(HINSTANCE instance, WNDPROC proc) {
     if (GetClassInfoExW(instance, kTimerWindowClass, &cls)) return true;
     cls.cbSize = sizeof(cls);
     cls.lpfnWndProc = proc;
+    cls.cbWndExtra = kWindowStateBytes;
     cls.hInstance = instance;
     cls.lpszClassName = kTimerWindowClass;
     return RegisterClassExW(&cls) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
@@ -49,13 +52,7 @@ void TimerWindow::Timer1_Timer() {
 }
 
 LRESULT CALLBACK TimerWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    } else if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    }
-    auto* self = reinterpret_cast<TimerWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = ReceiveWindowState<TimerWindow>(window, message, lParam);
     // A tick already queued when the timer stopped finds window_ cleared and is dropped.
     if (message == WM_TIMER && wParam == kTimerId && self && self->window_ == window) {
         self->Timer1_Timer();
