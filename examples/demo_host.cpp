@@ -23,6 +23,7 @@
 #include "event_sink.h"
 #include "schedule_words.h"
 #include "text_property_bag.h"
+#include "win/scoped.h"
 
 namespace demo {
 namespace {
@@ -152,8 +153,7 @@ bool CreateControl() {
     ComPtr<IConnectionPointContainer> points;
     if (SUCCEEDED(unknown.As(&points)) && SUCCEEDED(points->FindConnectionPoint(DIID___Cadencer, &g_host.connection))) {
         // The connection holds the sink from here; ours goes with this scope.
-        ComPtr<EventSink> sink;
-        sink.Attach(new EventSink(DIID___Cadencer, OnEvent));
+        const auto sink = cadencer::win::Adopt(new EventSink(DIID___Cadencer, OnEvent));
         g_host.connection->Advise(sink.Get(), &g_host.cookie);
     }
     // A loaded control is enabled through its setter; a new one needs it to start its clock.

@@ -96,8 +96,8 @@ HRESULT CadencerControl::Initialise() {
 HRESULT CadencerControl::Create(REFIID iid, void** ppv) {
     auto trace = Trace::FromEnvironment();
     // The new object's one reference is the owner's: released on every path out.
-    ComPtr<CadencerControl> control;
-    control.Attach(trace ? NewTracedControl(std::move(trace)) : new (std::nothrow) CadencerControl(nullptr));
+    const auto control =
+        win::Adopt(trace ? NewTracedControl(std::move(trace)) : new (std::nothrow) CadencerControl(nullptr));
     if (!control) return E_OUTOFMEMORY;
     // Creation takes the creation day and nothing more: the shared schedule is left as it
     // is until the container's InitNew or Load (a Load that stops at a bad key leaves the

@@ -7,6 +7,7 @@
 #include "control/win/timer_window.h"
 #include "dialog/schedule_host.h"
 #include "win/accessible.h"
+#include "win/scoped.h"
 
 #include <wrl/client.h>
 
@@ -80,8 +81,7 @@ HRESULT GetTypeInfoOf(REFGUID guid, ITypeInfo** typeInfo) {
 void ReleaseTypeLibCache() {
     EnterCriticalSection(&g_typeLibLock);
     // Released after the lock is left: no foreign code runs while it is held.
-    Microsoft::WRL::ComPtr<ITypeLib> lib;
-    lib.Attach(std::exchange(g_typeLib, nullptr));
+    const auto lib = win::Adopt(std::exchange(g_typeLib, nullptr));
     LeaveCriticalSection(&g_typeLibLock);
 }
 

@@ -222,8 +222,7 @@ HRESULT CreatePropertyPage(REFCLSID clsid, REFIID iid, void** ppv) {
     *ppv = nullptr;
     const PageKind kind = KindOfClass(clsid);
     if (kind == PageKind::None) return CLASS_E_CLASSNOTAVAILABLE;
-    ComPtr<PropertyPage> page;
-    page.Attach(new (std::nothrow) PropertyPage(kind));
+    const auto page = win::Adopt(new (std::nothrow) PropertyPage(kind));
     if (!page) return E_OUTOFMEMORY;
     return page->QueryInterface(iid, ppv);
 }

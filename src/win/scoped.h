@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <oleauto.h>
+#include <wrl/client.h>
 
 #include <cassert>
 #include <string>
@@ -108,6 +109,16 @@ public:
 private:
     VARIANT value_;
 };
+
+// An owner for the one reference a new object starts with (new, then Adopt). mingw-w64's
+// ComPtr::Attach adds a reference of its own, unlike the platform SDK's, so Attach would
+// leak the object.
+template <class T>
+Microsoft::WRL::ComPtr<T> Adopt(T* object) {
+    Microsoft::WRL::ComPtr<T> owner;
+    *owner.GetAddressOf() = object;
+    return owner;
+}
 
 // The texts an IDispatch::Invoke failure fills in, freed together.
 class ScopedExcepInfo {

@@ -144,7 +144,7 @@ STDMETHODIMP RecordingNotifySink::QueryInterface(REFIID iid, void** ppv) {
 STDMETHODIMP RecordingNotifySink::OnChanged(DISPID id) {
     char text[32];
     std::snprintf(text, sizeof(text), "OnChanged(%lx)", static_cast<unsigned long>(id));
-    log_->push_back(text);
+    if (log_) log_->push_back(text);
     return S_OK;
 }
 
@@ -173,7 +173,7 @@ STDMETHODIMP RecordingEventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAM
                                         UINT*) {
     static const char* const kNames[] = {"?", "HelpButtonClicked", "ScheduleChanged", "SchedulerClosed",
                                          "ScheduledTime"};
-    log_->push_back(std::string("Event(") + (id >= 1 && id <= 4 ? kNames[id] : kNames[0]) + ")");
+    if (log_) log_->push_back(std::string("Event(") + (id >= 1 && id <= 4 ? kNames[id] : kNames[0]) + ")");
     ++counts_[id];
     if (id == 4) {
         // DateTime arrives by reference, as the event interface declares it.

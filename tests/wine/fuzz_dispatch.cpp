@@ -307,8 +307,7 @@ private:
         if (mode == 3) {
             ole->SetClientSite(nullptr);
         } else {
-            ComPtr<FakeSite> site;
-            site.Attach(new FakeSite(mode == 0   ? std::optional<bool>(true)
+            const auto site = cadencer::win::Adopt(new FakeSite(mode == 0   ? std::optional<bool>(true)
                                      : mode == 1 ? std::optional<bool>(false)
                                                  : std::nullopt));
             ole->SetClientSite(site.Get());
@@ -358,8 +357,7 @@ ComPtr<IUnknown> NewControl(int siteMode) {
     if (!control) return control;
     ComPtr<IOleObject> ole;
     if (siteMode != 2 && SUCCEEDED(control.As(&ole))) {
-        ComPtr<FakeSite> site;
-        site.Attach(new FakeSite(siteMode == 0));
+        const auto site = cadencer::win::Adopt(new FakeSite(siteMode == 0));
         ole->SetClientSite(site.Get());
     }
     ComPtr<IPersistStreamInit> persist;

@@ -42,8 +42,7 @@ void Cycle(std::uint64_t n, const std::vector<BYTE>& saved, MemoryBag& bag) {
     if (!control) return;
     ComPtr<IOleObject> ole;
     if (n % 3 != 2 && SUCCEEDED(control.As(&ole))) {
-        ComPtr<FakeSite> site;
-        site.Attach(new FakeSite(n % 3 == 0));
+        const auto site = cadencer::win::Adopt(new FakeSite(n % 3 == 0));
         ole->SetClientSite(site.Get());
     }
     HRESULT hr = S_OK;

@@ -137,8 +137,7 @@ ComPtr<IUnknown> NewControlInUserMode() {
     ComPtr<IOleObject> ole;
     ComPtr<IPersistStreamInit> persist;
     if (!control || FAILED(control.As(&ole)) || FAILED(control.As(&persist))) return nullptr;
-    ComPtr<FakeSite> site;
-    site.Attach(new FakeSite(true));
+    const auto site = cadencer::win::Adopt(new FakeSite(true));
     ole->SetClientSite(site.Get());
     persist->InitNew();
     return control;

@@ -117,6 +117,16 @@ TEST(ScopedVariant, HoldsTextAndServesAsAnOutParameter) {
     EXPECT_EQ(cadencer::win::ToU16(V_BSTR(copy.get())), u"Schedule");
 }
 
+TEST(Adopt, TakesOverTheNewObjectsReferenceWithoutAddingOne) {
+    Counted object;  // as new: one reference, now the owner's
+    {
+        const auto owner = cadencer::win::Adopt(&object);
+        EXPECT_EQ(object.refs, 1);
+        EXPECT_EQ(owner.Get(), &object);
+    }
+    EXPECT_EQ(object.refs, 0);
+}
+
 TEST(ScopedBstr, MoveAndReleaseHandOverTheSameString) {
     ScopedBstr source(u"12:30");
     const BSTR held = source.get();
