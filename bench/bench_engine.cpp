@@ -77,9 +77,15 @@ void BM_Floor(benchmark::State& state) {
     }
 }
 
-void BM_Never(benchmark::State& st) { Run(st, Base(0)); }
-void BM_Daily(benchmark::State& st) { Run(st, Base(1)); }
-void BM_Every(benchmark::State& st) { Run(st, Base(4)); }
+void BM_Never(benchmark::State& st) {
+    Run(st, Base(0));
+}
+void BM_Daily(benchmark::State& st) {
+    Run(st, Base(1));
+}
+void BM_Every(benchmark::State& st) {
+    Run(st, Base(4));
+}
 
 void BM_DayOfPeriod(benchmark::State& st, std::int32_t kind, int yearsAhead) {
     auto s = Base(kind);

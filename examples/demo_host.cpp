@@ -55,8 +55,8 @@ Host g_host;
 
 // Appended line by line, so that a tour that stops early still leaves its account.
 void AppendUtf8Line(const std::wstring& path, const std::wstring& line) {
-    const int n = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), nullptr, 0, nullptr,
-                                      nullptr);
+    const int n =
+        WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), nullptr, 0, nullptr, nullptr);
     std::string utf8(static_cast<size_t>(n), '\0');
     WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), utf8.data(), n, nullptr, nullptr);
     utf8 += '\n';
@@ -92,8 +92,7 @@ void Refresh() {
     SYSTEMTIME now{}, lastFields{};
     GetLocalTime(&now);
     const bool never = VariantTimeToSystemTime(last, &lastFields) && now.wYear - lastFields.wYear >= 50;
-    SetDlgItemTextW(g_host.window, kLast,
-                    (L"Last execution:  " + (never ? L"never" : DateTimeText(last))).c_str());
+    SetDlgItemTextW(g_host.window, kLast, (L"Last execution:  " + (never ? L"never" : DateTimeText(last))).c_str());
     SetDlgItemTextW(g_host.window, kWords, (L"Schedule:  " + DescribeSchedule(g_host.control.Get())).c_str());
 }
 
@@ -169,11 +168,21 @@ bool ReloadControl() {
     return CreateControl();
 }
 
-_Cadencer* Control() { return g_host.control.Get(); }
-HWND MainWindow() { return g_host.window; }
-const std::vector<std::wstring>& LogLines() { return g_host.lines; }
-void AddLog(const std::wstring& text) { Log(text); }
-void RefreshView() { Refresh(); }
+_Cadencer* Control() {
+    return g_host.control.Get();
+}
+HWND MainWindow() {
+    return g_host.window;
+}
+const std::vector<std::wstring>& LogLines() {
+    return g_host.lines;
+}
+void AddLog(const std::wstring& text) {
+    Log(text);
+}
+void RefreshView() {
+    Refresh();
+}
 
 namespace {
 
@@ -186,8 +195,8 @@ HWND Child(const wchar_t* cls, const wchar_t* text, DWORD style, int x, int y, i
 
 void OnCreate(HWND hwnd) {
     g_host.window = hwnd;
-    Child(L"STATIC", L"A Cadencer control is hosted on this window (invisible while the program runs).", 0, 56, 20,
-          560, 20, 0);
+    Child(L"STATIC", L"A Cadencer control is hosted on this window (invisible while the program runs).", 0, 56, 20, 560,
+          20, 0);
     Child(L"STATIC", L"Next execution:", 0, 12, 56, 600, 20, kNext);
     Child(L"STATIC", L"Last execution:", 0, 12, 80, 600, 20, kLast);
     Child(L"STATIC", L"Schedule:", 0, 12, 104, 600, 20, kWords);
@@ -198,7 +207,8 @@ void OnCreate(HWND hwnd) {
     Child(L"BUTTON", L"Sa&ve", BS_PUSHBUTTON | WS_TABSTOP, 444, 136, 100, 28, kSave);
     Child(L"STATIC", L"Events:", 0, 12, 176, 200, 20, 0);
     g_host.log = Child(L"LISTBOX", L"", WS_BORDER | WS_VSCROLL | LBS_NOINTEGRALHEIGHT, 12, 198, 600, 230, kLog);
-    for (const auto& line : g_host.lines) SendMessageW(g_host.log, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+    for (const auto& line : g_host.lines)
+        SendMessageW(g_host.log, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
     SetTimer(hwnd, kRefreshTimer, 1000, nullptr);
 }
 
@@ -206,27 +216,54 @@ void OnCommand(int id) {
     _Cadencer* c = g_host.control.Get();
     if (!c) return;
     switch (id) {
-        case kExecute: Log(L"Execute"); c->Execute(); break;
-        case kReset: Log(L"Reset"); c->Reset(); break;
-        case kSchedule: Log(L"DisplayScheduler"); c->DisplayScheduler(); break;
-        case kAbout: Log(L"DisplayAboutBox"); c->DisplayAboutBox(); break;
-        case kSave: SaveProperties(); break;
-        default: return;
+        case kExecute:
+            Log(L"Execute");
+            c->Execute();
+            break;
+        case kReset:
+            Log(L"Reset");
+            c->Reset();
+            break;
+        case kSchedule:
+            Log(L"DisplayScheduler");
+            c->DisplayScheduler();
+            break;
+        case kAbout:
+            Log(L"DisplayAboutBox");
+            c->DisplayAboutBox();
+            break;
+        case kSave:
+            SaveProperties();
+            break;
+        default:
+            return;
     }
     Refresh();
 }
 
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-        case WM_CREATE: OnCreate(hwnd); return 0;
-        case WM_COMMAND: OnCommand(LOWORD(wp)); return 0;
-        case WM_TIMER:
-            if (wp == kRefreshTimer) Refresh();
-            else if (g_host.tour) g_host.tour->OnTimer(wp);
+        case WM_CREATE:
+            OnCreate(hwnd);
             return 0;
-        case WM_CLOSE: SaveProperties(); DestroyWindow(hwnd); return 0;
-        case WM_DESTROY: PostQuitMessage(0); return 0;
-        default: return DefWindowProcW(hwnd, msg, wp, lp);
+        case WM_COMMAND:
+            OnCommand(LOWORD(wp));
+            return 0;
+        case WM_TIMER:
+            if (wp == kRefreshTimer)
+                Refresh();
+            else if (g_host.tour)
+                g_host.tour->OnTimer(wp);
+            return 0;
+        case WM_CLOSE:
+            SaveProperties();
+            DestroyWindow(hwnd);
+            return 0;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        default:
+            return DefWindowProcW(hwnd, msg, wp, lp);
     }
 }
 
@@ -249,9 +286,10 @@ int wmain(int argc, wchar_t** argv) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&icc);
     if (HMODULE atl = LoadLibraryW(L"atl.dll")) {
-        auto init = reinterpret_cast<demo::AtlAxWinInitFn>(reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxWinInit")));
-        demo::g_host.getControl = reinterpret_cast<demo::AtlAxGetControlFn>(
-            reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxGetControl")));
+        auto init =
+            reinterpret_cast<demo::AtlAxWinInitFn>(reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxWinInit")));
+        demo::g_host.getControl =
+            reinterpret_cast<demo::AtlAxGetControlFn>(reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxGetControl")));
         if (init) init();
     }
 
@@ -263,8 +301,8 @@ int wmain(int argc, wchar_t** argv) {
     wc.lpszClassName = L"CadencerDemoHost";
     wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
     RegisterClassW(&wc);
-    HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"Cadencer demo host", WS_OVERLAPPEDWINDOW & ~WS_MAXIMIZEBOX,
-                                40, 40, 640, 480, nullptr, nullptr, wc.hInstance, nullptr);
+    HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"Cadencer demo host", WS_OVERLAPPEDWINDOW & ~WS_MAXIMIZEBOX, 40,
+                                40, 640, 480, nullptr, nullptr, wc.hInstance, nullptr);
     ShowWindow(hwnd, SW_SHOW);
     UpdateWindow(hwnd);
     const bool created = demo::CreateControl();

@@ -54,27 +54,44 @@ constexpr int kOccursOption = 110, kEndOptionNone = 141, kTimeStart = 131, kWeek
 const wchar_t* const kKindNames[] = {L"Never", L"Daily", L"Weekly", L"Monthly", L"Every"};
 
 HWND FindThreadWindowWithChild(int childId) {
-    struct Search { int id; HWND found; } search{childId, nullptr};
-    EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM lp) WINAPI -> BOOL {
-        auto* s = reinterpret_cast<Search*>(lp);
-        if (IsWindowVisible(w) && GetDlgItem(w, s->id)) { s->found = w; return FALSE; }
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&search));
+    struct Search {
+        int id;
+        HWND found;
+    } search{childId, nullptr};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND w, LPARAM lp) WINAPI -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lp);
+            if (IsWindowVisible(w) && GetDlgItem(w, s->id)) {
+                s->found = w;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
 HWND FindAboutBox() {
     HWND found = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM lp) WINAPI -> BOOL {
-        wchar_t title[64] = {};
-        GetWindowTextW(w, title, 64);
-        if (IsWindowVisible(w) && wcsstr(title, L"About")) { *reinterpret_cast<HWND*>(lp) = w; return FALSE; }
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&found));
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND w, LPARAM lp) WINAPI -> BOOL {
+            wchar_t title[64] = {};
+            GetWindowTextW(w, title, 64);
+            if (IsWindowVisible(w) && wcsstr(title, L"About")) {
+                *reinterpret_cast<HWND*>(lp) = w;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
-void Click(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+void Click(HWND dialog, int id) {
+    SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
 
 int OuterHeightTwips(HWND w) {
     RECT r{};
@@ -124,7 +141,10 @@ void Tour::Finish(int exitCode, const std::wstring& why) {
 }
 
 void Tour::OnEvent(const std::wstring& name) {
-    events_ += name == L"HelpButtonClicked" ? L"H" : name == L"ScheduleChanged" ? L"C" : name == L"SchedulerClosed" ? L"X" : L"T";
+    events_ += name == L"HelpButtonClicked" ? L"H"
+               : name == L"ScheduleChanged" ? L"C"
+               : name == L"SchedulerClosed" ? L"X"
+                                            : L"T";
     if (name == L"ScheduledTime") {
         ++firings_;
         if (step_ == Step::WaitFirstFiring) Go(Step::Execute, 300);
@@ -214,7 +234,8 @@ void Tour::RunStep() {
             events_.clear();
             Click(dialog_, kButtonOK);
             dialog_ = nullptr;
-            if (events_.rfind(L"CX", 0) != 0) return Finish(1, L"OK did not raise ScheduleChanged, then SchedulerClosed");
+            if (events_.rfind(L"CX", 0) != 0)
+                return Finish(1, L"OK did not raise ScheduleChanged, then SchedulerClosed");
             AddLog(L"tour: saved as " + DescribeSchedule(c) + L"; waiting for ScheduledTime");
             RefreshView();
             step_ = Step::WaitWeeklyFiring;

@@ -17,8 +17,18 @@ public:
 
 private:
     enum class Step {
-        WaitFirstFiring, Execute, OpenDialog, SwitchKinds, PrepareWeekly, DialogShot, PressOK, WaitWeeklyFiring, About,
-        Reload, Screenshot, Done
+        WaitFirstFiring,
+        Execute,
+        OpenDialog,
+        SwitchKinds,
+        PrepareWeekly,
+        DialogShot,
+        PressOK,
+        WaitWeeklyFiring,
+        About,
+        Reload,
+        Screenshot,
+        Done
     };
     void Go(Step step, DWORD delayMs);
     void Finish(int exitCode, const std::wstring& why);

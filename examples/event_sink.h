@@ -46,8 +46,10 @@ public:
         DATE when = 0;
         if (id == 4 && params && params->cArgs == 1) {
             const VARIANT& arg = params->rgvarg[0];
-            if (arg.vt == (VT_DATE | VT_BYREF) && arg.pdate) when = *arg.pdate;
-            else if (arg.vt == VT_DATE) when = arg.date;
+            if (arg.vt == (VT_DATE | VT_BYREF) && arg.pdate)
+                when = *arg.pdate;
+            else if (arg.vt == VT_DATE)
+                when = arg.date;
         }
         if (handler_) handler_(names[id], when);
         return S_OK;

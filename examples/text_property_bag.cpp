@@ -18,11 +18,16 @@ using Microsoft::WRL::ComPtr;
 std::wstring Escape(const std::wstring& s) {
     std::wstring out;
     for (wchar_t c : s) {
-        if (c == L'\\') out += L"\\\\";
-        else if (c == L'\n') out += L"\\n";
-        else if (c == L'\t') out += L"\\t";
-        else if (c == L'\r') out += L"\\r";
-        else out += c;
+        if (c == L'\\')
+            out += L"\\\\";
+        else if (c == L'\n')
+            out += L"\\n";
+        else if (c == L'\t')
+            out += L"\\t";
+        else if (c == L'\r')
+            out += L"\\r";
+        else
+            out += c;
     }
     return out;
 }
@@ -94,7 +99,8 @@ IUnknown* ObjectFromText(const std::wstring& text) {
     CLSID clsid{};
     if (FAILED(CLSIDFromString(text.substr(0, colon).c_str(), &clsid))) return nullptr;
     std::vector<unsigned char> bytes;
-    for (size_t i = colon + 1; i + 1 < text.size(); i += 2) bytes.push_back(static_cast<unsigned char>(std::wcstoul(text.substr(i, 2).c_str(), nullptr, 16)));
+    for (size_t i = colon + 1; i + 1 < text.size(); i += 2)
+        bytes.push_back(static_cast<unsigned char>(std::wcstoul(text.substr(i, 2).c_str(), nullptr, 16)));
     ComPtr<IPersistStream> persist;
     if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&persist)))) return nullptr;
     ComPtr<IStream> stream;
@@ -157,19 +163,45 @@ bool TextPropertyBag::SaveFile(const std::wstring& path) const {
         const VARIANT& v = *e.value.get();
         std::wstring type, body;
         switch (v.vt) {
-            case VT_BOOL: type = L"bool"; body = v.boolVal ? L"True" : L"False"; break;
-            case VT_I2: type = L"i2"; body = std::to_wstring(v.iVal); break;
-            case VT_I4: type = L"i4"; body = std::to_wstring(v.lVal); break;
-            case VT_R8: { type = L"r8"; wchar_t b[64]; swprintf(b, 64, L"%.17g", v.dblVal); body = b; break; }
-            case VT_DATE: type = L"date"; body = DateText(v.date); break;
-            case VT_BSTR: type = L"str"; body = Escape(v.bstrVal ? v.bstrVal : L""); break;
+            case VT_BOOL:
+                type = L"bool";
+                body = v.boolVal ? L"True" : L"False";
+                break;
+            case VT_I2:
+                type = L"i2";
+                body = std::to_wstring(v.iVal);
+                break;
+            case VT_I4:
+                type = L"i4";
+                body = std::to_wstring(v.lVal);
+                break;
+            case VT_R8: {
+                type = L"r8";
+                wchar_t b[64];
+                swprintf(b, 64, L"%.17g", v.dblVal);
+                body = b;
+                break;
+            }
+            case VT_DATE:
+                type = L"date";
+                body = DateText(v.date);
+                break;
+            case VT_BSTR:
+                type = L"str";
+                body = Escape(v.bstrVal ? v.bstrVal : L"");
+                break;
             case VT_UNKNOWN:
-            case VT_DISPATCH: type = L"object"; body = ObjectText(v.punkVal); break;
-            default: continue;
+            case VT_DISPATCH:
+                type = L"object";
+                body = ObjectText(v.punkVal);
+                break;
+            default:
+                continue;
         }
         text += Escape(e.key) + L"\t" + type + L"\t" + body + L"\n";
     }
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    const int bytes =
+        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string utf8(static_cast<size_t>(bytes), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), utf8.data(), bytes, nullptr, nullptr);
     std::ofstream out(path.c_str(), std::ios::binary);
@@ -194,14 +226,30 @@ bool TextPropertyBag::LoadFile(const std::wstring& path) {
         const std::wstring key = Unescape(line.substr(0, t1)), type = line.substr(t1 + 1, t2 - t1 - 1);
         const std::wstring body = line.substr(t2 + 1);
         cadencer::win::ScopedVariant v;
-        if (type == L"bool") { v->vt = VT_BOOL; v->boolVal = body == L"True" ? VARIANT_TRUE : VARIANT_FALSE; }
-        else if (type == L"i2") { v->vt = VT_I2; v->iVal = static_cast<SHORT>(std::wcstol(body.c_str(), nullptr, 10)); }
-        else if (type == L"i4") { v->vt = VT_I4; v->lVal = std::wcstol(body.c_str(), nullptr, 10); }
-        else if (type == L"r8") { v->vt = VT_R8; v->dblVal = std::wcstod(body.c_str(), nullptr); }
-        else if (type == L"date") { v->vt = VT_DATE; if (!ParseDate(body, v->date)) continue; }
-        else if (type == L"str") { v->vt = VT_BSTR; v->bstrVal = SysAllocString(Unescape(body).c_str()); }
-        else if (type == L"object") { v->vt = VT_UNKNOWN; v->punkVal = ObjectFromText(body); if (!v->punkVal) continue; }
-        else continue;
+        if (type == L"bool") {
+            v->vt = VT_BOOL;
+            v->boolVal = body == L"True" ? VARIANT_TRUE : VARIANT_FALSE;
+        } else if (type == L"i2") {
+            v->vt = VT_I2;
+            v->iVal = static_cast<SHORT>(std::wcstol(body.c_str(), nullptr, 10));
+        } else if (type == L"i4") {
+            v->vt = VT_I4;
+            v->lVal = std::wcstol(body.c_str(), nullptr, 10);
+        } else if (type == L"r8") {
+            v->vt = VT_R8;
+            v->dblVal = std::wcstod(body.c_str(), nullptr);
+        } else if (type == L"date") {
+            v->vt = VT_DATE;
+            if (!ParseDate(body, v->date)) continue;
+        } else if (type == L"str") {
+            v->vt = VT_BSTR;
+            v->bstrVal = SysAllocString(Unescape(body).c_str());
+        } else if (type == L"object") {
+            v->vt = VT_UNKNOWN;
+            v->punkVal = ObjectFromText(body);
+            if (!v->punkVal) continue;
+        } else
+            continue;
         Write(key.c_str(), v.get());
     }
     return true;

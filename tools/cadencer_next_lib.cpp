@@ -7,9 +7,9 @@
 #include <variant>
 
 #include "control/property_table.h"
+#include "engine/invariant_text.h"
 #include "engine/next_run.h"
 #include "engine/schedule_settings.h"
-#include "engine/invariant_text.h"
 #include "engine/schedule_words.h"
 #include "engine/variant.h"
 #include "utf8.h"
@@ -38,7 +38,9 @@ std::optional<long long> ParseInteger(const std::string& text) {
 }
 
 // The tool's dates: the invariant date text, with "T" allowed between date and time.
-std::optional<OleDate> ParseDate(const std::string& text) { return ParseIsoDate(FromUtf8(text), true); }
+std::optional<OleDate> ParseDate(const std::string& text) {
+    return ParseIsoDate(FromUtf8(text), true);
+}
 
 bool ParseOptions(const std::vector<std::string>& args, Options& o, std::string& error) {
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -54,18 +56,22 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::string&
             const auto v = value("--now");
             if (!v) return false;
             o.now = ParseDate(*v);
-            if (!o.now) return error = "--now: expected YYYY-MM-DD or YYYY-MM-DDTHH:MM:SS in years 100-9999, got '" + *v + "'", false;
+            if (!o.now)
+                return error = "--now: expected YYYY-MM-DD or YYYY-MM-DDTHH:MM:SS in years 100-9999, got '" + *v + "'",
+                       false;
         } else if (a == "--offset") {
             const auto v = value("--offset");
             if (!v) return false;
             const auto n = ParseInteger(*v);
-            if (!n || *n < -32768 || *n > 32767) return error = "--offset: expected an integer from -32768 to 32767, got '" + *v + "'", false;
+            if (!n || *n < -32768 || *n > 32767)
+                return error = "--offset: expected an integer from -32768 to 32767, got '" + *v + "'", false;
             o.offset = static_cast<std::int16_t>(*n);
         } else if (a == "--count") {
             const auto v = value("--count");
             if (!v) return false;
             const auto n = ParseInteger(*v);
-            if (!n || *n < 1 || *n > 100000) return error = "--count: expected an integer from 1 to 100000, got '" + *v + "'", false;
+            if (!n || *n < 1 || *n > 100000)
+                return error = "--count: expected an integer from 1 to 100000, got '" + *v + "'", false;
             o.count = static_cast<int>(*n);
         } else if (a == "--describe") {
             o.describe = true;
@@ -171,9 +177,12 @@ bool SplitLine(const std::string& line, std::vector<std::string>& out) {
     for (std::size_t i = 0; i < line.size(); ++i) {
         const char c = line[i];
         if (quoted) {
-            if (c == '\\' && i + 1 < line.size() && (line[i + 1] == '"' || line[i + 1] == '\\')) current += line[++i];
-            else if (c == '"') quoted = false;
-            else current += c;
+            if (c == '\\' && i + 1 < line.size() && (line[i + 1] == '"' || line[i + 1] == '\\'))
+                current += line[++i];
+            else if (c == '"')
+                quoted = false;
+            else
+                current += c;
         } else if (c == '"') {
             quoted = inToken = true;
         } else if (c == ' ' || c == '\t' || c == '\r') {

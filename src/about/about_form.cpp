@@ -108,15 +108,24 @@ INT_PTR CALLBACK AboutForm::DialogProc(HWND window, UINT message, WPARAM wParam,
 
 INT_PTR AboutForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_INITDIALOG: Form_Load(); return TRUE;
-    case WM_DPICHANGED:
-        Form_DpiChanged(win::DpiOfMessage(wParam), reinterpret_cast<const RECT*>(lParam));
-        return TRUE;
-    case WM_PAINT: Form_Paint(); return TRUE;
-    case WM_CTLCOLORSTATIC: return Form_CtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
-    case WM_SETCURSOR: return Form_SetCursor(reinterpret_cast<HWND>(wParam));
-    case WM_COMMAND: Form_Command(LOWORD(wParam), HIWORD(wParam)); return TRUE;
-    default: return FALSE;
+        case WM_INITDIALOG:
+            Form_Load();
+            return TRUE;
+        case WM_DPICHANGED:
+            Form_DpiChanged(win::DpiOfMessage(wParam), reinterpret_cast<const RECT*>(lParam));
+            return TRUE;
+        case WM_PAINT:
+            Form_Paint();
+            return TRUE;
+        case WM_CTLCOLORSTATIC:
+            return Form_CtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        case WM_SETCURSOR:
+            return Form_SetCursor(reinterpret_cast<HWND>(wParam));
+        case WM_COMMAND:
+            Form_Command(LOWORD(wParam), HIWORD(wParam));
+            return TRUE;
+        default:
+            return FALSE;
     }
 }
 
@@ -254,24 +263,31 @@ bool AboutForm::Form_SetCursor(HWND control) {
 
 void AboutForm::Form_Command(int id, int code) {
     switch (id) {
-    case IDOK:
-    case IDCANCEL: cmdOK_Click(); break;
-    case kCmdSysInfo:
-        if (code == BN_CLICKED) cmdSysInfo_Click();
-        break;
-    case kEmailLink:
-        if (code == STN_CLICKED) EmailLink_Click();
-        break;
-    case kWebLink:
-        if (code == STN_CLICKED) WebLink_Click();
-        break;
-    default: break;
+        case IDOK:
+        case IDCANCEL:
+            cmdOK_Click();
+            break;
+        case kCmdSysInfo:
+            if (code == BN_CLICKED) cmdSysInfo_Click();
+            break;
+        case kEmailLink:
+            if (code == STN_CLICKED) EmailLink_Click();
+            break;
+        case kWebLink:
+            if (code == STN_CLICKED) WebLink_Click();
+            break;
+        default:
+            break;
     }
 }
 
-void AboutForm::cmdOK_Click() { Close(); }
+void AboutForm::cmdOK_Click() {
+    Close();
+}
 
-void AboutForm::cmdSysInfo_Click() { StartSysInfo(); }
+void AboutForm::cmdSysInfo_Click() {
+    StartSysInfo();
+}
 
 void AboutForm::StartSysInfo() {
     const auto program = FindSysInfoProgram(options_.sysInfoRoot);
@@ -285,7 +301,9 @@ void AboutForm::EmailLink_Click() {
     if (result == MailResult::Failed) ShowMessage(kMailFailure);
 }
 
-void AboutForm::WebLink_Click() { OpenWithShell(ControlText(kWebLink)); }
+void AboutForm::WebLink_Click() {
+    OpenWithShell(ControlText(kWebLink));
+}
 
 bool AboutForm::OpenWithShell(const std::wstring& target) {
     return options_.shellOpen ? options_.shellOpen(window_, target) : ShellOpenDefault(window_, target);
@@ -308,8 +326,8 @@ std::wstring AboutForm::ControlText(int id) const {
 }
 
 bool ShellOpenDefault(HWND owner, const std::wstring& target) {
-    const auto result = reinterpret_cast<INT_PTR>(
-        ShellExecuteW(owner, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    const auto result =
+        reinterpret_cast<INT_PTR>(ShellExecuteW(owner, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
     return result > 32;
 }
 

@@ -22,9 +22,13 @@ AboutBoxPort g_installedPort;
 
 AboutBoxPort::AboutBoxPort(AboutBoxOptions options) : options_(std::move(options)) {}
 
-AboutBoxPort::~AboutBoxPort() { Unload(); }
+AboutBoxPort::~AboutBoxPort() {
+    Unload();
+}
 
-HWND AboutBoxPort::Window() const { return form_ ? form_->Window() : nullptr; }
+HWND AboutBoxPort::Window() const {
+    return form_ ? form_->Window() : nullptr;
+}
 
 void AboutBoxPort::ShowModal() {
     if (form_) {

@@ -23,7 +23,9 @@ inline constexpr wchar_t kMailFailure[] = L"A problem has occurred while trying 
 inline constexpr wchar_t kSysInfoUnavailable[] = L"System Information Is Unavailable At This Time";
 
 // " About Cadencer": the leading blank keeps the caption clear of the window icon.
-inline std::wstring AboutCaption() { return std::wstring(L" About ") + kLibraryTitle; }
+inline std::wstring AboutCaption() {
+    return std::wstring(L" About ") + kLibraryTitle;
+}
 
 // "Version 1.0": major and minor of the library's version, the minor without padding.
 inline std::wstring VersionText(unsigned major, unsigned minor) {

@@ -51,19 +51,19 @@ private:
 };
 
 class CadencerControl : public _Cadencer,
-                              public IOleObject,
-                              public IOleControl,
-                              public IOleInPlaceObject,
-                              public IViewObject2,
-                              public IPersistStreamInit,
-                              public IPersistPropertyBag,
-                              public IPersistStorage,
-                              public IConnectionPointContainer,
-                              public IProvideClassInfo2,
-                              public IObjectSafety,
-                              public ISupportErrorInfo,
-                              public ISpecifyPropertyPages,
-                              public IPerPropertyBrowsing {
+                        public IOleObject,
+                        public IOleControl,
+                        public IOleInPlaceObject,
+                        public IViewObject2,
+                        public IPersistStreamInit,
+                        public IPersistPropertyBag,
+                        public IPersistStorage,
+                        public IConnectionPointContainer,
+                        public IProvideClassInfo2,
+                        public IObjectSafety,
+                        public ISupportErrorInfo,
+                        public ISpecifyPropertyPages,
+                        public IPerPropertyBrowsing {
 public:
     static HRESULT Create(REFIID iid, void** ppv);
 

@@ -10,7 +10,9 @@ namespace {
 
 constexpr std::int16_t kLimitCap = 999;
 
-std::int16_t CapLimit(std::int16_t value) { return value > kLimitCap ? kLimitCap : value; }
+std::int16_t CapLimit(std::int16_t value) {
+    return value > kLimitCap ? kLimitCap : value;
+}
 
 std::u16string OrDefault(std::u16string_view value, std::u16string_view fallback) {
     return std::u16string(value.empty() ? fallback : value);
@@ -33,16 +35,22 @@ CadencerCore::CadencerCore(const CorePorts& ports)
     if (!shared.Dialog() || !shared.Dialog()->IsLoaded()) shared.Settings().SchedulerFocusFlag = false;
 }
 
-CadencerCore::~CadencerCore() { Terminate(); }
+CadencerCore::~CadencerCore() {
+    Terminate();
+}
 
-OleDate CadencerCore::Now() { return clock_ ? clock_->Now() : kZeroDate; }
+OleDate CadencerCore::Now() {
+    return clock_ ? clock_->Now() : kZeroDate;
+}
 
 bool CadencerCore::UserMode() {
     if (!site_) return true;
     return site_->AmbientUserMode().value_or(true);
 }
 
-bool CadencerCore::GateOpen() { return !terminated_ && own_.Enabled && UserMode(); }
+bool CadencerCore::GateOpen() {
+    return !terminated_ && own_.Enabled && UserMode();
+}
 
 void CadencerCore::Notify(std::u16string_view name) {
     if (!terminated_ && site_) site_->PropertyChanged(name);
@@ -135,17 +143,25 @@ void CadencerCore::ApplyEnabled(bool value, bool notify) {
     }
     if (timer_) {
         // The dialog's unloading may have changed the flag again: the timer follows the flag.
-        if (own_.Enabled) timer_->Start();
-        else timer_->Stop();
+        if (own_.Enabled)
+            timer_->Start();
+        else
+            timer_->Stop();
     }
     if (notify) Changed(Property(u"Enabled"));
 }
 
-void CadencerCore::SetEnabled(bool value) { ApplyEnabled(value, true); }
+void CadencerCore::SetEnabled(bool value) {
+    ApplyEnabled(value, true);
+}
 
-OleDate CadencerCore::NextScheduledTime() { return GateOpen() ? nextScheduledTime_ : kZeroDate; }
+OleDate CadencerCore::NextScheduledTime() {
+    return GateOpen() ? nextScheduledTime_ : kZeroDate;
+}
 
-OleDate CadencerCore::LastScheduledTime() { return GateOpen() ? SharedSettings().LastScheduledTime : kZeroDate; }
+OleDate CadencerCore::LastScheduledTime() {
+    return GateOpen() ? SharedSettings().LastScheduledTime : kZeroDate;
+}
 
 void CadencerCore::SetLastScheduledTime(OleDate value) {
     SharedSettings().LastScheduledTime = value;
@@ -184,7 +200,9 @@ void CadencerCore::SetCaptionHelpButton(std::u16string_view value) {
     Changed(Property(u"CaptionHelpButton"));
 }
 
-ObjectRef CadencerCore::Icon() const { return own_.Icon ? own_.Icon : defaultIcon_; }
+ObjectRef CadencerCore::Icon() const {
+    return own_.Icon ? own_.Icon : defaultIcon_;
+}
 
 void CadencerCore::SetIcon(const ObjectRef& picture) {
     own_.Icon = (picture && picture->Handle() != 0) ? picture : defaultIcon_;
@@ -192,68 +210,90 @@ void CadencerCore::SetIcon(const ObjectRef& picture) {
 }
 
 // Shared texts: stored in the schedule record, never recomputing.
-std::u16string CadencerCore::Title() const { return SharedSettings().Title; }
+std::u16string CadencerCore::Title() const {
+    return SharedSettings().Title;
+}
 void CadencerCore::SetTitle(std::u16string_view value) {
     SharedSettings().Title = OrDefault(value, defaults::kTitle);
     Changed(Property(u"Title"));
 }
 
-std::u16string CadencerCore::CaptionOKButtonBefore() const { return SharedSettings().CaptionOKButtonBefore; }
+std::u16string CadencerCore::CaptionOKButtonBefore() const {
+    return SharedSettings().CaptionOKButtonBefore;
+}
 void CadencerCore::SetCaptionOKButtonBefore(std::u16string_view value) {
     SharedSettings().CaptionOKButtonBefore = OrDefault(value, defaults::kCaptionOK);
     Changed(Property(u"CaptionOKButtonBefore"));
 }
 
-std::u16string CadencerCore::CaptionOKButtonAfter() const { return SharedSettings().CaptionOKButtonAfter; }
+std::u16string CadencerCore::CaptionOKButtonAfter() const {
+    return SharedSettings().CaptionOKButtonAfter;
+}
 void CadencerCore::SetCaptionOKButtonAfter(std::u16string_view value) {
     SharedSettings().CaptionOKButtonAfter = OrDefault(value, defaults::kCaptionOK);
     Changed(Property(u"CaptionOKButtonAfter"));
 }
 
-std::u16string CadencerCore::CaptionCloseButtonBefore() const { return SharedSettings().CaptionCloseButtonBefore; }
+std::u16string CadencerCore::CaptionCloseButtonBefore() const {
+    return SharedSettings().CaptionCloseButtonBefore;
+}
 void CadencerCore::SetCaptionCloseButtonBefore(std::u16string_view value) {
     SharedSettings().CaptionCloseButtonBefore = OrDefault(value, defaults::kCaptionCloseBefore);
     Changed(Property(u"CaptionCloseButtonBefore"));
 }
 
-std::u16string CadencerCore::CaptionCloseButtonAfter() const { return SharedSettings().CaptionCloseButtonAfter; }
+std::u16string CadencerCore::CaptionCloseButtonAfter() const {
+    return SharedSettings().CaptionCloseButtonAfter;
+}
 void CadencerCore::SetCaptionCloseButtonAfter(std::u16string_view value) {
     SharedSettings().CaptionCloseButtonAfter = OrDefault(value, defaults::kCaptionCloseAfter);
     Changed(Property(u"CaptionCloseButtonAfter"));
 }
 
 // The spinner limits: capped at 999, with no lower bound; the increments are stored as given.
-std::int16_t CadencerCore::EveryHourMin() const { return SharedSettings().EveryHourMin; }
+std::int16_t CadencerCore::EveryHourMin() const {
+    return SharedSettings().EveryHourMin;
+}
 void CadencerCore::SetEveryHourMin(std::int16_t value) {
     SharedSettings().EveryHourMin = CapLimit(value);
     Changed(Property(u"EveryHourMin"));
 }
 
-std::int16_t CadencerCore::EveryHourMax() const { return SharedSettings().EveryHourMax; }
+std::int16_t CadencerCore::EveryHourMax() const {
+    return SharedSettings().EveryHourMax;
+}
 void CadencerCore::SetEveryHourMax(std::int16_t value) {
     SharedSettings().EveryHourMax = CapLimit(value);
     Changed(Property(u"EveryHourMax"));
 }
 
-std::int16_t CadencerCore::EveryHourIncrement() const { return SharedSettings().EveryHourIncrement; }
+std::int16_t CadencerCore::EveryHourIncrement() const {
+    return SharedSettings().EveryHourIncrement;
+}
 void CadencerCore::SetEveryHourIncrement(std::int16_t value) {
     SharedSettings().EveryHourIncrement = value;
     Changed(Property(u"EveryHourIncrement"));
 }
 
-std::int16_t CadencerCore::EveryMinuteMin() const { return SharedSettings().EveryMinuteMin; }
+std::int16_t CadencerCore::EveryMinuteMin() const {
+    return SharedSettings().EveryMinuteMin;
+}
 void CadencerCore::SetEveryMinuteMin(std::int16_t value) {
     SharedSettings().EveryMinuteMin = CapLimit(value);
     Changed(Property(u"EveryMinuteMin"));
 }
 
-std::int16_t CadencerCore::EveryMinuteMax() const { return SharedSettings().EveryMinuteMax; }
+std::int16_t CadencerCore::EveryMinuteMax() const {
+    return SharedSettings().EveryMinuteMax;
+}
 void CadencerCore::SetEveryMinuteMax(std::int16_t value) {
     SharedSettings().EveryMinuteMax = CapLimit(value);
     Changed(Property(u"EveryMinuteMax"));
 }
 
-std::int16_t CadencerCore::EveryMinuteIncrement() const { return SharedSettings().EveryMinuteIncrement; }
+std::int16_t CadencerCore::EveryMinuteIncrement() const {
+    return SharedSettings().EveryMinuteIncrement;
+}
 void CadencerCore::SetEveryMinuteIncrement(std::int16_t value) {
     SharedSettings().EveryMinuteIncrement = value;
     Changed(Property(u"EveryMinuteIncrement"));
@@ -261,62 +301,82 @@ void CadencerCore::SetEveryMinuteIncrement(std::int16_t value) {
 
 // Schedule properties: corrected and stored in the shared record; Changed() recomputes
 // the next time (offset 0) under the run-time gate and reports the change.
-std::int32_t CadencerCore::OccursOption() const { return SharedSettings().OccursOption; }
+std::int32_t CadencerCore::OccursOption() const {
+    return SharedSettings().OccursOption;
+}
 void CadencerCore::SetOccursOption(std::int32_t value) {
     SharedSettings().OccursOption = value;
     Changed(Property(u"OccursOption"));
 }
 
-std::int16_t CadencerCore::EveryInterval() const { return SharedSettings().EveryInterval; }
+std::int16_t CadencerCore::EveryInterval() const {
+    return SharedSettings().EveryInterval;
+}
 void CadencerCore::SetEveryInterval(std::int16_t value) {
     SharedSettings().EveryInterval = value;
     Changed(Property(u"EveryInterval"));
 }
 
-std::int32_t CadencerCore::EveryFrequency() const { return SharedSettings().EveryFrequency; }
+std::int32_t CadencerCore::EveryFrequency() const {
+    return SharedSettings().EveryFrequency;
+}
 void CadencerCore::SetEveryFrequency(std::int32_t value) {
     SharedSettings().EveryFrequency = value;
     Changed(Property(u"EveryFrequency"));
 }
 
-std::int16_t CadencerCore::StartHour() const { return SharedSettings().StartHour; }
+std::int16_t CadencerCore::StartHour() const {
+    return SharedSettings().StartHour;
+}
 void CadencerCore::SetStartHour(std::int16_t value) {
     // 24, not 0 or 23: the next-run computation reads 24 as midnight.
     SharedSettings().StartHour = (value < 0 || value > 24) ? std::int16_t{24} : value;
     Changed(Property(u"StartHour"));
 }
 
-std::int16_t CadencerCore::StartMinute() const { return SharedSettings().StartMinute; }
+std::int16_t CadencerCore::StartMinute() const {
+    return SharedSettings().StartMinute;
+}
 void CadencerCore::SetStartMinute(std::int16_t value) {
     SharedSettings().StartMinute = (value < 0 || value > 59) ? std::int16_t{0} : value;
     Changed(Property(u"StartMinute"));
 }
 
-OleDate CadencerCore::StartDate() const { return SharedSettings().StartDate; }
+OleDate CadencerCore::StartDate() const {
+    return SharedSettings().StartDate;
+}
 void CadencerCore::SetStartDate(OleDate value) {
     SharedSettings().StartDate = value;
     Changed(Property(u"StartDate"));
 }
 
-OleDate CadencerCore::EndDate() const { return SharedSettings().EndDate; }
+OleDate CadencerCore::EndDate() const {
+    return SharedSettings().EndDate;
+}
 void CadencerCore::SetEndDate(OleDate value) {
     SharedSettings().EndDate = value;
     Changed(Property(u"EndDate"));
 }
 
-bool CadencerCore::UseEndDate() const { return SharedSettings().UseEndDate; }
+bool CadencerCore::UseEndDate() const {
+    return SharedSettings().UseEndDate;
+}
 void CadencerCore::SetUseEndDate(bool value) {
     SharedSettings().UseEndDate = value;
     Changed(Property(u"UseEndDate"));
 }
 
-std::u16string CadencerCore::SelectionsWeekly() const { return SharedSettings().SelectionsWeekly; }
+std::u16string CadencerCore::SelectionsWeekly() const {
+    return SharedSettings().SelectionsWeekly;
+}
 void CadencerCore::SetSelectionsWeekly(std::u16string_view value) {
     SharedSettings().SelectionsWeekly = NormaliseSelection(value, kWeeklyWidth);
     Changed(Property(u"SelectionsWeekly"));
 }
 
-std::u16string CadencerCore::SelectionsMonthly() const { return SharedSettings().SelectionsMonthly; }
+std::u16string CadencerCore::SelectionsMonthly() const {
+    return SharedSettings().SelectionsMonthly;
+}
 void CadencerCore::SetSelectionsMonthly(std::u16string_view value) {
     SharedSettings().SelectionsMonthly = NormaliseSelection(value, kMonthlyWidth);
     Changed(Property(u"SelectionsMonthly"));

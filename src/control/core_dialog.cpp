@@ -41,8 +41,10 @@ void CadencerCore::DisplayScheduler() {
 
     // Shown from here until its unloading clears the flag (SharedSchedule::FlagSchedulerClosed).
     SharedSettings().SchedulerFocusFlag = true;
-    if (own_.Modal) dialog->ShowModal();
-    else dialog->ShowModeless();
+    if (own_.Modal)
+        dialog->ShowModal();
+    else
+        dialog->ShowModeless();
 }
 
 void CadencerCore::CloseScheduler() {

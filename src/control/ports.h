@@ -54,13 +54,13 @@ public:
 // What the control applies to the schedule dialog before showing it, in twips and
 // texts. caption is empty when the dialog keeps its designed caption.
 struct DialogPresentation {
-    std::u16string caption;         // the title, or empty: leave the designed caption
-    ObjectRef icon;                 // the dialog's icon (never an empty picture when the control has one)
-    bool okEnabled = false;         // the unchanged dialog: nothing to save yet
-    bool closeIsDefault = true;     // ... and Close is the default button
-    std::u16string closeCaption;    // CaptionCloseButtonBefore
-    bool showHelpButton = false;    // enabled, tab stop and visible at once
-    std::u16string helpCaption;     // CaptionHelpButton
+    std::u16string caption;       // the title, or empty: leave the designed caption
+    ObjectRef icon;               // the dialog's icon (never an empty picture when the control has one)
+    bool okEnabled = false;       // the unchanged dialog: nothing to save yet
+    bool closeIsDefault = true;   // ... and Close is the default button
+    std::u16string closeCaption;  // CaptionCloseButtonBefore
+    bool showHelpButton = false;  // enabled, tab stop and visible at once
+    std::u16string helpCaption;   // CaptionHelpButton
 };
 
 // The one schedule dialog of the process. Its own unloading (whatever closes it) must

@@ -31,8 +31,8 @@
 #include <variant>
 
 #include "engine/ole_date.h"
-#include "engine/schedule_settings.h"
 #include "engine/property_bag.h"
+#include "engine/schedule_settings.h"
 #include "engine/variant.h"
 
 namespace cadencer::control {

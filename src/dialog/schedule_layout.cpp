@@ -108,8 +108,8 @@ TwipRect ScheduleForm::AbsoluteRect(const ControlDesign& design) const {
     }
     if (design.frame == Frame::None) return design.rect;
     const TwipRect frame = FrameRect(design.frame);
-    return {frame.left + design.rect.left, frameTop_[static_cast<int>(design.frame)] + design.rect.top, design.rect.width,
-            design.rect.height};
+    return {frame.left + design.rect.left, frameTop_[static_cast<int>(design.frame)] + design.rect.top,
+            design.rect.width, design.rect.height};
 }
 
 RECT ScheduleForm::ClientRectOfTwips(const TwipRect& rect) const {

@@ -185,7 +185,9 @@ void DigitfieldModel::Highlight() {
     if (enabled_) txtNumber_GotFocus();
 }
 
-void DigitfieldModel::UserControl_LostFocus() { StopTimer(); }
+void DigitfieldModel::UserControl_LostFocus() {
+    StopTimer();
+}
 
 // ---- Mouse on the text box ----
 
@@ -244,7 +246,7 @@ void DigitfieldModel::UpDown1_MouseMove(std::int16_t& Button, std::int16_t& Shif
 }
 
 void DigitfieldModel::Timer1_Timer() {
-    if (!timerEnabled_) return;  // a tick already queued when the timer was stopped
+    if (!timerEnabled_) return;                              // a tick already queued when the timer was stopped
     if (timerInterval_ != kRepeatMs) StartTimer(kRepeatMs);  // restarting each tick would drift
     std::int16_t keyCode = spinUp_ ? kKeyUp : kKeyDown, noShift = 0;
     txtNumber_KeyDown(keyCode, noShift);

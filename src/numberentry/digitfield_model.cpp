@@ -16,11 +16,12 @@ DigitfieldModel::DigitfieldModel(DigitfieldPlatform& platform) : platform_(platf
 
 // ---- The format rules on workText_ ----
 
-void DigitfieldModel::CleanNumber() { isNonNegative_ = numberentry::CleanNumber(workText_, positiveOnly_); }
+void DigitfieldModel::CleanNumber() {
+    isNonNegative_ = numberentry::CleanNumber(workText_, positiveOnly_);
+}
 
 void DigitfieldModel::ApplyFormat() {
-    numberentry::ApplyFormat(workText_, format_, FormatOptions{isNonNegative_, positiveOnly_, gotFocus_},
-                             formatMask_);
+    numberentry::ApplyFormat(workText_, format_, FormatOptions{isNonNegative_, positiveOnly_, gotFocus_}, formatMask_);
 }
 
 void DigitfieldModel::CleanAndFormat() {
@@ -45,7 +46,9 @@ void DigitfieldModel::DetectChange() {
     events_->Change();
 }
 
-void DigitfieldModel::txtNumber_Change() { DetectChange(); }
+void DigitfieldModel::txtNumber_Change() {
+    DetectChange();
+}
 
 double DigitfieldModel::ShownNumber() {
     platform_.GetText(workText_);
@@ -99,8 +102,12 @@ void DigitfieldModel::ClampValue() {
     if (high < NumericValueOf(value_)) SetValue(maxValue_);
 }
 
-double DigitfieldModel::MaxValue() const { return NumericValueOf(maxValue_); }
-double DigitfieldModel::MinValue() const { return NumericValueOf(minValue_); }
+double DigitfieldModel::MaxValue() const {
+    return NumericValueOf(maxValue_);
+}
+double DigitfieldModel::MinValue() const {
+    return NumericValueOf(minValue_);
+}
 
 void DigitfieldModel::SetMaxValue(const Variant& value) {
     AssignTextOfValue(value, workText_);

@@ -7,7 +7,9 @@
 namespace cadencer::numberentry {
 namespace {
 
-Variant DefaultColor(std::uint32_t color) { return Variant::I32(static_cast<std::int32_t>(color)); }
+Variant DefaultColor(std::uint32_t color) {
+    return Variant::I32(static_cast<std::int32_t>(color));
+}
 
 // Reads a key; a missing key, a storage error or a value the check refuses gives the default.
 template <class Check>
@@ -34,7 +36,9 @@ std::uint32_t ReadColor(PropertyBag& bag, std::u16string_view key, std::uint32_t
     return defaultValue;
 }
 
-bool NotAnObject(const Variant& v) { return v.Type() != VariantType::Object; }
+bool NotAnObject(const Variant& v) {
+    return v.Type() != VariantType::Object;
+}
 
 }  // namespace
 
@@ -43,8 +47,8 @@ void DigitfieldModel::ReadProperties(PropertyBag& bag, const ObjectRef& ambientF
                                 [](const Variant& v) { return v.Type() == VariantType::Object; });
     font_ = font.AsObject();
 
-    const Variant format = ReadOr(bag, u"Format", Variant::String(kDefaultFormat),
-                                  [](const Variant& v) { return v.ToString().ok(); });
+    const Variant format =
+        ReadOr(bag, u"Format", Variant::String(kDefaultFormat), [](const Variant& v) { return v.ToString().ok(); });
     format_ = *format.ToString();
     maxLength_ = ComputeMaxLength(format_);
 

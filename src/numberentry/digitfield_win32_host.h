@@ -77,8 +77,8 @@ public:
     void ProcessPendingMessages() override;
 
     // ---- Parts (digitfield_win32_parts.cpp) ----
-    static LRESULT CALLBACK EditSubclassProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
-                                             UINT_PTR id, DWORD_PTR refData);
+    static LRESULT CALLBACK EditSubclassProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                             DWORD_PTR refData);
     static LRESULT CALLBACK SpinnerProc(HWND spinner, UINT message, WPARAM wParam, LPARAM lParam);
     static std::int16_t CurrentShift();
 

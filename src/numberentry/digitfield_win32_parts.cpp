@@ -13,17 +13,21 @@ namespace cadencer::numberentry {
 namespace {
 
 std::int16_t ButtonsHeld(WPARAM keys) {
-    return static_cast<std::int16_t>(((keys & MK_LBUTTON) ? kLeftButton : 0) | ((keys & MK_RBUTTON) ? kRightButton : 0) |
+    return static_cast<std::int16_t>(((keys & MK_LBUTTON) ? kLeftButton : 0) |
+                                     ((keys & MK_RBUTTON) ? kRightButton : 0) |
                                      ((keys & MK_MBUTTON) ? kMiddleButton : 0));
 }
 
 std::int16_t ButtonOf(UINT message) {
     switch (message) {
         case WM_RBUTTONDOWN:
-        case WM_RBUTTONUP: return kRightButton;
+        case WM_RBUTTONUP:
+            return kRightButton;
         case WM_MBUTTONDOWN:
-        case WM_MBUTTONUP: return kMiddleButton;
-        default: return kLeftButton;
+        case WM_MBUTTONUP:
+            return kMiddleButton;
+        default:
+            return kLeftButton;
     }
 }
 
@@ -91,13 +95,26 @@ LRESULT DigitfieldHost::EditMessage(UINT message, WPARAM wParam, LPARAM lParam, 
             if (!Alive()) return 0;
             return DefSubclassProc(edit, message, static_cast<WPARAM>(static_cast<std::uint16_t>(keyCode)), lParam);
         }
-        case WM_PASTE: handled = true; model_.PasteFromClipboard(); return 0;
-        case WM_CUT: handled = true; model_.CutToClipboard(); return 0;
-        case WM_COPY: handled = true; model_.CopyToClipboard(); return 0;
+        case WM_PASTE:
+            handled = true;
+            model_.PasteFromClipboard();
+            return 0;
+        case WM_CUT:
+            handled = true;
+            model_.CutToClipboard();
+            return 0;
+        case WM_COPY:
+            handled = true;
+            model_.CopyToClipboard();
+            return 0;
         // The text box's own menu would paste and undo past the filter; the control's
         // clipboard keys take its place.
-        case WM_CONTEXTMENU: handled = true; return 0;
-        case WM_PAINT: OnEditPaint(); return 0;  // then the text box paints itself
+        case WM_CONTEXTMENU:
+            handled = true;
+            return 0;
+        case WM_PAINT:
+            OnEditPaint();
+            return 0;  // then the text box paints itself
         case WM_SETFOCUS: {
             handled = true;
             const LRESULT result = DefSubclassProc(edit, message, wParam, lParam);  // creates the caret
@@ -161,7 +178,8 @@ LRESULT DigitfieldHost::EditMessage(UINT message, WPARAM wParam, LPARAM lParam, 
             model_.txtNumber_MouseMove(button, shift, x, y);
             return result;
         }
-        default: return 0;
+        default:
+            return 0;
     }
 }
 
@@ -192,8 +210,11 @@ LRESULT DigitfieldHost::SpinnerMessage(UINT message, WPARAM wParam, LPARAM lPara
             }
             return 0;
         }
-        case WM_ERASEBKGND: return 1;  // the arrows cover the whole part
-        case WM_ENABLE: InvalidateRect(spinner, nullptr, FALSE); return 0;
+        case WM_ERASEBKGND:
+            return 1;  // the arrows cover the whole part
+        case WM_ENABLE:
+            InvalidateRect(spinner, nullptr, FALSE);
+            return 0;
         case WM_LBUTTONDOWN: {
             // As beside the platform's own up/down, a press puts the focus into the text box.
             if (GetFocus() != edit_ && model_.Enabled() && model_.UpDownFunction()) SetFocus(edit_);
@@ -236,7 +257,9 @@ LRESULT DigitfieldHost::SpinnerMessage(UINT message, WPARAM wParam, LPARAM lPara
             model_.UpDown1_MouseMove(button, shift, x, y);
             return 0;
         }
-        default: handled = false; return 0;
+        default:
+            handled = false;
+            return 0;
     }
 }
 
@@ -247,8 +270,10 @@ void DigitfieldHost::PaintSpinner(HDC dc) {
     RECT upper{0, 0, rc.right, middle}, lower{0, middle, rc.right, rc.bottom};
     const UINT inactive = IsWindowEnabled(spinner_) ? 0 : DFCS_INACTIVE;
     const bool held = spinnerPressed_ && model_.SpinnerHeld();
-    DrawFrameControl(dc, &upper, DFC_SCROLL, DFCS_SCROLLUP | inactive | (held && spinnerPressedUpper_ ? DFCS_PUSHED : 0));
-    DrawFrameControl(dc, &lower, DFC_SCROLL, DFCS_SCROLLDOWN | inactive | (held && !spinnerPressedUpper_ ? DFCS_PUSHED : 0));
+    DrawFrameControl(dc, &upper, DFC_SCROLL,
+                     DFCS_SCROLLUP | inactive | (held && spinnerPressedUpper_ ? DFCS_PUSHED : 0));
+    DrawFrameControl(dc, &lower, DFC_SCROLL,
+                     DFCS_SCROLLDOWN | inactive | (held && !spinnerPressedUpper_ ? DFCS_PUSHED : 0));
 }
 
 // ---- Accessibility ----

@@ -41,8 +41,9 @@ bool DigitfieldHost::CreateParts() {
     UpdateDpi();
     // Created left-aligned: the right alignment outside the focus is laid out with margins,
     // which the platform's text box honours after creation (its alignment styles it may not).
-    edit_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT,
-                            0, 0, 0, 0, self_, reinterpret_cast<HMENU>(1), instance, nullptr);
+    edit_ =
+        CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT,
+                        0, 0, 0, 0, self_, reinterpret_cast<HMENU>(1), instance, nullptr);
     spinner_ = CreateWindowExW(0, kDigitfieldSpinnerClassName, L"", WS_CHILD, 0, 0, 0, 0, self_,
                                reinterpret_cast<HMENU>(2), instance, this);
     if (!edit_ || !spinner_) return false;
@@ -56,7 +57,9 @@ bool DigitfieldHost::CreateParts() {
     return true;
 }
 
-void DigitfieldHost::UpdateDpi() { WindowDpi(self_, dpiX_, dpiY_); }
+void DigitfieldHost::UpdateDpi() {
+    WindowDpi(self_, dpiX_, dpiY_);
+}
 
 int DigitfieldHost::MinimumHeight() const {
     return TwipsToPixelsCeil(kMinHeightTwips, dpiY_);
@@ -98,7 +101,8 @@ void DigitfieldHost::ApplyLayout(const DigitfieldLayout& layout) {
     RECT rc;
     GetClientRect(self_, &rc);
     // Recomputed in pixels so that the parts meet the control's edges exactly.
-    const DigitfieldLayout px = PositionControls(rc.right, rc.bottom, ToPixelsX(kSpinnerWidthTwips), layout.spinnerVisible);
+    const DigitfieldLayout px =
+        PositionControls(rc.right, rc.bottom, ToPixelsX(kSpinnerWidthTwips), layout.spinnerVisible);
     // Each change of a window is a trip to the window system: only what differs is changed
     // (loading the control lays it out more than once with the same result).
     PlacePart(edit_, px.textBox);
@@ -137,7 +141,9 @@ void DigitfieldHost::GetText(std::u16string& out) const {
     out.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
 }
 
-int DigitfieldHost::TextLength() const { return edit_ ? GetWindowTextLengthW(edit_) : 0; }
+int DigitfieldHost::TextLength() const {
+    return edit_ ? GetWindowTextLengthW(edit_) : 0;
+}
 
 void DigitfieldHost::SetText(std::u16string_view text) {
     if (!edit_) return;
@@ -279,9 +285,9 @@ void DigitfieldHost::SetPartToolTip(DigitfieldPart part, std::u16string_view tex
 bool DigitfieldHost::EnsureToolTip() {
     if (toolTip_) return true;
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(self_, GWLP_HINSTANCE));
-    toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, self_, nullptr, instance,
-                               nullptr);
+    toolTip_ =
+        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, self_, nullptr, instance, nullptr);
     if (!toolTip_) return false;
     for (HWND part : {edit_, spinner_}) {
         TTTOOLINFOW tool{};

@@ -19,9 +19,13 @@ inline void WindowDpi(HWND window, int& dpiX, int& dpiY) {
     dpiX = dpiY = win::WindowDpi(window);
 }
 
-inline int TwipsToPixels(int twips, int dpi) { return MulDiv(twips, dpi, 1440); }
+inline int TwipsToPixels(int twips, int dpi) {
+    return MulDiv(twips, dpi, 1440);
+}
 // Rounded up: a minimum size in twips must not shrink below itself in pixels.
-inline int TwipsToPixelsCeil(int twips, int dpi) { return (twips * dpi + 1439) / 1440; }
+inline int TwipsToPixelsCeil(int twips, int dpi) {
+    return (twips * dpi + 1439) / 1440;
+}
 
 // An OLE colour: RGB, or a system colour index with the high bit set.
 inline COLORREF OleColorToColorRef(std::uint32_t color) {

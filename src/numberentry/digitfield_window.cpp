@@ -41,8 +41,11 @@ LRESULT CALLBACK ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM l
     if (!host->Alive()) return DefWindowProcW(control, message, wParam, lParam);
     win::KeepAlive keep(*host);
     switch (message) {
-        case WM_CREATE: return host->CreateParts() ? 0 : -1;
-        case WM_SIZE: host->OnSize(); return 0;
+        case WM_CREATE:
+            return host->CreateParts() ? 0 : -1;
+        case WM_SIZE:
+            host->OnSize();
+            return 0;
         case WM_DESTROY:
             // The tooltip is a popup owned by the top-level window: it would outlive us.
             if (host->toolTip_) DestroyWindow(host->toolTip_);
@@ -79,7 +82,8 @@ LRESULT CALLBACK ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM l
             const ObjectRef& font = host->model_.Font();
             return font ? static_cast<LRESULT>(font->Handle()) : 0;
         }
-        default: break;
+        default:
+            break;
     }
     return DefWindowProcW(control, message, wParam, lParam);
 }
@@ -163,7 +167,9 @@ void DigitfieldWindow::Destroy() {
     control_ = nullptr;
 }
 
-bool DigitfieldWindow::IsAlive() const { return host() != nullptr; }
+bool DigitfieldWindow::IsAlive() const {
+    return host() != nullptr;
+}
 DigitfieldHost* DigitfieldWindow::host() const {
     return DigitfieldHost::FromControl(control_);
 }
@@ -218,46 +224,98 @@ Variant DigitfieldWindow::Value() {
     win::KeepAlive keep(*h);
     return h->model_.Value();
 }
-void DigitfieldWindow::SetValue(const Variant& iValue) { DIGITFIELD_SET(SetValue(iValue)) }
-Variant DigitfieldWindow::StoredValue() const {
+void DigitfieldWindow::SetValue(const Variant& iValue){
+    DIGITFIELD_SET(SetValue(iValue))} Variant DigitfieldWindow::StoredValue() const {
     auto* m = Model();
     return m ? m->StoredValue() : Variant::String(u"");
 }
-double DigitfieldWindow::MaxValue() const { return Model() ? Model()->MaxValue() : kDefaultMaxValue; }
-void DigitfieldWindow::SetMaxValue(const Variant& value) { DIGITFIELD_SET(SetMaxValue(value)) }
-double DigitfieldWindow::MinValue() const { return Model() ? Model()->MinValue() : 0; }
-void DigitfieldWindow::SetMinValue(const Variant& value) { DIGITFIELD_SET(SetMinValue(value)) }
-bool DigitfieldWindow::UseMaxMinValues() const { return Model() && Model()->UseMaxMinValues(); }
-void DigitfieldWindow::SetUseMaxMinValues(bool value) { DIGITFIELD_SET(SetUseMaxMinValues(value)) }
-std::u16string DigitfieldWindow::Format() const { return Model() ? Model()->Format() : std::u16string(kDefaultFormat); }
-void DigitfieldWindow::SetFormat(std::u16string_view value) { DIGITFIELD_SET(SetFormat(value)) }
-bool DigitfieldWindow::PositiveOnly() const { return Model() && Model()->PositiveOnly(); }
-void DigitfieldWindow::SetPositiveOnly(bool value) { DIGITFIELD_SET(SetPositiveOnly(value)) }
-bool DigitfieldWindow::UpDownFunction() const { return Model() && Model()->UpDownFunction(); }
-void DigitfieldWindow::SetUpDownFunction(bool value) { DIGITFIELD_SET(SetUpDownFunction(value)) }
-std::int16_t DigitfieldWindow::UpDownIncrement() const { return Model() ? Model()->UpDownIncrement() : 1; }
-void DigitfieldWindow::SetUpDownIncrement(std::int16_t value) { DIGITFIELD_SET(SetUpDownIncrement(value)) }
-bool DigitfieldWindow::Enabled() const { return Model() && Model()->Enabled(); }
-void DigitfieldWindow::SetEnabled(bool value) { DIGITFIELD_SET(SetEnabled(value)) }
-bool DigitfieldWindow::Locked() const { return Model() && Model()->Locked(); }
-void DigitfieldWindow::SetLocked(bool value) { DIGITFIELD_SET(SetLocked(value)) }
-std::uint32_t DigitfieldWindow::BackColor() const { return Model() ? Model()->BackColor() : kDefaultBackColor; }
-void DigitfieldWindow::SetBackColor(std::uint32_t value) { DIGITFIELD_SET(SetBackColor(value)) }
-std::uint32_t DigitfieldWindow::ForeColor() const { return Model() ? Model()->ForeColor() : kDefaultForeColor; }
-void DigitfieldWindow::SetForeColor(std::uint32_t value) { DIGITFIELD_SET(SetForeColor(value)) }
-ObjectRef DigitfieldWindow::Font() const { return Model() ? Model()->Font() : nullptr; }
-void DigitfieldWindow::SetFont(const ObjectRef& font) { DIGITFIELD_SET(SetFont(font)) }
-void DigitfieldWindow::SetFont(HFONT font, bool owned) { SetFont(std::make_shared<GdiFont>(font, owned)); }
-std::u16string DigitfieldWindow::ToolTipText() const { return Model() ? Model()->ToolTipText() : std::u16string(); }
-void DigitfieldWindow::SetToolTipText(std::u16string_view text) { DIGITFIELD_SET(SetToolTipText(text)) }
-bool DigitfieldWindow::GotFocus() const { return Model() && Model()->GotFocus(); }
+double DigitfieldWindow::MaxValue() const {
+    return Model() ? Model()->MaxValue() : kDefaultMaxValue;
+}
+void DigitfieldWindow::SetMaxValue(const Variant& value) {
+    DIGITFIELD_SET(SetMaxValue(value))
+}
+double DigitfieldWindow::MinValue() const {
+    return Model() ? Model()->MinValue() : 0;
+}
+void DigitfieldWindow::SetMinValue(const Variant& value) {
+    DIGITFIELD_SET(SetMinValue(value))
+}
+bool DigitfieldWindow::UseMaxMinValues() const {
+    return Model() && Model()->UseMaxMinValues();
+}
+void DigitfieldWindow::SetUseMaxMinValues(bool value){
+    DIGITFIELD_SET(SetUseMaxMinValues(value))} std::u16string DigitfieldWindow::Format() const {
+    return Model() ? Model()->Format() : std::u16string(kDefaultFormat);
+}
+void DigitfieldWindow::SetFormat(std::u16string_view value) {
+    DIGITFIELD_SET(SetFormat(value))
+}
+bool DigitfieldWindow::PositiveOnly() const {
+    return Model() && Model()->PositiveOnly();
+}
+void DigitfieldWindow::SetPositiveOnly(bool value) {
+    DIGITFIELD_SET(SetPositiveOnly(value))
+}
+bool DigitfieldWindow::UpDownFunction() const {
+    return Model() && Model()->UpDownFunction();
+}
+void DigitfieldWindow::SetUpDownFunction(bool value){
+    DIGITFIELD_SET(SetUpDownFunction(value))} std::int16_t DigitfieldWindow::UpDownIncrement() const {
+    return Model() ? Model()->UpDownIncrement() : 1;
+}
+void DigitfieldWindow::SetUpDownIncrement(std::int16_t value) {
+    DIGITFIELD_SET(SetUpDownIncrement(value))
+}
+bool DigitfieldWindow::Enabled() const {
+    return Model() && Model()->Enabled();
+}
+void DigitfieldWindow::SetEnabled(bool value) {
+    DIGITFIELD_SET(SetEnabled(value))
+}
+bool DigitfieldWindow::Locked() const {
+    return Model() && Model()->Locked();
+}
+void DigitfieldWindow::SetLocked(bool value){
+    DIGITFIELD_SET(SetLocked(value))} std::uint32_t DigitfieldWindow::BackColor() const {
+    return Model() ? Model()->BackColor() : kDefaultBackColor;
+}
+void DigitfieldWindow::SetBackColor(std::uint32_t value){
+    DIGITFIELD_SET(SetBackColor(value))} std::uint32_t DigitfieldWindow::ForeColor() const {
+    return Model() ? Model()->ForeColor() : kDefaultForeColor;
+}
+void DigitfieldWindow::SetForeColor(std::uint32_t value){
+    DIGITFIELD_SET(SetForeColor(value))} ObjectRef DigitfieldWindow::Font() const {
+    return Model() ? Model()->Font() : nullptr;
+}
+void DigitfieldWindow::SetFont(const ObjectRef& font) {
+    DIGITFIELD_SET(SetFont(font))
+}
+void DigitfieldWindow::SetFont(HFONT font, bool owned) {
+    SetFont(std::make_shared<GdiFont>(font, owned));
+}
+std::u16string DigitfieldWindow::ToolTipText() const {
+    return Model() ? Model()->ToolTipText() : std::u16string();
+}
+void DigitfieldWindow::SetToolTipText(std::u16string_view text) {
+    DIGITFIELD_SET(SetToolTipText(text))
+}
+bool DigitfieldWindow::GotFocus() const {
+    return Model() && Model()->GotFocus();
+}
 HWND DigitfieldWindow::EditWindow() const {
     auto* h = host();
     return h ? h->edit_ : nullptr;
 }
-std::int16_t DigitfieldWindow::MaxLength() const { return Model() ? Model()->MaxLength() : 0; }
-void DigitfieldWindow::Refresh() { DIGITFIELD_SET(Refresh()) }
-void DigitfieldWindow::Highlight() { DIGITFIELD_SET(Highlight()) }
+std::int16_t DigitfieldWindow::MaxLength() const {
+    return Model() ? Model()->MaxLength() : 0;
+}
+void DigitfieldWindow::Refresh() {
+    DIGITFIELD_SET(Refresh())
+}
+void DigitfieldWindow::Highlight() {
+    DIGITFIELD_SET(Highlight())
+}
 
 #undef DIGITFIELD_SET
 

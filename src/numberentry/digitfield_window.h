@@ -90,8 +90,7 @@ public:
     // parent's font as the ambient font) and an empty text box. `rect` is in pixels of the
     // parent's client area. Returns false when the window could not be created.
     bool Create(HWND parent, int id, const RECT& rect, DigitfieldEvents* sink = nullptr);
-    bool CreateTwips(HWND parent, int id, int left, int top, int width, int height,
-                     DigitfieldEvents* sink = nullptr);
+    bool CreateTwips(HWND parent, int id, int left, int top, int width, int height, DigitfieldEvents* sink = nullptr);
     void Destroy();
     // The control's own window (parent of its text box and spinner).
     HWND ControlWindow() const { return control_; }

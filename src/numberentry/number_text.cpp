@@ -2,16 +2,20 @@
 // positions in its comments, as a reader of the format rules counts them.
 #include "numberentry/number_text.h"
 
+#include <cfloat>
 #include <charconv>
 #include <cmath>
-#include <cfloat>
 #include <limits>
 
 namespace cadencer::numberentry {
 namespace {
 
-bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
-bool IsPlaceholder(char16_t c) { return c == u'#' || c == u'0'; }
+bool IsDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
+bool IsPlaceholder(char16_t c) {
+    return c == u'#' || c == u'0';
+}
 
 void AppendAscii(std::u16string& out, const char* first, const char* last) {
     for (; first != last; ++first) out.push_back(static_cast<char16_t>(*first));
@@ -69,11 +73,15 @@ std::size_t TrimEnd(std::u16string_view s, std::size_t start) {
     return e;
 }
 
-std::size_t FindChar(std::u16string_view s, char16_t c) { return s.find(c); }
+std::size_t FindChar(std::u16string_view s, char16_t c) {
+    return s.find(c);
+}
 
 }  // namespace
 
-bool IsBlank(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r') || c == u'\u00A0'; }
+bool IsBlank(char16_t c) {
+    return c == u' ' || (c >= u'\t' && c <= u'\r') || c == u'\u00A0';
+}
 
 void AppendNumberText(double value, std::u16string& out) {
     if (!std::isfinite(value)) return;
@@ -97,14 +105,28 @@ void AppendNumberText(double value, std::u16string& out) {
 void AssignTextOfValue(const Variant& value, std::u16string& out) {
     out.clear();
     switch (value.Type()) {
-        case VariantType::Empty: return;
-        case VariantType::Bool: out.append(value.AsBool() ? u"True" : u"False"); return;
-        case VariantType::I16: AppendInteger(out, value.AsI16()); return;
-        case VariantType::I32: AppendInteger(out, value.AsI32()); return;
-        case VariantType::Double: AppendNumberText(value.AsDouble(), out); return;
-        case VariantType::Date: AppendNumberText(value.AsDate(), out); return;
-        case VariantType::String: out.assign(value.AsString()); return;
-        case VariantType::Object: return;
+        case VariantType::Empty:
+            return;
+        case VariantType::Bool:
+            out.append(value.AsBool() ? u"True" : u"False");
+            return;
+        case VariantType::I16:
+            AppendInteger(out, value.AsI16());
+            return;
+        case VariantType::I32:
+            AppendInteger(out, value.AsI32());
+            return;
+        case VariantType::Double:
+            AppendNumberText(value.AsDouble(), out);
+            return;
+        case VariantType::Date:
+            AppendNumberText(value.AsDate(), out);
+            return;
+        case VariantType::String:
+            out.assign(value.AsString());
+            return;
+        case VariantType::Object:
+            return;
     }
 }
 
@@ -162,8 +184,7 @@ double NumericValueOfText(std::u16string_view text) {
         if (!ascii.empty() && ascii.back() == '.') ascii.pop_back();
         double parsed = 0;
         const auto r = std::from_chars(ascii.data(), ascii.data() + ascii.size(), parsed);
-        if (r.ec == std::errc::result_out_of_range)
-            parsed = wholeNonZero ? DBL_MAX : 0.0;
+        if (r.ec == std::errc::result_out_of_range) parsed = wholeNonZero ? DBL_MAX : 0.0;
         result = parsed;
     }
     if (result == 0) return 0.0;  // "-0" reads as plain 0
@@ -198,15 +219,21 @@ bool CleanNumber(std::u16string& text, bool positiveOnly) {
     return false;
 }
 
-double NumericValueOfCleaned(std::u16string_view text) { return NumericValueOfText(text); }
+double NumericValueOfCleaned(std::u16string_view text) {
+    return NumericValueOfText(text);
+}
 
 double NumericValueOf(const Variant& value) {
     switch (value.Type()) {
-        case VariantType::I16: return value.AsI16();
-        case VariantType::I32: return value.AsI32();
+        case VariantType::I16:
+            return value.AsI16();
+        case VariantType::I32:
+            return value.AsI32();
         case VariantType::Empty:
-        case VariantType::Object: return 0.0;
-        default: break;
+        case VariantType::Object:
+            return 0.0;
+        default:
+            break;
     }
     std::u16string text;
     AssignTextOfValue(value, text);

@@ -37,21 +37,65 @@ public:
     }
 };
 
-const std::vector<std::u16string> kWriteOrder = {
-    u"Enabled", u"Title", u"Modal", u"ShowHelpButton", u"CaptionOKButtonBefore", u"CaptionOKButtonAfter",
-    u"CaptionCloseButtonBefore", u"CaptionCloseButtonAfter", u"CaptionHelpButton", u"Icon",
-    u"StartUpPosition", u"StartUpLeft", u"StartUpTop", u"OccursOption", u"EveryInterval",
-    u"EveryFrequency", u"EveryHourMin", u"EveryHourMax", u"EveryHourIncrement", u"EveryMinuteMin",
-    u"EveryMinuteMax", u"EveryMinuteIncrement", u"StartHour", u"StartMinute", u"StartDate", u"EndDate",
-    u"UseEndDate", u"SelectionsWeekly", u"SelectionsMonthly"};
+const std::vector<std::u16string> kWriteOrder = {u"Enabled",
+                                                 u"Title",
+                                                 u"Modal",
+                                                 u"ShowHelpButton",
+                                                 u"CaptionOKButtonBefore",
+                                                 u"CaptionOKButtonAfter",
+                                                 u"CaptionCloseButtonBefore",
+                                                 u"CaptionCloseButtonAfter",
+                                                 u"CaptionHelpButton",
+                                                 u"Icon",
+                                                 u"StartUpPosition",
+                                                 u"StartUpLeft",
+                                                 u"StartUpTop",
+                                                 u"OccursOption",
+                                                 u"EveryInterval",
+                                                 u"EveryFrequency",
+                                                 u"EveryHourMin",
+                                                 u"EveryHourMax",
+                                                 u"EveryHourIncrement",
+                                                 u"EveryMinuteMin",
+                                                 u"EveryMinuteMax",
+                                                 u"EveryMinuteIncrement",
+                                                 u"StartHour",
+                                                 u"StartMinute",
+                                                 u"StartDate",
+                                                 u"EndDate",
+                                                 u"UseEndDate",
+                                                 u"SelectionsWeekly",
+                                                 u"SelectionsMonthly"};
 
-const std::vector<std::u16string> kReadOrder = {
-    u"Title", u"Icon", u"Modal", u"ShowHelpButton", u"CaptionOKButtonBefore", u"CaptionOKButtonAfter",
-    u"CaptionCloseButtonBefore", u"CaptionCloseButtonAfter", u"CaptionHelpButton", u"StartUpPosition",
-    u"StartUpLeft", u"StartUpTop", u"OccursOption", u"EveryInterval", u"EveryFrequency", u"EveryHourMin",
-    u"EveryHourMax", u"EveryHourIncrement", u"EveryMinuteMin", u"EveryMinuteMax", u"EveryMinuteIncrement",
-    u"StartHour", u"StartMinute", u"StartDate", u"EndDate", u"UseEndDate", u"SelectionsWeekly",
-    u"SelectionsMonthly", u"Enabled"};
+const std::vector<std::u16string> kReadOrder = {u"Title",
+                                                u"Icon",
+                                                u"Modal",
+                                                u"ShowHelpButton",
+                                                u"CaptionOKButtonBefore",
+                                                u"CaptionOKButtonAfter",
+                                                u"CaptionCloseButtonBefore",
+                                                u"CaptionCloseButtonAfter",
+                                                u"CaptionHelpButton",
+                                                u"StartUpPosition",
+                                                u"StartUpLeft",
+                                                u"StartUpTop",
+                                                u"OccursOption",
+                                                u"EveryInterval",
+                                                u"EveryFrequency",
+                                                u"EveryHourMin",
+                                                u"EveryHourMax",
+                                                u"EveryHourIncrement",
+                                                u"EveryMinuteMin",
+                                                u"EveryMinuteMax",
+                                                u"EveryMinuteIncrement",
+                                                u"StartHour",
+                                                u"StartMinute",
+                                                u"StartDate",
+                                                u"EndDate",
+                                                u"UseEndDate",
+                                                u"SelectionsWeekly",
+                                                u"SelectionsMonthly",
+                                                u"Enabled"};
 
 class ControlPersistence : public ::testing::Test {
 protected:
@@ -238,10 +282,9 @@ TEST_F(ControlPersistence, DefaultDatesFollowTheCreationDay) {
 
 TEST_F(ControlPersistence, AStoredIconIsUsedAndAnEmptyOneGivesTheDefault) {
     const auto custom = std::make_shared<FakePicture>(9);
-    for (const auto& [stored, expected] :
-         {std::pair{Variant::Object(custom), ObjectRef(custom)},
-          std::pair{Variant::Object(std::make_shared<FakePicture>(0)), defaultIcon},
-          std::pair{Variant(), defaultIcon}}) {
+    for (const auto& [stored, expected] : {std::pair{Variant::Object(custom), ObjectRef(custom)},
+                                           std::pair{Variant::Object(std::make_shared<FakePicture>(0)), defaultIcon},
+                                           std::pair{Variant(), defaultIcon}}) {
         TestControl c(At(2026, 5, 1, 8, 0), defaultIcon);
         RecordingBag bag;
         bag.Put(u"Icon", stored);
@@ -263,9 +306,9 @@ TEST_F(ControlPersistence, AnUnconvertibleValueStopsTheReadingAtItsKey) {
     EXPECT_EQ(status.key, u"EveryHourMax");
     EXPECT_EQ(status.error, ValueError::TypeMismatch);
     EXPECT_EQ(bag.gets.back(), u"EveryHourMax");
-    EXPECT_EQ(c.core->OccursOption(), 4);          // read before: kept
-    EXPECT_EQ(c.core->EveryHourMax(), 12);         // the failing key: untouched
-    EXPECT_EQ(c.core->EveryHourIncrement(), 1);    // later: untouched
+    EXPECT_EQ(c.core->OccursOption(), 4);               // read before: kept
+    EXPECT_EQ(c.core->EveryHourMax(), 12);              // the failing key: untouched
+    EXPECT_EQ(c.core->EveryHourIncrement(), 1);         // later: untouched
     EXPECT_EQ(c.core->StoredNextScheduledTime(), 0.0);  // Enabled not applied
     EXPECT_FALSE(c.timer.running);
 

@@ -80,16 +80,16 @@ TEST_F(ControlProperties, TextsAreReplacedOnlyWhenEmpty) {
 
 TEST_F(ControlProperties, SelectionsAreNormalisedInTwoPasses) {
     auto& core = *c.core;
-    const std::pair<std::u16string, std::u16string> weekly[] = {
-        {u"1111111111", u"1111111"}, {u"2", u"0000000"}, {u"11", u"1100000"},
-        {u"1x1", u"1010000"},        {u"", u"0000000"},  {u"0111110", u"0111110"}};
+    const std::pair<std::u16string, std::u16string> weekly[] = {{u"1111111111", u"1111111"}, {u"2", u"0000000"},
+                                                                {u"11", u"1100000"},         {u"1x1", u"1010000"},
+                                                                {u"", u"0000000"},           {u"0111110", u"0111110"}};
     for (const auto& [in, stored] : weekly) {
         core.SetSelectionsWeekly(in);
         EXPECT_EQ(core.SelectionsWeekly(), stored);
     }
     core.SetSelectionsMonthly(u"1");
     EXPECT_EQ(core.SelectionsMonthly(), u"1" + std::u16string(30, u'0'));
-    core.SetSelectionsMonthly(std::u16string(40, u'1') );
+    core.SetSelectionsMonthly(std::u16string(40, u'1'));
     EXPECT_EQ(core.SelectionsMonthly(), std::u16string(31, u'1'));
 }
 
@@ -110,7 +110,7 @@ TEST_F(ControlProperties, EveryLetReportsItsOwnNameAndOnlySchedulePropertiesReco
     EXPECT_EQ(core.NextScheduledTime(), TruncateToMinute(At(1976, 3, 10, 9, 0)));
     core.SetUseEndDate(false);
     core.SetStartDate(At(2026, 3, 10));
-    core.SetOccursOption(2);  // Weekly, nothing selected
+    core.SetOccursOption(2);               // Weekly, nothing selected
     core.SetSelectionsWeekly(u"0010000");  // Tuesdays (10 March 2026 is one)
     EXPECT_EQ(core.NextScheduledTime(), At(2026, 3, 10, 9, 30));
     core.SetOccursOption(3);
@@ -144,14 +144,39 @@ TEST_F(ControlProperties, EveryLetReportsItsOwnNameAndOnlySchedulePropertiesReco
     core.SetIcon(nullptr);
     EXPECT_EQ(core.StoredNextScheduledTime(), next);
 
-    const std::vector<std::u16string> expected = {
-        u"OccursOption", u"StartHour", u"StartMinute", u"StartDate", u"EndDate", u"UseEndDate",
-        u"UseEndDate", u"StartDate", u"OccursOption", u"SelectionsWeekly", u"OccursOption",
-        u"SelectionsMonthly", u"OccursOption", u"EveryFrequency", u"EveryInterval",
-        u"Title", u"CaptionOKButtonBefore", u"CaptionOKButtonAfter", u"CaptionCloseButtonBefore",
-        u"CaptionCloseButtonAfter", u"CaptionHelpButton", u"Modal", u"ShowHelpButton",
-        u"StartUpPosition", u"StartUpLeft", u"StartUpTop", u"EveryHourMin", u"EveryHourMax",
-        u"EveryHourIncrement", u"EveryMinuteMin", u"EveryMinuteMax", u"EveryMinuteIncrement", u"Icon"};
+    const std::vector<std::u16string> expected = {u"OccursOption",
+                                                  u"StartHour",
+                                                  u"StartMinute",
+                                                  u"StartDate",
+                                                  u"EndDate",
+                                                  u"UseEndDate",
+                                                  u"UseEndDate",
+                                                  u"StartDate",
+                                                  u"OccursOption",
+                                                  u"SelectionsWeekly",
+                                                  u"OccursOption",
+                                                  u"SelectionsMonthly",
+                                                  u"OccursOption",
+                                                  u"EveryFrequency",
+                                                  u"EveryInterval",
+                                                  u"Title",
+                                                  u"CaptionOKButtonBefore",
+                                                  u"CaptionOKButtonAfter",
+                                                  u"CaptionCloseButtonBefore",
+                                                  u"CaptionCloseButtonAfter",
+                                                  u"CaptionHelpButton",
+                                                  u"Modal",
+                                                  u"ShowHelpButton",
+                                                  u"StartUpPosition",
+                                                  u"StartUpLeft",
+                                                  u"StartUpTop",
+                                                  u"EveryHourMin",
+                                                  u"EveryHourMax",
+                                                  u"EveryHourIncrement",
+                                                  u"EveryMinuteMin",
+                                                  u"EveryMinuteMax",
+                                                  u"EveryMinuteIncrement",
+                                                  u"Icon"};
     EXPECT_EQ(c.site.notices, expected);
 }
 

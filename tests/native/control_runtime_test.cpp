@@ -130,7 +130,8 @@ TEST_F(ControlRuntime, TheRunTimeGateClosesReadersExecuteResetAndCallbacks) {
     auto& core = *c->core;
     const OleDate last = SharedSchedule::Instance().Settings().LastScheduledTime;
     for (int variant = 0; variant < 2; ++variant) {
-        if (variant == 0) c->site.userMode = false;  // design time
+        if (variant == 0)
+            c->site.userMode = false;  // design time
         else {
             c->site.userMode = true;
             core.SetEnabled(false);

@@ -16,7 +16,7 @@ namespace {
 using MinuteList = std::vector<std::int64_t>;
 
 struct Firing {
-    OleDate at;          // the tick that fired (and the event's DateTime)
+    OleDate at;  // the tick that fired (and the event's DateTime)
     OleDate previousTick;
 };
 
@@ -172,16 +172,18 @@ TEST_F(ControlSimulation, NeverForAYear) {
     EXPECT_TRUE(sim.firings.empty());
 }
 
-std::int64_t M(int y, int mo, int d, int h, int mi) { return *MinuteSerial(At(y, mo, d, h, mi)); }
+std::int64_t M(int y, int mo, int d, int h, int mi) {
+    return *MinuteSerial(At(y, mo, d, h, mi));
+}
 
 // Daylight saving: the local clock skips 02:00-03:00 in spring and repeats 02:00-03:00 in
 // autumn. A schedule in the skipped hour fires once when the clock is past it; one in the
 // repeated hour fires once, not twice.
 TEST_F(ControlSimulation, DailyAcrossDaylightSavingChanges) {
     const OleDate start = At(2028, 3, 25, 12, 0);
-    auto c = Loaded(start, {{u"OccursOption", Variant::I32(1)},
-                            {u"StartHour", Variant::I16(2)},
-                            {u"StartMinute", Variant::I16(30)}});
+    auto c = Loaded(
+        start,
+        {{u"OccursOption", Variant::I32(1)}, {u"StartHour", Variant::I16(2)}, {u"StartMinute", Variant::I16(30)}});
     Simulator sim(*c);
     sim.Run(start, At(2028, 3, 26, 1, 59, 50));
     sim.Run(At(2028, 3, 26, 3, 0, 0), At(2028, 3, 28, 0, 0));  // spring forward

@@ -13,9 +13,13 @@
 namespace cadencer {
 namespace {
 
-OleDate D(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) { return Compose({y, mo, d, h, mi, s}).value(); }
+OleDate D(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
+    return Compose({y, mo, d, h, mi, s}).value();
+}
 
-std::string Show(OleDate v) { return ToUtf8(FormatIsoDate(v)); }
+std::string Show(OleDate v) {
+    return ToUtf8(FormatIsoDate(v));
+}
 
 ScheduleSettings Fresh(OleDate creationDay = D(2026, 12, 7)) {
     ScheduleSettings s;
@@ -259,11 +263,21 @@ std::u16string RandomSelection(std::mt19937_64& rng, std::size_t width) {
     const int style = static_cast<int>(rng() % 6);
     for (auto& c : out) {
         switch (style) {
-            case 0: c = u'0'; break;                                         // nothing selected
-            case 1: c = (rng() % 8 == 0) ? u'1' : u'0'; break;              // sparse
-            case 2: c = alphabet[rng() % 5]; break;                          // mixed junk
-            case 3: c = (rng() % 2) ? u' ' : u'2'; break;                    // no "1" at all
-            default: c = (rng() % 2) ? u'1' : u'0'; break;
+            case 0:
+                c = u'0';
+                break;  // nothing selected
+            case 1:
+                c = (rng() % 8 == 0) ? u'1' : u'0';
+                break;  // sparse
+            case 2:
+                c = alphabet[rng() % 5];
+                break;  // mixed junk
+            case 3:
+                c = (rng() % 2) ? u' ' : u'2';
+                break;  // no "1" at all
+            default:
+                c = (rng() % 2) ? u'1' : u'0';
+                break;
         }
     }
     if (style == 5 && width == 31) {  // only late days, which short months lack
@@ -306,9 +320,9 @@ TEST(NextRunDifferential, FastSearchEqualsTheDayByDaySearch) {
         if (!IsValidOleDate(s.StartDate) || s.StartDate > 2958465) continue;
         const OleDate fast = ComputeNextRun(s, now, offset);
         const OleDate slow = reference::ComputeNextRunDayByDay(s, now, offset);
-        ASSERT_EQ(Show(fast), Show(slow)) << "case " << i << " kind " << s.OccursOption << " now " << Show(now)
-                                          << " start " << Show(s.StartDate) << " end " << Show(s.EndDate)
-                                          << " use end " << s.UseEndDate << " offset " << offset;
+        ASSERT_EQ(Show(fast), Show(slow))
+            << "case " << i << " kind " << s.OccursOption << " now " << Show(now) << " start " << Show(s.StartDate)
+            << " end " << Show(s.EndDate) << " use end " << s.UseEndDate << " offset " << offset;
         // Every result is a whole minute.
         ASSERT_EQ(TruncateToMinute(fast), fast);
         // The kept search, at this time and, with nothing changed, a little later.

@@ -27,7 +27,9 @@ inline void PrintTo(const Variant& v, std::ostream* os) {
 
 namespace cadencer::numberentry::testing {
 
-inline std::string U8(std::u16string_view s) { return ToUtf8(s); }
+inline std::string U8(std::u16string_view s) {
+    return ToUtf8(s);
+}
 
 class FakePlatform : public DigitfieldPlatform {
 public:
@@ -112,12 +114,16 @@ public:
     }
     void Click() override { log.push_back("Click"); }
     void DblClick() override { log.push_back("DblClick"); }
-    void KeyDown(std::int16_t& k, std::int16_t& s) override { log.push_back("KeyDown " + std::to_string(k) + "," + std::to_string(s)); }
+    void KeyDown(std::int16_t& k, std::int16_t& s) override {
+        log.push_back("KeyDown " + std::to_string(k) + "," + std::to_string(s));
+    }
     void KeyPress(std::int16_t& k) override {
         log.push_back("KeyPress " + std::to_string(k));
         if (onKeyPress) onKeyPress(k);
     }
-    void KeyUp(std::int16_t& k, std::int16_t& s) override { log.push_back("KeyUp " + std::to_string(k) + "," + std::to_string(s)); }
+    void KeyUp(std::int16_t& k, std::int16_t& s) override {
+        log.push_back("KeyUp " + std::to_string(k) + "," + std::to_string(s));
+    }
     void MouseMove(std::int16_t&, std::int16_t&, float&, float&) override { log.push_back("MouseMove"); }
     void MouseUp(std::int16_t&, std::int16_t&, float&, float&) override { log.push_back("MouseUp"); }
     void MouseDown(std::int16_t&, std::int16_t&, float&, float&) override { log.push_back("MouseDown"); }
@@ -140,16 +146,12 @@ struct Rig {
         model.SetEventSink(&events);
     }
     std::string Shown() const { return U8(platform.text); }
-    void Focus() {
-        model.txtNumber_GotFocus();
-    }
+    void Focus() { model.txtNumber_GotFocus(); }
     void Blur() {
         model.UserControl_LostFocus();
         model.txtNumber_LostFocus();
     }
-    void Key(std::int16_t keyCode, std::int16_t shift = 0) {
-        model.txtNumber_KeyDown(keyCode, shift);
-    }
+    void Key(std::int16_t keyCode, std::int16_t shift = 0) { model.txtNumber_KeyDown(keyCode, shift); }
     void KeyRelease(std::int16_t keyCode, std::int16_t shift) { model.txtNumber_KeyUp(keyCode, shift); }
     void PressSpinner(bool upper) {
         std::int16_t b = kLeftButton, s = 0;

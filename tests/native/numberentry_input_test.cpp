@@ -172,7 +172,7 @@ TEST(DigitfieldFilter, LengthPointAndMinusRules) {
     rig.model.SetFormat(u"#0");
     rig.platform.CaretAtEnd();
     const int pointsBefore = rig.events.Count("KeyPress 46");
-    EXPECT_FALSE(rig.platform.Type(u'.'));  // the format has no point
+    EXPECT_FALSE(rig.platform.Type(u'.'));                     // the format has no point
     EXPECT_EQ(rig.events.Count("KeyPress 46"), pointsBefore);  // a refused key raises nothing
 }
 
@@ -212,8 +212,8 @@ TEST(DigitfieldClipboard, KeysWorkOnTheWholeText) {
 TEST(DigitfieldClipboard, PasteOfAnyTextStaysWithinTheFormat) {
     Rig rig;
     rig.Focus();
-    const std::u16string pastes[] = {std::u16string(5000, u'7'), u"abc\x01\x02\r\n\t", u"-(((---...",
-                                     u"1e308", std::u16string(3000, u'.') + u"5"};
+    const std::u16string pastes[] = {std::u16string(5000, u'7'), u"abc\x01\x02\r\n\t", u"-(((---...", u"1e308",
+                                     std::u16string(3000, u'.') + u"5"};
     for (const auto& paste : pastes) {
         rig.platform.clipboard = paste;
         rig.KeyRelease('V', kCtrlMask);
@@ -273,7 +273,7 @@ TEST(DigitfieldFocus, LockedRefusesTypingButStepsAndPastes) {
     rig.KeyRelease('X', kCtrlMask);
     EXPECT_EQ(rig.Shown(), "");
     rig.Blur();
-    EXPECT_EQ(rig.Shown(), "");  // nothing committed
+    EXPECT_EQ(rig.Shown(), "");                              // nothing committed
     EXPECT_EQ(rig.model.StoredValue(), Variant::Double(6));  // the last step
 }
 

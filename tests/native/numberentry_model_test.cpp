@@ -180,7 +180,7 @@ TEST(DigitfieldValue, HandlersMayReadAndSetDuringChange) {
 TEST(DigitfieldValue, ExtremeValuesShowSensibly) {
     Rig rig;
     rig.model.SetValue(Variant::Double(1e15));
-    EXPECT_EQ(rig.Shown(), "0.00");  // the leading digits find no placeholder
+    EXPECT_EQ(rig.Shown(), "0.00");                              // the leading digits find no placeholder
     rig.model.SetValue(Variant::Double(1234567890123456789.0));  // 15 digits kept, then zeros
     EXPECT_EQ(rig.Shown(), "460,000.00");
     rig.model.SetValue(Variant::Double(2.5e-7));

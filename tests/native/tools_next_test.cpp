@@ -38,8 +38,8 @@ TEST(CadencerNext, EveryScheduleCountsFromTheLastFiring) {
 }
 
 TEST(CadencerNext, ValuesAreTakenUncorrectedAndEndDatesStopTheSimulation) {
-    EXPECT_EQ(Due({"--now", "2026-12-29T12:00:00", "--count", "5", "OccursOption=1", "StartHour=8",
-                   "UseEndDate=True", "EndDate=2026-12-31"}),
+    EXPECT_EQ(Due({"--now", "2026-12-29T12:00:00", "--count", "5", "OccursOption=1", "StartHour=8", "UseEndDate=True",
+                   "EndDate=2026-12-31"}),
               "2026-12-30T08:00:00 2026-12-31T08:00:00 1976-12-31T08:00:00");
     // A selection loaded from a bag is padded with blanks: "1" alone selects Sundays.
     EXPECT_EQ(Due({"--now", "2026-12-07T12:00:00", "OccursOption=2", "SelectionsWeekly=1", "StartHour=7"}),
@@ -50,16 +50,16 @@ TEST(CadencerNext, ValuesAreTakenUncorrectedAndEndDatesStopTheSimulation) {
 TEST(CadencerNext, KeysReadAsABagLoadReadsThem) {
     // Text a stored form may hold: Boolean names in any case, decimals and exponents that
     // round to integers, parentheses, hexadecimal, blanks around the value.
-    const std::string expected = Due({"--now", "2026-12-29T12:00:00", "--count", "3", "OccursOption=1",
-                                      "StartHour=8", "UseEndDate=True", "EndDate=2026-12-31"});
+    const std::string expected = Due({"--now", "2026-12-29T12:00:00", "--count", "3", "OccursOption=1", "StartHour=8",
+                                      "UseEndDate=True", "EndDate=2026-12-31"});
     EXPECT_EQ(Due({"--now", "2026-12-29T12:00:00", "--count", "3", "OccursOption=1.0", "StartHour=8.0",
                    "UseEndDate=TRUE", "EndDate=2026-12-31"}),
               expected);
     EXPECT_EQ(Due({"--now", "2026-12-29T12:00:00", "--count", "3", "OccursOption=&H1", "StartHour= 0.8e1 ",
                    "UseEndDate=#TRUE#", "EndDate=2026-12-31 00:00"}),
               expected);
-    EXPECT_EQ(Due({"--now", "2026-12-29T12:00:00", "--count", "3", "OccursOption=1", "StartHour=7.5",
-                   "UseEndDate=-1", "EndDate=2026-12-31"}),
+    EXPECT_EQ(Due({"--now", "2026-12-29T12:00:00", "--count", "3", "OccursOption=1", "StartHour=7.5", "UseEndDate=-1",
+                   "EndDate=2026-12-31"}),
               expected);  // 7.5 rounds to the even 8
     EXPECT_EQ(Due({"--now", "2026-12-07T10:05:00", "OccursOption=4", "EveryFrequency=1", "EveryInterval=(5)",
                    "LastScheduledTime=2026-12-07 10:00"}),
@@ -78,18 +78,18 @@ TEST(CadencerNext, LocaleBoundTextIsRefusedRatherThanGuessed) {
 }
 
 TEST(CadencerNext, BadArgumentsNameTheArgument) {
-    for (const auto& [args, needle] : std::vector<std::pair<std::vector<std::string>, std::string>>{
-             {{"--now", "2026-13-01"}, "--now"},
-             {{"--count", "0"}, "--count"},
-             {{"--offset", "99999"}, "--offset"},
-             {{"StartHour=abc"}, "StartHour"},
-             {{"EveryInterval=40000"}, "EveryInterval"},
-             {{"UseEndDate=maybe"}, "UseEndDate"},
-             {{"StartDate=10000-01-01"}, "StartDate"},
-             {{"Colour=red"}, "Colour"},
-             {{"--frobnicate"}, "--frobnicate"},
-             {{"novalue"}, "novalue"},
-             {{"--now"}, "--now"}}) {
+    for (const auto& [args, needle] :
+         std::vector<std::pair<std::vector<std::string>, std::string>>{{{"--now", "2026-13-01"}, "--now"},
+                                                                       {{"--count", "0"}, "--count"},
+                                                                       {{"--offset", "99999"}, "--offset"},
+                                                                       {{"StartHour=abc"}, "StartHour"},
+                                                                       {{"EveryInterval=40000"}, "EveryInterval"},
+                                                                       {{"UseEndDate=maybe"}, "UseEndDate"},
+                                                                       {{"StartDate=10000-01-01"}, "StartDate"},
+                                                                       {{"Colour=red"}, "Colour"},
+                                                                       {{"--frobnicate"}, "--frobnicate"},
+                                                                       {{"novalue"}, "novalue"},
+                                                                       {{"--now"}, "--now"}}) {
         const auto r = RunCase(args, kPresent);
         EXPECT_FALSE(r.ok) << needle;
         EXPECT_NE(r.text.find(needle), std::string::npos) << r.text;

@@ -168,9 +168,10 @@ TEST_F(AboutBoxTest, ShowsItsLayoutAndTextsAndClosesWithOK) {
         EXPECT_EQ(L"Cadencer", WindowText(Item(kLblTitle)));
         // The test program's own version resource says 3.7.2.9.
         EXPECT_EQ(L"Version 3.7", WindowText(Item(kLblVersion)));
-        EXPECT_EQ(L"This OCX, when placed on a form, provides the ability to your program's users of selecting a "
-                  L"schedule for execution of a function you define.",
-                  WindowText(Item(kLblDescription)));
+        EXPECT_EQ(
+            L"This OCX, when placed on a form, provides the ability to your program's users of selecting a "
+            L"schedule for execution of a function you define.",
+            WindowText(Item(kLblDescription)));
         EXPECT_EQ(L"Please send any comments or suggestions to:", WindowText(Item(kLblDisclaimer)));
         EXPECT_EQ(L"Web site:", WindowText(Item(kLabel1)));
         EXPECT_NE(std::wstring::npos, WindowText(Item(kEmailLink)).find(L'@'));
@@ -327,10 +328,12 @@ TEST_F(AboutBoxTest, ADpiChangeLaysTheBoxOutAgain) {
 TEST_F(AboutBoxTest, EachShowingIsAFreshBox) {
     for (int round = 0; round < 2; ++round) {
         UiScript script(CloseAll());
-        script.WaitFor(BoxShown()).Then([this] {
-            EXPECT_EQ(L"Version 3.7", WindowText(Item(kLblVersion)));
-            SetWindowTextW(Item(kLblVersion), L"changed");
-        }).Then(PressOK());
+        script.WaitFor(BoxShown())
+            .Then([this] {
+                EXPECT_EQ(L"Version 3.7", WindowText(Item(kLblVersion)));
+                SetWindowTextW(Item(kLblVersion), L"changed");
+            })
+            .Then(PressOK());
         Show(script);
     }
 }
@@ -526,8 +529,8 @@ TEST_F(AboutBoxTest, SystemInformationThatCannotStartIsUnavailable) {
 }
 
 TEST_F(AboutBoxTest, IsModalToTheActiveWindowAndReentrySafe) {
-    HWND owner = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 300, 200,
-                                 nullptr, nullptr, nullptr, nullptr);
+    HWND owner = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 300, 200, nullptr,
+                                 nullptr, nullptr, nullptr);
     ASSERT_NE(nullptr, owner);
     SetActiveWindow(owner);
     bool nestedReturned = false;
@@ -568,9 +571,9 @@ TEST_F(AboutBoxTest, TheControlShowsTheInstalledBoxAndItsTerminationUnloadsIt) {
     fakes::TestControl control(fakes::At(2026, 3, 2, 9, 0));
     control.core->InitNew();
     UiScript script([] { SharedSchedule::Instance().About()->Unload(); });
-    script.WaitFor(BoxShown())
-        .Then([this] { EXPECT_EQ(L"Version 3.7", WindowText(Item(kLblVersion))); })
-        .Then([&] { control.core->Terminate(); });
+    script.WaitFor(BoxShown()).Then([this] { EXPECT_EQ(L"Version 3.7", WindowText(Item(kLblVersion))); }).Then([&] {
+        control.core->Terminate();
+    });
     script.Start();
     control.core->DisplayAboutBox();
     EXPECT_TRUE(script.Finished());

@@ -55,8 +55,8 @@ TEST(AboutBoxInTheComponent, DisplayAboutBoxShowsTheLibrarysVersion) {
         script.Then([] { Click(GetDlgItem(FindAboutBox(), IDOK)); });
         script.Start();
         DISPPARAMS none{};
-        EXPECT_EQ(S_OK, control->Invoke(DISPID_ABOUTBOX, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none,
-                                        nullptr, nullptr, nullptr));
+        EXPECT_EQ(S_OK, control->Invoke(DISPID_ABOUTBOX, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, nullptr,
+                                        nullptr, nullptr));
         EXPECT_TRUE(script.Finished());
         EXPECT_EQ(L" About Cadencer", caption);
         // The project's version, as the build put it into the OCX's version resource.

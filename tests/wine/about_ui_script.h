@@ -73,7 +73,9 @@ inline MessageBoxContent ReadMessageBox(HWND box) {
     return content;
 }
 
-inline void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
+inline void Click(HWND button) {
+    PostMessageW(button, BM_CLICK, 0, 0);
+}
 
 // A real mouse click on a label: the press is what a notifying static reports.
 inline void ClickLabel(HWND label) {

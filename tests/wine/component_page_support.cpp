@@ -16,8 +16,8 @@ HostWindow::HostWindow(int width, int height) {
     empty.header.style = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
     empty.header.dwExtendedStyle = WS_EX_CONTROLPARENT;
     hwnd_ = CreateDialogIndirectParamW(
-        GetModuleHandleW(nullptr), &empty.header, nullptr, [](HWND, UINT, WPARAM, LPARAM) WINAPI -> INT_PTR { return FALSE; },
-        0);
+        GetModuleHandleW(nullptr), &empty.header, nullptr,
+        [](HWND, UINT, WPARAM, LPARAM) WINAPI -> INT_PTR { return FALSE; }, 0);
     EXPECT_NE(hwnd_, nullptr);
     if (hwnd_) SetWindowPos(hwnd_, nullptr, 20, 20, width, height, SWP_NOZORDER);
 }

@@ -135,9 +135,9 @@ TEST(ComponentRegistration, MachineWideRegistersEverythingAndUnregistersTwice) {
     lib.Reset();
     // What script hosts and Office ask: the class implements the three categories.
     ComPtr<ICatInformation> categories;
-    ASSERT_EQ(CoCreateInstance(CLSID_StdComponentCategoriesMgr, nullptr, CLSCTX_INPROC_SERVER,
-                               IID_PPV_ARGS(&categories)),
-              S_OK);
+    ASSERT_EQ(
+        CoCreateInstance(CLSID_StdComponentCategoriesMgr, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&categories)),
+        S_OK);
     CATID wanted[] = {CATID_Control, CATID_SafeForScripting, CATID_SafeForInitializing};
     EXPECT_EQ(categories->IsClassOfCategories(CLSID_Cadencer, 3, wanted, 0, nullptr), S_OK);
 

@@ -54,8 +54,8 @@ TEST(EngineAgainstOleaut32, ComposeAgreesWithSystemTimeConversion) {
     std::mt19937_64 rng(11);
     for (int i = 0; i < 100000; ++i) {
         DateTimeFields f{static_cast<int>(100 + rng() % 9900), static_cast<int>(1 + rng() % 12),
-                         static_cast<int>(1 + rng() % 28), static_cast<int>(rng() % 24), static_cast<int>(rng() % 60),
-                         static_cast<int>(rng() % 60)};
+                         static_cast<int>(1 + rng() % 28),     static_cast<int>(rng() % 24),
+                         static_cast<int>(rng() % 60),         static_cast<int>(rng() % 60)};
         SYSTEMTIME st{};
         st.wYear = static_cast<WORD>(f.year);
         st.wMonth = static_cast<WORD>(f.month);

@@ -308,8 +308,8 @@ private:
             ole->SetClientSite(nullptr);
         } else {
             const auto site = cadencer::win::Adopt(new FakeSite(mode == 0   ? std::optional<bool>(true)
-                                     : mode == 1 ? std::optional<bool>(false)
-                                                 : std::nullopt));
+                                                                : mode == 1 ? std::optional<bool>(false)
+                                                                            : std::nullopt));
             ole->SetClientSite(site.Get());
         }
         oleControl->OnAmbientPropertyChange(DISPID_AMBIENT_USERMODE);

@@ -38,7 +38,8 @@ bool SaveScreenArea(HWND window, const std::string& path) {
     file.bfSize = file.bfOffBits + stride * height;
     bool ok = false;
     if (FILE* f = std::fopen(path.c_str(), "wb")) {
-        ok = std::fwrite(&file, sizeof(file), 1, f) == 1 && std::fwrite(&info.bmiHeader, sizeof(info.bmiHeader), 1, f) == 1 &&
+        ok = std::fwrite(&file, sizeof(file), 1, f) == 1 &&
+             std::fwrite(&info.bmiHeader, sizeof(info.bmiHeader), 1, f) == 1 &&
              std::fwrite(bits, stride * height, 1, f) == 1;
         std::fclose(f);
     }

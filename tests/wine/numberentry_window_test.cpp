@@ -178,8 +178,8 @@ TEST(DigitfieldWindow, MouseOnTheTextBoxRaisesDownUpClickInTwips) {
     std::vector<std::string> mouse;
     for (const auto& e : form.events.log)
         if (e.rfind("Key", 0) != 0 && e != "Change") mouse.push_back(e);
-    EXPECT_EQ(mouse, (std::vector<std::string>{"MouseDown 1", "MouseUp 1", "Click", "DblClick", "MouseUp 1",
-                                                "MouseDown 2"}));
+    EXPECT_EQ(mouse,
+              (std::vector<std::string>{"MouseDown 1", "MouseUp 1", "Click", "DblClick", "MouseUp 1", "MouseDown 2"}));
     const int dpi = Dpi(form.window, LOGPIXELSX);
     EXPECT_FLOAT_EQ(form.events.lastX, 10 * 1440.0f / dpi);
 }

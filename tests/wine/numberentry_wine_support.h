@@ -15,7 +15,9 @@
 
 namespace cadencer::numberentry::wine {
 
-inline std::string U8(std::u16string_view s) { return ToUtf8(s); }
+inline std::string U8(std::u16string_view s) {
+    return ToUtf8(s);
+}
 
 // Runs the thread's messages for `ms` milliseconds (0: until the queue is empty).
 inline void Pump(DWORD ms = 0) {
@@ -90,8 +92,8 @@ inline HWND SharedTopLevel() {
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         wc.lpszClassName = L"DigitfieldTestForm";
         RegisterClassW(&wc);
-        HWND w = CreateWindowExW(0, L"DigitfieldTestForm", L"Digitfield", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
-                                 480, 260, nullptr, nullptr, wc.hInstance, nullptr);
+        HWND w = CreateWindowExW(0, L"DigitfieldTestForm", L"Digitfield", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 480,
+                                 260, nullptr, nullptr, wc.hInstance, nullptr);
         SetForegroundWindow(w);
         return w;
     }();
