@@ -180,7 +180,16 @@ public:
 
 private:
     void Target() {
-        if (target_) return;
+        if (target_) {
+            // The values a sampled refusal is compared with are read just before its load:
+            // between loads they may change without any load (the control's clock fires, and
+            // other instances share the schedule).
+            if ((refusals_ + 1) % 4 == 0) {
+                auto before = ReadAllProperties(dispatch_.Get(), "target");
+                snapshot_ = before ? *before : std::string();
+            }
+            return;
+        }
         target_ = NewControl(static_cast<int>(random_.Below(3)));
         target_.As(&dispatch_);
         // A state of its own, so a load that changes anything shows.
