@@ -277,6 +277,9 @@ private:
 
     // In-place activation (design-time face, hidden at run time).
     HRESULT InPlaceActivate(IOleClientSite* site, HWND parent, LPCRECT rect);
+    // The Properties verb (properties_verb.cpp).
+    HRESULT ShowPropertyFrame(IOleClientSite* site, HWND owner);
+    std::wstring AmbientDisplayName();
     RECT SnappedRect(const RECT& position) const;
     void UpdateFaceVisibility();
 
@@ -302,6 +305,8 @@ private:
     DWORD viewAdviseFlags_ = 0;
     RECT position_{};
     bool inPlaceActive_ = false;
+    bool propertyFrameOpen_ = false;
+    HWND propertyFrame_ = nullptr;
 
     ConnectionPoint eventPoint_;
     ConnectionPoint propertyNotifyPoint_;

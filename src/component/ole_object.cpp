@@ -1,7 +1,8 @@
 // The control in its container: IOleObject (site, verbs, fixed extent, status flags),
 // IOleControl (ambient changes, frozen events), in-place activation with a window that
 // shows the face at design time and stays hidden at run time, and IViewObject2, which
-// draws the face for containers that render it themselves.
+// draws the face for containers that render it themselves. The Properties verb's frame
+// is in properties_verb.cpp.
 #include "component/cadencer_object.h"
 #include "component/misc_status.h"
 #include "win/dpi.h"
@@ -65,6 +66,9 @@ STDMETHODIMP CadencerControl::GetClipboardData(DWORD, IDataObject** data) {
     return E_NOTIMPL;
 }
 
+// The verb registered as CLSID\{...}\Verb\1 ("&Properties...").
+constexpr LONG kVerbProperties = 1;
+
 STDMETHODIMP CadencerControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent, LPCRECT rect) {
     switch (verb) {
         case OLEIVERB_PRIMARY:
@@ -76,6 +80,9 @@ STDMETHODIMP CadencerControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LON
         case OLEIVERB_HIDE:
             face_.Show(false);
             return S_OK;
+        case OLEIVERB_PROPERTIES:
+        case kVerbProperties:
+            return ShowPropertyFrame(site, parent);
         case OLEIVERB_OPEN:
         case OLEIVERB_DISCARDUNDOSTATE:
             return S_OK;

@@ -6,6 +6,13 @@
 // Office read under the class). Unregistration removes what
 // registration wrote (a ProgID only while it still names this class) and succeeds when
 // nothing is registered. The type library is registered from the OCX's own resource.
+//
+// What hosts look up beyond the class: the Properties verb (OleRegEnumVerbs reads
+// CLSID\{...}\Verb), and the type library from any user locale. LoadRegTypeLib tries the
+// exact LCID, then a language-neutral form, then 0; the library is English (0x409) and is
+// entered under 0 as well, so that every locale finds it. Both bitnesses share the
+// library's version key: each removes only its own platform's entries, and the key with
+// its interfaces goes with the last of them.
 #include <windows.h>
 
 #include <oleauto.h>
@@ -43,8 +50,11 @@ constexpr std::pair<const CLSID*, const wchar_t*> kPageClasses[] = {
     {&kClsidSchedulePage, L"Cadencer Schedule Property Page"},
     {&kClsidDialogPage, L"Cadencer Dialog Property Page"},
 };
-// The type library is English (United States); its registration is under that locale.
-constexpr LCID kLibraryLcid = 0x409;
+// The locale keys of the library's registration: its own (English, United States) and
+// the neutral one that look-ups from every other locale end at.
+constexpr const wchar_t* kLibraryLocaleKeys[] = {L"409", L"0"};
+// Name, menu flags (MF_STRING), verb attributes (OLEVERBATTRIB_ONCONTAINERMENU).
+constexpr wchar_t kPropertiesVerb[] = L"&Properties...,0,2";
 
 enum class Scope { Machine, User };
 
@@ -86,6 +96,7 @@ std::vector<Entry> Entries() {
         {clsid + L"\\ToolboxBitmap32", nullptr, path + L", " + std::to_wstring(IDB_TOOLBOX)},
         {clsid + L"\\TypeLib", nullptr, GuidText(LIBID_CadencerLib)},
         {clsid + L"\\Version", nullptr, L"1.0"},
+        {clsid + L"\\Verb\\1", nullptr, kPropertiesVerb},
         {kProgId, nullptr, kUserType},
         {std::wstring(kProgId) + L"\\CLSID", nullptr, GuidText(CLSID_Cadencer)},
         {std::wstring(kProgId) + L"\\CurVer", nullptr, kVersionedProgId},
@@ -103,12 +114,15 @@ std::vector<Entry> Entries() {
     return entries;
 }
 
-HRESULT WriteEntries(Scope scope, const std::vector<Entry>& entries, HRESULT failure) {
+// `view` (KEY_WOW64_32KEY or KEY_WOW64_64KEY) writes into one registry view; 0 into this
+// process's own.
+HRESULT WriteEntries(Scope scope, const std::vector<Entry>& entries, HRESULT failure, REGSAM view = 0) {
     const UniqueHkey root = ClassesRoot(scope, KEY_WRITE);
     if (!root) return failure;
     for (const auto& e : entries) {
         UniqueHkey key;
-        LONG rc = RegCreateKeyExW(root.get(), e.key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.receive(), nullptr);
+        LONG rc = RegCreateKeyExW(root.get(), e.key.c_str(), 0, nullptr, 0, KEY_WRITE | view, nullptr, key.receive(),
+                                  nullptr);
         if (rc == ERROR_SUCCESS) {
             const auto bytes = static_cast<DWORD>((e.value.size() + 1) * sizeof(wchar_t));
             rc = RegSetValueExW(key.get(), e.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(e.value.c_str()), bytes);
@@ -160,12 +174,12 @@ HRESULT RemoveEntries(Scope scope) {
 }
 
 #ifdef _WIN64
-constexpr SYSKIND kSysKind = SYS_WIN64;
 constexpr wchar_t kPlatformKey[] = L"win64";
 #else
-constexpr SYSKIND kSysKind = SYS_WIN32;
 constexpr wchar_t kPlatformKey[] = L"win32";
 #endif
+// The interfaces are entered in both registry views, as RegisterTypeLib enters them.
+constexpr REGSAM kBothViews[] = {KEY_WOW64_64KEY, KEY_WOW64_32KEY};
 
 // The universal marshaler's proxies: one for dual interfaces, one for dispinterfaces.
 constexpr wchar_t kProxyDual[] = L"{00020424-0000-0000-C000-000000000046}";
@@ -173,6 +187,10 @@ constexpr wchar_t kProxyDispatch[] = L"{00020420-0000-0000-C000-000000000046}";
 
 std::wstring LibraryKey() {
     return L"TypeLib\\" + GuidText(LIBID_CadencerLib);
+}
+
+std::wstring VersionKey() {
+    return LibraryKey() + L"\\1.0";
 }
 
 // The library's flags in the form RegisterTypeLib enters them (widl's library has the
@@ -189,18 +207,16 @@ std::wstring LibraryFlags() {
     return flags;
 }
 
-// What RegisterTypeLib writes, for the per-user scope that the platform's own per-user
-// registration does not reliably provide (Wine's falls back to machine-wide).
-std::vector<Entry> UserLibraryEntries() {
-    const std::wstring path = ModulePath();
-    const std::wstring directory = path.substr(0, path.find_last_of(L'\\') + 1);
-    const std::wstring version = LibraryKey() + L"\\1.0";
-    std::vector<Entry> entries = {
-        {version, nullptr, L"CadencerLib"},
-        {version + L"\\409\\" + kPlatformKey, nullptr, path},
-        {version + L"\\FLAGS", nullptr, LibraryFlags()},
-        {version + L"\\HELPDIR", nullptr, directory},
-    };
+// This bitness's own entries under the version key: the OCX under each locale key.
+std::vector<Entry> PlatformEntries() {
+    std::vector<Entry> entries;
+    for (const wchar_t* locale : kLibraryLocaleKeys)
+        entries.push_back({VersionKey() + L"\\" + locale + L"\\" + kPlatformKey, nullptr, ModulePath()});
+    return entries;
+}
+
+std::vector<Entry> InterfaceEntries() {
+    std::vector<Entry> entries;
     const std::pair<const IID*, std::pair<const wchar_t*, const wchar_t*>> interfaces[] = {
         {&IID__Cadencer, {L"_Cadencer", kProxyDual}}, {&DIID___Cadencer, {L"__Cadencer", kProxyDispatch}}};
     for (const auto& [iid, names] : interfaces) {
@@ -214,48 +230,102 @@ std::vector<Entry> UserLibraryEntries() {
     return entries;
 }
 
-bool KeyExists(HKEY root, const std::wstring& path) {
-    UniqueHkey key;
-    return RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.receive()) == ERROR_SUCCESS;
+// What RegisterTypeLib writes, for the per-user scope that the platform's own per-user
+// registration does not reliably provide (Wine's falls back to machine-wide).
+HRESULT RegisterUserLibrary() {
+    const std::wstring path = ModulePath();
+    const std::wstring directory = path.substr(0, path.find_last_of(L'\\') + 1);
+    std::vector<Entry> entries = {
+        {VersionKey(), nullptr, L"CadencerLib"},
+        {VersionKey() + L"\\FLAGS", nullptr, LibraryFlags()},
+        {VersionKey() + L"\\HELPDIR", nullptr, directory},
+    };
+    for (auto& entry : PlatformEntries()) entries.push_back(std::move(entry));
+    HRESULT hr = WriteEntries(Scope::User, entries, SELFREG_E_TYPELIB);
+    for (const REGSAM view : kBothViews)
+        if (SUCCEEDED(hr)) hr = WriteEntries(Scope::User, InterfaceEntries(), SELFREG_E_TYPELIB, view);
+    return hr;
 }
 
 HRESULT RegisterLibrary(Scope scope) {
-    if (scope == Scope::User) return WriteEntries(scope, UserLibraryEntries(), SELFREG_E_TYPELIB);
+    if (scope == Scope::User) return RegisterUserLibrary();
     ComPtr<ITypeLib> lib;
     HRESULT hr = GetTypeLib(&lib);
     if (FAILED(hr)) return SELFREG_E_TYPELIB;
     std::wstring path = ModulePath();
     std::wstring directory = path.substr(0, path.find_last_of(L'\\') + 1);
     hr = RegisterTypeLib(lib.Get(), path.data(), directory.data());
-    return FAILED(hr) ? SELFREG_E_TYPELIB : S_OK;
+    if (FAILED(hr)) return SELFREG_E_TYPELIB;
+    // The locale-neutral entry beside the library's own.
+    return WriteEntries(scope, PlatformEntries(), SELFREG_E_TYPELIB);
 }
 
+// The names of a key's subkeys; empty when the key is missing.
+std::vector<std::wstring> SubkeyNames(HKEY root, const std::wstring& path) {
+    std::vector<std::wstring> names;
+    UniqueHkey key;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.receive()) != ERROR_SUCCESS) return names;
+    wchar_t name[256];
+    for (DWORD i = 0;; ++i) {
+        DWORD length = 256;
+        if (RegEnumKeyExW(key.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        names.emplace_back(name, length);
+    }
+    return names;
+}
+
+// Whether the version key holds no platform's entry any more (nothing but FLAGS and
+// HELPDIR): then the library is registered by neither bitness.
+bool NoPlatformLeft(HKEY root) {
+    for (const auto& name : SubkeyNames(root, VersionKey()))
+        if (_wcsicmp(name.c_str(), L"FLAGS") != 0 && _wcsicmp(name.c_str(), L"HELPDIR") != 0) return false;
+    return true;
+}
+
+// The interface entries in both views, each only while it still belongs to this library.
+void RemoveInterfaces(Scope scope) {
+    const HKEY root = scope == Scope::Machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    for (const REGSAM view : kBothViews) {
+        UniqueHkey interfaces;
+        if (RegOpenKeyExW(root, L"Software\\Classes\\Interface", 0, KEY_READ | KEY_WRITE | DELETE | view,
+                          interfaces.receive()) != ERROR_SUCCESS)
+            continue;
+        for (const IID* iid : {&IID__Cadencer, &DIID___Cadencer}) {
+            const std::wstring key = GuidText(*iid);
+            wchar_t owner[64] = {};
+            DWORD bytes = sizeof(owner) - sizeof(wchar_t);
+            if (RegGetValueW(interfaces.get(), (key + L"\\TypeLib").c_str(), nullptr, RRF_RT_REG_SZ, nullptr, owner,
+                             &bytes) == ERROR_SUCCESS &&
+                _wcsicmp(owner, GuidText(LIBID_CadencerLib).c_str()) == 0)
+                RegDeleteTreeW(interfaces.get(), key.c_str());
+        }
+    }
+}
+
+// Removes this bitness's entries of the library; the version key, its interfaces and the
+// library key go with the last bitness. (Done by hand in both scopes: the platform's
+// UnRegisterTypeLib knows one locale, and takes the interfaces of both bitnesses.)
 HRESULT UnregisterLibrary(Scope scope) {
     const UniqueHkey root = ClassesRoot(scope, KEY_READ | KEY_WRITE | DELETE);
     if (!root) return SELFREG_E_TYPELIB;
     HRESULT hr = S_OK;
-    const std::wstring version = LibraryKey() + L"\\1.0";
-    if (scope == Scope::Machine) {
-        // Nothing registered is no failure: unregistering twice succeeds.
-        if (KeyExists(root.get(), version) &&
-            FAILED(UnRegisterTypeLib(LIBID_CadencerLib, 1, 0, kLibraryLcid, kSysKind)))
-            hr = SELFREG_E_TYPELIB;
-    } else {
-        for (const IID* iid : {&IID__Cadencer, &DIID___Cadencer}) {
-            const std::wstring key = L"Interface\\" + GuidText(*iid);
-            wchar_t owner[64] = {};
-            DWORD bytes = sizeof(owner) - sizeof(wchar_t);
-            // Only an interface entry that still belongs to this library goes.
-            if (RegGetValueW(root.get(), (key + L"\\TypeLib").c_str(), nullptr, RRF_RT_REG_SZ, nullptr, owner,
-                             &bytes) == ERROR_SUCCESS &&
-                _wcsicmp(owner, GuidText(LIBID_CadencerLib).c_str()) == 0)
-                RegDeleteTreeW(root.get(), key.c_str());
-        }
-        const LONG rc = RegDeleteTreeW(root.get(), version.c_str());
+    auto removeKey = [&](const std::wstring& key) {
+        const LONG rc = RegDeleteKeyW(root.get(), key.c_str());
         if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) hr = SELFREG_E_TYPELIB;
+    };
+    for (const wchar_t* locale : kLibraryLocaleKeys) {
+        const std::wstring key = VersionKey() + L"\\" + locale;
+        removeKey(key + L"\\" + kPlatformKey);
+        // The locale key stays while the other bitness's entry is in it.
+        if (SubkeyNames(root.get(), key).empty()) removeKey(key);
     }
-    // The library's own key goes when no other version is left in it.
-    RegDeleteKeyW(root.get(), LibraryKey().c_str());
+    if (NoPlatformLeft(root.get())) {
+        RemoveInterfaces(scope);
+        const LONG rc = RegDeleteTreeW(root.get(), VersionKey().c_str());
+        if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) hr = SELFREG_E_TYPELIB;
+        // The library's own key goes when no other version is left in it.
+        if (SubkeyNames(root.get(), LibraryKey()).empty()) removeKey(LibraryKey());
+    }
     return hr;
 }
 

@@ -8,6 +8,7 @@
 #include <prsht.h>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "engine/twips.h"
@@ -19,7 +20,11 @@ namespace cadencer::proppage {
 namespace {
 
 constexpr DWORD kPageStyle = WS_CHILD | WS_CLIPSIBLINGS | DS_CONTROL | DS_SETFONT | DS_3DLOOK;
-constexpr wchar_t kHookProperty[] = L"CadencerPropertyPageHook";
+// A page area has one watch, whichever of our pages set it; its property names the page
+// (or marks a watch left in place without one).
+constexpr UINT_PTR kFrameSubclassId = 1;
+constexpr wchar_t kWatchProperty[] = L"CadencerPropertyPageWatch";
+const HANDLE kIdleWatch = reinterpret_cast<HANDLE>(1);
 
 std::wstring W(std::u16string_view s) {
     return std::wstring(s.begin(), s.end());
@@ -192,35 +197,47 @@ void PageWindow::HookFrame(HWND parent) {
     wchar_t name[16] = {};
     // A property sheet's page areas are dialogs; anything else is left alone.
     if (!parent || !GetClassNameW(parent, name, 16) || wcscmp(name, L"#32770") != 0) return;
-    if (GetPropW(parent, kHookProperty)) return;  // another page of ours watches it already
-    SetPropW(parent, kHookProperty, this);
-    parentProc_ = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(parent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PageWindow::FrameHookProc)));
+    HANDLE watcher = GetPropW(parent, kWatchProperty);
+    if (watcher && watcher != kIdleWatch) return;  // another page of ours watches it already
+    if (!SetWindowSubclass(parent, &PageWindow::FrameSubclassProc, kFrameSubclassId, reinterpret_cast<DWORD_PTR>(this)))
+        return;
+    SetPropW(parent, kWatchProperty, this);
     hookedParent_ = parent;
+    // An idle watch (see UnhookFrame) is taken over, and left in place again.
+    procAfterHook_ = watcher ? nullptr : reinterpret_cast<WNDPROC>(GetWindowLongPtrW(parent, GWLP_WNDPROC));
 }
 
 void PageWindow::UnhookFrame() {
     if (!hookedParent_) return;
-    if (IsWindow(hookedParent_)) {
-        // Restored only while ours is the procedure in place; otherwise the chain stays.
-        if (reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hookedParent_, GWLP_WNDPROC)) == &PageWindow::FrameHookProc)
-            SetWindowLongPtrW(hookedParent_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(parentProc_));
-        RemovePropW(hookedParent_, kHookProperty);
+    HWND parent = std::exchange(hookedParent_, nullptr);
+    if (!IsWindow(parent)) return;
+    // With a procedure set by hand above the subclass chain, removing the chain's last entry
+    // could take out the stub that procedure calls on to: the watch then stays, idle, until
+    // the page area goes.
+    if (reinterpret_cast<WNDPROC>(GetWindowLongPtrW(parent, GWLP_WNDPROC)) == procAfterHook_) {
+        RemoveWindowSubclass(parent, &PageWindow::FrameSubclassProc, kFrameSubclassId);
+        RemovePropW(parent, kWatchProperty);
+    } else {
+        SetWindowSubclass(parent, &PageWindow::FrameSubclassProc, kFrameSubclassId, 0);
+        SetPropW(parent, kWatchProperty, kIdleWatch);
     }
-    hookedParent_ = nullptr;
 }
 
-LRESULT CALLBACK PageWindow::FrameHookProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* page = static_cast<PageWindow*>(GetPropW(window, kHookProperty));
-    if (!page) return DefWindowProcW(window, message, wParam, lParam);
-    const WNDPROC next = page->parentProc_;
-    if (message == WM_NOTIFY && lParam) {
+LRESULT CALLBACK PageWindow::FrameSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                               DWORD_PTR refData) {
+    auto* page = reinterpret_cast<PageWindow*>(refData);
+    if (message == WM_NCDESTROY) {
+        if (page) page->hookedParent_ = nullptr;
+        RemoveWindowSubclass(window, &PageWindow::FrameSubclassProc, id);
+        RemovePropW(window, kWatchProperty);
+        return DefSubclassProc(window, message, wParam, lParam);
+    }
+    if (page && message == WM_NOTIFY && lParam) {
         const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
         if (header.code == static_cast<UINT>(PSN_APPLY) && page->events_ && !page->events_->ApplyRequested())
             return PSNRET_INVALID_NOCHANGEPAGE;
     }
-    if (message == WM_NCDESTROY) page->UnhookFrame();
-    return CallWindowProcW(next, window, message, wParam, lParam);
+    return DefSubclassProc(window, message, wParam, lParam);
 }
 
 // ---- Option groups

@@ -104,7 +104,8 @@ protected:
 private:
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK FrameHookProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK FrameSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                              DWORD_PTR refData);
     void HookFrame(HWND parent);
     void UnhookFrame();
     HWND SheetOfFrame() const;
@@ -116,7 +117,9 @@ private:
     bool toldSheet_ = false;
     PropertyValues baseline_;
     HWND hookedParent_ = nullptr;
-    WNDPROC parentProc_ = nullptr;
+    // The page area's procedure once the watch was set: another one later means a
+    // procedure set by hand sits above the watch.
+    WNDPROC procAfterHook_ = nullptr;
 };
 
 // Checks option `index` of a group of option buttons and makes it the group's tab stop.

@@ -163,6 +163,16 @@ progids_kept() {  # SNAPSHOT: both ProgIDs, and the 64-bit class, still there
     grep -q -F 'HKLM V Software\\Classes\\CadencerLib.Cadencer.1\\CLSID|@="{243AC4C2-0386-444A-9D31-F34D971A1CAB}"' "$1" &&
     grep -q -F 'HKLM K Software\\Classes\\CLSID\\{243AC4C2-0386-444A-9D31-F34D971A1CAB}\\InprocServer32' "$1"
 }
+# The Properties verb (in each view's class) and the library under the neutral locale (one
+# entry per platform in the shared version key), as the package and regsvr32 write them.
+VERB_KEY='{243AC4C2-0386-444A-9D31-F34D971A1CAB}\\Verb'
+NEUTRAL_LIBRARY='TypeLib\\{3057AF13-3A41-4CD1-933B-9BA41F03F97D}\\1.0\\0'
+verb_and_neutral_library() {  # SNAPSHOT
+  [ "$(grep -c -F "$VERB_KEY"'\\1|@="&Properties...,0,2"' "$1")" -eq 2 ] &&
+    grep -q -F "$NEUTRAL_LIBRARY"'\\win64|@="C:\\Program Files\\Cadencer\\cadencer.ocx"' "$1" &&
+    grep -q -F "$NEUTRAL_LIBRARY"'\\win32|@="C:\\Program Files (x86)\\Cadencer\\cadencer.ocx"' "$1"
+}
+no_verb_or_neutral_library() { ! grep -F -e "$VERB_KEY" -e "$NEUTRAL_LIBRARY" "$1"; }
 log_step() { echo "# $*" >&2; }
 
 log_step "fresh prefix from $TEMPLATE"
@@ -189,6 +199,8 @@ check "the x64 OCX is in ProgramFiles64Folder, the x86 OCX in ProgramFilesFolder
 snapshot "$WORK/installed.reg"
 files "$WORK/installed.files"
 check "the installed product is registered with version $VERSION" only_version "$WORK/installed.reg" "$VERSION"
+check "the package enters the Properties verb and the library under the neutral locale for both bitnesses" \
+  verb_and_neutral_library "$WORK/installed.reg"
 check "msiexec /i of the installed package succeeds" msiexec /i "$(winpath "$DIST/cadencer.msi")"
 snapshot "$WORK/again.reg"
 files "$WORK/again.files"
@@ -208,6 +220,8 @@ files "$WORK/uninstalled.files"
 check "uninstalling leaves no key in either view, and removes nothing else" \
   same "$WORK/baseline.reg" "$WORK/uninstalled.reg"
 check "uninstalling leaves no file, and removes nothing else" same "$WORK/baseline.files" "$WORK/uninstalled.files"
+check "uninstalling removes the Properties verb and the neutral locale's library entries" \
+  no_verb_or_neutral_library "$WORK/uninstalled.reg"
 
 log_step "regsvr32 of both files where the package puts them"
 mkdir -p "$DIR64" "$DIR32"

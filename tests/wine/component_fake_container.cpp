@@ -119,7 +119,15 @@ STDMETHODIMP FakeContainer::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*
 
 STDMETHODIMP FakeContainer::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
                                    UINT*) {
-    if (id != DISPID_AMBIENT_USERMODE || !(flags & DISPATCH_PROPERTYGET)) return DISP_E_MEMBERNOTFOUND;
+    if (!(flags & DISPATCH_PROPERTYGET)) return DISP_E_MEMBERNOTFOUND;
+    if (id == DISPID_AMBIENT_DISPLAYNAME) {
+        log_->push_back("Ambient(DisplayName)");
+        if (displayName.empty()) return DISP_E_MEMBERNOTFOUND;
+        V_VT(result) = VT_BSTR;
+        V_BSTR(result) = SysAllocString(displayName.c_str());
+        return S_OK;
+    }
+    if (id != DISPID_AMBIENT_USERMODE) return DISP_E_MEMBERNOTFOUND;
     log_->push_back("Ambient(UserMode)");
     if (!userMode_) return DISP_E_MEMBERNOTFOUND;
     V_VT(result) = VT_BOOL;

@@ -1,6 +1,7 @@
 // A fake ActiveX container for the cadencer.ocx tests: a client site with an in-place
-// site and an ambient-property dispatch (UserMode true, false, or not answered), a
-// window to activate in, and a log of every call the control makes on it.
+// site and an ambient-property dispatch (UserMode true, false, or not answered; a
+// DisplayName when one is set), a window to activate in, and a log of every call the
+// control makes on it.
 #pragma once
 
 #include "component_support.h"
@@ -19,6 +20,8 @@ public:
     HWND Window() const { return window_; }
     // The control's rectangle as the container placed it (client coordinates).
     RECT position{10, 10, 110, 60};
+    // The ambient DisplayName; empty: not answered.
+    std::wstring displayName;
 
     STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override;
     STDMETHODIMP_(ULONG) AddRef() override { return AddRefImpl(); }

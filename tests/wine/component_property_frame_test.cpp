@@ -1,13 +1,18 @@
 // The property pages in the platform's own property frame (OleCreatePropertyFrame) on a
 // live control: both pages shown as tabs, a weekly Monday-and-Friday schedule at 09:30
 // made with keys and clicks and applied by OK (the control reads it back, announced the
-// changes and is dirty), and Cancel, which applies nothing. The frame is modal: a thread
-// timer runs the script's steps inside its message loop, each polled until it is done.
+// changes and is dirty), and Cancel, which applies nothing. The Properties verb opens the
+// same frame from a container (in design and run mode, captioned with the container's
+// name for the control), keeps the control alive while it runs and brings it forward when
+// asked again; EnumVerbs lists it. The frame is modal: a thread timer runs the script's
+// steps inside its message loop, each polled until it is done. Last, the pages' watch on
+// the frame's page area leaves that window's subclass chain whole when it goes.
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <vector>
 
+#include "component_fake_container.h"
 #include "component_page_support.h"
 
 namespace cadencer_test {
@@ -38,20 +43,23 @@ void CALLBACK RunScript(HWND, UINT, UINT_PTR, DWORD) {
     s.finished = s.next == s.steps.size();
 }
 
-// The property frame of this thread: a visible dialog holding a tab control.
-HWND FindFrame() {
-    HWND found = nullptr;
+// The property frames of this thread: visible dialogs holding a tab control.
+std::vector<HWND> Frames() {
+    std::vector<HWND> found;
     EnumThreadWindows(
         GetCurrentThreadId(),
         [](HWND window, LPARAM param) WINAPI -> BOOL {
-            if (IsWindowVisible(window) && FindWindowExW(window, nullptr, WC_TABCONTROLW, nullptr)) {
-                *reinterpret_cast<HWND*>(param) = window;
-                return FALSE;
-            }
+            if (IsWindowVisible(window) && FindWindowExW(window, nullptr, WC_TABCONTROLW, nullptr))
+                reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&found));
     return found;
+}
+
+HWND FindFrame() {
+    const auto frames = Frames();
+    return frames.empty() ? nullptr : frames.front();
 }
 
 std::vector<std::wstring> TabTitles(HWND frame) {
@@ -78,6 +86,19 @@ protected:
         ASSERT_EQ(control->QueryInterface(IID_PPV_ARGS(&specify)), S_OK);
         CAUUID pages{};
         ASSERT_EQ(specify->GetPages(&pages), S_OK);
+        RunModal(
+            [&] {
+                IUnknown* objects[] = {control};
+                EXPECT_EQ(OleCreatePropertyFrame(host.hwnd(), 10, 10, kCaption, 1, objects, pages.cElems, pages.pElems,
+                                                 0x409, 0, nullptr),
+                          S_OK);
+            },
+            std::move(steps));
+        CoTaskMemFree(pages.pElems);
+    }
+
+    // Runs `open`, which shows a modal frame, with the script running while it is up.
+    void RunModal(const std::function<void()>& open, std::vector<std::function<bool()>> steps) {
         Script script;
         // Find the frame first; every later step may use it.
         script.steps.push_back([&script] { return (script.frame = FindFrame()) != nullptr; });
@@ -86,13 +107,9 @@ protected:
         g_script = &script;
         frame = &script.frame;
         const UINT_PTR timer = SetTimer(nullptr, 0, 50, RunScript);
-        IUnknown* objects[] = {control};
-        EXPECT_EQ(OleCreatePropertyFrame(host.hwnd(), 10, 10, kCaption, 1, objects, pages.cElems, pages.pElems, 0x409,
-                                         0, nullptr),
-                  S_OK);
+        open();
         KillTimer(nullptr, timer);
         g_script = nullptr;
-        CoTaskMemFree(pages.pElems);
         EXPECT_TRUE(script.finished && script.next == script.steps.size()) << "stopped at step " << script.next;
     }
 
@@ -203,6 +220,224 @@ TEST_F(FrameTest, CancelAppliesNothing) {
     EXPECT_EQ(PropertyNumber(control.Get(), L"StartHour"), 24);
     EXPECT_TRUE(log.empty()) << Joined(log);
     EXPECT_FALSE(IsControlDirty(control.Get()));
+}
+
+std::wstring Caption(HWND window) {
+    wchar_t text[256] = {};
+    GetWindowTextW(window, text, 256);
+    return text;
+}
+
+TEST(PropertiesVerb, EnumVerbsListsThePropertiesVerb) {
+    auto control = CreateInitialisedControl();
+    ComPtr<IOleObject> object;
+    ASSERT_EQ(control.As(&object), S_OK);
+    ComPtr<IEnumOLEVERB> verbs;
+    ASSERT_EQ(object->EnumVerbs(&verbs), S_OK);
+    std::vector<std::wstring> listed;
+    OLEVERB verb{};
+    while (verbs->Next(1, &verb, nullptr) == S_OK) {
+        listed.push_back(std::to_wstring(verb.lVerb) + L" " + verb.lpszVerbName + L" " + std::to_wstring(verb.fuFlags) +
+                         L" " + std::to_wstring(verb.grfAttribs));
+        CoTaskMemFree(verb.lpszVerbName);
+    }
+    EXPECT_EQ(listed, (std::vector<std::wstring>{L"1 &Properties... 0 2"}));
+}
+
+// DoVerb(OLEIVERB_PROPERTIES) and the registered verb 1, at design and at run time: the
+// frame holds both pages, is captioned with the container's name for the control (or
+// "Cadencer" when the container gives none), and DoVerb returns once it is closed.
+TEST_F(FrameTest, ThePropertiesVerbOpensBothPagesInDesignAndRunMode) {
+    struct Case {
+        LONG verb;
+        bool userMode;
+        const wchar_t* displayName;
+        const wchar_t* captioned;
+    };
+    const Case cases[] = {{OLEIVERB_PROPERTIES, false, L"Backup timer", L"Backup timer"},
+                          {OLEIVERB_PROPERTIES, true, L"Backup timer", L"Backup timer"},
+                          {1, true, L"", L"Cadencer"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "verb " << c.verb << (c.userMode ? ", run mode" : ", design mode"));
+        CallLog log;
+        FakeContainer container(&log, c.userMode);
+        container.displayName = c.displayName;
+        auto control = CreateInitialisedControl();
+        ComPtr<IOleObject> object;
+        ASSERT_EQ(control.As(&object), S_OK);
+        ASSERT_EQ(object->SetClientSite(&container), S_OK);
+        std::wstring caption;
+        tabs.clear();
+        std::vector<std::function<bool()>> steps;
+        steps.push_back([&] {
+            tabs = TabTitles(*frame);
+            caption = Caption(*frame);
+            return Field(field::Weekly) != nullptr;
+        });
+        steps.push_back(FrameButtonStep(IDCANCEL));
+        HRESULT hr = E_FAIL;
+        RunModal([&] { hr = object->DoVerb(c.verb, nullptr, &container, 0, host.hwnd(), nullptr); }, std::move(steps));
+        EXPECT_EQ(hr, S_OK);
+        EXPECT_TRUE(Frames().empty());
+        EXPECT_EQ(tabs, (std::vector<std::wstring>{L"Schedule", L"Dialog"}));
+        EXPECT_NE(caption.find(c.captioned), std::wstring::npos) << std::string(caption.begin(), caption.end());
+        EXPECT_EQ(object->SetClientSite(nullptr), S_OK);
+    }
+}
+
+// A second DoVerb while the frame is open brings that frame forward and opens no other;
+// the container may let go of the control meanwhile: the frame keeps it until it closes,
+// OK still applies to it, and it goes once the frame is closed.
+TEST_F(FrameTest, ThePropertiesVerbKeepsOneFrameAndTheControlWhileItRuns) {
+    CallLog log;
+    FakeContainer container(&log, false);
+    RecordingNotifySink sink(&log);
+    auto control = CreateInitialisedControl();
+    ComPtr<IOleObject> object;
+    ASSERT_EQ(control.As(&object), S_OK);
+    ASSERT_EQ(object->SetClientSite(&container), S_OK);
+    {
+        // Advised without holding the connection point, which would hold the control.
+        ComPtr<IConnectionPointContainer> points;
+        ComPtr<IConnectionPoint> point;
+        ASSERT_EQ(control.As(&points), S_OK);
+        ASSERT_EQ(points->FindConnectionPoint(IID_IPropertyNotifySink, &point), S_OK);
+        DWORD cookie = 0;
+        ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
+    }
+    control.Reset();
+    IOleObject* raw = object.Get();
+    HostWindow other(100, 100);
+    HRESULT again = E_FAIL;
+    std::size_t framesAfterAgain = 0;
+    bool broughtForward = false;
+    ULONG sinkRefsWhileOpen = 0;
+    std::vector<std::function<bool()>> steps;
+    steps.push_back([&] {
+        SetForegroundWindow(other.hwnd());
+        return GetForegroundWindow() == other.hwnd();
+    });
+    steps.push_back([&] {
+        again = raw->DoVerb(OLEIVERB_PROPERTIES, nullptr, &container, 0, host.hwnd(), nullptr);
+        framesAfterAgain = Frames().size();
+        broughtForward = GetForegroundWindow() == *frame;
+        // The container lets go of the control.
+        object.Reset();
+        sinkRefsWhileOpen = sink.Refs();
+        return true;
+    });
+    steps.push_back(ClickStep(field::Weekly));
+    steps.push_back([this] {
+        HWND weekly = Field(field::Weekly);
+        return weekly && SendMessageW(weekly, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    });
+    steps.push_back(FrameButtonStep(IDOK));
+    HRESULT hr = E_FAIL;
+    RunModal([&] { hr = raw->DoVerb(OLEIVERB_PROPERTIES, nullptr, &container, 0, host.hwnd(), nullptr); },
+             std::move(steps));
+    EXPECT_EQ(hr, S_OK);
+    EXPECT_EQ(again, S_OK);
+    EXPECT_EQ(framesAfterAgain, 1u);
+    EXPECT_TRUE(broughtForward);
+    EXPECT_EQ(sinkRefsWhileOpen, 2u) << "the control was released while its frame was open";
+    EXPECT_GE(IndexOf(log, "OnChanged(6803000f)"), 0) << Joined(log);
+    // The frame closed, the control went and let go of the sink.
+    EXPECT_EQ(sink.Refs(), 1u);
+    EXPECT_EQ(container.Refs(), 1u);
+}
+
+TEST_F(FrameTest, ThePrimaryVerbStillActivatesInPlace) {
+    CallLog log;
+    FakeContainer container(&log, false);
+    auto control = CreateInitialisedControl();
+    ComPtr<IOleObject> object;
+    ASSERT_EQ(control.As(&object), S_OK);
+    ASSERT_EQ(object->SetClientSite(&container), S_OK);
+    EXPECT_EQ(object->DoVerb(OLEIVERB_PRIMARY, nullptr, &container, 0, container.Window(), &container.position), S_OK);
+    EXPECT_GE(IndexOf(log, "OnInPlaceActivate"), 0) << Joined(log);
+    EXPECT_TRUE(Frames().empty());
+    ComPtr<IOleInPlaceObject> inPlace;
+    ASSERT_EQ(control.As(&inPlace), S_OK);
+    EXPECT_EQ(inPlace->InPlaceDeactivate(), S_OK);
+    EXPECT_EQ(object->SetClientSite(nullptr), S_OK);
+}
+
+// ---- The pages' watch on the frame's page area
+
+int g_areaMessages = 0, g_otherMessages = 0;
+WNDPROC g_procBelowByHand = nullptr;
+
+INT_PTR CALLBACK AreaProc(HWND, UINT message, WPARAM, LPARAM) {
+    if (message == WM_APP) ++g_areaMessages;
+    return message == WM_INITDIALOG;
+}
+
+LRESULT CALLBACK OtherSubclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (message == WM_APP) ++g_otherMessages;
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK OtherByHand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_APP) ++g_otherMessages;
+    return CallWindowProcW(g_procBelowByHand, window, message, wParam, lParam);
+}
+
+// A page shown in a page area (a dialog, as a property sheet's are) watches it; another
+// procedure then subclasses the area, by the subclass API or by hand, and the page goes.
+// The area's own procedure and the other one still receive every message, before and
+// after the other one leaves.
+TEST(PageAreaWatch, RemovingThePageLeavesTheAreasChainWhole) {
+    auto control = CreateInitialisedControl();
+    for (const bool byHand : {false, true}) {
+        SCOPED_TRACE(byHand ? "a procedure set by hand above the watch" : "a subclass above the watch");
+        // No menu, class or caption.
+        const struct {
+            DLGTEMPLATE dialog;
+            WORD none[3];
+        } area{{WS_POPUP | DS_CONTROL, WS_EX_CONTROLPARENT, 0, 0, 0, 200, 150}, {}};
+        HWND window = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), &area.dialog, nullptr, AreaProc, 0);
+        ASSERT_NE(window, nullptr);
+        const auto ownProc = GetWindowLongPtrW(window, GWLP_WNDPROC);
+        CallLog log;
+        RecordingPageSite site(&log);
+        ComPtr<IPropertyPage> page;
+        ASSERT_EQ(CoCreateInstance(kSchedulePageClsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&page)), S_OK);
+        ASSERT_EQ(page->SetPageSite(&site), S_OK);
+        IUnknown* objects[] = {control.Get()};
+        ASSERT_EQ(page->SetObjects(1, objects), S_OK);
+        RECT rect{0, 0, 400, 300};
+        ASSERT_EQ(page->Activate(window, &rect, FALSE), S_OK);
+        EXPECT_NE(GetWindowLongPtrW(window, GWLP_WNDPROC), ownProc) << "the page does not watch its area";
+
+        if (byHand)
+            g_procBelowByHand = reinterpret_cast<WNDPROC>(
+                SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&OtherByHand)));
+        else
+            ASSERT_TRUE(SetWindowSubclass(window, OtherSubclass, 7, 0));
+        EXPECT_EQ(page->Deactivate(), S_OK);
+        g_areaMessages = g_otherMessages = 0;
+        SendMessageW(window, WM_APP, 0, 0);
+        EXPECT_EQ(g_areaMessages, 1);
+        EXPECT_EQ(g_otherMessages, 1);
+
+        // The other procedure leaves as it came.
+        if (byHand)
+            SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_procBelowByHand));
+        else
+            EXPECT_TRUE(RemoveWindowSubclass(window, OtherSubclass, 7));
+        SendMessageW(window, WM_APP, 0, 0);
+        EXPECT_EQ(g_areaMessages, 2);
+        EXPECT_EQ(g_otherMessages, 1);
+        // With no one above it, the watch is gone entirely.
+        if (!byHand) {
+            EXPECT_EQ(GetWindowLongPtrW(window, GWLP_WNDPROC), ownProc);
+        }
+
+        EXPECT_EQ(page->SetObjects(0, nullptr), S_OK);
+        EXPECT_EQ(page->SetPageSite(nullptr), S_OK);
+        page.Reset();
+        EXPECT_TRUE(DestroyWindow(window));
+    }
 }
 
 }  // namespace

@@ -1,12 +1,18 @@
 // cadencer.ocx's registration with Wine's own regsvr32: machine-wide and per user, every
-// entry it writes (the control's component categories and its property page classes
-// included), unregistration that removes them all and succeeds twice, and a ProgID that
-// another class took over is left alone.
+// entry it writes (the control's component categories, its Properties verb, its property
+// page classes and the library under its own and the neutral locale included),
+// unregistration that removes them all and succeeds twice, a ProgID that another class
+// took over left alone, and both bitnesses registered side by side, each unregistering
+// alone and leaving the other's entries as they were.
 #include <gtest/gtest.h>
 
 #include <comcat.h>
 #include <objsafe.h>
 
+#include <algorithm>
+#include <cstdlib>
+
+#include "bitness_forms.h"
 #include "component_support.h"
 
 namespace cadencer_test {
@@ -24,8 +30,14 @@ const std::wstring kCategories[] = {L"{40FC6ED4-2438-11CF-A3DB-080036F12502}",
                                     L"{7DD95801-9882-11CF-9FA9-00AA006C42C4}",
                                     L"{7DD95802-9882-11CF-9FA9-00AA006C42C4}"};
 
-DWORD RunRegsvr32(const std::wstring& switches) {
-    std::wstring command = L"regsvr32.exe /s " + switches + L" \"" + OcxPath() + L"\"";
+// The other bitness's regsvr32 and OCX (from the other preset's build tree).
+const wchar_t* const kPeerRegsvr32 =
+    sizeof(void*) == 8 ? L"C:\\windows\\syswow64\\regsvr32.exe" : L"C:\\windows\\sysnative\\regsvr32.exe";
+const wchar_t* const kPlatform = sizeof(void*) == 8 ? L"win64" : L"win32";
+
+DWORD RunRegsvr32(const std::wstring& switches, const std::wstring& ocx = OcxPath(),
+                  const std::wstring& program = L"regsvr32.exe") {
+    std::wstring command = program + L" /s " + switches + L" \"" + ocx + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
@@ -71,11 +83,13 @@ void ExpectRegistered(HKEY root) {
     EXPECT_EQ(Lower(Value(root, clsid + L"\\ToolboxBitmap32")), Lower(OcxPath() + L", 30000"));
     EXPECT_EQ(Value(root, clsid + L"\\TypeLib"), kLibId);
     EXPECT_EQ(Value(root, clsid + L"\\Version"), L"1.0");
+    EXPECT_EQ(Value(root, clsid + L"\\Verb\\1"), L"&Properties...,0,2");
     EXPECT_EQ(Value(root, L"CadencerLib.Cadencer\\CLSID"), kClsid);
     EXPECT_EQ(Value(root, L"CadencerLib.Cadencer\\CurVer"), L"CadencerLib.Cadencer.1");
     EXPECT_EQ(Value(root, L"CadencerLib.Cadencer.1\\CLSID"), kClsid);
-    const std::wstring platform = sizeof(void*) == 8 ? L"win64" : L"win32";
-    EXPECT_EQ(Lower(Value(root, L"TypeLib\\" + kLibId + L"\\1.0\\409\\" + platform)), Lower(OcxPath()));
+    for (const wchar_t* locale : {L"409", L"0"})
+        EXPECT_EQ(Lower(Value(root, L"TypeLib\\" + kLibId + L"\\1.0\\" + locale + L"\\" + kPlatform)), Lower(OcxPath()))
+            << locale;
     EXPECT_EQ(Value(root, L"Interface\\" + kIid + L"\\TypeLib"), kLibId);
     EXPECT_EQ(Value(root, L"Interface\\" + kDiid + L"\\TypeLib"), kLibId);
     for (const auto& category : kCategories)
@@ -115,10 +129,12 @@ void SetOtherBitnessRegistered(bool registered) {
                   ERROR_SUCCESS);
     } else {
         RegDeleteTreeW(classes.get(), kClsid.c_str());
-        const std::wstring library = L"Software\\Classes\\TypeLib\\" + kLibId + L"\\1.0\\409";
         const wchar_t* otherPlatform = sizeof(void*) == 8 ? L"win32" : L"win64";
-        RegDeleteKeyExW(HKEY_LOCAL_MACHINE, (library + L"\\" + otherPlatform).c_str(), kOtherView, 0);
-        RegDeleteKeyExW(HKEY_LOCAL_MACHINE, library.c_str(), kOtherView, 0);
+        for (const wchar_t* locale : {L"409", L"0"}) {
+            const std::wstring library = L"Software\\Classes\\TypeLib\\" + kLibId + L"\\1.0\\" + locale;
+            RegDeleteKeyExW(HKEY_LOCAL_MACHINE, (library + L"\\" + otherPlatform).c_str(), kOtherView, 0);
+            RegDeleteKeyExW(HKEY_LOCAL_MACHINE, library.c_str(), kOtherView, 0);
+        }
     }
 }
 
@@ -205,6 +221,87 @@ TEST(ComponentRegistration, AProgIdTakenOverByAnotherClassIsLeftAlone) {
     EXPECT_EQ(Value(HKEY_CURRENT_USER, L"CadencerLib.Cadencer.1\\CLSID"), other);
     EXPECT_FALSE(Exists(HKEY_CURRENT_USER, L"CLSID\\" + kClsid));
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Classes\\CadencerLib.Cadencer.1");
+}
+
+// Every key and value of the control's registration in one scope, in both registry views:
+// "view key" and "view key|name=value" lines, sorted. HELPDIR's value is left out: it
+// names the directory of whichever bitness registered last.
+void Walk(HKEY root, const std::wstring& path, REGSAM view, std::vector<std::wstring>& lines) {
+    UniqueHkey key;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | view, key.receive()) != ERROR_SUCCESS) return;
+    const std::wstring prefix = (view == KEY_WOW64_64KEY ? L"64 " : L"32 ") + path;
+    lines.push_back(prefix);
+    const bool helpDirectory = path.ends_with(L"\\HELPDIR");
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[256] = {}, data[1024] = {};
+        DWORD nameLength = 256, bytes = sizeof(data) - sizeof(wchar_t);
+        if (RegEnumValueW(key.get(), i, name, &nameLength, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &bytes) !=
+            ERROR_SUCCESS)
+            break;
+        if (!helpDirectory) lines.push_back(prefix + L"|" + name + L"=" + data);
+    }
+    std::vector<std::wstring> subkeys;
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[256] = {};
+        DWORD length = 256;
+        if (RegEnumKeyExW(key.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        subkeys.emplace_back(name);
+    }
+    for (const auto& subkey : subkeys) Walk(root, path + L"\\" + subkey, view, lines);
+}
+
+std::vector<std::wstring> Registration(HKEY root) {
+    std::vector<std::wstring> lines;
+    for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY})
+        for (const std::wstring& key : {L"CLSID\\" + kClsid, L"CLSID\\" + kPages[0], L"CLSID\\" + kPages[1],
+                                        L"TypeLib\\" + kLibId, L"Interface\\" + kIid, L"Interface\\" + kDiid,
+                                        std::wstring(L"CadencerLib.Cadencer"), std::wstring(L"CadencerLib.Cadencer.1")})
+            Walk(root, L"Software\\Classes\\" + key, view, lines);
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+// Both bitnesses registered side by side in one scope (machine-wide, then per user): each
+// unregisters alone and leaves the other's registration exactly as the other made it,
+// the library's shared version key with the other's locale entries and the interfaces
+// included; the last one takes everything.
+TEST(ComponentRegistration, EachBitnessUnregistersAloneAndLeavesTheOther) {
+    const std::wstring peer = bitness_test::WindowsPath(CADENCER_PEER_OCX);
+    if (GetFileAttributesW(peer.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        if (std::getenv("CADENCER_REQUIRE_PEER")) FAIL() << "no OCX of the other bitness: " CADENCER_PEER_OCX;
+        GTEST_SKIP() << "the other bitness is not built: " CADENCER_PEER_OCX;
+    }
+    SetOtherBitnessRegistered(false);
+    for (const bool perUser : {false, true}) {
+        SCOPED_TRACE(perUser ? "per user" : "machine-wide");
+        const HKEY root = perUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+        const std::wstring scope = perUser ? L"/n /i:user " : L"";
+        auto ours = [&](const wchar_t* action) { return RunRegsvr32(action + scope); };
+        auto theirs = [&](const wchar_t* action) { return RunRegsvr32(action + scope, peer, kPeerRegsvr32); };
+
+        ASSERT_EQ(ours(L""), 0u);
+        const auto oursAlone = Registration(root);
+        ASSERT_EQ(theirs(L""), 0u);
+        for (const wchar_t* locale : {L"409", L"0"})
+            for (const wchar_t* platform : {L"win32", L"win64"})
+                EXPECT_TRUE(Exists(root, L"TypeLib\\" + kLibId + L"\\1.0\\" + locale + L"\\" + platform))
+                    << std::wstring(locale) + L"\\" + platform;
+        ASSERT_EQ(theirs(L"/u "), 0u);
+        EXPECT_EQ(Registration(root), oursAlone);
+        ASSERT_EQ(ours(L"/u "), 0u);
+        EXPECT_EQ(Registration(root), std::vector<std::wstring>{});
+
+        ASSERT_EQ(theirs(L""), 0u);
+        const auto theirsAlone = Registration(root);
+        ASSERT_EQ(ours(L""), 0u);
+        ASSERT_EQ(ours(L"/u "), 0u);
+        EXPECT_EQ(Registration(root), theirsAlone);
+        ASSERT_EQ(theirs(L"/u "), 0u);
+        EXPECT_EQ(Registration(root), std::vector<std::wstring>{});
+    }
+    // Registration again, for the other tests of this program.
+    ASSERT_EQ(RunRegsvr32(L""), 0u);
+    ExpectRegistered(HKEY_LOCAL_MACHINE);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // cadencer.ocx's type library as hosts read it from the OCX's resource: six types, the
 // dual interface's members with their DISPIDs, kinds, flags and help strings, the event
-// interface, the control class and the three enumerations with their members' help.
+// interface, the control class and the three enumerations with their members' help; and
+// as hosts load it by its registration, from any user locale.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -245,6 +246,32 @@ TEST_F(TypeLibrary, EnumerationMembersHaveTheirValuesAndTheirNamesAsHelp) {
             EXPECT_EQ(V_I4(var->lpvarValue), members[i].second);
             info->ReleaseVarDesc(var);
         }
+    }
+}
+
+std::wstring Lower(std::wstring text) {
+    for (auto& c : text) c = towlower(c);
+    return text;
+}
+
+// A host asks for the registered library in its user's locale: every locale finds this
+// bitness's OCX and its one English library.
+TEST(RegisteredTypeLibrary, LoadsFromEveryUserLocale) {
+    RegisterMachineWide();
+    const LCID lcids[] = {
+        0, 0x409, 0x407, 0x40C, 0x411, 0x809, LOCALE_USER_DEFAULT, LOCALE_SYSTEM_DEFAULT, GetUserDefaultLCID()};
+    for (const LCID lcid : lcids) {
+        SCOPED_TRACE(testing::Message() << "LCID 0x" << std::hex << lcid);
+        ComPtr<ITypeLib> lib;
+        ASSERT_EQ(LoadRegTypeLib(LIBID_CadencerLib, 1, 0, lcid, &lib), S_OK);
+        TLIBATTR* attr = nullptr;
+        ASSERT_EQ(lib->GetLibAttr(&attr), S_OK);
+        EXPECT_EQ(attr->lcid, 0x409u);
+        EXPECT_EQ(attr->syskind, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
+        lib->ReleaseTLibAttr(attr);
+        ScopedBstr path;
+        ASSERT_EQ(QueryPathOfRegTypeLib(LIBID_CadencerLib, 1, 0, lcid, path.receive()), S_OK);
+        EXPECT_EQ(Lower(path.get()), Lower(OcxPath()));
     }
 }
 
