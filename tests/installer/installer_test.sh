@@ -165,14 +165,15 @@ progids_kept() {  # SNAPSHOT: both ProgIDs, and the 64-bit class, still there
 }
 # The Properties verb (in each view's class) and the library under the neutral locale (one
 # entry per platform in the shared version key), as the package and regsvr32 write them.
+# Key names are matched in any case, as the registry does (Wine's own key is "Typelib").
 VERB_KEY='{243AC4C2-0386-444A-9D31-F34D971A1CAB}\\Verb'
 NEUTRAL_LIBRARY='TypeLib\\{3057AF13-3A41-4CD1-933B-9BA41F03F97D}\\1.0\\0'
 verb_and_neutral_library() {  # SNAPSHOT
-  [ "$(grep -c -F "$VERB_KEY"'\\1|@="&Properties...,0,2"' "$1")" -eq 2 ] &&
-    grep -q -F "$NEUTRAL_LIBRARY"'\\win64|@="C:\\Program Files\\Cadencer\\cadencer.ocx"' "$1" &&
-    grep -q -F "$NEUTRAL_LIBRARY"'\\win32|@="C:\\Program Files (x86)\\Cadencer\\cadencer.ocx"' "$1"
+  [ "$(grep -c -i -F "$VERB_KEY"'\\1|@="&Properties...,0,2"' "$1")" -eq 2 ] &&
+    grep -q -i -F "$NEUTRAL_LIBRARY"'\\win64|@="C:\\Program Files\\Cadencer\\cadencer.ocx"' "$1" &&
+    grep -q -i -F "$NEUTRAL_LIBRARY"'\\win32|@="C:\\Program Files (x86)\\Cadencer\\cadencer.ocx"' "$1"
 }
-no_verb_or_neutral_library() { ! grep -F -e "$VERB_KEY" -e "$NEUTRAL_LIBRARY" "$1"; }
+no_verb_or_neutral_library() { ! grep -i -F -e "$VERB_KEY" -e "$NEUTRAL_LIBRARY" "$1"; }
 log_step() { echo "# $*" >&2; }
 
 log_step "fresh prefix from $TEMPLATE"
