@@ -78,6 +78,9 @@ std::string ClockText(int minuteOfDay) {
 
 namespace {
 
+// The runs a conversion must reproduce: the first 200 from the present.
+constexpr std::size_t kComparedRuns = 200;
+
 std::uint32_t Days(const std::u16string& selection, std::size_t width) {
     std::uint32_t days = 0;
     for (std::size_t i = 0; i < selection.size() && i < width; ++i)
@@ -115,12 +118,19 @@ PlanResult MakePlan(const ScheduleSettings& s, OleDate present) {
         plan.hours = s.EveryFrequency == static_cast<std::int32_t>(EveryType::Hours);
         plan.interval = s.EveryInterval;
         plan.intervalMinutes = s.EveryInterval * (plan.hours ? 60LL : 1LL);
-        return {plan, {}};
+    } else {
+        plan.startMinute = StartMinuteOfDay(s);
+        if (plan.kind == Occurs::Weekly) plan.days = Days(s.SelectionsWeekly, kWeeklyWidth);
+        if (plan.kind == Occurs::Monthly) plan.days = Days(s.SelectionsMonthly, kMonthlyWidth);
+        if (s.UseEndDate) plan.endDay = SplitDate(s.EndDate)->day;  // a due time means the end date is valid
     }
-    plan.startMinute = StartMinuteOfDay(s);
-    if (plan.kind == Occurs::Weekly) plan.days = Days(s.SelectionsWeekly, kWeeklyWidth);
-    if (plan.kind == Occurs::Monthly) plan.days = Days(s.SelectionsMonthly, kMonthlyWidth);
-    if (s.UseEndDate) plan.endDay = SplitDate(s.EndDate)->day;  // a due time means the end date is valid
+    // The control's dates end with the year 9999, a recurrence without an end goes on.
+    if ((!plan.endDay || plan.kind == Occurs::Every) &&
+        NextRuns(s, present, static_cast<int>(kComparedRuns)).size() < kComparedRuns)
+        return {std::nullopt,
+                "the runs stop at the end of the year 9999, where the control's dates end, and the "
+                "converted form would go on"};
+    if (plan.kind == Occurs::Every) return {plan, {}};
     // A time of day stored with StartDate adds to the start time of a Daily schedule's first
     // run only; the runs after it keep the daily time, which no recurrence rule can follow.
     if (plan.first.second / 60 != plan.startMinute) {

@@ -129,6 +129,7 @@ TEST(ScheduleForms, EveryFormRefusesWhatItCannotHoldWithAReason) {
         {Every(0, EveryType::Hours), "Every 0 hours, so never"},
         {unknown, "OccursOption 7"},
         {shifted, "moves the first run to 2026-12-10 16:00, off the daily time 10:00"},
+        {With(Daily(10, 0), At(9999, 10, 1), std::nullopt), "the runs stop at the end of the year 9999"},
     };
     for (const auto& c : cases) {
         const ScheduleSettings s = c.schedule.Settings();
