@@ -9,6 +9,7 @@
 #include "control/property_table.h"
 #include "engine/invariant_text.h"
 #include "engine/next_run.h"
+#include "engine/schedule_forms.h"
 #include "engine/schedule_settings.h"
 #include "engine/schedule_words.h"
 #include "engine/variant.h"
@@ -22,6 +23,9 @@ struct Options {
     std::int16_t offset = 0;
     int count = 1;
     bool describe = false;
+    std::string to;                                           // ical, rrule, cron or task-xml
+    std::optional<std::pair<std::string, std::string>> from;  // rrule or cron, and the text
+    std::optional<std::string> command, arguments;
     std::vector<std::pair<std::string, std::string>> keys;
 };
 
@@ -75,6 +79,24 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::string&
             o.count = static_cast<int>(*n);
         } else if (a == "--describe") {
             o.describe = true;
+        } else if (a == "--to") {
+            const auto v = value("--to");
+            if (!v) return false;
+            if (*v != "ical" && *v != "rrule" && *v != "cron" && *v != "task-xml")
+                return error = "--to: expected ical, rrule, cron or task-xml, got '" + *v + "'", false;
+            o.to = *v;
+        } else if (a == "--from") {
+            const auto kind = value("--from");
+            if (!kind) return false;
+            if (*kind != "rrule" && *kind != "cron")
+                return error = "--from: expected rrule or cron, got '" + *kind + "'", false;
+            const auto text = value("--from");
+            if (!text) return false;
+            o.from.emplace(*kind, *text);
+        } else if (a == "--command" || a == "--arguments") {
+            const auto v = value(a.c_str());
+            if (!v) return false;
+            (a == "--command" ? o.command : o.arguments) = *v;
         } else if (a.rfind("--", 0) == 0) {
             return error = a + ": unknown option", false;
         } else {
@@ -144,17 +166,37 @@ std::string FormatDueTime(OleDate value) {
     return buf;
 }
 
-CaseResult RunCase(const std::vector<std::string>& args, OleDate presentLocal) {
+CaseResult RunCase(const std::vector<std::string>& args, OleDate presentLocal, std::optional<OleDate> presentUtc) {
     Options o;
     std::string error;
     if (!ParseOptions(args, o, error)) return {false, error};
     OleDate now = o.now.value_or(presentLocal);
+    if (o.from) {
+        if (!o.keys.empty() || !o.to.empty() || o.describe)
+            return {false, "--from: takes no keys and no --to or --describe (it prints the keys)"};
+        const KeysResult read =
+            o.from->first == "rrule" ? FromRRule(o.from->second, now) : FromCron(o.from->second, now);
+        return {read.ok, read.ok ? KeysText(read.keys) : read.reason};
+    }
+    if ((o.command || o.arguments) && o.to != "task-xml")
+        return {false, "--command and --arguments: only with --to task-xml"};
     ScheduleSettings s;
     ApplyNewControlDefaults(s, *CalendarDate(now), now);
     for (const auto& [key, text] : o.keys)
         if (!ApplyKey(s, key, text, error)) return {false, error};
 
     if (o.describe) return {true, ToUtf8(DescribeSchedule(s))};
+    if (!o.to.empty()) {
+        FormResult form;
+        if (o.to == "rrule") form = ToRRule(s, now);
+        if (o.to == "cron") form = ToCron(s, now);
+        if (o.to == "task-xml") form = ToTaskXml(s, now, o.command.value_or(""), o.arguments.value_or(""));
+        if (o.to == "ical") form = ToICalendar(s, now, {presentUtc.value_or(now), "", ""});
+        // The caller ends the text with "\n": a VCALENDAR keeps its CR, so its last line ends
+        // with CRLF as its other lines do; the task XML drops its own line end.
+        if (form.ok && !form.text.empty() && form.text.back() == '\n') form.text.pop_back();
+        return {form.ok, form.text};
+    }
 
     std::string line;
     OleDate next = ComputeNextRun(s, now, o.offset);

@@ -2,6 +2,7 @@
 // The argument handling lives here, apart from main(), so that it can be tested.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,8 +17,11 @@ struct CaseResult {
 
 // Runs one case. args are the arguments after the program name (without --batch);
 // presentLocal is the present time used when --now is not given. With --describe the
-// text is the schedule in words instead of its due times.
-CaseResult RunCase(const std::vector<std::string>& args, OleDate presentLocal);
+// text is the schedule in words instead of its due times; with --to, the schedule in that
+// form (or why it has none); with --from, the keys read from the text. presentUtc stamps a
+// VCALENDAR (DTSTAMP); without it the local present does.
+CaseResult RunCase(const std::vector<std::string>& args, OleDate presentLocal,
+                   std::optional<OleDate> presentUtc = std::nullopt);
 
 // Splits a batch line into arguments at blanks; double quotes group a value with blanks
 // (Key="1 1 1"), a backslash escapes a quote. Returns false for an unterminated quote.

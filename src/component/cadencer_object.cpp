@@ -3,6 +3,8 @@
 // information, safety options and error information.
 #include "component/cadencer_object.h"
 
+#include "control/shared_schedule.h"
+
 #include <new>
 
 #include "component/com_picture.h"
@@ -152,9 +154,20 @@ STDMETHODIMP CadencerControl::QueryInterface(REFIID iid, void** ppv) {
         *ppv = static_cast<ISpecifyPropertyPages*>(this);
     else if (iid == IID_IPerPropertyBrowsing)
         *ppv = static_cast<IPerPropertyBrowsing*>(this);
+    else if (iid == kIidScheduleRecord)
+        *ppv = static_cast<IScheduleRecord*>(this);
     else
         return trace_ ? trace_->UnknownInterface(iid) : E_NOINTERFACE;
     AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP CadencerControl::ReadScheduleRecord(ScheduleSettings* settings) {
+    if (!settings) return E_POINTER;
+    // A control that no container initialised takes a new control's defaults first, as any
+    // other first use does.
+    Core();
+    *settings = control::SharedSchedule::Instance().Settings();
     return S_OK;
 }
 

@@ -19,6 +19,7 @@
 #include "component/connection_point.h"
 #include "component/guids.h"
 #include "component/module.h"
+#include "component/schedule_record.h"
 #include "component/trace.h"
 #include "control/cadencer_core.h"
 #include "control/win/face_window.h"
@@ -63,7 +64,8 @@ class CadencerControl : public _Cadencer,
                         public IObjectSafety,
                         public ISupportErrorInfo,
                         public ISpecifyPropertyPages,
-                        public IPerPropertyBrowsing {
+                        public IPerPropertyBrowsing,
+                        public IScheduleRecord {
 public:
     static HRESULT Create(REFIID iid, void** ppv);
 
@@ -71,6 +73,9 @@ public:
     STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override;
     STDMETHODIMP_(ULONG) AddRef() override;
     STDMETHODIMP_(ULONG) Release() override;
+
+    // IScheduleRecord (private to the module): the record this control's schedule uses.
+    STDMETHODIMP ReadScheduleRecord(ScheduleSettings* settings) override;
 
     // IDispatch, through the type library
     STDMETHODIMP GetTypeInfoCount(UINT* count) override;

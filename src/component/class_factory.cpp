@@ -5,10 +5,12 @@
 
 #include <new>
 
+#include "cadencer_tools.h"
 #include "component/cadencer_object.h"
 #include "component/guids.h"
 #include "component/module.h"
 #include "component/property_page.h"
+#include "component/tools_objects.h"
 
 namespace cadencer::com {
 namespace {
@@ -54,6 +56,8 @@ ClassFactory g_schedulePageFactory([](REFIID iid, void** ppv) {
     return CreatePropertyPage(kClsidSchedulePage, iid, ppv);
 });
 ClassFactory g_dialogPageFactory([](REFIID iid, void** ppv) { return CreatePropertyPage(kClsidDialogPage, iid, ppv); });
+ClassFactory g_scheduleToolsFactory(&CreateScheduleTools);
+ClassFactory g_taskRegistrarFactory(&CreateTaskRegistrar);
 
 }  // namespace
 
@@ -63,6 +67,8 @@ HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** ppv) {
     if (clsid == CLSID_Cadencer) return g_controlFactory.QueryInterface(iid, ppv);
     if (clsid == kClsidSchedulePage) return g_schedulePageFactory.QueryInterface(iid, ppv);
     if (clsid == kClsidDialogPage) return g_dialogPageFactory.QueryInterface(iid, ppv);
+    if (clsid == CLSID_Schedule) return g_scheduleToolsFactory.QueryInterface(iid, ppv);
+    if (clsid == CLSID_TaskRegistrar) return g_taskRegistrarFactory.QueryInterface(iid, ppv);
     return CLASS_E_CLASSNOTAVAILABLE;
 }
 

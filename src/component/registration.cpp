@@ -27,6 +27,7 @@
 #include "component/guids.h"
 #include "component/misc_status.h"
 #include "component/module.h"
+#include "component/tools_registration.h"
 #include "win/resource.h"
 #include "win/scoped.h"
 
@@ -111,6 +112,8 @@ std::vector<Entry> Entries() {
         entries.push_back({key + L"\\InprocServer32", nullptr, path});
         entries.push_back({key + L"\\InprocServer32", L"ThreadingModel", L"Apartment"});
     }
+    // The companion objects and their type library, from their own table.
+    for (auto& v : ToolsRegistryValues(path)) entries.push_back({std::move(v.key), v.name, std::move(v.value)});
     return entries;
 }
 
@@ -130,6 +133,11 @@ HRESULT WriteEntries(Scope scope, const std::vector<Entry>& entries, HRESULT fai
         if (rc != ERROR_SUCCESS) return failure;
     }
     return S_OK;
+}
+
+bool KeyExistsIn(HKEY root, const std::wstring& path) {
+    UniqueHkey key;
+    return RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.receive()) == ERROR_SUCCESS;
 }
 
 bool IsOurProgId(HKEY root, const wchar_t* progId) {
@@ -154,6 +162,28 @@ bool ClassInAnyView(Scope scope) {
     return false;
 }
 
+// The companion objects' classes, their ProgIDs (when no other bitness keeps them and they
+// still name these classes) and this bitness's entries of their type library.
+template <class Remove>
+void RemoveToolsEntries(HKEY root, bool progIdsToo, Remove& remove) {
+    for (const auto& key : ToolsClassKeys()) remove(key);
+    if (progIdsToo)
+        for (const auto& [progId, clsid] : ToolsProgIds()) {
+            wchar_t value[64] = {};
+            DWORD bytes = sizeof(value) - sizeof(wchar_t);
+            if (RegGetValueW(root, (progId + L"\\CLSID").c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &bytes) ==
+                    ERROR_SUCCESS &&
+                _wcsicmp(value, clsid.c_str()) == 0)
+                remove(progId);
+        }
+    const auto library = ToolsLibraryKeys();
+    for (std::size_t i = 0; i < 4; ++i) RegDeleteKeyW(root, library[i].c_str());
+    if (!KeyExistsIn(root, library[1]) && !KeyExistsIn(root, library[3])) {
+        RegDeleteTreeW(root, library[4].c_str());
+        RegDeleteKeyW(root, library[5].c_str());
+    }
+}
+
 HRESULT RemoveEntries(Scope scope) {
     const UniqueHkey root = ClassesRoot(scope, KEY_READ | KEY_WRITE | DELETE);
     if (!root) return SELFREG_E_CLASS;
@@ -170,6 +200,7 @@ HRESULT RemoveEntries(Scope scope) {
         if (IsOurProgId(root.get(), kVersionedProgId)) remove(kVersionedProgId);
         if (IsOurProgId(root.get(), kProgId)) remove(kProgId);
     }
+    RemoveToolsEntries(root.get(), !ClassInAnyView(scope), remove);
     return hr;
 }
 

@@ -138,5 +138,66 @@ TEST(CadencerNext, BatchLinesSplitWithQuotes) {
     EXPECT_TRUE(out.empty());
 }
 
+TEST(CadencerNext, ConvertsTheScheduleToOtherForms) {
+    const std::vector<std::string> weekly = {
+        "--now", "2026-12-07T08:15:20", "OccursOption=2", "SelectionsWeekly=0101010", "StartHour=9", "StartMinute=30"};
+    auto with = [&](std::vector<std::string> head) {
+        head.insert(head.end(), weekly.begin(), weekly.end());
+        return head;
+    };
+    EXPECT_EQ(Due(with({"--to", "rrule"})),
+              "DTSTART:20261207T093000\nRRULE:FREQ=WEEKLY;BYDAY=MO,WE,FR;BYHOUR=9;BYMINUTE=30");
+    EXPECT_EQ(Due(with({"--to", "cron"})), "30 9 * * 1,3,5");
+    // The calendar is stamped with the UTC present and keeps CRLF up to its last line,
+    // whose LF the caller adds.
+    const auto ical = RunCase(with({"--to", "ical"}), kPresent, *Compose({2026, 12, 7, 7, 15, 20}));
+    ASSERT_TRUE(ical.ok) << ical.text;
+    EXPECT_EQ(ical.text.rfind("BEGIN:VCALENDAR\r\n", 0), 0u);
+    EXPECT_NE(ical.text.find("\r\nDTSTAMP:20261207T071520Z\r\nDTSTART:20261207T093000\r\n"), std::string::npos);
+    EXPECT_EQ(ical.text.substr(ical.text.size() - 14), "END:VCALENDAR\r");
+    const std::string xml = Due(with({"--to", "task-xml", "--command", "C:\\Tools\\R&D.exe", "--arguments", "<x>"}));
+    EXPECT_NE(xml.find("<Command>C:\\Tools\\R&amp;D.exe</Command>"), std::string::npos);
+    EXPECT_NE(xml.find("<Arguments>&lt;x&gt;</Arguments>"), std::string::npos);
+    EXPECT_EQ(xml.back(), '>');
+}
+
+TEST(CadencerNext, RefusalsAndMisuseOfTheFormsFail) {
+    const struct {
+        std::vector<std::string> args;
+        const char* needle;
+    } cases[] = {
+        {{"--now", "2026-12-07T08:15:20", "--to", "cron", "OccursOption=1", "UseEndDate=True"}, "cron has no end date"},
+        {{"--to", "rrule"}, "a Never schedule never falls due"},
+        {{"--to", "task-xml", "OccursOption=1"}, "a task needs a command"},
+        {{"--to", "yaml"}, "--to: expected ical, rrule, cron or task-xml"},
+        {{"--to", "rrule", "--command", "x", "OccursOption=1"}, "only with --to task-xml"},
+        {{"--from", "rrule", "FREQ=DAILY;COUNT=3;BYHOUR=9;BYMINUTE=0"}, "COUNT"},
+        {{"--from", "cron", "0 9 1 * 1"}, "either the day of the month"},
+        {{"--from", "ics", "x"}, "--from: expected rrule or cron"},
+        {{"--from", "cron"}, "--from: missing value"},
+        {{"--from", "cron", "0 9 * * *", "OccursOption=1"}, "takes no keys"},
+    };
+    for (const auto& c : cases) {
+        const auto r = RunCase(c.args, kPresent);
+        EXPECT_FALSE(r.ok) << c.needle;
+        EXPECT_NE(r.text.find(c.needle), std::string::npos) << r.text;
+    }
+}
+
+TEST(CadencerNext, ReadsRRuleAndCronIntoKeysThatItTakesBack) {
+    const std::string keys = Due({"--now", "2026-12-07T08:15:20", "--from", "rrule",
+                                  "DTSTART:20261208T100000\nRRULE:FREQ=DAILY;UNTIL=20261210T100000"});
+    EXPECT_EQ(keys,
+              "StartHour=10 StartMinute=0 StartDate=2026-12-08 EndDate=2026-12-10 UseEndDate=True OccursOption=1");
+    std::vector<std::string> args = {"--now", "2026-12-07T08:15:20", "--count", "5"};
+    std::vector<std::string> split;
+    ASSERT_TRUE(SplitLine(keys, split));
+    args.insert(args.end(), split.begin(), split.end());
+    EXPECT_EQ(Due(args), "2026-12-08T10:00:00 2026-12-09T10:00:00 2026-12-10T10:00:00 1976-12-10T10:00:00");
+    EXPECT_EQ(
+        Due({"--now", "2026-12-07T08:15:20", "--from", "cron", "30 9 * * 1-5"}),
+        "StartHour=9 StartMinute=30 StartDate=2026-12-07 UseEndDate=False SelectionsWeekly=0111110 OccursOption=2");
+}
+
 }  // namespace
 }  // namespace cadencer::next_tool

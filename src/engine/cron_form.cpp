@@ -1,0 +1,337 @@
+// The schedule as a five-field cron line, and a cron line read back into schedule keys.
+//
+// cron knows neither start nor end dates and repeats the same times every day, so it holds
+// a Daily, Weekly or Monthly schedule without dates in force, and an Every schedule whose
+// runs fall on a daily grid that one line can write. cron wakes at the start of each
+// minute: a line installed during a minute first runs at the next one, so its runs are
+// compared from the minute after the present on. Days of the month and weekdays combine as
+// cron combines them: when both fields are restricted a day matching either runs.
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <vector>
+
+#include "engine/next_run.h"
+#include "engine/schedule_forms.h"
+#include "engine/schedule_forms_plan.h"
+
+namespace cadencer {
+namespace {
+
+using forms::Number;
+using forms::Plan;
+using forms::Readable;
+
+std::string UnitText(const Plan& plan) {
+    const char* unit = plan.hours ? " hour" : " minute";
+    return plan.interval == 1 ? std::string("every") + unit : "every " + Number(plan.interval) + unit + "s";
+}
+
+std::string ListOf(std::uint32_t days, int width, int firstValue) {
+    std::string text;
+    for (int i = 0; i < width; ++i)
+        if (days >> i & 1u) text += (text.empty() ? "" : ",") + Number(i + firstValue);
+    return text;
+}
+
+FormResult EveryLine(const Plan& plan) {
+    const std::int64_t period = plan.intervalMinutes;
+    if (1440 % period != 0)
+        return {false, UnitText(plan) +
+                           " does not fall at the same times each day (it does not divide 24 hours), "
+                           "and a cron line repeats the same times every day"};
+    if (!(period < 60 && 60 % period == 0) && period % 60 != 0)
+        return {false, UnitText(plan) +
+                           ": the runs fall at different minutes of each hour, which one cron line's "
+                           "minute and hour fields cannot hold"};
+    const std::int64_t firstMinute = plan.first.Minute();
+    if (firstMinute - period > plan.present.Minute())
+        return {false, "the next run " + Readable(plan.first) + " lies more than one interval after the present, " +
+                           "and the cron line would run one interval before it"};
+    const int minuteOfDay = static_cast<int>(plan.first.second / 60);
+    if (period < 60) {
+        const int offset = minuteOfDay % static_cast<int>(period);
+        const std::string minutes = period == 1   ? "*"
+                                    : offset == 0 ? "*/" + Number(period)
+                                                  : Number(offset) + "-59/" + Number(period);
+        return {true, minutes + " * * * *"};
+    }
+    const int hoursApart = static_cast<int>(period / 60);
+    const int hour = minuteOfDay / 60;
+    const int offset = hour % hoursApart;
+    std::string hours;
+    if (hoursApart == 1)
+        hours = "*";
+    else if (hoursApart == 24)
+        hours = Number(hour);
+    else if (offset == 0)
+        hours = "*/" + Number(hoursApart);
+    else
+        hours = Number(offset) + "-23/" + Number(hoursApart);
+    return {true, Number(minuteOfDay % 60) + " " + hours + " * * *"};
+}
+
+}  // namespace
+
+FormResult ToCron(const ScheduleSettings& settings, OleDate present) {
+    const auto made = forms::MakePlan(settings, present);
+    if (!made.plan) return {false, made.reason};
+    const Plan& plan = *made.plan;
+    if (plan.first.Minute() == plan.present.Minute())
+        return {false, "the schedule is due in the present minute (" + Readable(plan.first) +
+                           "), which a cron line installed now would miss; convert it after that minute"};
+    if (plan.kind == Occurs::Every) return EveryLine(plan);
+    if (plan.endDay)
+        return {false, "cron has no end date, and the end date " + forms::ReadableDay(*plan.endDay) + " is in force"};
+    // Without its start date the schedule would first run here; a later first run means a
+    // start date ahead, which cron cannot hold.
+    ScheduleSettings undated = settings;
+    undated.StartDate = *JoinDate(plan.present.day, 0);
+    undated.UseEndDate = false;
+    const auto undatedFirst = SplitDate(ComputeNextRun(undated, present, 1));
+    if (!undatedFirst || !(*undatedFirst == plan.first))
+        return {false, "cron has no start date, and the start date " +
+                           forms::ReadableDay(SplitDate(settings.StartDate)->day) + " holds the first run back to " +
+                           Readable(plan.first)};
+    const std::string at = Number(plan.startMinute % 60) + " " + Number(plan.startMinute / 60);
+    switch (plan.kind) {
+        case Occurs::Daily:
+            return {true, at + " * * *"};
+        case Occurs::Weekly:
+            return {true, at + " * * " + ListOf(plan.days, 7, 0)};
+        default:
+            return {true, at + " " + ListOf(plan.days, 31, 1) + " * *"};
+    }
+}
+
+namespace {
+
+struct Field {
+    std::string text;
+    std::uint64_t values = 0;  // bit v for value v
+    bool star = false;         // begins with "*": cron then combines the day fields with AND
+};
+
+struct FieldSpec {
+    const char* name;
+    int low;
+    int high;
+    const char* const* names;  // three-letter names from low on, or null
+};
+
+constexpr const char* kMonthNames[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
+                                       "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+constexpr const char* kWeekdayNames[] = {"SUN", "MON", "TUE", "WED", "THU", "FRI", "SAT"};
+constexpr std::array<FieldSpec, 5> kFields = {{{"minute", 0, 59, nullptr},
+                                               {"hour", 0, 23, nullptr},
+                                               {"day-of-month", 1, 31, nullptr},
+                                               {"month", 1, 12, kMonthNames},
+                                               {"day-of-week", 0, 7, kWeekdayNames}}};
+
+std::optional<int> FieldValue(std::string_view text, const FieldSpec& spec) {
+    if (text.empty() || text.size() > 3) return std::nullopt;
+    if (std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        int v = 0;
+        for (const char c : text) v = v * 10 + (c - '0');
+        return v;
+    }
+    if (!spec.names || text.size() != 3) return std::nullopt;
+    std::string upper(text);
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (int i = 0; i <= spec.high - spec.low && i < (spec.names == kMonthNames ? 12 : 7); ++i)
+        if (upper == spec.names[i]) return spec.low + i;
+    return std::nullopt;
+}
+
+bool ParseField(std::string_view text, const FieldSpec& spec, Field& field, std::string& reason) {
+    field.text = std::string(text);
+    field.star = !text.empty() && text[0] == '*';
+    auto bad = [&](const std::string& why) {
+        reason = std::string("the ") + spec.name + " field '" + field.text + "' " + why;
+        return false;
+    };
+    std::size_t begin = 0;
+    while (begin <= text.size()) {
+        const std::size_t comma = std::min(text.find(',', begin), text.size());
+        std::string_view item = text.substr(begin, comma - begin);
+        begin = comma + 1;
+        int step = 1;
+        if (const auto slash = item.find('/'); slash != std::string_view::npos) {
+            const auto n = FieldValue(item.substr(slash + 1), FieldSpec{spec.name, 0, 0, nullptr});
+            if (!n || *n < 1) return bad("has a step that is not a whole number from 1 on");
+            step = *n;
+            item = item.substr(0, slash);
+        }
+        int low = spec.low, high = spec.high;
+        if (item != "*") {
+            const auto dash = item.find('-');
+            const auto a = FieldValue(item.substr(0, dash), spec);
+            if (!a) return bad("is not a list of numbers, ranges and steps");
+            low = *a;
+            if (dash != std::string_view::npos) {
+                const auto b = FieldValue(item.substr(dash + 1), spec);
+                if (!b) return bad("is not a list of numbers, ranges and steps");
+                high = *b;
+            } else if (step == 1) {
+                high = low;
+            }
+            if (low < spec.low || high > spec.high || low > high)
+                return bad("goes outside " + Number(spec.low) + " to " + Number(spec.high));
+        }
+        for (int v = low; v <= high; v += step) field.values |= std::uint64_t{1} << v;
+        if (comma == text.size()) break;
+    }
+    return true;
+}
+
+std::uint64_t Span(int low, int high) {
+    return ((std::uint64_t{1} << (high + 1)) - 1) & ~((std::uint64_t{1} << low) - 1);
+}
+
+std::optional<std::string> Macro(std::string_view text, std::string& reason) {
+    static constexpr std::pair<const char*, const char*> kMacros[] = {{"@daily", "0 0 * * *"},
+                                                                      {"@midnight", "0 0 * * *"},
+                                                                      {"@hourly", "0 * * * *"},
+                                                                      {"@weekly", "0 0 * * 0"},
+                                                                      {"@monthly", "0 0 1 * *"}};
+    for (const auto& [name, line] : kMacros)
+        if (text == name) return std::string(line);
+    if (text == "@yearly" || text == "@annually")
+        reason = "'" + std::string(text) + "' runs once a year, and a schedule runs in every month";
+    else if (text == "@reboot")
+        reason = "'@reboot' runs when the computer starts, not at a time of day";
+    else
+        reason = "'" + std::string(text) + "' is not a cron time";
+    return std::nullopt;
+}
+
+// The keys' first run strictly after the present minute, as the engine computes it.
+std::optional<DaySecond> FirstAfterPresentMinute(const ScheduleKeys& keys, OleDate present) {
+    ScheduleSettings s;
+    ApplyNewControlDefaults(s, *CalendarDate(present), present);
+    ApplyKeys(keys, s);
+    const OleDate due = ComputeNextRun(s, present, 1);
+    if (IsNeverMarker(due, present)) return std::nullopt;
+    return SplitDate(due);
+}
+
+}  // namespace
+
+KeysResult FromCron(std::string_view text, OleDate present) {
+    KeysResult result;
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
+    std::string line(text);
+    if (!line.empty() && line[0] == '@') {
+        const auto expanded = Macro(line, result.reason);
+        if (!expanded) return result;
+        line = *expanded;
+    }
+    std::vector<std::string> parts;
+    for (std::size_t i = 0; i < line.size();) {
+        if (std::isspace(static_cast<unsigned char>(line[i]))) {
+            ++i;
+            continue;
+        }
+        std::size_t j = i;
+        while (j < line.size() && !std::isspace(static_cast<unsigned char>(line[j]))) ++j;
+        parts.push_back(line.substr(i, j - i));
+        i = j;
+    }
+    if (parts.size() != 5) {
+        result.reason = "a cron time has five fields (minute hour day-of-month month day-of-week), this has " +
+                        Number(static_cast<long long>(parts.size()));
+        return result;
+    }
+    std::array<Field, 5> f;
+    for (std::size_t i = 0; i < 5; ++i)
+        if (!ParseField(parts[i], kFields[i], f[i], result.reason)) return result;
+    Field &minute = f[0], &hour = f[1], &dom = f[2], &month = f[3], &dow = f[4];
+    if (dow.values >> 7 & 1u) dow.values = (dow.values | 1u) & ~(std::uint64_t{1} << 7);  // 7 is Sunday too
+
+    if (month.values != Span(1, 12)) {
+        result.reason = "the month field '" + month.text + "' leaves months out, and a schedule runs in every month";
+        return result;
+    }
+    const bool allDom = dom.values == Span(1, 31), allDow = dow.values == Span(0, 6);
+    const bool either = !dom.star && !dow.star;  // cron's rule: both restricted means either
+    const bool everyDay = either ? (allDom || allDow) : (allDom && allDow);
+    ScheduleKeys& keys = result.keys;
+    if (!everyDay) {
+        if (either) {
+            result.reason = "cron runs on the days that match either the day of the month '" + dom.text +
+                            "' or the weekday '" + dow.text + "', and a schedule chooses one of them";
+            return result;
+        }
+        if (!allDom && !allDow) {
+            result.reason = "cron runs only on the days that match both the day of the month '" + dom.text +
+                            "' and the weekday '" + dow.text + "', and a schedule chooses one of them";
+            return result;
+        }
+    }
+
+    std::vector<int> times;
+    for (int h = 0; h < 24; ++h)
+        for (int m = 0; m < 60; ++m)
+            if ((hour.values >> h & 1u) && (minute.values >> m & 1u)) times.push_back(h * 60 + m);
+    if (times.size() == 1) {
+        keys.StartHour = static_cast<std::int16_t>(times[0] / 60);
+        keys.StartMinute = static_cast<std::int16_t>(times[0] % 60);
+        keys.UseEndDate = false;
+        if (everyDay) {
+            keys.OccursOption = static_cast<std::int32_t>(Occurs::Daily);
+        } else if (allDom) {
+            keys.OccursOption = static_cast<std::int32_t>(Occurs::Weekly);
+            std::u16string days(kWeeklyWidth, u'0');
+            for (int d = 0; d < 7; ++d)
+                if (dow.values >> d & 1u) days[static_cast<std::size_t>(d)] = u'1';
+            keys.SelectionsWeekly = days;
+        } else {
+            keys.OccursOption = static_cast<std::int32_t>(Occurs::Monthly);
+            std::u16string days(kMonthlyWidth, u'0');
+            for (int d = 1; d <= 31; ++d)
+                if (dom.values >> d & 1u) days[static_cast<std::size_t>(d - 1)] = u'1';
+            keys.SelectionsMonthly = days;
+        }
+        // cron has no start date: the schedule starts on the day of the line's first run.
+        keys.StartDate = *CalendarDate(present);
+        const auto first = FirstAfterPresentMinute(keys, present);
+        if (!first) {
+            result.reason = "the line never runs";
+            return result;
+        }
+        keys.StartDate = *JoinDate(first->day, 0);
+        result.ok = true;
+        return result;
+    }
+    const std::string timeFields = "'" + minute.text + " " + hour.text + "'";
+    if (!everyDay) {
+        result.reason = "several times a day (" + timeFields + ") on chosen days, and a schedule runs once a day";
+        return result;
+    }
+    const int period = times[1] - times[0];
+    for (std::size_t i = 1; i < times.size(); ++i)
+        if (times[i] - times[i - 1] != period || static_cast<int>(times.size()) * period != 1440) {
+            result.reason = "several times a day (" + timeFields +
+                            ") at uneven intervals, and a schedule runs once a day or at one interval";
+            return result;
+        }
+    keys.EveryFrequency = static_cast<std::int32_t>(period % 60 == 0 ? EveryType::Hours : EveryType::Minutes);
+    keys.EveryInterval = static_cast<std::int16_t>(period % 60 == 0 ? period / 60 : period);
+    keys.OccursOption = static_cast<std::int32_t>(Occurs::Every);
+    // The line's first run after the present minute is one interval after the last run.
+    const DaySecond now = *SplitDate(present);
+    const std::int64_t nowMinute = now.Minute();
+    std::int64_t next = nowMinute + 1;
+    while (std::find(times.begin(), times.end(), static_cast<int>(next % 1440)) == times.end()) ++next;
+    const auto last = JoinDate(0, (next - period) * 60);
+    if (!last) {
+        result.reason = "the present time is not a date in the years 100 to 9999";
+        return result;
+    }
+    keys.LastScheduledTime = *last;
+    result.ok = true;
+    return result;
+}
+
+}  // namespace cadencer
