@@ -305,7 +305,8 @@ void WriteReference(const Idl& idl, std::ostream& out) {
 
     out << "## Properties\n\n"
            "*Scope*: *shared* properties belong to the schedule that every control of a user-interface thread "
-           "shares, *own* ones to each control. *Corrections* is what a let does to a value it does not store as given; no let raises an error for a "
+           "shares, *own* ones to each control. *Corrections* is what a let does to a value it does not store as "
+           "given; no let raises an error for a "
            "value of the right type. A test holds every row of this column against the real lets. *Stored* is the "
            "key and the value type under which a container's property bag keeps the property (a value equal to its "
            "default is left out).\n\n"
