@@ -2,9 +2,12 @@
 # Collects the release files from a 64-bit and a 32-bit build tree:
 #   tools/package.sh OUT BUILD64 BUILD32
 # OUT gets x64/cadencer.ocx and x86/cadencer.ocx, stripped, each with its symbols in
-# cadencer.ocx.debug next to it (found through the .gnu_debuglink section), the type
+# cadencer.ocx.debug next to it (found through the .gnu_debuglink section), the VB6
+# dependency file x86/cadencer.dep, the type
 # library cadencer.tlb, the header cadencer.h and the GUID definitions cadencer_i.c for
-# hosts, cadencer.msi, and SHA256SUMS over all of them. Prints each file's size.
+# hosts, the packages cadencer-x64.msi (both OCXs, for 64-bit Windows) and cadencer-x86.msi
+# (the 32-bit OCX, for 32-bit Windows), and SHA256SUMS over all of them. Prints each file's
+# size.
 set -euo pipefail
 [ $# -eq 3 ] || { echo "usage: tools/package.sh OUT BUILD64 BUILD32" >&2; exit 2; }
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -40,7 +43,15 @@ sed '1s|from .*/src/component/|from src/component/|' "$build64/src/component/cad
 sed '1s|from .*/src/component/|from src/component/|' "$build64/src/component/cadencer_i.c" >"$out/cadencer_i.c"
 cp "$build32/src/component/cadencer.tlb" "$out/cadencer.tlb"
 
-"$ROOT/tools/make-msi.sh" "$out/cadencer.msi" "$version" "$out/x64/cadencer.ocx" "$out/x86/cadencer.ocx"
+# The 32-bit OCX's dependency file for the VB6 Package and Deployment Wizard, which reads it
+# from beside the OCX: a shared, self-registering file in the system folder, with nothing
+# else to install (the OCX depends on the system's own libraries alone).
+read -r file_version _ < <("$ROOT/tools/pe-version.py" "$out/x86/cadencer.ocx")
+printf '[Version]\r\nVersion=%s\r\n\r\n[cadencer.ocx]\r\nDest=$(WinSysPath)\r\nRegister=$(DLLSelfRegister)\r\nVersion=%s\r\nUses1=\r\n' \
+  "$file_version" "$file_version" >"$out/x86/cadencer.dep"
+
+"$ROOT/tools/make-msi.sh" x64 "$out/cadencer-x64.msi" "$version" "$out/x64/cadencer.ocx" "$out/x86/cadencer.ocx"
+"$ROOT/tools/make-msi.sh" x86 "$out/cadencer-x86.msi" "$version" "$out/x86/cadencer.ocx"
 
 (cd "$out" && find . -type f ! -name SHA256SUMS | sed 's|^\./||' | sort | xargs sha256sum >SHA256SUMS)
 echo "Cadencer $version in $out:"

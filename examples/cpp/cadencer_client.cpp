@@ -82,9 +82,15 @@ bool PumpUntil(Done done, DWORD timeoutMs) {
     return true;
 }
 
+// When nothing is due, the next time is 50 calendar years back (the never marker); a
+// disabled control reads the zero date of 1899. Both say "nothing scheduled".
 void PrintDate(const char* label, DATE value) {
-    SYSTEMTIME t{};
-    VariantTimeToSystemTime(value, &t);
+    SYSTEMTIME t{}, now{};
+    GetLocalTime(&now);
+    if (!VariantTimeToSystemTime(value, &t) || t.wYear <= now.wYear - 50) {
+        std::printf("%snothing scheduled\n", label);
+        return;
+    }
     std::printf("%s%04u-%02u-%02u %02u:%02u\n", label, t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute);
 }
 
@@ -107,6 +113,10 @@ int Run() {
     if (point) point->Advise(&sink, &cookie);
     std::printf("Events connected: %s\n", cookie ? "yes" : "no");
 
+    DATE next = 0;
+    control->get_NextScheduledTime(&next);
+    PrintDate("A new control: ", next);
+
     // Every minute, last run two minutes ago: due at once.
     Occurs every = Every;
     control->put_OccursOption(&every);
@@ -117,7 +127,6 @@ int Run() {
     DATE present = 0;
     SystemTimeToVariantTime(&now, &present);
     control->put_LastScheduledTime(present - 2.0 / 1440);
-    DATE next = 0;
     control->get_NextScheduledTime(&next);
     PrintDate("Next run: ", next);
 

@@ -45,6 +45,13 @@ namespace CadencerHost
         public short StartMinute { get => Ocx.StartMinute; set => Ocx.StartMinute = value; }
         // Seven characters, Sunday first: "0100010" is Monday and Friday.
         public string SelectionsWeekly { get => Ocx.SelectionsWeekly; set => Ocx.SelectionsWeekly = value; }
+        public string SelectionsMonthly { get => Ocx.SelectionsMonthly; set => Ocx.SelectionsMonthly = value; }
+        // EveryType: 0 Hours, 1 Minutes.
+        public int EveryFrequency { get => Ocx.EveryFrequency; set => Ocx.EveryFrequency = value; }
+        public short EveryInterval { get => Ocx.EveryInterval; set => Ocx.EveryInterval = value; }
+        public DateTime StartDate { get => Ocx.StartDate; set => Ocx.StartDate = value; }
+        public DateTime EndDate { get => Ocx.EndDate; set => Ocx.EndDate = value; }
+        public bool UseEndDate { get => Ocx.UseEndDate; set => Ocx.UseEndDate = value; }
         public string Title { get => Ocx.Title; set => Ocx.Title = value; }
         public bool Modal { get => Ocx.Modal; set => Ocx.Modal = value; }
         public DateTime NextScheduledTime => Ocx.NextScheduledTime;

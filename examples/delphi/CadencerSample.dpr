@@ -4,7 +4,9 @@ uses
   Vcl.Forms,
   Unit1 in 'Unit1.pas' {Form1};
 
-{$R *.res}
+{ No {$R *.res}: the project ships without a resource file. Opening this .dpr in the IDE
+  creates CadencerSample.dproj and CadencerSample.res (icon, version information); the IDE
+  then adds the directive itself. }
 
 begin
   Application.Initialize;

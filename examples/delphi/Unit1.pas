@@ -7,8 +7,8 @@ unit Unit1;
 interface
 
 uses
-  Winapi.Windows, System.SysUtils, System.Classes, Vcl.Controls, Vcl.Forms, Vcl.StdCtrls,
-  CadencerLib_TLB;
+  Winapi.Windows, System.SysUtils, System.DateUtils, System.Classes, Vcl.Controls, Vcl.Forms,
+  Vcl.StdCtrls, CadencerLib_TLB;
 
 type
   TForm1 = class(TForm)
@@ -68,9 +68,19 @@ begin
   ShowNextRun;
 end;
 
+{ Nothing due (the never marker, 50 years back) and the zero date of a disabled control or
+  one in the designer both lie 50 or more calendar years back. }
+function WhenText(T: TDateTime): string;
+begin
+  if YearOf(T) <= YearOf(Now) - 50 then
+    Result := 'nothing scheduled'
+  else
+    Result := FormatDateTime('yyyy-mm-dd hh:nn', T);
+end;
+
 procedure TForm1.ShowNextRun;
 begin
-  lblNext.Caption := 'Next run: ' + FormatDateTime('yyyy-mm-dd hh:nn', Cadencer1.NextScheduledTime);
+  lblNext.Caption := 'Next run: ' + WhenText(Cadencer1.NextScheduledTime);
 end;
 
 end.

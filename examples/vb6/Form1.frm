@@ -65,11 +65,22 @@ Attribute VB_Creatable = False
 Attribute VB_PredeclaredId = True
 Attribute VB_Exposed = False
 ' A form with a Cadencer control: the Schedule button opens the control's schedule dialog,
-' ScheduledTime runs the job when the schedule falls due.
+' ScheduledTime runs the job when the schedule falls due, and the schedule the user chose
+' is kept in the registry (SaveSetting) and comes back when the program starts again.
 Option Explicit
 
+Private Const AppName As String = "Cadencer sample"
+Private Const Section As String = "Schedule"
+
 Private Sub Form_Load()
+    ' The properties set in the designer are compiled into the program; what the user chose
+    ' at run time comes back from the registry.
+    LoadSchedule
     ShowNextRun
+End Sub
+
+Private Sub Form_Unload(Cancel As Integer)
+    SaveSchedule
 End Sub
 
 Private Sub cmdSchedule_Click()
@@ -83,16 +94,63 @@ Private Sub cmdRunNow_Click()
 End Sub
 
 Private Sub Cadencer1_ScheduleChanged()
-    ' The user pressed OK in the schedule dialog.
+    ' The user pressed OK in the schedule dialog: keep the new schedule at once.
+    SaveSchedule
     ShowNextRun
 End Sub
 
 Private Sub Cadencer1_ScheduledTime(DateTime As Date)
     lblLast.Caption = "Last run: " & Format$(DateTime, "yyyy-mm-dd hh:nn")
-    ' ... the job itself goes here ...
+    RunBackup
     ShowNextRun
 End Sub
 
+Private Sub RunBackup()
+    ' ... the job itself goes here ...
+End Sub
+
 Private Sub ShowNextRun()
-    lblNext.Caption = "Next run: " & Format$(Cadencer1.NextScheduledTime, "yyyy-mm-dd hh:nn")
+    lblNext.Caption = "Next run: " & WhenText(Cadencer1.NextScheduledTime)
+End Sub
+
+' Nothing due (the never marker, 50 years back) and the zero date of a disabled control or
+' one in the designer both lie 50 or more calendar years back.
+Private Function WhenText(ByVal t As Date) As String
+    If DateDiff("yyyy", t, Now) >= 50 Then
+        WhenText = "nothing scheduled"
+    Else
+        WhenText = Format$(t, "yyyy-mm-dd hh:nn")
+    End If
+End Function
+
+' Dates as numbers: Str$ and Val use a point whatever the user's locale.
+Private Sub SaveSchedule()
+    With Cadencer1
+        SaveSetting AppName, Section, "OccursOption", CStr(.OccursOption)
+        SaveSetting AppName, Section, "EveryInterval", CStr(.EveryInterval)
+        SaveSetting AppName, Section, "EveryFrequency", CStr(.EveryFrequency)
+        SaveSetting AppName, Section, "StartHour", CStr(.StartHour)
+        SaveSetting AppName, Section, "StartMinute", CStr(.StartMinute)
+        SaveSetting AppName, Section, "StartDate", Str$(CDbl(.StartDate))
+        SaveSetting AppName, Section, "EndDate", Str$(CDbl(.EndDate))
+        SaveSetting AppName, Section, "UseEndDate", CStr(CInt(.UseEndDate))
+        SaveSetting AppName, Section, "SelectionsWeekly", .SelectionsWeekly
+        SaveSetting AppName, Section, "SelectionsMonthly", .SelectionsMonthly
+    End With
+End Sub
+
+' Each value falls back to what the control holds, so the first run keeps the designer's.
+Private Sub LoadSchedule()
+    With Cadencer1
+        .OccursOption = CLng(GetSetting(AppName, Section, "OccursOption", CStr(.OccursOption)))
+        .EveryInterval = CInt(GetSetting(AppName, Section, "EveryInterval", CStr(.EveryInterval)))
+        .EveryFrequency = CLng(GetSetting(AppName, Section, "EveryFrequency", CStr(.EveryFrequency)))
+        .StartHour = CInt(GetSetting(AppName, Section, "StartHour", CStr(.StartHour)))
+        .StartMinute = CInt(GetSetting(AppName, Section, "StartMinute", CStr(.StartMinute)))
+        .StartDate = CDate(Val(GetSetting(AppName, Section, "StartDate", Str$(CDbl(.StartDate)))))
+        .EndDate = CDate(Val(GetSetting(AppName, Section, "EndDate", Str$(CDbl(.EndDate)))))
+        .UseEndDate = (CInt(GetSetting(AppName, Section, "UseEndDate", CStr(CInt(.UseEndDate)))) <> 0)
+        .SelectionsWeekly = GetSetting(AppName, Section, "SelectionsWeekly", .SelectionsWeekly)
+        .SelectionsMonthly = GetSetting(AppName, Section, "SelectionsMonthly", .SelectionsMonthly)
+    End With
 End Sub

@@ -1,5 +1,5 @@
 // The one table of the Cadencer control's properties. Each row says everything the code
-// needs to know about one property apart from its let's correction:
+// needs to know about one property:
 //
 //   name      the property's name, which is also its property-bag key and the name its
 //             change notice carries
@@ -12,6 +12,9 @@
 //             binary stream's key indices (kNotPersisted: not stored at all)
 //   let       what a let does to the next execution time
 //   width     the fixed width of a selection string (0 for every other property)
+//   fix       what its let does to a value it does not store as given (the member
+//             reference, docs/reference.md, is generated from it, and a Wine test holds
+//             every row against the real lets through IDispatch)
 //
 // Readers: reading and writing the property bag (core_persistence.cpp), the lets'
 // recomputation and change notices (cadencer_core.cpp), the stream format's key indices
@@ -114,6 +117,26 @@ enum class LetEffect : std::uint8_t {
     SwitchesClock,
 };
 
+// What a let does to a value it does not store as given. The lets in cadencer_core.cpp
+// make these corrections; this column states them for the reference and the test.
+struct LetCorrection {
+    enum class Kind : std::uint8_t {
+        None,         // every value the type can carry is stored as given (or: no let)
+        OutOfRange,   // a value below low or above high is stored as replacement
+        EmptyText,    // an empty string is stored as the default text; blanks are kept
+        Selection,    // cut or filled with "0" to the width; any character but 0 and 1 becomes "0"
+        ControlIcon,  // an empty picture (no handle), or none, restores the control's icon
+    };
+    Kind kind = Kind::None;
+    std::int32_t low = 0;
+    std::int32_t high = 0;
+    std::int32_t replacement = 0;
+
+    static constexpr LetCorrection OutsideBecomes(std::int32_t low, std::int32_t high, std::int32_t replacement) {
+        return {Kind::OutOfRange, low, high, replacement};
+    }
+};
+
 struct PropertyRow {
     std::u16string_view name;
     std::int32_t dispid;
@@ -123,6 +146,7 @@ struct PropertyRow {
     Persistence persist;
     LetEffect let;
     std::uint8_t width;
+    LetCorrection fix;
 };
 
 namespace table_detail {
@@ -142,6 +166,13 @@ constexpr auto kMonthAfterCreation = D::Of(D::Kind::MonthAfterCreation);
 constexpr auto kNever = static_cast<std::int32_t>(Occurs::Never);
 constexpr auto kHours = static_cast<std::int32_t>(EveryType::Hours);
 constexpr auto kCentred = static_cast<std::int32_t>(FormPosition::CenterOfScreen);
+using C = LetCorrection;
+constexpr LetCorrection kAsGiven{};
+constexpr LetCorrection kEmptyText{C::Kind::EmptyText};
+constexpr LetCorrection kSelection{C::Kind::Selection};
+constexpr LetCorrection kControlIconFix{C::Kind::ControlIcon};
+// The spinner limits: capped at 999, no lower bound (a short's least value).
+constexpr LetCorrection kLimitCap = C::OutsideBecomes(-32768, 999, 999);
 }  // namespace table_detail
 
 // In the type library's slot order: DISPIDs count down from 0x6803001E.
@@ -149,38 +180,38 @@ constexpr auto kCentred = static_cast<std::int32_t>(FormPosition::CenterOfScreen
 inline constexpr std::array<PropertyRow, 31> kProperties = [] {
     using namespace table_detail;
     return std::array<PropertyRow, 31>{{
-    // name                       dispid      type             default                                     field                         persist        let                  width
-    {u"Enabled",                  0x6803001E, T::Boolean,      D::Flag(true),                              &I::Enabled,                  P(28, 0, 0),   L::SwitchesClock,    0},
-    {u"Modal",                    0x6803001D, T::Boolean,      D::Flag(false),                             &I::Modal,                    P(2, 2, 2),    L::None,             0},
-    {u"ShowHelpButton",           0x6803001C, T::Boolean,      D::Flag(false),                             &I::ShowHelpButton,           P(3, 3, 3),    L::None,             0},
-    {u"NextScheduledTime",        0x6803001B, T::Date,         kNoDefault,                                 {},                           kNo,           L::None,             0},
-    {u"LastScheduledTime",        0x6803001A, T::Date,         kNoDefault,                                 &S::LastScheduledTime,        kNo,           L::RecomputeIfEvery, 0},
-    {u"StartUpPosition",          0x68030019, T::FormPosition, D::Number(kCentred),                        &I::StartUpPosition,          P(9, 10, 10),  L::None,             0},
-    {u"StartUpLeft",              0x68030018, T::Long,         D::Number(0),                               &I::StartUpLeft,              P(10, 11, 11), L::None,             0},
-    {u"StartUpTop",               0x68030017, T::Long,         D::Number(0),                               &I::StartUpTop,               P(11, 12, 12), L::None,             0},
-    {u"Title",                    0x68030016, T::String,       D::Text(defaults::kTitle),                  &S::Title,                    P(0, 1, 1),    L::None,             0},
-    {u"CaptionOKButtonBefore",    0x68030015, T::String,       D::Text(defaults::kCaptionOK),              &S::CaptionOKButtonBefore,    P(4, 4, 4),    L::None,             0},
-    {u"CaptionOKButtonAfter",     0x68030014, T::String,       D::Text(defaults::kCaptionOK),              &S::CaptionOKButtonAfter,     P(5, 5, 5),    L::None,             0},
-    {u"CaptionCloseButtonBefore", 0x68030013, T::String,       D::Text(defaults::kCaptionCloseBefore),     &S::CaptionCloseButtonBefore, P(6, 6, 6),    L::None,             0},
-    {u"CaptionCloseButtonAfter",  0x68030012, T::String,       D::Text(defaults::kCaptionCloseAfter),      &S::CaptionCloseButtonAfter,  P(7, 7, 7),    L::None,             0},
-    {u"CaptionHelpButton",        0x68030011, T::String,       D::Text(defaults::kCaptionHelp),            &I::CaptionHelpButton,        P(8, 8, 8),    L::None,             0},
-    {u"Icon",                     0x68030010, T::Picture,      kControlIcon,                               &I::Icon,                     P(1, 9, 9),    L::None,             0},
-    {u"OccursOption",             0x6803000F, T::Occurs,       D::Number(kNever),                          &S::OccursOption,             P(12, 13, 13), L::Recompute,        0},
-    {u"EveryInterval",            0x6803000E, T::Integer,      D::Number(defaults::kEveryInterval),        &S::EveryInterval,            P(13, 14, 14), L::Recompute,        0},
-    {u"EveryFrequency",           0x6803000D, T::EveryType,    D::Number(kHours),                          &S::EveryFrequency,           P(14, 15, 15), L::Recompute,        0},
-    {u"EveryHourMin",             0x6803000C, T::Integer,      D::Number(defaults::kEveryHourMin),         &S::EveryHourMin,             P(15, 16, 16), L::None,             0},
-    {u"EveryHourMax",             0x6803000B, T::Integer,      D::Number(defaults::kEveryHourMax),         &S::EveryHourMax,             P(16, 17, 17), L::None,             0},
-    {u"EveryHourIncrement",       0x6803000A, T::Integer,      D::Number(defaults::kEveryHourIncrement),   &S::EveryHourIncrement,       P(17, 18, 18), L::None,             0},
-    {u"EveryMinuteMin",           0x68030009, T::Integer,      D::Number(defaults::kEveryMinuteMin),       &S::EveryMinuteMin,           P(18, 19, 19), L::None,             0},
-    {u"EveryMinuteMax",           0x68030008, T::Integer,      D::Number(defaults::kEveryMinuteMax),       &S::EveryMinuteMax,           P(19, 20, 20), L::None,             0},
-    {u"EveryMinuteIncrement",     0x68030007, T::Integer,      D::Number(defaults::kEveryMinuteIncrement), &S::EveryMinuteIncrement,     P(20, 21, 21), L::None,             0},
-    {u"StartHour",                0x68030006, T::Integer,      D::Number(defaults::kStartHour),            &S::StartHour,                P(21, 22, 22), L::Recompute,        0},
-    {u"StartMinute",              0x68030005, T::Integer,      D::Number(defaults::kStartMinute),          &S::StartMinute,              P(22, 23, 23), L::Recompute,        0},
-    {u"StartDate",                0x68030004, T::Date,         kCreationDay,                               &S::StartDate,                P(23, 24, 24), L::Recompute,        0},
-    {u"EndDate",                  0x68030003, T::Date,         kMonthAfterCreation,                        &S::EndDate,                  P(24, 25, 25), L::Recompute,        0},
-    {u"UseEndDate",               0x68030002, T::Boolean,      D::Flag(false),                             &S::UseEndDate,               P(25, 26, 26), L::Recompute,        0},
-    {u"SelectionsWeekly",         0x68030001, T::String,       D::Text(defaults::kSelectionsWeekly),       &S::SelectionsWeekly,         P(26, 27, 27), L::Recompute,        kWeeklyWidth},
-    {u"SelectionsMonthly",        0x68030000, T::String,       D::Text(defaults::kSelectionsMonthly),      &S::SelectionsMonthly,        P(27, 28, 28), L::Recompute,        kMonthlyWidth},
+    // name                       dispid      type             default                                     field                         persist        let                  width          fix
+    {u"Enabled",                  0x6803001E, T::Boolean,      D::Flag(true),                              &I::Enabled,                  P(28, 0, 0),   L::SwitchesClock,    0,             kAsGiven},
+    {u"Modal",                    0x6803001D, T::Boolean,      D::Flag(false),                             &I::Modal,                    P(2, 2, 2),    L::None,             0,             kAsGiven},
+    {u"ShowHelpButton",           0x6803001C, T::Boolean,      D::Flag(false),                             &I::ShowHelpButton,           P(3, 3, 3),    L::None,             0,             kAsGiven},
+    {u"NextScheduledTime",        0x6803001B, T::Date,         kNoDefault,                                 {},                           kNo,           L::None,             0,             kAsGiven},
+    {u"LastScheduledTime",        0x6803001A, T::Date,         kNoDefault,                                 &S::LastScheduledTime,        kNo,           L::RecomputeIfEvery, 0,             kAsGiven},
+    {u"StartUpPosition",          0x68030019, T::FormPosition, D::Number(kCentred),                        &I::StartUpPosition,          P(9, 10, 10),  L::None,             0,             kAsGiven},
+    {u"StartUpLeft",              0x68030018, T::Long,         D::Number(0),                               &I::StartUpLeft,              P(10, 11, 11), L::None,             0,             kAsGiven},
+    {u"StartUpTop",               0x68030017, T::Long,         D::Number(0),                               &I::StartUpTop,               P(11, 12, 12), L::None,             0,             kAsGiven},
+    {u"Title",                    0x68030016, T::String,       D::Text(defaults::kTitle),                  &S::Title,                    P(0, 1, 1),    L::None,             0,             kEmptyText},
+    {u"CaptionOKButtonBefore",    0x68030015, T::String,       D::Text(defaults::kCaptionOK),              &S::CaptionOKButtonBefore,    P(4, 4, 4),    L::None,             0,             kEmptyText},
+    {u"CaptionOKButtonAfter",     0x68030014, T::String,       D::Text(defaults::kCaptionOK),              &S::CaptionOKButtonAfter,     P(5, 5, 5),    L::None,             0,             kEmptyText},
+    {u"CaptionCloseButtonBefore", 0x68030013, T::String,       D::Text(defaults::kCaptionCloseBefore),     &S::CaptionCloseButtonBefore, P(6, 6, 6),    L::None,             0,             kEmptyText},
+    {u"CaptionCloseButtonAfter",  0x68030012, T::String,       D::Text(defaults::kCaptionCloseAfter),      &S::CaptionCloseButtonAfter,  P(7, 7, 7),    L::None,             0,             kEmptyText},
+    {u"CaptionHelpButton",        0x68030011, T::String,       D::Text(defaults::kCaptionHelp),            &I::CaptionHelpButton,        P(8, 8, 8),    L::None,             0,             kEmptyText},
+    {u"Icon",                     0x68030010, T::Picture,      kControlIcon,                               &I::Icon,                     P(1, 9, 9),    L::None,             0,             kControlIconFix},
+    {u"OccursOption",             0x6803000F, T::Occurs,       D::Number(kNever),                          &S::OccursOption,             P(12, 13, 13), L::Recompute,        0,             kAsGiven},
+    {u"EveryInterval",            0x6803000E, T::Integer,      D::Number(defaults::kEveryInterval),        &S::EveryInterval,            P(13, 14, 14), L::Recompute,        0,             kAsGiven},
+    {u"EveryFrequency",           0x6803000D, T::EveryType,    D::Number(kHours),                          &S::EveryFrequency,           P(14, 15, 15), L::Recompute,        0,             kAsGiven},
+    {u"EveryHourMin",             0x6803000C, T::Integer,      D::Number(defaults::kEveryHourMin),         &S::EveryHourMin,             P(15, 16, 16), L::None,             0,             kLimitCap},
+    {u"EveryHourMax",             0x6803000B, T::Integer,      D::Number(defaults::kEveryHourMax),         &S::EveryHourMax,             P(16, 17, 17), L::None,             0,             kLimitCap},
+    {u"EveryHourIncrement",       0x6803000A, T::Integer,      D::Number(defaults::kEveryHourIncrement),   &S::EveryHourIncrement,       P(17, 18, 18), L::None,             0,             kAsGiven},
+    {u"EveryMinuteMin",           0x68030009, T::Integer,      D::Number(defaults::kEveryMinuteMin),       &S::EveryMinuteMin,           P(18, 19, 19), L::None,             0,             kLimitCap},
+    {u"EveryMinuteMax",           0x68030008, T::Integer,      D::Number(defaults::kEveryMinuteMax),       &S::EveryMinuteMax,           P(19, 20, 20), L::None,             0,             kLimitCap},
+    {u"EveryMinuteIncrement",     0x68030007, T::Integer,      D::Number(defaults::kEveryMinuteIncrement), &S::EveryMinuteIncrement,     P(20, 21, 21), L::None,             0,             kAsGiven},
+    {u"StartHour",                0x68030006, T::Integer,      D::Number(defaults::kStartHour),            &S::StartHour,                P(21, 22, 22), L::Recompute,        0,             C::OutsideBecomes(0, 24, 24)},
+    {u"StartMinute",              0x68030005, T::Integer,      D::Number(defaults::kStartMinute),          &S::StartMinute,              P(22, 23, 23), L::Recompute,        0,             C::OutsideBecomes(0, 59, 0)},
+    {u"StartDate",                0x68030004, T::Date,         kCreationDay,                               &S::StartDate,                P(23, 24, 24), L::Recompute,        0,             kAsGiven},
+    {u"EndDate",                  0x68030003, T::Date,         kMonthAfterCreation,                        &S::EndDate,                  P(24, 25, 25), L::Recompute,        0,             kAsGiven},
+    {u"UseEndDate",               0x68030002, T::Boolean,      D::Flag(false),                             &S::UseEndDate,               P(25, 26, 26), L::Recompute,        0,             kAsGiven},
+    {u"SelectionsWeekly",         0x68030001, T::String,       D::Text(defaults::kSelectionsWeekly),       &S::SelectionsWeekly,         P(26, 27, 27), L::Recompute,        kWeeklyWidth,  kSelection},
+    {u"SelectionsMonthly",        0x68030000, T::String,       D::Text(defaults::kSelectionsMonthly),      &S::SelectionsMonthly,        P(27, 28, 28), L::Recompute,        kMonthlyWidth, kSelection},
     }};
 }();
 // clang-format on
@@ -251,6 +282,17 @@ constexpr bool CheckRows() {
         if ((row.width != 0) && row.type != PropertyType::String) throw "only strings have a fixed width";
         if (row.type == PropertyType::Picture && row.def.kind != PropertyDefault::Kind::ControlIcon)
             throw "a picture defaults to the control's icon";
+        // Each correction fits the type it corrects.
+        const auto fix = row.fix.kind;
+        if ((fix == LetCorrection::Kind::EmptyText) != (row.type == PropertyType::String && row.width == 0))
+            throw "exactly the texts are corrected when empty";
+        if ((fix == LetCorrection::Kind::Selection) != (row.width != 0)) throw "exactly the selections are normalised";
+        if ((fix == LetCorrection::Kind::ControlIcon) != (row.type == PropertyType::Picture))
+            throw "exactly the picture falls back to the control's icon";
+        if (fix == LetCorrection::Kind::OutOfRange &&
+            (row.type != PropertyType::Integer || row.fix.low > row.fix.high || row.fix.replacement < -32768 ||
+             row.fix.replacement > 32767))
+            throw "a range correction is for an Integer and its replacement fits one";
         for (std::size_t j = 0; j < i; ++j)
             if (kProperties[j].name == row.name || kProperties[j].dispid == row.dispid)
                 throw "names and DISPIDs are unique";

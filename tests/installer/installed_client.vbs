@@ -1,7 +1,9 @@
 ' The installed control as a script host of either bitness finds it: created by its ProgID
 ' and read with a new instance's defaults. The first line names the host's bitness
-' (AMD64 or x86) so the test knows which cscript ran; a script error ends Wine's cscript
-' silently, so the last line is a summary the test requires:
+' (AMD64 or x86) so the test knows which cscript ran, the second the file this host's
+' registry view names and its version as the system reads it from the version resource
+' ("ocx: <version> <path>"). A script error ends Wine's cscript silently, so the last line
+' is a summary the test requires:
 '   SUMMARY: <n> checks, <m> failed
 Option Explicit
 
@@ -18,6 +20,10 @@ Sub Check(name, actual, expected)
 End Sub
 
 WScript.Echo "host: " & CreateObject("WScript.Shell").ExpandEnvironmentStrings("%PROCESSOR_ARCHITECTURE%")
+
+Dim ocx
+ocx = CreateObject("WScript.Shell").RegRead("HKCR\CLSID\{243AC4C2-0386-444A-9D31-F34D971A1CAB}\InprocServer32\")
+WScript.Echo "ocx: " & CreateObject("Scripting.FileSystemObject").GetFileVersion(ocx) & " " & ocx
 
 Dim c
 Set c = CreateObject("CadencerLib.Cadencer")

@@ -1,30 +1,52 @@
 #!/usr/bin/env bash
-# Installer tests: cadencer.msi in a fresh WoW64 Wine prefix.
-#   tests/installer/installer_test.sh DIST BUILD64 BUILD32 TEMPLATE WORK
-# DIST is a directory made by tools/package.sh (cadencer.msi, x64/ and x86/cadencer.ocx);
-# BUILD64 and BUILD32 are the build trees with this directory's programs and the project's
-# version; TEMPLATE is a prefix the run script made, copied to WORK/prefix for this run.
-# Each check prints "ok - ..." or "not ok - ..." on the error output; the last line on the
-# standard output is "N passed, F failed". Exits 1 when a check failed.
+# Installer tests: the packages of tools/package.sh in a fresh Wine prefix of one
+# architecture.
+#   tests/installer/installer_test.sh ARCH DIST BUILD64 BUILD32 TEMPLATE WORK
+# ARCH is the prefix's architecture: win64 (a WoW64 prefix, 64-bit Windows: cadencer-x64.msi
+# in full, and how it meets cadencer-x86.msi) or win32 (WINEARCH=win32, 32-bit Windows:
+# cadencer-x86.msi, and the refusal of the x64 package). DIST is a directory made by
+# tools/package.sh; BUILD64 and BUILD32 are the build trees with this directory's programs
+# and the project's version; TEMPLATE is a prefix of that architecture that the run script
+# made, copied to WORK/prefix for this run. Each check prints "ok - ..." or "not ok - ..."
+# on the error output; the last line on the standard output is "N passed, F failed". Exits
+# 1 when a check failed.
 #
 # The registry is compared through Wine's own registry files, read while the prefix's
 # server is stopped: complete (both views, every key) and fast. A snapshot holds every key
 # and value of HKLM and HKCU, without Wine's time stamps.
 set -uo pipefail
-[ $# -eq 5 ] || { echo "usage: installer_test.sh DIST BUILD64 BUILD32 TEMPLATE WORK" >&2; exit 2; }
+[ $# -eq 6 ] || { echo "usage: installer_test.sh win64|win32 DIST BUILD64 BUILD32 TEMPLATE WORK" >&2; exit 2; }
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-DIST=$(cd "$1" && pwd) BUILD64=$(cd "$2" && pwd) BUILD32=$(cd "$3" && pwd) TEMPLATE=$4 WORK=$5
+ARCH=$1
+DIST=$(cd "$2" && pwd) BUILD64=$(cd "$3" && pwd) BUILD32=$(cd "$4" && pwd) TEMPLATE=$5 WORK=$6
 VERSION=$(cat "$BUILD64/cadencer-version.txt")
+BUILD_NUMBER=$(sed -n 's/^CADENCER_BUILD_NUMBER:[A-Z]*=//p' "$BUILD32/CMakeCache.txt")
+PACKAGE64="$DIST/cadencer-x64.msi" PACKAGE32="$DIST/cadencer-x86.msi"
 
 mkdir -p "$WORK"
 WORK=$(cd "$WORK" && pwd)
 export WINEPREFIX="$WORK/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 WINE64=/usr/lib/wine/wine64
 [ -x "$WINE64" ] || WINE64=$(command -v wine64)
+# Where each bitness's programs and the package's files are: on 64-bit Windows the 32-bit
+# ones live in syswow64 and Program Files (x86), on 32-bit Windows in system32 and Program
+# Files.
 PROGRAMS64="C:\\Program Files\\Cadencer"
-PROGRAMS32="C:\\Program Files (x86)\\Cadencer"
 DIR64="$WINEPREFIX/drive_c/Program Files/Cadencer"
-DIR32="$WINEPREFIX/drive_c/Program Files (x86)/Cadencer"
+case "$ARCH" in
+  win64)
+    SYSTEM32='C:\windows\syswow64'
+    PROGRAMS32="C:\\Program Files (x86)\\Cadencer"
+    DIR32="$WINEPREFIX/drive_c/Program Files (x86)/Cadencer"
+    ;;
+  win32)
+    export WINEARCH=win32
+    SYSTEM32='C:\windows\system32'
+    PROGRAMS32="C:\\Program Files\\Cadencer"
+    DIR32="$WINEPREFIX/drive_c/Program Files/Cadencer"
+    ;;
+  *) echo "installer_test.sh: ARCH is win64 or win32" >&2; exit 2 ;;
+esac
 
 passed=0 failed=0
 check() {  # NAME COMMAND...: one check
@@ -98,27 +120,50 @@ files() {  # OUT: every file of drive C: with its size, but the temporary ones a
     grep -v '^d ./windows/Installer ' | LC_ALL=C sort) >"$1"
 }
 
-msiexec() { wine msiexec "$@" /qn; }
+# Every package runs as docs/redistributing.md tells vendors to run it: silently, without a
+# restart, with a verbose log, through "start /wait" so that the caller gets msiexec's own
+# exit code (read from cmd's ERRORLEVEL: a Linux exit status keeps 8 bits only).
+MSI_LOG="$WORK/msiexec.log"
+msiexec_code() {  # ARGS...: runs msiexec, prints its exit code
+  local line="start /wait msiexec" arg
+  for arg in "$@"; do
+    case "$arg" in *" "*) line+=" \"$arg\"" ;; *) line+=" $arg" ;; esac
+  done
+  rm -f "$MSI_LOG"
+  printf '@echo off\r\n%s /qn /norestart /l*v "%s"\r\necho exit %%ERRORLEVEL%%\r\n' "$line" "$(winpath "$MSI_LOG")" >"$WORK/msiexec.cmd"
+  wine cmd /c "$(winpath "$WORK/msiexec.cmd")" 2>/dev/null | tr -d '\r' | sed -n 's/^exit //p'
+}
+msiexec_exits() {  # CODE ARGS...: msiexec ends with that exit code
+  local expected=$1 code
+  shift
+  code=$(msiexec_code "$@")
+  echo "msiexec $* ended with ${code:-nothing}, expected $expected"
+  [ "$code" = "$expected" ]
+}
+msiexec() { msiexec_exits 0 "$@"; }
 is_pe() {  # FILE MACHINE(8664 or 14c): a PE file for that machine
   local offset machine
   offset=$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')
   machine=$(od -An -tx2 -j$((offset + 4)) -N2 "$1" | tr -d ' ')
   [ "$machine" = "$2" ]
 }
-installed_files() {
-  cmp "$DIST/x64/cadencer.ocx" "$DIR64/cadencer.ocx" && is_pe "$DIR64/cadencer.ocx" 8664 &&
-    cmp "$DIST/x86/cadencer.ocx" "$DIR32/cadencer.ocx" && is_pe "$DIR32/cadencer.ocx" 014c
+installed_files() {  # both OCXs where the x64 package puts them
+  cmp "$DIST/x64/cadencer.ocx" "$DIR64/cadencer.ocx" && is_pe "$DIR64/cadencer.ocx" 8664 && installed_x86
 }
-script_client() {  # 64|32
-  local host=x86 out
+installed_x86() {  # the 32-bit OCX where both packages put it
+  cmp "$DIST/x86/cadencer.ocx" "$DIR32/cadencer.ocx" && is_pe "$DIR32/cadencer.ocx" 014c
+}
+script_client() {  # 64|32 [FILE-VERSION]: the installed control from a script host
+  local host=x86 out version=${2:-}
   [ "$1" = 64 ] && host=AMD64
   if [ "$1" = 64 ]; then
     out=$("$WINE64" cscript //nologo "$(winpath "$ROOT/tests/installer/installed_client.vbs")" 2>&1)
   else
-    out=$(wine 'C:\windows\syswow64\cscript.exe' //nologo "$(winpath "$ROOT/tests/installer/installed_client.vbs")" 2>&1)
+    out=$(wine "$SYSTEM32\\cscript.exe" //nologo "$(winpath "$ROOT/tests/installer/installed_client.vbs")" 2>&1)
   fi
   echo "$out"
-  grep -q "^host: $host" <<<"$out" && grep -q -E '^SUMMARY: [0-9]+ checks, 0 failed' <<<"$out"
+  grep -q "^host: $host" <<<"$out" && grep -q -E '^SUMMARY: [0-9]+ checks, 0 failed' <<<"$out" &&
+    { [ -z "$version" ] || grep -q "^ocx: $version " <<<"$out"; }
 }
 clock() {  # 64|32
   if [ "$1" = 64 ]; then
@@ -127,21 +172,77 @@ clock() {  # 64|32
     wine "$BUILD32/tests/installer/installed_clock.exe" "$PROGRAMS32\\cadencer.ocx"
   fi
 }
-product_version() {  # MSI: its ProductVersion is the project's version
-  [ "$(msiinfo export "$1" Property | tr -d '\r' | awk -F'\t' '$1 == "ProductVersion" {print $2}')" = "$VERSION" ]
+table() { msiinfo export "$1" "$2" | tr -d '\r' | tail -n +4; }  # MSI TABLE: its rows
+property() { table "$1" Property | awk -F'\t' -v name="$2" '$1 == name {print $2}'; }
+# MSI TEMPLATE FILE-ID=OCX...: the package's tables as Windows Installer must see them.
+package_tables() {
+  local msi=$1 template=$2 upgrade_code row file_id ocx file_version language
+  shift 2
+  upgrade_code=$(property "$msi" UpgradeCode)
+  echo "ProductVersion $(property "$msi" ProductVersion), UpgradeCode $upgrade_code"
+  [ "$(property "$msi" ProductVersion)" = "$VERSION" ] || return 1
+  msiinfo suminfo "$msi" | grep -q -x "Template: $template;1033" || { echo "not Template $template"; return 1; }
+  # The File table holds exactly the given OCXs, each with its version resource's version
+  # and language, and without a hash.
+  [ "$(table "$msi" File | wc -l)" -eq $# ] || { table "$msi" File; return 1; }
+  for row in "$@"; do
+    file_id=${row%%=*} ocx=${row#*=}
+    read -r file_version language < <("$ROOT/tools/pe-version.py" "$ocx")
+    [ "$file_version" = "$VERSION.$BUILD_NUMBER" ] || { echo "$ocx has version $file_version"; return 1; }
+    table "$msi" File | awk -F'\t' -v id="$file_id" -v v="$file_version" -v l="$language" \
+      '$1 == id && $5 == v && $6 == l {found = 1} END {exit !found}' || { table "$msi" File; return 1; }
+    ! table "$msi" MsiFileHash | grep -q "^$file_id	" || { echo "$file_id has a MsiFileHash row"; return 1; }
+  done
+  # A rebuild of this version replaces the installed one: attributes 513, version inclusive.
+  table "$msi" Upgrade | grep -q -x "$upgrade_code		$VERSION		513		WIX_UPGRADE_DETECTED" ||
+    { table "$msi" Upgrade; return 1; }
+  [ "$(property "$msi" ARPNOMODIFY)" = 1 ] && [ -n "$(property "$msi" ARPHELPLINK)" ] &&
+    [ -n "$(property "$msi" ARPURLINFOABOUT)" ]
 }
+dep_file() {  # the VB6 dependency file: the OCX's section as the wizard reads it
+  [ "$(tr -d '\r' <"$DIST/x86/cadencer.dep" | sed -n '/^\[cadencer.ocx\]$/,/^$/p')" = "[cadencer.ocx]
+Dest=\$(WinSysPath)
+Register=\$(DLLSelfRegister)
+Version=$FILE_VERSION
+Uses1=" ]
+}
+# The rows by which the packages meet. Wine's msi writes no log line for a failed launch
+# condition, so its message is checked here, in the table Windows Installer shows it from.
+cross_package_rows() {
+  local code64 code32
+  code64=$(property "$PACKAGE64" UpgradeCode) code32=$(property "$PACKAGE32" UpgradeCode)
+  table "$PACKAGE64" Upgrade | grep -q -x "$code32	0.0.0			256		CADENCER_X86_PACKAGE" &&
+    table "$PACKAGE32" Upgrade | grep -q -x "$code64	0.0.0			258		CADENCER_X64_PACKAGE" &&
+    table "$PACKAGE32" LaunchCondition |
+    grep -q -x 'Installed OR NOT CADENCER_X64_PACKAGE	The 64-bit Cadencer package (cadencer-x64.msi) is installed; it already holds the 32-bit control. Install cadencer-x64.msi instead.' &&
+    property "$PACKAGE64" SecureCustomProperties | grep -q CADENCER_X86_PACKAGE &&
+    property "$PACKAGE32" SecureCustomProperties | grep -q CADENCER_X64_PACKAGE
+}
+UNINSTALL='HKLM V Software\\\\(Wow6432Node\\\\)?Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\'
 registered_products() {  # SNAPSHOT: "ProductCode DisplayVersion" of each installed Cadencer
-  grep -E '^HKLM V Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\\{[^\\]*\}\|"(DisplayName|DisplayVersion)"=' "$1" |
+  grep -E "^$UNINSTALL"'\{[^\\]*\}\|"(DisplayName|DisplayVersion)"=' "$1" |
     sed -E 's/^HKLM V .*Uninstall\\\\(\{[^\\]*\})\|"(DisplayName|DisplayVersion)"="(.*)"$/\1 \2 \3/' |
     awk '$2 == "DisplayName" && $3 == "Cadencer" {named[$1] = 1} $2 == "DisplayVersion" {version[$1] = $3}
          END {for (p in named) print p, version[p]}'
 }
-regsvr32_both() {  # [/u]: the way a user registers both files where the package puts them
-  "$WINE64" regsvr32 /s "$@" "$PROGRAMS64\\cadencer.ocx" && wine 'C:\windows\syswow64\regsvr32.exe' /s "$@" "$PROGRAMS32\\cadencer.ocx"
-}
-
 only_version() {  # SNAPSHOT VERSION: one Cadencer product installed, of that version
+  registered_products "$1"
   [ "$(registered_products "$1" | cut -d' ' -f2)" = "$2" ]
+}
+only_package() {  # SNAPSHOT MSI: one Cadencer product installed, the one of that package
+  registered_products "$1"
+  [ "$(registered_products "$1" | cut -d' ' -f1)" = "$(property "$2" ProductCode)" ]
+}
+arp_entry() {  # SNAPSHOT: Add/Remove Programs offers no Modify, and links to help and about
+  local key
+  key=$(registered_products "$1" | cut -d' ' -f1)
+  grep -E "^$UNINSTALL\\$key\\|" "$1"
+  grep -q -E "^$UNINSTALL\\$key\\|\"NoModify\"=dword:00000001" "$1" &&
+    grep -q -E "^$UNINSTALL\\$key\\|\"HelpLink\"=\"https?://" "$1" &&
+    grep -q -E "^$UNINSTALL\\$key\\|\"URLInfoAbout\"=\"https?://" "$1"
+}
+regsvr32_both() {  # [/u]: the way a user registers both files where the package puts them
+  "$WINE64" regsvr32 /s "$@" "$PROGRAMS64\\cadencer.ocx" && wine "$SYSTEM32\\regsvr32.exe" /s "$@" "$PROGRAMS32\\cadencer.ocx"
 }
 refused() { ! "$@"; }
 sums_complete() {  # SHA256SUMS checks out and names every other file
@@ -175,47 +276,92 @@ verb_and_neutral_library() {  # SNAPSHOT
 }
 no_verb_or_neutral_library() { ! grep -i -F -e "$VERB_KEY" -e "$NEUTRAL_LIBRARY" "$1"; }
 log_step() { echo "# $*" >&2; }
+FILE_VERSION="$VERSION.$BUILD_NUMBER"
+NEXT_VERSION=$(awk -F. -v OFS=. '{$NF = $NF + 1; print}' <<<"$VERSION")
 
-log_step "fresh prefix from $TEMPLATE"
+log_step "fresh $ARCH prefix from $TEMPLATE"
 fresh_prefix
-# Both cscripts register Windows Script Host's type library when they first run: the
+# The cscripts register Windows Script Host's type library when they first run: the
 # baseline is the system after that.
 printf 'WScript.Echo "ready"\r\n' >"$WORK/ready.vbs"
-"$WINE64" cscript //nologo "$(winpath "$WORK/ready.vbs")" >/dev/null 2>&1
-wine 'C:\windows\syswow64\cscript.exe' //nologo "$(winpath "$WORK/ready.vbs")" >/dev/null 2>&1
+[ "$ARCH" = win64 ] && "$WINE64" cscript //nologo "$(winpath "$WORK/ready.vbs")" >/dev/null 2>&1
+wine "$SYSTEM32\\cscript.exe" //nologo "$(winpath "$WORK/ready.vbs")" >/dev/null 2>&1
 snapshot "$WORK/baseline.reg"
 files "$WORK/baseline.files"
-check "the package's ProductVersion is the project's version $VERSION" product_version "$DIST/cadencer.msi"
+
+if [ "$ARCH" = win32 ]; then
+  check "the x86 package's tables: Template Intel, the OCX versioned $FILE_VERSION, same-version upgrade, ARP" \
+    package_tables "$PACKAGE32" Intel "ocx32=$DIST/x86/cadencer.ocx"
+  check "32-bit Windows refuses the x64 package (exit code 1633)" msiexec_exits 1633 /i "$(winpath "$PACKAGE64")"
+  log_step "msiexec /i cadencer-x86.msi, again, a rebuild of the same version, msiexec /x"
+  check "msiexec /i cadencer-x86.msi installs (exit code 0)" msiexec /i "$(winpath "$PACKAGE32")"
+  check "the x86 OCX is in ProgramFilesFolder" installed_x86
+  snapshot "$WORK/installed.reg"
+  files "$WORK/installed.files"
+  check "the installed product is registered with version $VERSION" only_version "$WORK/installed.reg" "$VERSION"
+  check "Add/Remove Programs: no Modify, a help link and an about link" arp_entry "$WORK/installed.reg"
+  check "32-bit cscript creates CadencerLib.Cadencer, reads its defaults, the file is $FILE_VERSION" \
+    script_client 32 "$FILE_VERSION"
+  check "the 32-bit control's clock fires ScheduledTime" clock 32
+  check "msiexec /i of the installed package succeeds" msiexec /i "$(winpath "$PACKAGE32")"
+  check "a rebuild of $VERSION builds" "$ROOT/tools/make-msi.sh" x86 "$WORK/rebuild.msi" "$VERSION" "$DIST/x86/cadencer.ocx"
+  check "msiexec /i of the rebuild over the installed $VERSION" msiexec /i "$(winpath "$WORK/rebuild.msi")"
+  snapshot "$WORK/rebuilt.reg"
+  check "the rebuild replaced the installed product: one product, the rebuild's" only_package "$WORK/rebuilt.reg" "$WORK/rebuild.msi"
+  check "the rebuild keeps the control" script_client 32 "$FILE_VERSION"
+  check "msiexec /x uninstalls" msiexec /x "$(winpath "$WORK/rebuild.msi")"
+  snapshot "$WORK/uninstalled.reg"
+  files "$WORK/uninstalled.files"
+  # Using the control let the system register its own libraries, so the registry is held
+  # against the baseline in what concerns the control and its package.
+  check "uninstalling leaves no key of the control or its package" nothing_of_ours "$WORK/uninstalled.reg"
+  check "uninstalling leaves no file" same "$WORK/baseline.files" "$WORK/uninstalled.files"
+  wineserver -k >/dev/null 2>&1
+  echo "$passed passed, $failed failed"
+  [ "$failed" -eq 0 ]
+  exit
+fi
+
+check "the x64 package's tables: Template x64, both OCXs versioned $FILE_VERSION, same-version upgrade, ARP" \
+  package_tables "$PACKAGE64" x64 "ocx64=$DIST/x64/cadencer.ocx" "ocx32=$DIST/x86/cadencer.ocx"
+check "the x86 package's tables: Template Intel, its OCX versioned $FILE_VERSION, same-version upgrade, ARP" \
+  package_tables "$PACKAGE32" Intel "ocx32=$DIST/x86/cadencer.ocx"
+check "the two packages have their own UpgradeCodes" \
+  test "$(property "$PACKAGE64" UpgradeCode)" != "$(property "$PACKAGE32" UpgradeCode)"
+check "the x64 package removes any x86 package; the x86 package detects the x64 one and says why it stops" \
+  cross_package_rows
 check "x64/cadencer.ocx is stripped, under 1.5 MB, its symbols in cadencer.ocx.debug" \
   stripped x86_64-w64-mingw32 "$DIST/x64"
 check "x86/cadencer.ocx is stripped, under 1.5 MB, its symbols in cadencer.ocx.debug" \
   stripped i686-w64-mingw32 "$DIST/x86"
 check "SHA256SUMS holds every file of the package" sums_complete
+check "x86/cadencer.dep names the OCX's version $FILE_VERSION, shared and self-registering" dep_file
 
 # Installing, installing again, repairing and uninstalling, with nothing run in between:
 # the registry and the files must come back exactly as they were.
-log_step "msiexec /i cadencer.msi, again, a repair, msiexec /x"
-check "msiexec /i installs" msiexec /i "$(winpath "$DIST/cadencer.msi")"
+log_step "msiexec /i cadencer-x64.msi, again, a repair, msiexec /x"
+check "msiexec /i cadencer-x64.msi installs (exit code 0)" msiexec /i "$(winpath "$PACKAGE64")"
 check "the x64 OCX is in ProgramFiles64Folder, the x86 OCX in ProgramFilesFolder" installed_files
 snapshot "$WORK/installed.reg"
 files "$WORK/installed.files"
 check "the installed product is registered with version $VERSION" only_version "$WORK/installed.reg" "$VERSION"
 check "the package enters the Properties verb and the library under the neutral locale for both bitnesses" \
   verb_and_neutral_library "$WORK/installed.reg"
-check "msiexec /i of the installed package succeeds" msiexec /i "$(winpath "$DIST/cadencer.msi")"
+check "Add/Remove Programs: no Modify, a help link and an about link" arp_entry "$WORK/installed.reg"
+check "msiexec /i of the installed package succeeds" msiexec /i "$(winpath "$PACKAGE64")"
 snapshot "$WORK/again.reg"
 files "$WORK/again.files"
 check "installing again changes no key" same "$WORK/installed.reg" "$WORK/again.reg"
 check "installing again changes no file" same "$WORK/installed.files" "$WORK/again.files"
 rm "$DIR32/cadencer.ocx"
 check "a repair (REINSTALL=ALL) succeeds" \
-  msiexec /i "$(winpath "$DIST/cadencer.msi")" REINSTALL=ALL REINSTALLMODE=vamus
+  msiexec /i "$(winpath "$PACKAGE64")" REINSTALL=ALL REINSTALLMODE=vamus
 snapshot "$WORK/repaired.reg"
 files "$WORK/repaired.files"
 check "the repair puts back a deleted OCX" cmp "$DIST/x86/cadencer.ocx" "$DIR32/cadencer.ocx"
 check "the repair leaves every key as installed" same "$WORK/installed.reg" "$WORK/repaired.reg"
 check "the repair leaves every file as installed" same "$WORK/installed.files" "$WORK/repaired.files"
-check "msiexec /x uninstalls" msiexec /x "$(winpath "$DIST/cadencer.msi")"
+check "msiexec /x uninstalls" msiexec /x "$(winpath "$PACKAGE64")"
 snapshot "$WORK/uninstalled.reg"
 files "$WORK/uninstalled.files"
 check "uninstalling leaves no key in either view, and removes nothing else" \
@@ -234,7 +380,7 @@ classes "$WORK/installed.reg" >"$WORK/installed.classes"
 classes "$WORK/regsvr32.reg" >"$WORK/regsvr32.classes"
 check "the package writes exactly the keys regsvr32 writes, in both views" \
   same "$WORK/regsvr32.classes" "$WORK/installed.classes"
-check "32-bit regsvr32 /u" wine 'C:\windows\syswow64\regsvr32.exe' /s /u "$PROGRAMS32\\cadencer.ocx"
+check "32-bit regsvr32 /u" wine "$SYSTEM32\\regsvr32.exe" /s /u "$PROGRAMS32\\cadencer.ocx"
 snapshot "$WORK/half-registered.reg"
 check "the shared ProgIDs stay for the 64-bit control" progids_kept "$WORK/half-registered.reg"
 check "64-bit regsvr32 /u" "$WINE64" regsvr32 /s /u "$PROGRAMS64\\cadencer.ocx"
@@ -242,29 +388,59 @@ rm -rf "$DIR64" "$DIR32"
 snapshot "$WORK/unregistered.reg"
 check "regsvr32 /u of both leaves no key" same "$WORK/baseline.reg" "$WORK/unregistered.reg"
 
-# The installed control in use, then replaced by a later version.
-log_step "the installed control in both bitnesses; a later version replaces it"
-check "msiexec /i installs again" msiexec /i "$(winpath "$DIST/cadencer.msi")"
-check "64-bit cscript creates CadencerLib.Cadencer and reads its defaults" script_client 64
-check "32-bit cscript creates CadencerLib.Cadencer and reads its defaults" script_client 32
+# The installed control in use, replaced by a rebuild of its version, then by a later version.
+log_step "the installed control in both bitnesses; a rebuild and a later version replace it"
+check "msiexec /i installs again" msiexec /i "$(winpath "$PACKAGE64")"
+check "64-bit cscript creates CadencerLib.Cadencer, reads its defaults, the file is $FILE_VERSION" \
+  script_client 64 "$FILE_VERSION"
+check "32-bit cscript creates CadencerLib.Cadencer, reads its defaults, the file is $FILE_VERSION" \
+  script_client 32 "$FILE_VERSION"
 check "the 64-bit control's clock fires ScheduledTime" clock 64
 check "the 32-bit control's clock fires ScheduledTime" clock 32
-NEXT_VERSION=$(awk -F. -v OFS=. '{$NF = $NF + 1; print}' <<<"$VERSION")
+check "a rebuild of $VERSION builds" \
+  "$ROOT/tools/make-msi.sh" x64 "$WORK/rebuild.msi" "$VERSION" "$DIST/x64/cadencer.ocx" "$DIST/x86/cadencer.ocx"
+check "msiexec /i of the rebuild over the installed $VERSION" msiexec /i "$(winpath "$WORK/rebuild.msi")"
+snapshot "$WORK/rebuilt.reg"
+check "the rebuild replaced the installed product: one product, the rebuild's" only_package "$WORK/rebuilt.reg" "$WORK/rebuild.msi"
+check "the rebuild keeps both controls" installed_files
 check "a package of version $NEXT_VERSION builds" \
-  "$ROOT/tools/make-msi.sh" "$WORK/next.msi" "$NEXT_VERSION" "$DIST/x64/cadencer.ocx" "$DIST/x86/cadencer.ocx"
+  "$ROOT/tools/make-msi.sh" x64 "$WORK/next.msi" "$NEXT_VERSION" "$DIST/x64/cadencer.ocx" "$DIST/x86/cadencer.ocx"
 check "msiexec /i of $NEXT_VERSION over $VERSION" msiexec /i "$(winpath "$WORK/next.msi")"
 snapshot "$WORK/upgraded.reg"
 check "only $NEXT_VERSION is installed" only_version "$WORK/upgraded.reg" "$NEXT_VERSION"
 check "the upgraded package keeps both controls" installed_files
 check "64-bit cscript still creates the control" script_client 64
-check "msiexec /i of $VERSION over $NEXT_VERSION is refused" refused msiexec /i "$(winpath "$DIST/cadencer.msi")"
+check "msiexec /i of $VERSION over $NEXT_VERSION is refused (exit code 1603)" \
+  msiexec_exits 1603 /i "$(winpath "$PACKAGE64")"
 check "msiexec /x of $NEXT_VERSION" msiexec /x "$(winpath "$WORK/next.msi")"
 snapshot "$WORK/upgrade-removed.reg"
 files "$WORK/upgrade-removed.files"
 # Using the controls let the system register its own libraries for each bitness, so this
-# last state is held against the baseline in what concerns the control and its package.
+# state is held against the baseline in what concerns the control and its package.
 check "after the upgrade, uninstalling leaves no key of the control or its package" nothing_of_ours "$WORK/upgrade-removed.reg"
 check "after the upgrade, uninstalling leaves no file" same "$WORK/baseline.files" "$WORK/upgrade-removed.files"
+
+# The x86 package on 64-bit Windows, then the x64 package over it, then the x86 package
+# again, which must leave the x64 one alone.
+log_step "cadencer-x86.msi on 64-bit Windows; cadencer-x64.msi replaces it; x86 refused over x64"
+check "msiexec /i cadencer-x86.msi installs on 64-bit Windows" msiexec /i "$(winpath "$PACKAGE32")"
+check "the x86 OCX alone is in ProgramFilesFolder" eval 'installed_x86 && [ ! -e "$DIR64/cadencer.ocx" ]'
+check "32-bit cscript creates the x86 package's control" script_client 32 "$FILE_VERSION"
+check "msiexec /i cadencer-x64.msi over the x86 package" msiexec /i "$(winpath "$PACKAGE64")"
+snapshot "$WORK/replaced.reg"
+check "the x64 package replaced the x86 one: one product, the x64 package's" only_package "$WORK/replaced.reg" "$PACKAGE64"
+check "the x64 package put both controls in place" installed_files
+check "msiexec /i cadencer-x86.msi where the x64 package is installed is refused (exit code 1603)" \
+  msiexec_exits 1603 /i "$(winpath "$PACKAGE32")"
+snapshot "$WORK/refused.reg"
+check "the refusal leaves the x64 package as it was" same "$WORK/replaced.reg" "$WORK/refused.reg"
+check "the refusal leaves both controls in place" installed_files
+check "64-bit cscript still creates the control" script_client 64 "$FILE_VERSION"
+check "msiexec /x cadencer-x64.msi" msiexec /x "$(winpath "$PACKAGE64")"
+snapshot "$WORK/all-removed.reg"
+files "$WORK/all-removed.files"
+check "uninstalling leaves no key of the control or its package" nothing_of_ours "$WORK/all-removed.reg"
+check "uninstalling leaves no file" same "$WORK/baseline.files" "$WORK/all-removed.files"
 
 wineserver -k >/dev/null 2>&1
 echo "$passed passed, $failed failed"

@@ -33,7 +33,9 @@ TEST(ComponentModule, ExportsTheEntryPointsUnderTheirPlainNames) {
         EXPECT_EQ(GetProcAddress(OcxModule(), name), nullptr) << name;
 }
 
-TEST(ComponentModule, CarriesTheProjectsVersion) {
+// The file version is the project's version and the build number (0 in development builds),
+// the fourth field Windows Installer compares; the product version is the same.
+TEST(ComponentModule, CarriesTheProjectsVersionAndTheBuildNumber) {
     const DWORD size = GetFileVersionInfoSizeW(OcxPath().c_str(), nullptr);
     ASSERT_GT(size, 0u);
     std::string data(size, '\0');
@@ -45,6 +47,7 @@ TEST(ComponentModule, CarriesTheProjectsVersion) {
                                     std::to_string(LOWORD(info->dwFileVersionMS)) + "." +
                                     std::to_string(HIWORD(info->dwFileVersionLS));
     EXPECT_EQ(fileVersion, CADENCER_PROJECT_VERSION);
+    EXPECT_EQ(LOWORD(info->dwFileVersionLS), CADENCER_BUILD_NUMBER);
     EXPECT_EQ(info->dwProductVersionMS, info->dwFileVersionMS);
     EXPECT_EQ(info->dwProductVersionLS, info->dwFileVersionLS);
     wchar_t* text = nullptr;
@@ -52,6 +55,10 @@ TEST(ComponentModule, CarriesTheProjectsVersion) {
                                reinterpret_cast<void**>(&text), &length));
     const std::string version = CADENCER_PROJECT_VERSION;
     EXPECT_EQ(std::wstring(text), std::wstring(version.begin(), version.end()));
+    ASSERT_TRUE(VerQueryValueW(data.data(), L"\\StringFileInfo\\040904B0\\FileVersion", reinterpret_cast<void**>(&text),
+                               &length));
+    const std::string full = version + "." + std::to_string(CADENCER_BUILD_NUMBER);
+    EXPECT_EQ(std::wstring(text), std::wstring(full.begin(), full.end()));
 }
 
 }  // namespace
