@@ -100,8 +100,8 @@ HRESULT CadencerControl::Create(REFIID iid, void** ppv) {
         win::Adopt(trace ? NewTracedControl(std::move(trace)) : new (std::nothrow) CadencerControl(nullptr));
     if (!control) return E_OUTOFMEMORY;
     // Creation takes the creation day and nothing more: the shared schedule is left as it
-    // is until the container's InitNew or Load (a Load that stops at a bad key leaves the
-    // later keys as they were), or the first use of a control that gets neither.
+    // is (a new control's defaults for the thread's first) until the container's InitNew or
+    // Load (a Load that stops at a bad key leaves the later keys as they were).
     HRESULT hr = control->Initialise();
     if (SUCCEEDED(hr)) hr = control->QueryInterface(iid, ppv);
     return hr;
@@ -159,11 +159,12 @@ STDMETHODIMP CadencerControl::QueryInterface(REFIID iid, void** ppv) {
 }
 
 control::CadencerCore& CadencerControl::Core() {
-    // Used without InitNew or Load (a script's control): it takes a new instance's defaults
-    // now, and in run mode its clock starts.
+    // Used without InitNew or Load (a script's control): it takes its own new-instance
+    // defaults now and joins the shared schedule as it stands (resetting it would wipe what
+    // the thread's other controls set); in run mode its clock starts.
     if (!initialised_) {
         initialised_ = true;
-        Quietly([&] { core_->InitNew(); });
+        Quietly([&] { core_->InitNewInstance(); });
         StartClockIfRunMode();
     }
     return *core_;

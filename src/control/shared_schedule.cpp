@@ -10,6 +10,12 @@ SharedSchedule& SharedSchedule::Instance() {
     return instance;
 }
 
+void SharedSchedule::StartWithNewControlDefaults(OleDate creationDay, OleDate now) {
+    if (started_) return;
+    started_ = true;
+    ApplyNewControlDefaults(settings_, creationDay, now);
+}
+
 void SharedSchedule::ReleaseOwnerControl(const CadencerCore* control) {
     // An expired owner is let go of as well: it can never be reached again.
     const auto owner = owner_.lock();
@@ -34,6 +40,7 @@ void SharedSchedule::FlagHelpButton() {
 
 void SharedSchedule::ResetForTests() {
     settings_ = ScheduleSettings{};
+    started_ = false;
     owner_.reset();
     dialog_ = nullptr;
     about_ = nullptr;

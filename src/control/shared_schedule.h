@@ -21,6 +21,11 @@ public:
     ScheduleSettings& Settings() { return settings_; }
     const ScheduleSettings& Settings() const { return settings_; }
 
+    // The record starts out holding a new control's defaults: the first control created
+    // with it calls this (later calls change nothing), so that a control that no container
+    // initialises (a script's) finds a sound schedule and joins it as it stands.
+    void StartWithNewControlDefaults(OleDate creationDay, OleDate now);
+
     // The control that last opened the dialog, or empty (never opened, or destroyed since).
     std::shared_ptr<CadencerCore> OwnerControl() const { return owner_.lock(); }
     void SetOwnerControl(const std::shared_ptr<CadencerCore>& owner) { owner_ = owner; }
@@ -48,6 +53,7 @@ public:
 private:
     SharedSchedule() = default;
     ScheduleSettings settings_;
+    bool started_ = false;
     std::weak_ptr<CadencerCore> owner_;
     DialogPort* dialog_ = nullptr;
     AboutPort* about_ = nullptr;
