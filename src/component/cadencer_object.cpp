@@ -81,8 +81,11 @@ CadencerControl::~CadencerControl() {
 }
 
 HRESULT CadencerControl::Initialise() {
+    // The thread's shared record, dialog and about box, made for its first control.
+    HRESULT hr = PrepareThreadForControl(&threadUse_);
+    if (FAILED(hr)) return hr;
     // The default icon (SaveIcon) is part of the control; without it the control is broken.
-    HRESULT hr = CreateDefaultIconPicture(ModuleInstance(), &defaultIcon_);
+    hr = CreateDefaultIconPicture(ModuleInstance(), &defaultIcon_);
     if (FAILED(hr)) return hr;
     control::CorePorts ports;
     ports.clock = &clock_;
@@ -198,6 +201,8 @@ void CadencerControl::FireEvent(DISPID id, DATE* dateTime) {
     if (trace_) trace_->Event(id, freezeEvents_ > 0, eventPoint_.Sinks().size());
     if (freezeEvents_ > 0) return;
     const win::KeepAlive keep(*this);
+    // A running callback: the host's handler may release every control of the thread.
+    const win::ThreadStateUse callback(threadUse_.State());
     VARIANTARG arg;
     VariantInit(&arg);
     DISPPARAMS params{};

@@ -1,13 +1,26 @@
-// The per-process shared record and the dialog callbacks that reach its current owner.
+// The shared record of a thread's controls and the dialog callbacks that reach its
+// current owner.
 #include "control/shared_schedule.h"
+
+#include <atomic>
 
 #include "control/cadencer_core.h"
 
 namespace cadencer::control {
 
+namespace {
+std::atomic<SharedSchedule::Locator> g_locator{nullptr};
+}  // namespace
+
 SharedSchedule& SharedSchedule::Instance() {
-    static SharedSchedule instance;
-    return instance;
+    if (const Locator locate = g_locator.load(std::memory_order_acquire))
+        if (SharedSchedule* own = locate()) return *own;
+    static SharedSchedule single;
+    return single;
+}
+
+void SharedSchedule::SetLocator(Locator locate) {
+    g_locator.store(locate, std::memory_order_release);
 }
 
 void SharedSchedule::StartWithNewControlDefaults(OleDate creationDay, OleDate now) {

@@ -1,7 +1,7 @@
-// The per-process state that every Cadencer control shares: the schedule record, the
-// control that last opened the schedule dialog (OwnerControl), and the one dialog and
-// about box. OwnerControl is a weak reference: a destroyed control is never kept alive
-// by it, and a dialog callback after the owner has gone reaches no one.
+// The state that every Cadencer control of a user-interface thread shares: the schedule
+// record, the control that last opened the schedule dialog (OwnerControl), and the
+// thread's one dialog and about box. OwnerControl is a weak reference: a destroyed control
+// is never kept alive by it, and a dialog callback after the owner has gone reaches no one.
 #pragma once
 
 #include <memory>
@@ -15,8 +15,17 @@ class CadencerCore;
 
 class SharedSchedule {
 public:
-    // The one record of the process. All use is on the user-interface thread.
+    // The calling thread's record. The Windows face installs a locator that gives each
+    // user-interface thread its own (kept in the thread's state, touched by that thread
+    // alone); without one, or when the locator has none to give (memory ran out), there is
+    // one record, as the portable tests use it.
     static SharedSchedule& Instance();
+    using Locator = SharedSchedule* (*)();
+    static void SetLocator(Locator locate);
+
+    SharedSchedule() = default;
+    SharedSchedule(const SharedSchedule&) = delete;
+    SharedSchedule& operator=(const SharedSchedule&) = delete;
 
     ScheduleSettings& Settings() { return settings_; }
     const ScheduleSettings& Settings() const { return settings_; }
@@ -32,8 +41,8 @@ public:
     // Lets go of the owner if it is this control (its termination calls this).
     void ReleaseOwnerControl(const CadencerCore* control);
 
-    // The Windows face installs the ports of the one dialog and about box (at library
-    // load); tests install fakes. Null means there is none: the operations skip that step.
+    // The Windows face installs the ports of the thread's dialog and about box (when the
+    // thread's first control is created); tests install fakes. Null means there is none: the operations skip that step.
     DialogPort* Dialog() const { return dialog_; }
     void SetDialogPort(DialogPort* dialog) { dialog_ = dialog; }
     AboutPort* About() const { return about_; }
@@ -51,7 +60,6 @@ public:
     void ResetForTests();
 
 private:
-    SharedSchedule() = default;
     ScheduleSettings settings_;
     bool started_ = false;
     std::weak_ptr<CadencerCore> owner_;
