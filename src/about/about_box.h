@@ -1,6 +1,7 @@
 // The about box frmAbout as the control core's AboutPort: DisplayAboutBox shows a fresh box
 // modal (a message loop of its own, the owner disabled meanwhile); the control's
-// termination unloads it. InstallAboutBox is what the component calls at library load.
+// termination unloads it. InstallAboutBox is what the component calls for each thread's
+// first control.
 #pragma once
 
 #include <windows.h>
@@ -68,8 +69,8 @@ private:
 };
 
 // Makes the about box of the library in module (its version resource and icon) the one
-// that every Cadencer control of the process shows. Only records the module and a
-// pointer, so it may be called from DllMain.
-void InstallAboutBox(HMODULE module);
+// that every Cadencer control of the calling thread shows: a port in the thread's state,
+// made on the first call. Null when memory ran out.
+AboutBoxPort* InstallAboutBox(HMODULE module);
 
 }  // namespace cadencer::about

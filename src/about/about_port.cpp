@@ -1,8 +1,9 @@
 // The about box port: a fresh frmAbout for every DisplayAboutBox, run modal by a loop of
-// its own, and the one port of the process that the component installs.
+// its own, and the port of each user-interface thread that the component installs.
 #include "about/about_box.h"
 #include "about/about_form.h"
 #include "control/shared_schedule.h"
+#include "win/thread_state.h"
 
 namespace cadencer::about {
 
@@ -15,8 +16,11 @@ HWND ModalOwner() {
     return active ? GetAncestor(active, GA_ROOT) : nullptr;
 }
 
-// The library's one about box, constructed at the library's start-up (before DllMain).
-AboutBoxPort g_installedPort;
+// The thread's about box: a part of the thread's state, made when the thread's first
+// control is created and ended with the state (no box is shown then: a shown box is a use).
+struct AboutThreadPart {
+    AboutBoxPort port;
+};
 
 }  // namespace
 
@@ -35,6 +39,9 @@ void AboutBoxPort::ShowModal() {
         if (HWND shown = form_->Window()) SetForegroundWindow(shown);
         return;
     }
+    // The box and its loop are a use of the thread's state: the host may release every
+    // control meanwhile, and the library must stay loaded until the loop has ended.
+    const win::ThreadStateUse use;
     HWND owner = ModalOwner();
     AboutForm form(options_);
     form_ = &form;
@@ -67,9 +74,13 @@ void AboutBoxPort::Unload() {
     if (form_) form_->Close();
 }
 
-void InstallAboutBox(HMODULE module) {
-    g_installedPort.SetOptions(AboutBoxOptions{module, HKEY_LOCAL_MACHINE, std::nullopt, nullptr});
-    control::SharedSchedule::Instance().SetAboutPort(&g_installedPort);
+AboutBoxPort* InstallAboutBox(HMODULE module) {
+    win::ThreadState* state = win::ThreadState::Current();
+    auto* part = state ? state->Part<AboutThreadPart>() : nullptr;
+    if (!part) return nullptr;
+    part->port.SetOptions(AboutBoxOptions{module, HKEY_LOCAL_MACHINE, std::nullopt, nullptr});
+    control::SharedSchedule::Instance().SetAboutPort(&part->port);
+    return &part->port;
 }
 
 }  // namespace cadencer::about

@@ -83,8 +83,11 @@ CadencerControl::~CadencerControl() {
 }
 
 HRESULT CadencerControl::Initialise() {
+    // The thread's shared record, dialog and about box, made for its first control.
+    HRESULT hr = PrepareThreadForControl(&threadUse_);
+    if (FAILED(hr)) return hr;
     // The default icon (SaveIcon) is part of the control; without it the control is broken.
-    HRESULT hr = CreateDefaultIconPicture(ModuleInstance(), &defaultIcon_);
+    hr = CreateDefaultIconPicture(ModuleInstance(), &defaultIcon_);
     if (FAILED(hr)) return hr;
     control::CorePorts ports;
     ports.clock = &clock_;
@@ -102,8 +105,8 @@ HRESULT CadencerControl::Create(REFIID iid, void** ppv) {
         win::Adopt(trace ? NewTracedControl(std::move(trace)) : new (std::nothrow) CadencerControl(nullptr));
     if (!control) return E_OUTOFMEMORY;
     // Creation takes the creation day and nothing more: the shared schedule is left as it
-    // is until the container's InitNew or Load (a Load that stops at a bad key leaves the
-    // later keys as they were), or the first use of a control that gets neither.
+    // is (a new control's defaults for the thread's first) until the container's InitNew or
+    // Load (a Load that stops at a bad key leaves the later keys as they were).
     HRESULT hr = control->Initialise();
     if (SUCCEEDED(hr)) hr = control->QueryInterface(iid, ppv);
     return hr;
@@ -172,11 +175,12 @@ STDMETHODIMP CadencerControl::ReadScheduleRecord(ScheduleSettings* settings) {
 }
 
 control::CadencerCore& CadencerControl::Core() {
-    // Used without InitNew or Load (a script's control): it takes a new instance's defaults
-    // now, and in run mode its clock starts.
+    // Used without InitNew or Load (a script's control): it takes its own new-instance
+    // defaults now and joins the shared schedule as it stands (resetting it would wipe what
+    // the thread's other controls set); in run mode its clock starts.
     if (!initialised_) {
         initialised_ = true;
-        Quietly([&] { core_->InitNew(); });
+        Quietly([&] { core_->InitNewInstance(); });
         StartClockIfRunMode();
     }
     return *core_;
@@ -210,6 +214,8 @@ void CadencerControl::FireEvent(DISPID id, DATE* dateTime) {
     if (trace_) trace_->Event(id, freezeEvents_ > 0, eventPoint_.Sinks().size());
     if (freezeEvents_ > 0) return;
     const win::KeepAlive keep(*this);
+    // A running callback: the host's handler may release every control of the thread.
+    const win::ThreadStateUse callback(threadUse_.State());
     VARIANTARG arg;
     VariantInit(&arg);
     DISPPARAMS params{};

@@ -24,6 +24,7 @@
 #include "control/cadencer_core.h"
 #include "control/win/face_window.h"
 #include "control/win/timer_window.h"
+#include "win/thread_state.h"
 
 namespace cadencer::com {
 
@@ -289,6 +290,9 @@ private:
     void UpdateFaceVisibility();
 
     LONG refs_ = 1;
+    // This control's use of its thread's state (the shared record, dialog and about box),
+    // let go of last.
+    win::ThreadStateUse threadUse_{nullptr};
     ModuleLock moduleLock_;
     LocalClock clock_;
     ControlSite site_;

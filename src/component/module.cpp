@@ -1,11 +1,14 @@
-// DllMain, the module lock count, DllCanUnloadNow and the cached type library.
+// DllMain, the module lock count, DllCanUnloadNow, the cached type library and the
+// preparation of a user-interface thread for its controls.
 #include "component/module.h"
 
 #include "about/about_box.h"
 #include "component/class_factory.h"
+#include "control/shared_schedule.h"
 #include "control/win/face_window.h"
 #include "control/win/timer_window.h"
 #include "dialog/schedule_host.h"
+#include "numberentry/digitfield_window.h"
 #include "win/accessible.h"
 #include "win/scoped.h"
 
@@ -19,10 +22,30 @@ namespace {
 HINSTANCE g_instance = nullptr;
 LONG g_locks = 0;
 // Guards the type library cache: several single-threaded apartments may create controls.
-CRITICAL_SECTION g_typeLibLock;
+// Initialised statically: DllMain does nothing for it.
+SRWLOCK g_typeLibLock = SRWLOCK_INIT;
 ITypeLib* g_typeLib = nullptr;
 
+// Each user-interface thread's own record, a part of its state.
+control::SharedSchedule* ThreadSharedSchedule() {
+    win::ThreadState* state = win::ThreadState::Current();
+    return state ? state->Part<control::SharedSchedule>() : nullptr;
+}
+
 }  // namespace
+
+HRESULT PrepareThreadForControl(win::ThreadStateUse* use) {
+    control::SharedSchedule::SetLocator(&ThreadSharedSchedule);
+    win::ThreadState* state = win::ThreadState::Current();
+    // The record first: the parts end newest first, and the dialog's end may still report
+    // its closing to the record's owner.
+    if (!state || !state->Part<control::SharedSchedule>()) return E_OUTOFMEMORY;
+    auto& shared = control::SharedSchedule::Instance();
+    if (!shared.Dialog() && !dialog::InstallScheduleDialog(g_instance)) return E_OUTOFMEMORY;
+    if (!shared.About() && !about::InstallAboutBox(g_instance)) return E_OUTOFMEMORY;
+    *use = win::ThreadStateUse(state);
+    return S_OK;
+}
 
 HINSTANCE ModuleInstance() {
     return g_instance;
@@ -54,7 +77,7 @@ LONG ModuleLockCount() {
 HRESULT GetTypeLib(ITypeLib** typeLib) {
     if (!typeLib) return E_POINTER;
     *typeLib = nullptr;
-    EnterCriticalSection(&g_typeLibLock);
+    AcquireSRWLockExclusive(&g_typeLibLock);
     HRESULT hr = S_OK;
     if (!g_typeLib) {
         // REGKIND_NONE: using the library must never write to the registry.
@@ -65,7 +88,7 @@ HRESULT GetTypeLib(ITypeLib** typeLib) {
         *typeLib = g_typeLib;
         g_typeLib->AddRef();
     }
-    LeaveCriticalSection(&g_typeLibLock);
+    ReleaseSRWLockExclusive(&g_typeLibLock);
     return hr;
 }
 
@@ -79,34 +102,34 @@ HRESULT GetTypeInfoOf(REFGUID guid, ITypeInfo** typeInfo) {
 }
 
 void ReleaseTypeLibCache() {
-    EnterCriticalSection(&g_typeLibLock);
+    AcquireSRWLockExclusive(&g_typeLibLock);
     // Released after the lock is left: no foreign code runs while it is held.
     const auto lib = win::Adopt(std::exchange(g_typeLib, nullptr));
-    LeaveCriticalSection(&g_typeLibLock);
+    ReleaseSRWLockExclusive(&g_typeLibLock);
 }
 
 }  // namespace cadencer::com
 
 using namespace cadencer::com;
 
+// Under the loader lock: the instance handle is recorded, and nothing else starts here (a
+// thread's record, dialog and about box are made with its first control). On FreeLibrary
+// (not at process exit) the window classes go with the code their window procedures live
+// in, or a later load would find stale classes; the threads' states that are left (none in
+// use: DllCanUnloadNow said so) are plain memory and go too.
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     switch (reason) {
         case DLL_PROCESS_ATTACH:
             g_instance = instance;
-            InitializeCriticalSection(&g_typeLibLock);
-            cadencer::about::InstallAboutBox(instance);
-            cadencer::dialog::InstallScheduleDialog(instance);
             DisableThreadLibraryCalls(instance);
             break;
         case DLL_PROCESS_DETACH:
-            // On FreeLibrary (not at process exit) the window classes must go with the code
-            // their window procedures live in, or a later load would find stale classes.
             if (!reserved) {
-                cadencer::dialog::UninstallScheduleDialog();
+                cadencer::win::ThreadState::ReleaseAll();
+                cadencer::numberentry::DigitfieldWindow::UnregisterWindowClass(instance);
                 cadencer::win::UnregisterTimerWindowClass(instance);
                 cadencer::win::UnregisterFaceWindowClass(instance);
             }
-            DeleteCriticalSection(&g_typeLibLock);
             break;
         default:
             break;
@@ -115,8 +138,12 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
 }
 
 extern "C" HRESULT WINAPI DllCanUnloadNow() {
-    // Accessible objects of the dialog's inputs that a client still holds run our code too.
-    if (ModuleLockCount() != 0 || cadencer::win::LiveAccessibleObjects() != 0) return S_FALSE;
+    // Accessible objects of the dialog's inputs that a client still holds run our code too,
+    // and so does an open dialog, about box or property frame, or a callback into a host
+    // (uses of a thread's state).
+    if (ModuleLockCount() != 0 || cadencer::win::LiveAccessibleObjects() != 0 ||
+        cadencer::win::ThreadState::UsesInProcess() != 0)
+        return S_FALSE;
     ReleaseTypeLibCache();
     return S_OK;
 }

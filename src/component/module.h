@@ -9,6 +9,8 @@
 
 #include <string>
 
+#include "win/thread_state.h"
+
 namespace cadencer::com {
 
 HINSTANCE ModuleInstance();
@@ -25,6 +27,12 @@ HRESULT GetTypeLib(ITypeLib** typeLib);
 HRESULT GetTypeInfoOf(REFGUID guid, ITypeInfo** typeInfo);
 // Lets go of the cached type library (when the module can unload).
 void ReleaseTypeLibCache();
+
+// Makes the calling thread ready for a control: its state (found by a TLS slot) with the
+// shared schedule record (holding a new control's defaults once the first control is
+// made), the dialog and the about box. `use` then counts the control as a use of that
+// state. E_OUTOFMEMORY when the state cannot be made.
+HRESULT PrepareThreadForControl(win::ThreadStateUse* use);
 
 // Counts an object for the module's lifetime; embed in every COM object the DLL serves.
 class ModuleLock {

@@ -6,6 +6,7 @@
 #include "component/cadencer_object.h"
 #include "win/keep_alive.h"
 #include "win/scoped.h"
+#include "win/thread_state.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -110,6 +111,8 @@ HRESULT CadencerControl::ShowPropertyFrame(IOleClientSite* site, HWND owner) {
     // The container may let go of the control while the frame runs; the pages use it
     // until the frame closes.
     const win::KeepAlive keep(*this);
+    // The pages reach this thread's shared schedule while the frame runs.
+    const win::ThreadStateUse frameUse;
     if (!owner) {
         // Without a window from the container, the frame belongs to the container's own.
         ComPtr<IOleWindow> window;

@@ -32,6 +32,7 @@ CadencerCore::CadencerCore(const CorePorts& ports)
     // The focus gate follows the dialog being shown; a control created while another
     // control's dialog is open must not take SetFocus away from it.
     auto& shared = SharedSchedule::Instance();
+    shared.StartWithNewControlDefaults(creationDay_, now);
     if (!shared.Dialog() || !shared.Dialog()->IsLoaded()) shared.Settings().SchedulerFocusFlag = false;
 }
 

@@ -55,8 +55,9 @@ struct CorePorts {
 
 class CadencerCore : public std::enable_shared_from_this<CadencerCore> {
 public:
-    // Creates a control: takes its creation day from the clock. Follow with exactly one
-    // of InitNew() or Load().
+    // Creates a control: takes its creation day from the clock (and, for the first control
+    // of a shared record, gives the record a new control's defaults). Follow with one of
+    // InitNew(), Load() or InitNewInstance().
     static std::shared_ptr<CadencerCore> Create(const CorePorts& ports);
     ~CadencerCore();
     CadencerCore(const CadencerCore&) = delete;
@@ -65,6 +66,9 @@ public:
     // ---- Lifecycle and persistence
     // New-instance defaults: no change notices, Enabled true without its setter, timer off.
     void InitNew();
+    // This control's own new-instance defaults (captions, icon, position, Enabled), the
+    // shared schedule left as it stands: for a control that gets neither InitNew nor Load.
+    void InitNewInstance();
     // Reads the saved properties; on a value that cannot be converted stops at that key
     // (earlier keys keep their values, later ones and Enabled are untouched).
     PersistStatus Load(PropertyBag& bag);

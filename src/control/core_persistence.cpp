@@ -124,6 +124,10 @@ const PropertyRow& RowAt(std::size_t index) {
 void CadencerCore::InitNew() {
     // Straight into the fields: no change notices, no recomputation, timer left off.
     ApplyNewControlDefaults(SharedSettings(), creationDay_, Now());
+    InitNewInstance();
+}
+
+void CadencerCore::InitNewInstance() {
     own_.CaptionHelpButton = defaults::kCaptionHelp;
     own_.Icon = defaultIcon_;
     own_.Modal = false;

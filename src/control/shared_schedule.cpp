@@ -1,13 +1,32 @@
-// The per-process shared record and the dialog callbacks that reach its current owner.
+// The shared record of a thread's controls and the dialog callbacks that reach its
+// current owner.
 #include "control/shared_schedule.h"
+
+#include <atomic>
 
 #include "control/cadencer_core.h"
 
 namespace cadencer::control {
 
+namespace {
+std::atomic<SharedSchedule::Locator> g_locator{nullptr};
+}  // namespace
+
 SharedSchedule& SharedSchedule::Instance() {
-    static SharedSchedule instance;
-    return instance;
+    if (const Locator locate = g_locator.load(std::memory_order_acquire))
+        if (SharedSchedule* own = locate()) return *own;
+    static SharedSchedule single;
+    return single;
+}
+
+void SharedSchedule::SetLocator(Locator locate) {
+    g_locator.store(locate, std::memory_order_release);
+}
+
+void SharedSchedule::StartWithNewControlDefaults(OleDate creationDay, OleDate now) {
+    if (started_) return;
+    started_ = true;
+    ApplyNewControlDefaults(settings_, creationDay, now);
 }
 
 void SharedSchedule::ReleaseOwnerControl(const CadencerCore* control) {
@@ -34,6 +53,7 @@ void SharedSchedule::FlagHelpButton() {
 
 void SharedSchedule::ResetForTests() {
     settings_ = ScheduleSettings{};
+    started_ = false;
     owner_.reset();
     dialog_ = nullptr;
     about_ = nullptr;

@@ -8,6 +8,7 @@
 #include "control/shared_schedule.h"
 #include "dialog/schedule_form.h"
 #include "dialog/win_controls.h"
+#include "win/thread_state.h"
 
 namespace cadencer::dialog {
 
@@ -97,6 +98,7 @@ void ScheduleForm::ButtonCancel_Click() {
 
 void ScheduleForm::ButtonHelp_Click() {
     const win::KeepAlive keep(*this);
+    const win::ThreadStateUse callback;  // the host's handler may release the last control
     control::SharedSchedule::Instance().FlagHelpButton();
 }
 
@@ -105,6 +107,9 @@ void ScheduleForm::ButtonHelp_Click() {
 void ScheduleForm::Unload() {
     if (stage_ == Stage::Unloading || stage_ == Stage::Unloaded) return;
     const win::KeepAlive keep(*this);
+    // The loaded form's use of the thread's state ends here, before the host hears of the
+    // closing; this code runs on until the callback returns.
+    const win::ThreadStateUse callback;
     stage_ = Stage::Unloading;
     // The host's windows come back before the dialog goes, so that they get the activation.
     EndModal();

@@ -1,16 +1,19 @@
-// The process's DialogPort over the schedule form: loading (with the library's Common
+// A thread's DialogPort over the schedule form: loading (with the library's Common
 // Controls 6 activation context when it has one), placement in screen twips, presentation,
-// the modal loop, modeless showing, unloading and focus.
+// the modal loop, modeless showing, unloading and focus. The port is a part of the
+// thread's state, and a loaded form counts as a use of that state.
 #include "dialog/schedule_host.h"
 
 #include <commctrl.h>
 
 #include <memory>
+#include <new>
 
 #include "control/shared_schedule.h"
 #include "dialog/schedule_form.h"
 #include "dialog/schedule_rules.h"
 #include "dialog/win_controls.h"
+#include "win/thread_state.h"
 
 namespace cadencer::dialog {
 namespace {
@@ -46,6 +49,7 @@ public:
         if (activated) DeactivateActCtx(0, cookie);
         if (!form) return;
         form_ = form;
+        formUse_ = win::ThreadStateUse();
         AttachKeyboard(form);
         form->Form_Load();
         QueryPerformanceCounter(&end);
@@ -128,7 +132,10 @@ public:
         return win::FromSystemTime(st).value_or(kZeroDate);
     }
     void FormUnloaded(ScheduleForm* form) override {
-        if (form_.get() == form) form_.reset();
+        if (form_.get() != form) return;
+        form_.reset();
+        // The last statement: the state may end with this use.
+        formUse_.Release();
     }
 
     void SetClock(control::Clock* clock) { clock_ = clock; }
@@ -161,47 +168,66 @@ private:
     HINSTANCE instance_;
     control::Clock* clock_;
     std::shared_ptr<ScheduleForm> form_;
+    win::ThreadStateUse formUse_{nullptr};
     HANDLE context_ = INVALID_HANDLE_VALUE;
     bool commonControlsReady_ = false;
     double lastLoadMs_ = 0;
     LARGE_INTEGER paintedAt_{};
 };
 
-ScheduleDialogPort* g_port = nullptr;
+// The thread's port, made on first use and ended with the thread's state.
+struct DialogThreadPart {
+    std::unique_ptr<ScheduleDialogPort> port;
+    ~DialogThreadPart() {
+        if (port) port->Unload();
+    }
+};
+
+ScheduleDialogPort* ThreadPort() {
+    win::ThreadState* state = win::ThreadState::Existing();
+    auto* part = state ? state->FindPart<DialogThreadPart>() : nullptr;
+    return part ? part->port.get() : nullptr;
+}
 
 }  // namespace
 
 control::DialogPort* InstallScheduleDialog(HINSTANCE instance, control::Clock* clock) {
-    if (!g_port)
-        g_port = new ScheduleDialogPort(instance, clock);
-    else
-        g_port->SetClock(clock);
-    control::SharedSchedule::Instance().SetDialogPort(g_port);
-    return g_port;
+    win::ThreadState* state = win::ThreadState::Current();
+    auto* part = state ? state->Part<DialogThreadPart>() : nullptr;
+    if (!part) return nullptr;
+    if (!part->port) {
+        part->port.reset(new (std::nothrow) ScheduleDialogPort(instance, clock));
+        if (!part->port) return nullptr;
+    } else {
+        part->port->SetClock(clock);
+    }
+    control::SharedSchedule::Instance().SetDialogPort(part->port.get());
+    return part->port.get();
 }
 
 void UninstallScheduleDialog() {
-    if (!g_port) return;
-    g_port->Unload();
+    win::ThreadState* state = win::ThreadState::Existing();
+    auto* part = state ? state->FindPart<DialogThreadPart>() : nullptr;
+    if (!part || !part->port) return;
+    part->port->Unload();
     auto& shared = control::SharedSchedule::Instance();
-    if (shared.Dialog() == g_port) shared.SetDialogPort(nullptr);
-    delete g_port;
-    g_port = nullptr;
-    // The number field's window classes go with the library's code (the dialog is its
-    // only user).
-    numberentry::DigitfieldWindow::UnregisterWindowClass();
+    if (shared.Dialog() == part->port.get()) shared.SetDialogPort(nullptr);
+    part->port.reset();
 }
 
 HWND ScheduleDialogWindow() {
-    return g_port ? g_port->Window() : nullptr;
+    const auto* port = ThreadPort();
+    return port ? port->Window() : nullptr;
 }
 
 double LastScheduleLoadMilliseconds() {
-    return g_port ? g_port->LastLoadMs() : 0;
+    const auto* port = ThreadPort();
+    return port ? port->LastLoadMs() : 0;
 }
 
 std::int64_t LastSchedulePaintedCounter() {
-    return g_port ? g_port->PaintedAt() : 0;
+    const auto* port = ThreadPort();
+    return port ? port->PaintedAt() : 0;
 }
 
 }  // namespace cadencer::dialog

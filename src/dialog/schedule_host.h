@@ -1,11 +1,12 @@
-// The schedule dialog's place in the library: the process's DialogPort over the form
-// `Schedule`. The component installs it when the library loads:
+// The schedule dialog's place in the library: each user-interface thread's DialogPort over
+// the form `Schedule`, a part of the thread's state. The component installs it when the
+// thread's first control is created:
 //
-//   cadencer::dialog::InstallScheduleDialog(instance);   // DllMain, DLL_PROCESS_ATTACH
-//   cadencer::dialog::UninstallScheduleDialog();         // DLL_PROCESS_DETACH on FreeLibrary
+//   cadencer::dialog::InstallScheduleDialog(instance);   // this thread's port, made once
+//   cadencer::dialog::UninstallScheduleDialog();         // tests: unload and free it now
 //
-// From then on every Cadencer control's DisplayScheduler, CloseScheduler, SetFocus and
-// unloading reach the one dialog through SharedSchedule::Dialog().
+// From then on every Cadencer control of that thread reaches the thread's one dialog through
+// SharedSchedule::Dialog(). The port ends with the thread's state.
 #pragma once
 
 #include <windows.h>
@@ -16,18 +17,17 @@
 
 namespace cadencer::dialog {
 
-// Creates the process's dialog port (once) and installs it into SharedSchedule. The
+// Creates the calling thread's dialog port (once) and installs it into SharedSchedule. The
 // dialog's window and its resources come from `instance` (the library's module; its
 // manifest resource 2, when present, gives the controls the Common Controls 6 look).
 // `clock` gives the present time of the OK path's no-events check; null means the system's
 // local time. Does not create any window: that happens on the first DisplayScheduler.
 control::DialogPort* InstallScheduleDialog(HINSTANCE instance, control::Clock* clock = nullptr);
 
-// Unloads an open dialog, removes the port from SharedSchedule and frees it. For the
-// library's unloading (FreeLibrary), when no control is left.
+// Unloads the thread's open dialog, removes the port from SharedSchedule and frees it.
 void UninstallScheduleDialog();
 
-// The window of the loaded dialog, or null: for tests, demos and diagnostics.
+// The window of the calling thread's loaded dialog, or null: for tests, demos and diagnostics.
 HWND ScheduleDialogWindow();
 
 // How long the last load took (creating the window and its controls, then Form_Load), in

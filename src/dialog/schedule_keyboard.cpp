@@ -7,12 +7,26 @@
 // Tab, Shift+Tab, Enter on the default button and the mnemonics, dispatching the rest.
 // The handling runs in the dialog's window procedure, never inside the hook itself.
 #include "dialog/schedule_form.h"
+#include "win/thread_state.h"
 
 namespace cadencer::dialog {
 namespace {
 
-HHOOK g_hook = nullptr;
-std::weak_ptr<ScheduleForm> g_form;
+// The thread's hook and the dialog it serves: a part of the thread's state (each thread
+// has its own dialog and hooks only its own messages).
+struct KeyboardThreadPart {
+    HHOOK hook = nullptr;
+    std::weak_ptr<ScheduleForm> form;
+    ~KeyboardThreadPart() {
+        if (hook) UnhookWindowsHookEx(hook);
+    }
+};
+
+KeyboardThreadPart* ThreadKeyboard() {
+    win::ThreadState* state = win::ThreadState::Existing();
+    return state ? state->FindPart<KeyboardThreadPart>() : nullptr;
+}
+
 constexpr std::size_t kMaxDeferredKeys = 64;
 
 // Menu and move/size loops read the keyboard themselves; their keys are left to them.
@@ -24,29 +38,36 @@ bool InModalSystemLoop() {
 }
 
 LRESULT CALLBACK GetMessageHook(int code, WPARAM removal, LPARAM lParam) {
-    if (code == HC_ACTION && removal == PM_REMOVE) {
+    KeyboardThreadPart* keyboard = ThreadKeyboard();
+    if (keyboard && code == HC_ACTION && removal == PM_REMOVE) {
         auto* msg = reinterpret_cast<MSG*>(lParam);
         if (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST) {
-            const auto form = g_form.lock();
+            const auto form = keyboard->form.lock();
             if (form && form->OwnsMessage(*msg) && !InModalSystemLoop()) form->DeferKey(*msg);
         }
     }
-    return CallNextHookEx(g_hook, code, removal, lParam);
+    return CallNextHookEx(keyboard ? keyboard->hook : nullptr, code, removal, lParam);
 }
 
 }  // namespace
 
 void AttachKeyboard(const std::shared_ptr<ScheduleForm>& form) {
-    g_form = form;
-    if (!g_hook) g_hook = SetWindowsHookExW(WH_GETMESSAGE, &GetMessageHook, nullptr, GetCurrentThreadId());
+    win::ThreadState* state = win::ThreadState::Current();
+    auto* keyboard = state ? state->Part<KeyboardThreadPart>() : nullptr;
+    if (!keyboard) return;  // the dialog works without its keyboard in a foreign loop
+    keyboard->form = form;
+    if (!keyboard->hook)
+        keyboard->hook = SetWindowsHookExW(WH_GETMESSAGE, &GetMessageHook, nullptr, GetCurrentThreadId());
 }
 
 void DetachKeyboard(const ScheduleForm* form) {
-    const auto current = g_form.lock();
+    KeyboardThreadPart* keyboard = ThreadKeyboard();
+    if (!keyboard) return;
+    const auto current = keyboard->form.lock();
     if (current && current.get() != form) return;  // a newer dialog owns the hook
-    g_form.reset();
-    if (g_hook) UnhookWindowsHookEx(g_hook);
-    g_hook = nullptr;
+    keyboard->form.reset();
+    if (keyboard->hook) UnhookWindowsHookEx(keyboard->hook);
+    keyboard->hook = nullptr;
 }
 
 bool ScheduleForm::OwnsMessage(const MSG& msg) const {

@@ -10,6 +10,7 @@
 #include "dialog/schedule_rules.h"
 #include "dialog/win_controls.h"
 #include "engine/next_run.h"
+#include "win/thread_state.h"
 
 namespace cadencer::dialog {
 
@@ -99,6 +100,7 @@ void ScheduleForm::ButtonOK_Click() {
         }
     }
 
+    const win::ThreadStateUse callback;  // the host's handler may release the last control
     control::SharedSchedule::Instance().FlagScheduleChanged();
     if (!Alive()) return;  // the owner's handler closed the dialog already
     Unload();

@@ -97,6 +97,13 @@ GdiFont::~GdiFont() {
 namespace {
 // The module whose classes are registered (each Create asks; only the first registers).
 std::atomic<HINSTANCE> g_registeredFor{nullptr};
+
+// Window classes belong to the process: two threads opening dialogs together may both find
+// a class missing and both register it, and the one that comes second is refused with
+// ERROR_CLASS_ALREADY_EXISTS, which is as good as its own registration.
+bool Registered(const WNDCLASSEXW& wc) {
+    return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
 }  // namespace
 
 bool DigitfieldWindow::RegisterWindowClass(HINSTANCE instance) {
@@ -116,7 +123,7 @@ bool DigitfieldWindow::RegisterWindowClass(HINSTANCE instance) {
         wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         wc.lpszClassName = kDigitfieldClassName;
-        ok = RegisterClassExW(&wc) != 0;
+        ok = Registered(wc);
     }
     if (!GetClassInfoExW(instance, kDigitfieldSpinnerClassName, &existing)) {
         WNDCLASSEXW wc{};
@@ -126,7 +133,7 @@ bool DigitfieldWindow::RegisterWindowClass(HINSTANCE instance) {
         wc.hInstance = instance;
         wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
         wc.lpszClassName = kDigitfieldSpinnerClassName;
-        ok = RegisterClassExW(&wc) != 0 && ok;
+        ok = Registered(wc) && ok;
     }
     if (ok) g_registeredFor.store(instance);
     return ok;

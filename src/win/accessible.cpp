@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "win/scoped.h"
+#include "win/thread_state.h"
 
 namespace cadencer::win {
 namespace {
@@ -299,17 +300,21 @@ private:
 using FactsHolder = std::shared_ptr<const AccessibleFacts>;
 constexpr UINT_PTR kFactsSubclassId = 0x41434346;  // "ACCF"
 
-// The holders of the windows served on this thread (a window's messages all come to the
-// thread that made it), found again when a window's facts are replaced. Kept here rather
-// than in a window property: that would cost a round trip to the window server per input.
-thread_local std::unordered_map<HWND, FactsHolder*> t_served;
+// The holders of the windows served on a thread (a window's messages all come to the
+// thread that made it), found again when a window's facts are replaced: a part of the
+// thread's state. Kept there rather than in a window property: that would cost a round
+// trip to the window server per input.
+struct ServedWindows {
+    std::unordered_map<HWND, FactsHolder*> holders;
+};
 
 LRESULT CALLBACK FactsSubclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data) {
     auto* facts = reinterpret_cast<FactsHolder*>(data);
     if (message == WM_GETOBJECT) {
         if (const LRESULT answer = AnswerGetObject(window, wParam, lParam, *facts)) return answer;
     } else if (message == WM_NCDESTROY) {
-        t_served.erase(window);
+        if (ThreadState* state = ThreadState::Existing())
+            if (auto* served = state->FindPart<ServedWindows>()) served->holders.erase(window);
         RemoveWindowSubclass(window, FactsSubclass, id);
         delete facts;
     }
@@ -347,9 +352,12 @@ LRESULT AnswerGetObject(HWND window, WPARAM wParam, LPARAM lParam, std::shared_p
 
 bool ServeAccessibleFacts(HWND window, AccessibleFacts facts) {
     if (!IsWindow(window)) return false;
+    ThreadState* state = ThreadState::Current();
+    auto* served = state ? state->Part<ServedWindows>() : nullptr;
+    if (!served) return false;
     auto shared = std::make_shared<const AccessibleFacts>(std::move(facts));
-    if (const auto served = t_served.find(window); served != t_served.end()) {
-        *served->second = std::move(shared);  // objects handed out keep the facts they were made with
+    if (const auto known = served->holders.find(window); known != served->holders.end()) {
+        *known->second = std::move(shared);  // objects handed out keep the facts they were made with
         return true;
     }
     auto* holder = new (std::nothrow) FactsHolder(std::move(shared));
@@ -358,7 +366,7 @@ bool ServeAccessibleFacts(HWND window, AccessibleFacts facts) {
         delete holder;
         return false;
     }
-    t_served[window] = holder;
+    served->holders[window] = holder;
     return true;
 }
 

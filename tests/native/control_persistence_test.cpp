@@ -159,6 +159,41 @@ TEST_F(ControlPersistence, AnUnchangedNewInstanceStoresTheIconAlone) {
     EXPECT_EQ(bag.At(u"Icon").AsObject(), defaultIcon);
 }
 
+// A script host calls neither InitNew nor Load: the shared record already holds a new
+// control's defaults from the first control's creation, and a later control taking its
+// own defaults (InitNewInstance) leaves what another control set.
+TEST_F(ControlPersistence, AControlWithoutInitNewJoinsTheSharedRecordAsItStands) {
+    TestControl a(At(2026, 1, 31, 14, 15, 16), defaultIcon);
+    const auto& s = SharedSchedule::Instance().Settings();
+    EXPECT_EQ(s.Title, u"Schedule");
+    EXPECT_EQ(s.EveryMinuteMax, 600);
+    EXPECT_EQ(s.StartDate, At(2026, 1, 31));
+    EXPECT_EQ(s.EndDate, At(2026, 2, 28));
+    EXPECT_EQ(s.LastScheduledTime, At(1976, 1, 31, 14, 15, 16));
+    a.core->InitNewInstance();
+    a.core->SetOccursOption(3);
+    a.core->SetTitle(u"Mine");
+    a.core->SetCaptionHelpButton(u"Own");
+
+    TestControl b(At(2026, 2, 2, 9, 0), defaultIcon);  // created later: resets nothing
+    b.core->InitNewInstance();
+    EXPECT_EQ(b.core->OccursOption(), 3);
+    EXPECT_EQ(b.core->Title(), u"Mine");
+    EXPECT_EQ(b.core->StartDate(), At(2026, 1, 31));
+    EXPECT_EQ(b.core->CaptionHelpButton(), u"&Help");
+    EXPECT_EQ(b.core->Icon(), defaultIcon);
+    EXPECT_TRUE(b.core->Enabled());
+    EXPECT_EQ(a.core->OccursOption(), 3);
+    EXPECT_EQ(a.core->CaptionHelpButton(), u"Own");
+
+    // InitNew keeps its effect: the shared record gets a new control's defaults.
+    TestControl c(At(2026, 2, 3, 9, 0), defaultIcon);
+    c.core->InitNew();
+    EXPECT_EQ(a.core->OccursOption(), 0);
+    EXPECT_EQ(a.core->Title(), u"Schedule");
+    EXPECT_EQ(a.core->StartDate(), At(2026, 2, 3));
+}
+
 TEST_F(ControlPersistence, EveryKeyIsWrittenInOrderWithItsType) {
     TestControl c(At(2026, 5, 1, 8, 0), defaultIcon);
     auto& core = *c.core;

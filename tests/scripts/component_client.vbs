@@ -112,12 +112,12 @@ Check "EveryInterval kept", c.EveryInterval, CInt(45)
 Check "StartDate kept", c.StartDate, DateSerial(2030, 1, 31)
 
 ' Two instances share the schedule, not their own fields. A control created without a
-' container takes a new control's defaults at its first use (here: reading its kind), and
-' so sets the shared schedule for both; what either sets later, both read.
+' container joins the shared schedule as it stands at its first use (here: reading its
+' kind); what either sets later, both read.
 Dim d
 Set d = CreateObject("CadencerLib.Cadencer")
-Check "the second control's first use: the defaults", d.OccursOption, CLng(0)
-Check "the defaults for the first control too", c.EveryInterval, CInt(1)
+Check "the second control's first use: the shared kind", d.OccursOption, c.OccursOption
+Check "the first control's schedule kept", c.EveryInterval, CInt(45)
 c.OccursOption = 2
 c.CaptionHelpButton = "Mine"
 Check "shared OccursOption", d.OccursOption, CLng(2)
