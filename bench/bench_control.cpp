@@ -13,6 +13,8 @@ using namespace cadencer::control;
 struct BenchClock : Clock {
     OleDate now = 0;
     OleDate Now() override { return now; }
+    OleDate UtcNow() override { return now; }
+    std::uint64_t ElapsedMilliseconds() override { return 0; }
 };
 
 struct BenchSite : Site {

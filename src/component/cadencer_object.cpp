@@ -23,11 +23,29 @@ using win::ToU16;
 
 // ---- Ports
 
+namespace {
+
+OleDate DateOf(const SYSTEMTIME& t) {
+    const auto date = Compose({t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond});
+    return date ? *date : kZeroDate;
+}
+
+}  // namespace
+
 OleDate LocalClock::Now() {
     SYSTEMTIME t;
     GetLocalTime(&t);
-    const auto date = Compose({t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond});
-    return date ? *date : kZeroDate;
+    return DateOf(t);
+}
+
+OleDate LocalClock::UtcNow() {
+    SYSTEMTIME t;
+    GetSystemTime(&t);
+    return DateOf(t);
+}
+
+std::uint64_t LocalClock::ElapsedMilliseconds() {
+    return GetTickCount64();
 }
 
 std::optional<bool> ControlSite::AmbientUserMode() {

@@ -31,10 +31,12 @@ namespace cadencer::com {
 class CadencerControl;
 class ComPropertyBag;
 
-// The core's clock: the local time of the machine, seconds included.
+// The core's clock: the machine's local time and UTC, seconds included, and the tick count.
 class LocalClock final : public control::Clock {
 public:
     OleDate Now() override;
+    OleDate UtcNow() override;
+    std::uint64_t ElapsedMilliseconds() override;
 };
 
 // The core's view of the container.

@@ -58,6 +58,8 @@ void CadencerCore::Notify(std::u16string_view name) {
 }
 
 void CadencerCore::Changed(const PropertyRow& row) {
+    // A schedule changed after a setback of the clock is a new start: no firing is held for it.
+    if (row.let == LetEffect::Recompute || row.let == LetEffect::RecomputeIfEvery) holdUntilMs_.reset();
     switch (row.let) {
         case LetEffect::Recompute:
             if (GateOpen()) Recompute(0);
@@ -74,6 +76,7 @@ void CadencerCore::Changed(const PropertyRow& row) {
 
 void CadencerCore::Recompute(std::int16_t offsetMinutes) {
     nextScheduledTime_ = nextRunSearch_.ComputeNextRun(SharedSettings(), Now(), offsetMinutes);
+    if (clock_) computedAtUtc_ = clock_->UtcNow();
 }
 
 bool CadencerCore::DueAt(OleDate now) const {
@@ -89,13 +92,19 @@ void CadencerCore::Tick() {
         return;
     }
     // The ambient query (a round trip to the container) is made only when the next time is
-    // due, so an idle tick makes none; the order changes nothing the host can observe.
-    if (DueAt(Now()) && UserMode()) Execute();
+    // due or the clock was set back, so an idle tick makes none; the order changes nothing
+    // the host can observe.
+    if (ClockSetBack() && UserMode()) {
+        FollowSetBackClock();
+        if (terminated_ || !own_.Enabled) return;
+    }
+    if (DueAt(Now()) && !HeldAfterSetBack() && UserMode()) Execute();
 }
 
 void CadencerCore::Execute() {
     if (!GateOpen()) return;
     const OleDate now = Now();
+    if (clock_) firedAtMs_ = clock_->ElapsedMilliseconds();
     SharedSettings().LastScheduledTime = TruncateToMinute(now);
     Recompute(1);
     // The host's handler may disable, re-enable or destroy the control, or open the

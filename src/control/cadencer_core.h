@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -182,6 +183,14 @@ private:
     void ApplyEnabled(bool value, bool notify);
     // The clock check: the next time is not the never marker and its minute has begun.
     bool DueAt(OleDate now) const;
+    // The clock was set back a minute or more before the moment the next time was computed
+    // (core_clock.cpp).
+    bool ClockSetBack() const;
+    // Computes the next time again from the present after the clock was set back; an Every
+    // schedule first takes a LastScheduledTime that now lies ahead back to the present minute.
+    void FollowSetBackClock();
+    // After a setback, no firing within one real minute of the last one.
+    bool HeldAfterSetBack();
     // The bag's default for a persisted row (reading, or writing with forWriting).
     Variant BagDefault(const PropertyRow& row, bool forWriting) const;
 
@@ -197,6 +206,12 @@ private:
     OleDate creationDay_ = kZeroDate;
     // Keeps what it derived from the settings between computations (every firing recomputes).
     NextRunSearch nextRunSearch_;
+    // The UTC present when nextScheduledTime_ was last computed (empty before that).
+    std::optional<OleDate> computedAtUtc_;
+    // The real-time counter at this control's last firing, and after a setback of the clock
+    // the counter value before which it does not fire again.
+    std::optional<std::uint64_t> firedAtMs_;
+    std::optional<std::uint64_t> holdUntilMs_;
 };
 
 }  // namespace cadencer::control

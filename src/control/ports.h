@@ -13,12 +13,18 @@
 
 namespace cadencer::control {
 
-// The present local time as an OLE date (seconds included). The core never reads a
-// system clock itself.
+// The machine's clocks. The core never reads a system clock itself.
 class Clock {
 public:
     virtual ~Clock() = default;
+    // The present local time as an OLE date (seconds included): what schedules are set in.
     virtual OleDate Now() = 0;
+    // The same moment in UTC. Unlike local time it does not move back when daylight saving
+    // ends, so the tick compares it to notice that the clock itself was set back.
+    virtual OleDate UtcNow() = 0;
+    // Milliseconds on a counter that runs with real time and that no setting of the clock
+    // moves (the time since start-up).
+    virtual std::uint64_t ElapsedMilliseconds() = 0;
 };
 
 // The control's container. Every call is synchronous on the user-interface thread.

@@ -19,12 +19,21 @@ inline OleDate At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
     return Compose({y, mo, d, h, mi, s}).value();
 }
 
+// Local time, the zone's offset (UTC = local minus the offset), and a real-time counter that
+// only time passing moves: setting the clock leaves it, AdvanceSeconds moves both.
 class FakeClock : public Clock {
 public:
     OleDate now = 0;
+    int utcOffsetMinutes = 0;
+    std::uint64_t elapsedMs = 0;
     OleDate Now() override { return now; }
+    OleDate UtcNow() override { return AddMinutes(now, -utcOffsetMinutes).value(); }
+    std::uint64_t ElapsedMilliseconds() override { return elapsedMs; }
     void Set(OleDate value) { now = value; }
-    void AdvanceSeconds(std::int64_t seconds) { now = AddSeconds(now, seconds).value(); }
+    void AdvanceSeconds(std::int64_t seconds) {
+        now = AddSeconds(now, seconds).value();
+        elapsedMs += static_cast<std::uint64_t>(seconds) * 1000;
+    }
 };
 
 struct Event {

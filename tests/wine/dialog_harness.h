@@ -35,6 +35,8 @@ class FakeClock : public control::Clock {
 public:
     OleDate now = 0;
     OleDate Now() override { return now; }
+    OleDate UtcNow() override { return now; }
+    std::uint64_t ElapsedMilliseconds() override { return 0; }
 };
 
 enum class Ev { HelpButtonClicked, ScheduleChanged, SchedulerClosed, ScheduledTime };

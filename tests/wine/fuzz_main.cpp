@@ -2,12 +2,15 @@
 // hang, invalid result, unanswered property and growth of memory or windows as a FAULT
 // line. Exit status 0 when there is none.
 //
-//   cadencer_fuzz [--seed N|random] [--calls N] [--only calls|bags|streams|reentrancy]
+//   cadencer_fuzz [--seed N|random] [--calls N] [--only calls|bags|streams|reentrancy|memory]
+//   cadencer_fuzz --heap N1,N2,... [--heap-kind KIND]   hostile stream loads alone: memory after
+//                 N1 loads against after each later N (KIND: truncation, byte change, garbage, ...)
 //   cadencer_fuzz --soak N                        N create/load/save/release lifetimes
 //
 // --calls sets the automation calls; the other phases scale with it (a sweep of every key
 // with every hostile value, and every truncation and byte change of the saved forms, are
 // always complete).
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -28,7 +31,8 @@ std::uint64_t FreshSeed() {
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: cadencer_fuzz [--seed N|random] [--calls N] [--only PHASE] | --soak N\n");
+    std::fprintf(stderr,
+                 "usage: cadencer_fuzz [--seed N|random] [--calls N] [--only PHASE] | --soak N | --heap N,N...\n");
     return 2;
 }
 
@@ -37,6 +41,8 @@ int Usage() {
 int main(int argc, char** argv) {
     std::uint64_t seed = 1, calls = 20000, soak = 0;
     std::string only;  // one phase alone, for tracking a fault down
+    std::vector<std::uint64_t> heapCheckpoints;
+    HostileKind heapKind = HostileKind::Any;
     for (int i = 1; i < argc; ++i) {
         const bool hasValue = i + 1 < argc;
         if (std::strcmp(argv[i], "--seed") == 0 && hasValue) {
@@ -46,6 +52,16 @@ int main(int argc, char** argv) {
             calls = std::strtoull(argv[++i], nullptr, 10);
         } else if (std::strcmp(argv[i], "--only") == 0 && hasValue) {
             only = argv[++i];
+        } else if (std::strcmp(argv[i], "--heap") == 0 && hasValue) {
+            for (char* at = argv[++i]; *at;) {
+                heapCheckpoints.push_back(std::strtoull(at, &at, 10));
+                if (*at == ',') ++at;
+            }
+        } else if (std::strcmp(argv[i], "--heap-kind") == 0 && hasValue) {
+            ++i;
+            for (int k = 0; k <= static_cast<int>(HostileKind::Any); ++k)
+                if (std::strcmp(argv[i], HostileKindName(static_cast<HostileKind>(k))) == 0)
+                    heapKind = static_cast<HostileKind>(k);
         } else if (std::strcmp(argv[i], "--soak") == 0 && hasValue) {
             soak = std::strtoull(argv[++i], nullptr, 10);
         } else {
@@ -65,6 +81,12 @@ int main(int argc, char** argv) {
 
     if (soak > 0) {
         RunLifecycleSoak(soak, counts);
+    } else if (!heapCheckpoints.empty()) {
+        Random random(seed);
+        CheckStreamMemory(heapCheckpoints, RunStreamHeapCheck(random, heapCheckpoints, heapKind, counts), heapKind);
+        std::printf("fuzz seed %llu: %llu stream loads (%llu damaged forms accepted); %.0f s\n",
+                    static_cast<unsigned long long>(seed), static_cast<unsigned long long>(counts.streamLoads),
+                    static_cast<unsigned long long>(counts.corruptAccepted), (GetTickCount64() - start) / 1000.0);
     } else {
         std::printf("fuzz seed %llu, %llu calls\n", static_cast<unsigned long long>(seed),
                     static_cast<unsigned long long>(calls));
@@ -98,6 +120,12 @@ int main(int argc, char** argv) {
         phase("bags", [&] { RunBagPhase(random, calls / 20, counts); });
         phase("streams", [&] { RunStreamPhase(random, calls / 20, calls >= 100000 ? 1 : 8, counts); });
         phase("reentrancy", [&] { RunReentrancyPhase(random, calls / 400, counts); });
+        // Memory under many hostile loads: after 10,000 and 40,000 against after the first 1,000.
+        if (calls >= 20000)
+            phase("memory", [&] {
+                const std::vector<std::uint64_t> at = {1000, 10000, 40000};
+                CheckStreamMemory(at, RunStreamHeapCheck(random, at, HostileKind::Any, counts), HostileKind::Any);
+            });
 
         Doing("final checks");
         PumpMessages(200);

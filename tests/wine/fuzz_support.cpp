@@ -228,6 +228,20 @@ SIZE_T PrivateBytesByWalk() {
     return total;
 }
 
+SIZE_T LiveHeapBytes() {
+    std::vector<HANDLE> heaps(GetProcessHeaps(0, nullptr) + 16);
+    heaps.resize(GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data()));
+    SIZE_T total = 0;
+    for (HANDLE heap : heaps) {
+        if (!HeapLock(heap)) continue;
+        PROCESS_HEAP_ENTRY entry{};
+        while (HeapWalk(heap, &entry))
+            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) total += entry.cbData;
+        HeapUnlock(heap);
+    }
+    return total;
+}
+
 void PumpMessages(DWORD milliseconds) {
     const ULONGLONG end = GetTickCount64() + milliseconds;
     for (;;) {

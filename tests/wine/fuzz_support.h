@@ -70,6 +70,8 @@ SIZE_T CommittedBytes();
 SIZE_T PeakCommittedBytes();
 // Private committed bytes by a walk of the address space.
 SIZE_T PrivateBytesByWalk();
+// Bytes in use in every heap of the process (HeapWalk over its busy blocks).
+SIZE_T LiveHeapBytes();
 
 void PumpMessages(DWORD milliseconds);
 

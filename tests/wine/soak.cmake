@@ -10,3 +10,11 @@ add_test(NAME soak_calendar_moments
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/soak_moments.sh $<TARGET_FILE:cadencer_soak> ${soak_bits})
 set_tests_properties(soak_calendar_moments PROPERTIES
   LABELS "wine;soak" TIMEOUT 600 SKIP_RETURN_CODE 77 PASS_REGULAR_EXPRESSION "; 0 failed")
+
+# The wall clock set while the control runs: forward, back, a year ahead and back, and the
+# end of daylight saving (soak_jumps.sh; the host rewrites libfaketime's timestamp file).
+target_sources(cadencer_soak PRIVATE soak_jumps.cpp)
+add_test(NAME soak_clock_jumps
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/soak_jumps.sh $<TARGET_FILE:cadencer_soak> ${soak_bits})
+set_tests_properties(soak_clock_jumps PROPERTIES
+  LABELS "wine;soak" TIMEOUT 300 SKIP_RETURN_CODE 77 PASS_REGULAR_EXPRESSION "; 0 failed")

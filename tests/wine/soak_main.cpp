@@ -8,6 +8,7 @@
 //   cadencer_soak --kind every|daily|weekly|monthly|neverrun [--at HH:MM] --setup EPOCH --until EPOCH
 //                 [--tick SECONDS]
 //   cadencer_soak --probe SECONDS      prints the local time and the timer's ticks (0: warm-up only)
+//   cadencer_soak --jump CASE --rc FILE   the clock set while the control runs (soak_jumps.cpp)
 //
 // The process idles until the (faked) clock reaches --setup, seconds since 1970 in UTC
 // (a Wine process takes a while to start, and the faked clock runs meanwhile), then sets
@@ -20,102 +21,12 @@
 #include <string>
 #include <vector>
 
-#include "engine/next_run.h"
-#include "fuzz_support.h"
+#include "soak_support.h"
 
-using namespace cadencer_fuzz;
+using namespace cadencer_soak;
 using cadencer::OleDate;
 
 namespace {
-
-// Seconds since 1970 in UTC, from the (faked) system clock.
-long long EpochNow() {
-    FILETIME t;
-    GetSystemTimeAsFileTime(&t);
-    const ULONGLONG ticks = (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
-    return static_cast<long long>(ticks / 10000000ull) - 11644473600ll;
-}
-
-OleDate LocalNow() {
-    SYSTEMTIME t;
-    GetLocalTime(&t);
-    const auto date = cadencer::Compose({t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond});
-    return date ? *date : 0;
-}
-
-std::string Text(OleDate value) {
-    const auto f = cadencer::Decompose(value);
-    if (!f) return "invalid";
-    char text[32];
-    std::snprintf(text, sizeof(text), "%04d-%02d-%02dT%02d:%02d:%02d", f->year, f->month, f->day, f->hour, f->minute,
-                  f->second);
-    return text;
-}
-
-struct Firing {
-    OleDate at = 0, last = 0, next = 0;
-};
-
-class Sink final : public IDispatch {
-public:
-    STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (iid != IID_IUnknown && iid != IID_IDispatch && iid != DIID___Cadencer) return E_NOINTERFACE;
-        *ppv = static_cast<IDispatch*>(this);
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
-        *count = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override {
-        if (id != 4 || !params || params->cArgs != 1 || V_VT(&params->rgvarg[0]) != (VT_BYREF | VT_DATE)) return S_OK;
-        Firing f;
-        f.at = *V_DATEREF(&params->rgvarg[0]);
-        control->get_LastScheduledTime(&f.last);
-        control->get_NextScheduledTime(&f.next);
-        firings.push_back(f);
-        std::printf("fired %s: last %s, next %s\n", Text(f.at).c_str(), Text(f.last).c_str(), Text(f.next).c_str());
-        return S_OK;
-    }
-    _Cadencer* control = nullptr;
-    std::vector<Firing> firings;
-};
-
-void PutText(_Cadencer* c, HRESULT (STDMETHODCALLTYPE _Cadencer::*fn)(BSTR), const std::wstring& text) {
-    (c->*fn)(ScopedBstr(text.c_str()).get());
-}
-
-// The settings as the control holds them, for the engine.
-cadencer::ScheduleSettings SettingsOf(_Cadencer* c) {
-    cadencer::ScheduleSettings s;
-    Occurs occurs{};
-    EveryType every{};
-    VARIANT_BOOL useEnd = 0;
-    ScopedBstr weekly, monthly;
-    c->get_OccursOption(&occurs);
-    c->get_EveryFrequency(&every);
-    c->get_EveryInterval(&s.EveryInterval);
-    c->get_StartHour(&s.StartHour);
-    c->get_StartMinute(&s.StartMinute);
-    c->get_StartDate(&s.StartDate);
-    c->get_EndDate(&s.EndDate);
-    c->get_UseEndDate(&useEnd);
-    c->get_LastScheduledTime(&s.LastScheduledTime);
-    c->get_SelectionsWeekly(weekly.receive());
-    c->get_SelectionsMonthly(monthly.receive());
-    s.OccursOption = static_cast<std::int32_t>(occurs);
-    s.EveryFrequency = static_cast<std::int32_t>(every);
-    s.UseEndDate = useEnd != VARIANT_FALSE;
-    s.SelectionsWeekly = cadencer::win::ToU16(weekly.get());
-    s.SelectionsMonthly = cadencer::win::ToU16(monthly.get());
-    return s;
-}
 
 int Probe(int seconds) {
     // A window first: the prefix's desktop process starts now if it is not running yet,
@@ -132,17 +43,6 @@ int Probe(int seconds) {
     return 0;
 }
 
-ComPtr<IUnknown> NewControlInUserMode() {
-    ComPtr<IUnknown> control = CreateControl();
-    ComPtr<IOleObject> ole;
-    ComPtr<IPersistStreamInit> persist;
-    if (!control || FAILED(control.As(&ole)) || FAILED(control.As(&persist))) return nullptr;
-    const auto site = cadencer::win::Adopt(new FakeSite(true));
-    ole->SetClientSite(site.Get());
-    persist->InitNew();
-    return control;
-}
-
 constexpr int kStartedLate = 75;
 
 int Fail(const std::string& what) {
@@ -154,7 +54,7 @@ int Fail(const std::string& what) {
 
 int main(int argc, char** argv) {
     setvbuf(stdout, nullptr, _IONBF, 0);
-    std::string kind, at;
+    std::string kind, at, jump, rcPath;
     long long setupAt = 0, until = 0;
     int probe = -1;
     double tick = 1;
@@ -165,10 +65,13 @@ int main(int argc, char** argv) {
         if (!std::strcmp(argv[i], "--until")) until = std::atoll(argv[i + 1]);
         if (!std::strcmp(argv[i], "--tick")) tick = std::atof(argv[i + 1]);
         if (!std::strcmp(argv[i], "--probe")) probe = std::atoi(argv[i + 1]);
+        if (!std::strcmp(argv[i], "--jump")) jump = argv[i + 1];
+        if (!std::strcmp(argv[i], "--rc")) rcPath = argv[i + 1];
     }
-    if (probe >= 0 && kind.empty()) return Probe(probe);
+    if (probe >= 0 && kind.empty() && jump.empty()) return Probe(probe);
     InstallGuards(60000);
     if (FAILED(OleInitialize(nullptr)) || !LoadOcx()) return Fail("cannot load cadencer.ocx");
+    if (!jump.empty()) return RunClockJump(jump, rcPath);
 
     if (EpochNow() > setupAt) {
         // Not the control's fault: the caller may run it again with the machine less busy.
