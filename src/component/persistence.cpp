@@ -68,6 +68,10 @@ STDMETHODIMP CadencerControl::Load(LPSTREAM stream) {
     MemoryPropertyBag bag;
     const HRESULT hr = ReadStream(stream, &bag);
     if (FAILED(hr)) return hr;
+    // A value the format holds may still not convert to its property's type (a changed key
+    // index puts a text under a Boolean); unlike a bag's reading, that refuses the whole stream.
+    const control::PersistStatus trial = core_->CheckLoad(bag);
+    if (!trial.ok) return HResultOf(trial.error);
     return LoadFromBag(bag, nullptr);
 }
 

@@ -12,8 +12,9 @@
 //                3 i32     (4 bytes)       7 picture (u32 byte count <= 1 MiB, 0 = none,
 //                                                      then the picture's own persisted form)
 // All numbers little-endian. A key appears at most once. Anything else (another magic
-// or version, an unknown key or type, a bad length, bytes left over or missing) refuses
-// the whole stream before any value is applied.
+// or version, an unknown key or type, a bad length, bytes left over or missing, a value
+// that does not convert to its key's property) refuses the whole stream before any value
+// is applied.
 #pragma once
 
 #include <windows.h>

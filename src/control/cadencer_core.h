@@ -73,6 +73,9 @@ public:
     // Reads the saved properties; on a value that cannot be converted stops at that key
     // (earlier keys keep their values, later ones and Enabled are untouched).
     PersistStatus Load(PropertyBag& bag);
+    // What Load would report, found by reading into copies of the fields: nothing changes.
+    // Forms that promise all or nothing (the binary stream) check before they load.
+    PersistStatus CheckLoad(PropertyBag& bag);
     // Writes the 29 keys in order, leaving out values equal to their defaults ("Icon" always).
     PersistStatus Save(PropertyBag& bag);
     // The control is being destroyed: unloads the about box, then the dialog, lets go of
@@ -193,6 +196,9 @@ private:
     bool HeldAfterSetBack();
     // The bag's default for a persisted row (reading, or writing with forWriting).
     Variant BagDefault(const PropertyRow& row, bool forWriting) const;
+    // Load's reading (steps 1 to 3) into the given records, and Enabled into enabled; stops
+    // at the first failure.
+    PersistStatus ReadInto(PropertyBag& bag, ScheduleSettings& shared, InstanceSettings& own, bool& enabled);
 
     Clock* clock_;
     Site* site_;

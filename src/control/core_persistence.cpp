@@ -180,8 +180,24 @@ Variant CadencerCore::BagDefault(const PropertyRow& row, bool forWriting) const 
 // later ones (Enabled included) are not touched.
 PersistStatus CadencerCore::Load(PropertyBag& bag) {
     if (terminated_) return PersistStatus::Success();
+    bool enabled = true;
+    const PersistStatus status = ReadInto(bag, SharedSettings(), own_, enabled);
+    if (!status.ok) return status;
+    ApplyEnabled(enabled, false);  // step 4
+    return status;
+}
+
+PersistStatus CadencerCore::CheckLoad(PropertyBag& bag) {
+    if (terminated_) return PersistStatus::Success();
+    ScheduleSettings shared = SharedSettings();
+    InstanceSettings own = own_;
+    bool enabled = true;
+    return ReadInto(bag, shared, own, enabled);
+}
+
+PersistStatus CadencerCore::ReadInto(PropertyBag& bag, ScheduleSettings& shared, InstanceSettings& own, bool& enabled) {
     BagReader in(bag);
-    const Fields fields{SharedSettings(), own_};
+    const Fields fields{shared, own};
     const auto readIntoField = [&](const PropertyRow& row) {
         std::visit(
             [&](auto member) {
@@ -203,16 +219,14 @@ PersistStatus CadencerCore::Load(PropertyBag& bag) {
 
     for (std::size_t i = 0; i < kReadsBeforeNeverMarker; ++i) readIntoField(RowAt(kReadSequence[i]));
     if (in.failed()) return in.status();
-    SharedSettings().LastScheduledTime = NeverMarker(Now());  // step 1
+    shared.LastScheduledTime = NeverMarker(Now());  // step 1
 
     for (std::size_t i = kReadsBeforeNeverMarker; i + 1 < kReadSequence.size(); ++i)
         readIntoField(RowAt(kReadSequence[i]));
 
-    const PropertyRow& enabledRow = RowAt(kReadSequence.back());  // step 4
-    bool enabled = true;
-    if (!in.Read(enabledRow, BagDefault(enabledRow, false), enabled)) return in.status();
-    ApplyEnabled(enabled, false);
-    return PersistStatus::Success();
+    const PropertyRow& enabledRow = RowAt(kReadSequence.back());
+    in.Read(enabledRow, BagDefault(enabledRow, false), enabled);
+    return in.status();
 }
 
 // Writing, in the table's write order: each field under its key with its default, so that

@@ -336,6 +336,14 @@ TEST_F(ControlPersistence, AnUnconvertibleValueStopsTheReadingAtItsKey) {
     bag.Put(u"EveryHourMax", Variant::String(u"twelve"));
     bag.Put(u"EveryHourIncrement", Variant::I16(3));
     bag.Put(u"Enabled", Variant::Bool(true));
+    // Checked first, the same bag reports the same failure and changes nothing.
+    const std::int32_t occursBefore = c.core->OccursOption();
+    ASSERT_NE(occursBefore, 4);
+    const auto checked = c.core->CheckLoad(bag);
+    EXPECT_EQ(checked.key, u"EveryHourMax");
+    EXPECT_EQ(checked.error, ValueError::TypeMismatch);
+    EXPECT_EQ(c.core->OccursOption(), occursBefore);
+    bag.gets.clear();
     const auto status = c.core->Load(bag);
     EXPECT_FALSE(status.ok);
     EXPECT_EQ(status.key, u"EveryHourMax");

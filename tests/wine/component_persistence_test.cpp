@@ -349,6 +349,8 @@ TEST(ComponentPersistence, HostileStreamsAreRefusedBeforeAnythingChanges) {
     mutate("huge string", [&](auto& b) { std::memset(&b[titleAt + 2], 0xFF, 4); });
     mutate("huge payload", [](auto& b) { std::memset(&b[8], 0x7F, 4); });
     mutate("duplicate key", [&](auto& b) { b[EntryOffset(b, 9)] = 1; });
+    // Well formed, but the title's text now sits under Modal (key 2), read after the title.
+    mutate("text under a Boolean key", [&](auto& b) { b[titleAt] = 2; });
 
     for (const auto& [what, bytes] : cases) {
         ComPtr<_Cadencer> target = CreateInitialisedControl();
@@ -358,6 +360,36 @@ TEST(ComponentPersistence, HostileStreamsAreRefusedBeforeAnythingChanges) {
         ScopedBstr now;
         target->get_Title(now.receive());
         EXPECT_STREQ(now.get(), L"Kept") << what;
+    }
+    // The same through a picture read before the failing key: a form holding a title and a
+    // 16 x 12 bitmap icon, its first entry's key (the title, 1) changed to Modal's. The
+    // loading would have taken the bitmap and the default title before Modal refused.
+    std::vector<BYTE> bitmapForm;
+    {
+        ComPtr<_Cadencer> withBitmap = CreateControl();
+        ComPtr<IPersistStreamInit> init;
+        ASSERT_EQ(withBitmap.As(&init), S_OK);
+        ASSERT_EQ(init->InitNew(), S_OK);
+        ASSERT_EQ(withBitmap->putref_Icon(BitmapPicture(16, 12).Get()), S_OK);
+        ASSERT_EQ(withBitmap->put_Title(ScopedBstr(L"Bitmap").get()), S_OK);
+        bitmapForm = StreamBytes(SaveToStream(withBitmap.Get(), 1).Get());
+    }
+    ASSERT_EQ(EntryOffset(bitmapForm, 1), 12u);
+    ASSERT_EQ(EntryOffset(bitmapForm, 9), 12u + 2 + 4 + 2 * 6);
+    bitmapForm[12] = 2;
+    {
+        ComPtr<_Cadencer> target = CreateInitialisedControl();
+        target->put_Title(ScopedBstr(L"Kept").get());
+        const std::string before = Snapshot(target.Get());
+        EXPECT_EQ(LoadStream(target.Get(), StreamOf(bitmapForm).Get()), DISP_E_TYPEMISMATCH);
+        EXPECT_EQ(Snapshot(target.Get()), before);
+        ComPtr<IPictureDisp> icon;
+        ASSERT_EQ(target->get_Icon(&icon), S_OK);
+        ComPtr<IPicture> picture;
+        ASSERT_EQ(icon.As(&picture), S_OK);
+        SHORT type = 0;
+        picture->get_Type(&type);
+        EXPECT_EQ(type, PICTYPE_ICON);
     }
     // A date outside the years 100 to 9999, and one that is not a number.
     std::vector<BYTE> dated;

@@ -22,19 +22,6 @@ ComPtr<IPictureDisp> IconPicture(HICON icon, BOOL own) {
     return picture;
 }
 
-ComPtr<IPictureDisp> BitmapPicture(int width, int height) {
-    HDC screen = GetDC(nullptr);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    ReleaseDC(nullptr, screen);
-    PICTDESC desc{};
-    desc.cbSizeofstruct = sizeof(desc);
-    desc.picType = PICTYPE_BITMAP;
-    desc.bmp.hbitmap = bitmap;
-    ComPtr<IPictureDisp> picture;
-    EXPECT_EQ(OleCreatePictureIndirect(&desc, IID_IPictureDisp, TRUE, &picture), S_OK);
-    return picture;
-}
-
 std::vector<BYTE> Save(_Cadencer* control) {
     ComPtr<IPersistStreamInit> persist;
     EXPECT_EQ(control->QueryInterface(IID_PPV_ARGS(&persist)), S_OK);

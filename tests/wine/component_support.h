@@ -37,6 +37,8 @@ void RegisterMachineWide();
 ComPtr<_Cadencer> CreateControl();
 // A control given a new instance's defaults through IPersistStreamInit::InitNew.
 ComPtr<_Cadencer> CreateInitialisedControl();
+// A standard picture owning a screen-compatible bitmap of the given size in pixels.
+ComPtr<IPictureDisp> BitmapPicture(int width, int height);
 
 void PumpMessages(DWORD milliseconds);
 // Pumps until done() or the timeout; returns done().
