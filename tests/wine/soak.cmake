@@ -1,7 +1,7 @@
 # cadencer_soak: the real cadencer.ocx in host processes whose clock is faked to run across
 # the calendar's hard moments (soak_moments.sh starts them side by side under libfaketime).
-add_executable(cadencer_soak soak_main.cpp fuzz_support.cpp)
-target_link_libraries(cadencer_soak PRIVATE cadencer_engine cadencer_guids ole32 oleaut32 uuid user32 gdi32 psapi)
+add_executable(cadencer_soak soak_main.cpp)
+target_link_libraries(cadencer_soak PRIVATE cadencer_fuzz_support cadencer_engine cadencer_guids ole32 oleaut32 uuid user32 gdi32 psapi)
 target_include_directories(cadencer_soak PRIVATE ${PROJECT_SOURCE_DIR}/src ${CMAKE_CURRENT_SOURCE_DIR})
 target_compile_definitions(cadencer_soak PRIVATE CADENCER_OCX_PATH="$<TARGET_FILE:cadencer_ocx>")
 add_dependencies(cadencer_soak cadencer_ocx)
