@@ -9,7 +9,7 @@
 
 namespace cadencer_test {
 
-class FakeContainer final : public IOleClientSite, public IOleInPlaceSite, public IDispatch, public StackRefCount {
+class FakeContainer final : public FakeUnknown<IOleInPlaceSite, IOleClientSite, IDispatch> {
 public:
     FakeContainer(CallLog* log, std::optional<bool> userMode);
     ~FakeContainer();
@@ -19,10 +19,6 @@ public:
     HWND Window() const { return window_; }
     // The control's rectangle as the container placed it (client coordinates).
     RECT position{10, 10, 110, 60};
-
-    STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override { return AddRefImpl(); }
-    STDMETHODIMP_(ULONG) Release() override { return ReleaseImpl(); }
 
     // IOleClientSite
     STDMETHODIMP SaveObject() override;
