@@ -46,7 +46,7 @@ restart_wine() {
 shoot() {  # suffix: "" at 96 DPI, "-144dpi" at 144
   local suffix=$1 layout shown
   for layout in never daily weekly monthly every message; do
-    "$ROOT/tools/wine-run" "$BIN/tests/wine/dialog_shots.exe" "$layout" 6 >/dev/null 2>&1 &
+    "$ROOT/tools/wine-run" "$BIN/tools/shots/dialog_shots.exe" "$layout" 6 >/dev/null 2>&1 &
     shown=$!
     # The validation message stands apart from the dialog: the two together are wider.
     grab_shown "$OUT/dialog-$layout$suffix.png" "$([ "$layout" = message ] && echo 600 || echo 300)"
@@ -78,7 +78,7 @@ shoot ""
 
 # The property pages in their frame, at 96 DPI.
 for page in schedule dialog; do
-  "$ROOT/tools/wine-run" "$BIN/tests/wine/proppage_shots.exe" "$page" 6 >/dev/null 2>&1 &
+  "$ROOT/tools/wine-run" "$BIN/tools/shots/proppage_shots.exe" "$page" 6 >/dev/null 2>&1 &
   shown=$!
   grab_shown "$OUT/proppage-$page.png" 300
   wait "$shown" || true

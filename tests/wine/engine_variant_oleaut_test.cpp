@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "../native/engine_variant_table.h"
+#include "engine_variant_table.h"
 #include "win/scoped.h"
 
 namespace cadencer {

@@ -26,15 +26,6 @@ HostWindow::~HostWindow() {
     if (hwnd_) DestroyWindow(hwnd_);
 }
 
-STDMETHODIMP RecordingPageSite::QueryInterface(REFIID iid, void** ppv) {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (iid != IID_IUnknown && iid != IID_IPropertyPageSite) return E_NOINTERFACE;
-    *ppv = static_cast<IPropertyPageSite*>(this);
-    AddRef();
-    return S_OK;
-}
-
 STDMETHODIMP RecordingPageSite::OnStatusChange(DWORD flags) {
     log_->push_back("OnStatusChange(" + std::to_string(flags) + ")");
     return S_OK;

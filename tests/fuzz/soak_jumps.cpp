@@ -1,5 +1,5 @@
 // cadencer_soak --jump CASE --rc FILE: the real cadencer.ocx in a host whose wall clock is set
-// while it runs. libfaketime (started by tests/wine/soak_jumps.sh) reads the clock's offset
+// while it runs. libfaketime (started by tests/fuzz/soak_jumps.sh) reads the clock's offset
 // from FILE at every reading; the host writes it, so it jumps the clock exactly when the
 // case needs: after a firing, or a few seconds before a minute or a daylight-saving change.
 // Real time (GetTickCount64) is left alone. After each jump the control's times are checked

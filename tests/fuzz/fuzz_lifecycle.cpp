@@ -12,17 +12,8 @@ namespace cadencer_fuzz {
 namespace {
 
 // A plain in-memory property bag.
-class MemoryBag final : public IPropertyBag {
+class MemoryBag final : public cadencer_test::FakeUnknown<IPropertyBag> {
 public:
-    STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (iid != IID_IUnknown && iid != IID_IPropertyBag) return E_NOINTERFACE;
-        *ppv = static_cast<IPropertyBag*>(this);
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
     STDMETHODIMP Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override {
         const auto it = values_.find(name);
         return it == values_.end() ? E_INVALIDARG : VariantCopy(value, it->second.get());

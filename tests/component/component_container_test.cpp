@@ -30,8 +30,16 @@ bool Shown(HWND window) {
     return (GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
+// This process's timer window: other programs on the desktop (the soak, the samples) run
+// controls of their own.
 bool TimerWindowExists() {
-    return FindWindowExW(HWND_MESSAGE, nullptr, L"CadencerTimerWindow", nullptr) != nullptr;
+    for (HWND w = FindWindowExW(HWND_MESSAGE, nullptr, L"CadencerTimerWindow", nullptr); w;
+         w = FindWindowExW(HWND_MESSAGE, w, L"CadencerTimerWindow", nullptr)) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(w, &process);
+        if (process == GetCurrentProcessId()) return true;
+    }
+    return false;
 }
 
 TEST(ComponentContainer, DesignTimeActivationShowsTheFixedFaceAndRunModeHidesIt) {

@@ -13,18 +13,8 @@
 namespace cadencer_fuzz {
 namespace {
 
-class HostileBag final : public IPropertyBag {
+class HostileBag final : public cadencer_test::FakeUnknown<IPropertyBag> {
 public:
-    STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (iid != IID_IUnknown && iid != IID_IPropertyBag) return E_NOINTERFACE;
-        *ppv = static_cast<IPropertyBag*>(this);
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-    STDMETHODIMP_(ULONG) Release() override { return --refs_; }
     STDMETHODIMP Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override {
         if (!name || !value) return E_POINTER;
         if (!failKey_.empty() && _wcsicmp(name, failKey_.c_str()) == 0) return failCode_;
@@ -45,7 +35,6 @@ public:
         failKey_ = key;
         failCode_ = code;
     }
-    ULONG refs_ = 1;
 
 private:
     std::map<std::wstring, ScopedVariant> values_;
@@ -118,7 +107,7 @@ void LoadAndCheck(HostileBag& bag, const std::string& what, Loaders& loaders, Co
     auto dispatch = As<IDispatch>(loaders.loader());
     if (!persist || !dispatch) return;
     const HRESULT hr = persist->Load(&bag, nullptr);
-    if (bag.refs_ != 1) Fault("references", "the control kept the bag");
+    if (bag.Refs() != 1) Fault("references", "the control kept the bag");
     const auto loaded = ReadAllProperties(dispatch.Get(), "after a bag load");
     if (FAILED(hr) || !loaded) return;
 

@@ -49,12 +49,9 @@ private:
 };
 
 // IPropertyPageSite; logs "OnStatusChange(<flags>)".
-class RecordingPageSite final : public IPropertyPageSite, public StackRefCount {
+class RecordingPageSite final : public FakeUnknown<IPropertyPageSite> {
 public:
     explicit RecordingPageSite(CallLog* log) : log_(log) {}
-    STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override { return AddRefImpl(); }
-    STDMETHODIMP_(ULONG) Release() override { return ReleaseImpl(); }
     STDMETHODIMP OnStatusChange(DWORD flags) override;
     STDMETHODIMP GetLocaleID(LCID* lcid) override;
     STDMETHODIMP GetPageContainer(IUnknown** container) override;

@@ -18,7 +18,9 @@ bits=$2
 speed=${3:-10}
 after=${4:-270}
 here=$(cd "$(dirname "$0")/../.." && pwd)
-export WINEPREFIX="${CADENCER_WINEPREFIX:-$here/build/wineprefix}"
+# ./run test gives the soak a prefix of its own (CADENCER_SOAK_WINEPREFIX): the other tests'
+# programs would wait for these processes in a shared one.
+export WINEPREFIX="${CADENCER_SOAK_WINEPREFIX:-${CADENCER_WINEPREFIX:-$here/build/wineprefix}}"
 export WINEDEBUG=-all WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=;winedbg.exe=d}"
 
 arch=x86_64-linux-gnu
@@ -27,6 +29,13 @@ faketime_lib=/usr/lib/$arch/faketime/libfaketime.so.1
 if [ ! -f "$faketime_lib" ]; then
   echo "soak skipped: $faketime_lib is not installed"
   exit 77
+fi
+
+# Soaks of two bitnesses run at once (./run test runs the win64 and win32 suites side by
+# side) take turns: the start-up of every host process has to fit its time allowance.
+if command -v flock >/dev/null; then
+  exec 9>"$here/build/soak.lock"
+  flock 9
 fi
 
 # The server and the prefix's desktop start unfaked, from a program that opens a window.

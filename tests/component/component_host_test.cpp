@@ -13,11 +13,16 @@
 namespace cadencer_test {
 namespace {
 
+// This process's windows only: other programs on the desktop (the soak, the samples) run
+// controls of their own.
 int CountWindows(const wchar_t* className, HWND parent) {
     int count = 0;
     for (HWND w = FindWindowExW(parent, nullptr, className, nullptr); w;
-         w = FindWindowExW(parent, w, className, nullptr))
-        ++count;
+         w = FindWindowExW(parent, w, className, nullptr)) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(w, &process);
+        if (process == GetCurrentProcessId()) ++count;
+    }
     return count;
 }
 

@@ -91,19 +91,9 @@ const WORD kFlags[] = {DISPATCH_METHOD,
                        0x20};
 
 // Counts events and checks the one argument ScheduledTime carries.
-class EventSink final : public IDispatch {
+class EventSink final : public cadencer_test::FakeUnknown<IDispatch> {
 public:
-    explicit EventSink(Counts& counts) : counts_(counts) {}
-    STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (iid != IID_IUnknown && iid != IID_IDispatch && iid != DIID___Cadencer) return E_NOINTERFACE;
-        *ppv = static_cast<IDispatch*>(this);
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-    STDMETHODIMP_(ULONG) Release() override { return --refs_; }
+    explicit EventSink(Counts& counts) : FakeUnknown({DIID___Cadencer}), counts_(counts) {}
     STDMETHODIMP GetTypeInfoCount(UINT* count) override {
         if (count) *count = 0;
         return S_OK;
@@ -117,7 +107,6 @@ public:
             Fault("event", "ScheduledTime without its DateTime by reference");
         return S_OK;
     }
-    ULONG refs_ = 1;
 
 private:
     Counts& counts_;
@@ -327,8 +316,8 @@ private:
         cookie_ = 0;
         if (ComPtr<IOleObject> ole; SUCCEEDED(dispatch_.As(&ole))) ole->SetClientSite(nullptr);
         dispatch_.Reset();
-        if (sink_.refs_ != 1) Fault("references", "event sink kept " + std::to_string(sink_.refs_ - 1));
-        sink_.refs_ = 1;
+        if (sink_.Refs() != 1) Fault("references", "event sink kept " + std::to_string(sink_.Refs() - 1));
+        sink_.ResetRefs();
     }
 
     void Recreate() {

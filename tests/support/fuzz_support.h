@@ -20,6 +20,8 @@
 #include <vector>
 
 #include "cadencer.h"
+#include "fake_unknown.h"
+#include "stored_keys.h"
 #include "win/scoped.h"
 
 namespace cadencer_fuzz {
@@ -106,7 +108,7 @@ private:
 };
 
 // The 29 stored keys, in the control's writing order.
-extern const std::vector<std::wstring> kStoredKeys;
+using cadencer_test::kStoredKeys;
 
 // Every readable property of the control, read through IDispatch, as one text; an empty
 // optional when a get fails or returns a value of the wrong kind (the failure is reported).

@@ -19,7 +19,9 @@
 
 #include <wrl/client.h>
 
+#include "away_from_default.h"
 #include "cadencer.h"
+#include "fake_unknown.h"
 #include "win/scoped.h"
 
 namespace {
@@ -29,15 +31,8 @@ using cadencer::win::ScopedVariant;
 using Microsoft::WRL::ComPtr;
 
 // A property bag in memory; Read hands over what it holds, converted only when asked.
-class Bag final : public IPropertyBag {
+class Bag final : public cadencer_test::FakeUnknown<IPropertyBag> {
 public:
-    STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = (iid == IID_IUnknown || iid == IID_IPropertyBag) ? static_cast<IPropertyBag*>(this) : nullptr;
-        return *ppv ? S_OK : E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
     STDMETHODIMP Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override {
         const auto it = values.find(name);
         if (it == values.end()) return E_INVALIDARG;
@@ -86,43 +81,14 @@ void FillTyped(IClassFactory* factory, Bag& bag) {
     ComPtr<_Cadencer> c;
     HRESULT hr = factory->CreateInstance(nullptr, IID_PPV_ARGS(&c));
     if (FAILED(hr)) Fail("CreateInstance", hr);
-    auto text = [&](HRESULT (STDMETHODCALLTYPE _Cadencer::*put)(BSTR), const wchar_t* value) {
-        (c.Get()->*put)(ScopedBstr(value).get());
-    };
-    text(&_Cadencer::put_Title, L"Nightly backup");
-    c->put_Modal(VARIANT_TRUE);
-    c->put_ShowHelpButton(VARIANT_TRUE);
-    text(&_Cadencer::put_CaptionOKButtonBefore, L"Save");
-    text(&_Cadencer::put_CaptionOKButtonAfter, L"Save!");
-    text(&_Cadencer::put_CaptionCloseButtonBefore, L"Done");
-    text(&_Cadencer::put_CaptionCloseButtonAfter, L"Abort");
-    text(&_Cadencer::put_CaptionHelpButton, L"Hints");
-    c->put_StartUpPosition(Manual);
-    c->put_StartUpLeft(1440);
-    c->put_StartUpTop(720);
-    Occurs weekly = Weekly;
-    c->put_OccursOption(&weekly);
-    c->put_EveryInterval(7);
-    c->put_EveryFrequency(Minutes);
-    c->put_EveryHourMin(2);
-    c->put_EveryHourMax(20);
-    c->put_EveryHourIncrement(3);
-    c->put_EveryMinuteMin(10);
-    c->put_EveryMinuteMax(900);
-    c->put_EveryMinuteIncrement(10);
-    c->put_StartHour(7);
-    c->put_StartMinute(45);
-    c->put_StartDate(46091);
-    c->put_EndDate(46500.5);
-    c->put_UseEndDate(VARIANT_TRUE);
-    text(&_Cadencer::put_SelectionsWeekly, L"0111110");
-    text(&_Cadencer::put_SelectionsMonthly, L"1000000000000001");
+    hr = cadencer_test::SetEveryPropertyAwayFromDefault(c.Get(), 46088);
+    if (FAILED(hr)) Fail("setting every property", hr);
     ComPtr<IPersistPropertyBag> persist;
     hr = c.As(&persist);
     if (SUCCEEDED(hr)) hr = persist->Save(&bag, TRUE, TRUE);
     if (FAILED(hr)) Fail("saving the 29 keys", hr);
-    // Enabled is left out at its default; stored as true, the load ends as usual by
-    // starting the control's clock.
+    // Enabled is stored as true (its default): the load ends as usual by starting the
+    // control's clock.
     ScopedVariant enabled;
     V_VT(enabled.get()) = VT_BOOL;
     V_BOOL(enabled.get()) = VARIANT_TRUE;

@@ -115,21 +115,7 @@ std::string Narrow(const std::wstring& text) {
     return std::string(text.begin(), text.end());
 }
 
-template <class I>
-HRESULT QueryOne(I* self, REFIID iid, REFIID own, void** ppv) {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (iid != IID_IUnknown && iid != own) return E_NOINTERFACE;
-    *ppv = self;
-    self->AddRef();
-    return S_OK;
-}
-
 }  // namespace
-
-STDMETHODIMP RecordingBag::QueryInterface(REFIID iid, void** ppv) {
-    return QueryOne(this, iid, IID_IPropertyBag, ppv);
-}
 
 STDMETHODIMP RecordingBag::Read(LPCOLESTR name, VARIANT* value, IErrorLog*) {
     if (log_) log_->push_back("Read(" + Narrow(name) + ")");
@@ -150,10 +136,6 @@ void RecordingBag::Set(const std::wstring& key, const VARIANT& value) {
     VariantCopy(it->second.get(), const_cast<VARIANT*>(&value));
 }
 
-STDMETHODIMP RecordingNotifySink::QueryInterface(REFIID iid, void** ppv) {
-    return QueryOne(this, iid, IID_IPropertyNotifySink, ppv);
-}
-
 STDMETHODIMP RecordingNotifySink::OnChanged(DISPID id) {
     char text[32];
     std::snprintf(text, sizeof(text), "OnChanged(%lx)", static_cast<unsigned long>(id));
@@ -163,11 +145,6 @@ STDMETHODIMP RecordingNotifySink::OnChanged(DISPID id) {
 
 STDMETHODIMP RecordingNotifySink::OnRequestEdit(DISPID) {
     return S_OK;
-}
-
-STDMETHODIMP RecordingEventSink::QueryInterface(REFIID iid, void** ppv) {
-    if (iid == DIID___Cadencer) return QueryOne(this, IID_IDispatch, IID_IDispatch, ppv);
-    return QueryOne(this, iid, IID_IDispatch, ppv);
 }
 
 STDMETHODIMP RecordingEventSink::GetTypeInfoCount(UINT* count) {

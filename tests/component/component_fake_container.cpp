@@ -5,7 +5,8 @@
 
 namespace cadencer_test {
 
-FakeContainer::FakeContainer(CallLog* log, std::optional<bool> userMode) : log_(log), userMode_(userMode) {
+FakeContainer::FakeContainer(CallLog* log, std::optional<bool> userMode)
+    : FakeUnknown({IID_IOleWindow}), log_(log), userMode_(userMode) {
     // Never shown: destroying a shown top-level window costs seconds under Xvfb without a
     // window manager. Tests read the child's own WS_VISIBLE style instead.
     window_ = CreateWindowExW(0, L"STATIC", L"fake container", WS_POPUP, 0, 0, 300, 200, nullptr, nullptr,
@@ -14,21 +15,6 @@ FakeContainer::FakeContainer(CallLog* log, std::optional<bool> userMode) : log_(
 
 FakeContainer::~FakeContainer() {
     if (window_) DestroyWindow(window_);
-}
-
-STDMETHODIMP FakeContainer::QueryInterface(REFIID iid, void** ppv) {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (iid == IID_IUnknown || iid == IID_IOleClientSite)
-        *ppv = static_cast<IOleClientSite*>(this);
-    else if (iid == IID_IOleWindow || iid == IID_IOleInPlaceSite)
-        *ppv = static_cast<IOleInPlaceSite*>(this);
-    else if (iid == IID_IDispatch)
-        *ppv = static_cast<IDispatch*>(this);
-    else
-        return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
 }
 
 STDMETHODIMP FakeContainer::SaveObject() {

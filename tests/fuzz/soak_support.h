@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/next_run.h"
+#include "fake_unknown.h"
 #include "fuzz_support.h"
 
 namespace cadencer_soak {
@@ -44,17 +45,9 @@ struct Firing {
     ULONGLONG ms = 0;  // GetTickCount64 in the handler: real time, whatever the clock says
 };
 
-class Sink final : public IDispatch {
+class Sink final : public cadencer_test::FakeUnknown<IDispatch> {
 public:
-    STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (iid != IID_IUnknown && iid != IID_IDispatch && iid != DIID___Cadencer) return E_NOINTERFACE;
-        *ppv = static_cast<IDispatch*>(this);
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    Sink() : FakeUnknown({DIID___Cadencer}) {}
     STDMETHODIMP GetTypeInfoCount(UINT* count) override {
         *count = 0;
         return S_OK;

@@ -14,20 +14,14 @@ namespace cadencer_fuzz {
 namespace {
 
 // A stream over bytes that can fail its Read after some bytes, or hand out one at a time.
-class ScriptedStream final : public IStream {
+class ScriptedStream final : public cadencer_test::FakeUnknown<IStream> {
 public:
     ScriptedStream(std::vector<BYTE> bytes, std::size_t failAt, HRESULT failure, bool trickle)
-        : bytes_(std::move(bytes)), failAt_(failAt), failure_(failure), trickle_(trickle) {}
-    STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (iid != IID_IUnknown && iid != IID_IStream && iid != IID_ISequentialStream) return E_NOINTERFACE;
-        *ppv = static_cast<IStream*>(this);
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-    STDMETHODIMP_(ULONG) Release() override { return --refs_; }
+        : FakeUnknown({IID_ISequentialStream}),
+          bytes_(std::move(bytes)),
+          failAt_(failAt),
+          failure_(failure),
+          trickle_(trickle) {}
     STDMETHODIMP Read(void* out, ULONG wanted, ULONG* read) override {
         if (read) *read = 0;
         if (position_ >= failAt_) return failure_;
@@ -49,7 +43,6 @@ public:
     STDMETHODIMP UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return E_NOTIMPL; }
     STDMETHODIMP Stat(STATSTG*, DWORD) override { return E_NOTIMPL; }
     STDMETHODIMP Clone(IStream**) override { return E_NOTIMPL; }
-    ULONG refs_ = 1;
 
 private:
     std::vector<BYTE> bytes_;
@@ -417,7 +410,7 @@ void RunStreamPhase(Random& random, std::uint64_t garbageStreams, std::size_t pi
                 ScriptedStream stream(seed, at, failure, false);
                 ++counts.failingReads;
                 fuzzer.TryStream(&stream, "failing read", at);
-                if (stream.refs_ != 1) Fault("references", "the control kept a stream");
+                if (stream.Refs() != 1) Fault("references", "the control kept a stream");
             }
         }
         ScriptedStream trickle(seed, seed.size(), S_FALSE, true);

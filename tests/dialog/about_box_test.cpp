@@ -10,11 +10,11 @@
 #include <memory>
 #include <string>
 
-#include "../native/control_fakes.h"
 #include "about/about_box.h"
 #include "about/about_sysinfo.h"
 #include "about_registry.h"
 #include "about_ui_script.h"
+#include "control_fakes.h"
 
 using namespace cadencer::about;
 using namespace about_test;

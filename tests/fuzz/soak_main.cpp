@@ -1,5 +1,5 @@
 // cadencer_soak: one host process running the real cadencer.ocx across a hard moment of
-// the calendar, its clock faked (libfaketime, started by tests/wine/soak_moments.sh). It
+// the calendar, its clock faked (libfaketime, started by tests/fuzz/soak_moments.sh). It
 // sets one schedule, pumps messages across the moment, records every
 // ScheduledTime with LastScheduledTime and NextScheduledTime read in the handler, and
 // checks them against the engine: every due minute fires exactly once, within that

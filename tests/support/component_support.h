@@ -16,6 +16,8 @@
 #include <vector>
 
 #include "cadencer.h"
+#include "fake_unknown.h"
+#include "stored_keys.h"
 #include "win/scoped.h"
 
 namespace cadencer_test {
@@ -53,25 +55,10 @@ std::string Joined(const CallLog& log);
 // Index of the first entry equal to text, or -1.
 int IndexOf(const CallLog& log, const std::string& text);
 
-// A reference count for test objects that live on the stack: never deletes, so a test
-// can check that the control let go of every reference it took.
-class StackRefCount {
-public:
-    ULONG AddRefImpl() { return ++refs_; }
-    ULONG ReleaseImpl() { return --refs_; }
-    ULONG Refs() const { return refs_; }
-
-private:
-    ULONG refs_ = 1;
-};
-
 // IPropertyBag in memory; logs "Read(Key)" and "Write(Key)".
-class RecordingBag final : public IPropertyBag, public StackRefCount {
+class RecordingBag final : public FakeUnknown<IPropertyBag> {
 public:
     explicit RecordingBag(CallLog* log) : log_(log) {}
-    STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override { return AddRefImpl(); }
-    STDMETHODIMP_(ULONG) Release() override { return ReleaseImpl(); }
     STDMETHODIMP Read(LPCOLESTR name, VARIANT* value, IErrorLog* log) override;
     STDMETHODIMP Write(LPCOLESTR name, VARIANT* value) override;
 
@@ -85,12 +72,9 @@ private:
 };
 
 // IPropertyNotifySink; logs "OnChanged(<dispid in hex>)".
-class RecordingNotifySink final : public IPropertyNotifySink, public StackRefCount {
+class RecordingNotifySink final : public FakeUnknown<IPropertyNotifySink> {
 public:
     explicit RecordingNotifySink(CallLog* log) : log_(log) {}
-    STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override { return AddRefImpl(); }
-    STDMETHODIMP_(ULONG) Release() override { return ReleaseImpl(); }
     STDMETHODIMP OnChanged(DISPID id) override;
     STDMETHODIMP OnRequestEdit(DISPID id) override;
 
@@ -99,12 +83,9 @@ private:
 };
 
 // The __Cadencer event sink (as IDispatch); logs "Event(<name>)".
-class RecordingEventSink final : public IDispatch, public StackRefCount {
+class RecordingEventSink final : public FakeUnknown<IDispatch> {
 public:
-    explicit RecordingEventSink(CallLog* log) : log_(log) {}
-    STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override { return AddRefImpl(); }
-    STDMETHODIMP_(ULONG) Release() override { return ReleaseImpl(); }
+    explicit RecordingEventSink(CallLog* log) : FakeUnknown({DIID___Cadencer}), log_(log) {}
     STDMETHODIMP GetTypeInfoCount(UINT* count) override;
     STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override;
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;

@@ -13,7 +13,9 @@ set -uo pipefail
 exe=$1
 bits=$2
 here=$(cd "$(dirname "$0")/../.." && pwd)
-export WINEPREFIX="${CADENCER_WINEPREFIX:-$here/build/wineprefix}"
+# The soak's own prefix when ./run test gives one (CADENCER_SOAK_WINEPREFIX), as for the
+# calendar's moments.
+export WINEPREFIX="${CADENCER_SOAK_WINEPREFIX:-${CADENCER_WINEPREFIX:-$here/build/wineprefix}}"
 export WINEDEBUG=-all WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=;winedbg.exe=d}"
 
 arch=x86_64-linux-gnu
@@ -22,6 +24,12 @@ faketime_lib=/usr/lib/$arch/faketime/libfaketime.so.1
 if [ ! -f "$faketime_lib" ]; then
   echo "clock jumps skipped: $faketime_lib is not installed"
   exit 77
+fi
+
+# Soaks of two bitnesses (and the calendar's moments) take turns.
+if command -v flock >/dev/null; then
+  exec 9>"$here/build/soak.lock"
+  flock 9
 fi
 
 wineserver -p >/dev/null 2>&1 || true

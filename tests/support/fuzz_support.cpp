@@ -308,36 +308,6 @@ STDMETHODIMP FakeSite::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIAN
     return S_OK;
 }
 
-const std::vector<std::wstring> kStoredKeys = {L"Enabled",
-                                               L"Title",
-                                               L"Modal",
-                                               L"ShowHelpButton",
-                                               L"CaptionOKButtonBefore",
-                                               L"CaptionOKButtonAfter",
-                                               L"CaptionCloseButtonBefore",
-                                               L"CaptionCloseButtonAfter",
-                                               L"CaptionHelpButton",
-                                               L"Icon",
-                                               L"StartUpPosition",
-                                               L"StartUpLeft",
-                                               L"StartUpTop",
-                                               L"OccursOption",
-                                               L"EveryInterval",
-                                               L"EveryFrequency",
-                                               L"EveryHourMin",
-                                               L"EveryHourMax",
-                                               L"EveryHourIncrement",
-                                               L"EveryMinuteMin",
-                                               L"EveryMinuteMax",
-                                               L"EveryMinuteIncrement",
-                                               L"StartHour",
-                                               L"StartMinute",
-                                               L"StartDate",
-                                               L"EndDate",
-                                               L"UseEndDate",
-                                               L"SelectionsWeekly",
-                                               L"SelectionsMonthly"};
-
 namespace {
 
 struct Readable {

@@ -14,19 +14,9 @@ namespace {
 
 enum class Action { Disable, Enable, ExecuteAgain, Reset, ChangeSchedule, ModelessDialog, ModalDialog, Focus, Release };
 
-class ReentrantSink final : public IDispatch {
+class ReentrantSink final : public cadencer_test::FakeUnknown<IDispatch> {
 public:
-    ReentrantSink(Random& random, Counts& counts) : random_(random), counts_(counts) {}
-    STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (iid != IID_IUnknown && iid != IID_IDispatch && iid != DIID___Cadencer) return E_NOINTERFACE;
-        *ppv = static_cast<IDispatch*>(this);
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-    STDMETHODIMP_(ULONG) Release() override { return --refs_; }
+    ReentrantSink(Random& random, Counts& counts) : FakeUnknown({DIID___Cadencer}), random_(random), counts_(counts) {}
     STDMETHODIMP GetTypeInfoCount(UINT* count) override {
         if (count) *count = 0;
         return S_OK;
@@ -50,7 +40,6 @@ public:
 
     ComPtr<_Cadencer> control_;  // the only outside reference while a scenario runs
     std::vector<Action> plan_;
-    ULONG refs_ = 1;
 
 private:
     void Perform(Action action, DISPID event) {
@@ -183,7 +172,7 @@ void RunReentrancyPhase(Random& random, std::uint64_t scenarios, Counts& counts)
             sink.control_.Reset();
         }
         PumpMessages(0);
-        if (sink.refs_ != 1) Fault("references", "a released control kept its event sink");
+        if (sink.Refs() != 1) Fault("references", "a released control kept its event sink");
     }
     PumpMessages(100);
     const int windowsAfter = ThreadWindowCount();

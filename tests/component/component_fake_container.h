@@ -10,7 +10,7 @@
 
 namespace cadencer_test {
 
-class FakeContainer final : public IOleClientSite, public IOleInPlaceSite, public IDispatch, public StackRefCount {
+class FakeContainer final : public FakeUnknown<IOleInPlaceSite, IOleClientSite, IDispatch> {
 public:
     FakeContainer(CallLog* log, std::optional<bool> userMode);
     ~FakeContainer();
@@ -22,10 +22,6 @@ public:
     RECT position{10, 10, 110, 60};
     // The ambient DisplayName; empty: not answered.
     std::wstring displayName;
-
-    STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override { return AddRefImpl(); }
-    STDMETHODIMP_(ULONG) Release() override { return ReleaseImpl(); }
 
     // IOleClientSite
     STDMETHODIMP SaveObject() override;

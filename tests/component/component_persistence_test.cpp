@@ -7,80 +7,19 @@
 #include <cstring>
 #include <sstream>
 
+#include "away_from_default.h"
 #include "component_support.h"
 
 namespace cadencer_test {
 namespace {
-
-const std::vector<std::wstring> kKeys = {L"Enabled",
-                                         L"Title",
-                                         L"Modal",
-                                         L"ShowHelpButton",
-                                         L"CaptionOKButtonBefore",
-                                         L"CaptionOKButtonAfter",
-                                         L"CaptionCloseButtonBefore",
-                                         L"CaptionCloseButtonAfter",
-                                         L"CaptionHelpButton",
-                                         L"Icon",
-                                         L"StartUpPosition",
-                                         L"StartUpLeft",
-                                         L"StartUpTop",
-                                         L"OccursOption",
-                                         L"EveryInterval",
-                                         L"EveryFrequency",
-                                         L"EveryHourMin",
-                                         L"EveryHourMax",
-                                         L"EveryHourIncrement",
-                                         L"EveryMinuteMin",
-                                         L"EveryMinuteMax",
-                                         L"EveryMinuteIncrement",
-                                         L"StartHour",
-                                         L"StartMinute",
-                                         L"StartDate",
-                                         L"EndDate",
-                                         L"UseEndDate",
-                                         L"SelectionsWeekly",
-                                         L"SelectionsMonthly"};
 
 double Today() {
     return std::floor(NowDate());
 }
 
 void SetAllNonDefault(_Cadencer* c) {
-    auto put = [](HRESULT hr) { ASSERT_EQ(hr, S_OK); };
-    auto str = [&](HRESULT (STDMETHODCALLTYPE _Cadencer::*fn)(BSTR), const wchar_t* text) {
-        ScopedBstr b(text);
-        put((c->*fn)(b.get()));
-    };
-    put(c->put_Enabled(VARIANT_FALSE));
-    str(&_Cadencer::put_Title, L"Backup \x00e9t\x00e9");
-    put(c->put_Modal(VARIANT_TRUE));
-    put(c->put_ShowHelpButton(VARIANT_TRUE));
-    str(&_Cadencer::put_CaptionOKButtonBefore, L"Save");
-    str(&_Cadencer::put_CaptionOKButtonAfter, L"Save!");
-    str(&_Cadencer::put_CaptionCloseButtonBefore, L"Done");
-    str(&_Cadencer::put_CaptionCloseButtonAfter, L"Abort");
-    str(&_Cadencer::put_CaptionHelpButton, L"Hints");
-    put(c->put_StartUpPosition(Manual));
-    put(c->put_StartUpLeft(1440));
-    put(c->put_StartUpTop(-720));
-    Occurs weekly = Weekly;
-    put(c->put_OccursOption(&weekly));
-    put(c->put_EveryInterval(7));
-    put(c->put_EveryFrequency(Minutes));
-    put(c->put_EveryHourMin(2));
-    put(c->put_EveryHourMax(20));
-    put(c->put_EveryHourIncrement(3));
-    put(c->put_EveryMinuteMin(10));
-    put(c->put_EveryMinuteMax(900));
-    put(c->put_EveryMinuteIncrement(10));
-    put(c->put_StartHour(7));
-    put(c->put_StartMinute(45));
-    put(c->put_StartDate(Today() + 3));
-    put(c->put_EndDate(Today() + 40.5));
-    put(c->put_UseEndDate(VARIANT_TRUE));
-    str(&_Cadencer::put_SelectionsWeekly, L"0111110");
-    str(&_Cadencer::put_SelectionsMonthly, L"1000000000000001");
+    const wchar_t* failed = L"";
+    ASSERT_EQ(SetEveryPropertyAwayFromDefault(c, Today(), &failed), S_OK) << failed;
 }
 
 // Every persisted property as text, read through the interface.
@@ -145,7 +84,7 @@ TEST(ComponentPersistence, PropertyBagCarriesAll29KeysInOrderAndLoadsThemBack) {
         ASSERT_EQ(source.As(&persist), S_OK);
         ASSERT_EQ(persist->Save(&bag, TRUE, TRUE), S_OK);
     }
-    EXPECT_EQ(bag.keys, kKeys);
+    EXPECT_EQ(bag.keys, kStoredKeys);
     EXPECT_EQ(V_VT(bag.values[L"Enabled"].get()), VT_BOOL);
     EXPECT_EQ(V_VT(bag.values[L"Title"].get()), VT_BSTR);
     EXPECT_EQ(V_VT(bag.values[L"Icon"].get()), VT_DISPATCH);
@@ -165,8 +104,8 @@ TEST(ComponentPersistence, PropertyBagCarriesAll29KeysInOrderAndLoadsThemBack) {
          {L"Title", L"Icon", L"Modal", L"ShowHelpButton", L"CaptionOKButtonBefore", L"CaptionOKButtonAfter",
           L"CaptionCloseButtonBefore", L"CaptionCloseButtonAfter", L"CaptionHelpButton"})
         expected.push_back("Read(" + std::string(key, key + wcslen(key)) + ")");
-    for (std::size_t i = 10; i < kKeys.size(); ++i)
-        expected.push_back("Read(" + std::string(kKeys[i].begin(), kKeys[i].end()) + ")");
+    for (std::size_t i = 10; i < kStoredKeys.size(); ++i)
+        expected.push_back("Read(" + std::string(kStoredKeys[i].begin(), kStoredKeys[i].end()) + ")");
     expected.push_back("Read(Enabled)");
     EXPECT_EQ(log, expected);
     EXPECT_EQ(Snapshot(loaded.Get()), saved);
