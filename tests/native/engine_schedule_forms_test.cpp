@@ -257,8 +257,8 @@ TEST(ScheduleForms, TaskXmlHoldsTheTriggerBoundariesAndTheEscapedAction) {
     EXPECT_EQ(ToTaskXml(s, kPresent, "", "x").text, "a task needs a command to run");
     EXPECT_FALSE(ToTaskXml(s, kPresent, "job\x01.exe", "").ok);
     EXPECT_FALSE(ToTaskXml(s, kPresent, "job.exe", "a\xef\xbf\xbe").ok);
-    const auto far = ToTaskXml(Every(745, EveryType::Hours).Settings(), kPresent, "job.exe", "");
-    EXPECT_NE(far.text.find("at most every 31 days"), std::string::npos) << far.text;
+    const auto farApart = ToTaskXml(Every(745, EveryType::Hours).Settings(), kPresent, "job.exe", "");
+    EXPECT_NE(farApart.text.find("at most every 31 days"), std::string::npos) << farApart.text;
     EXPECT_TRUE(ToTaskXml(Every(744, EveryType::Hours).Settings(), kPresent, "job.exe", "").ok);
 }
 
