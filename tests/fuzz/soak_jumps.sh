@@ -26,12 +26,6 @@ if [ ! -f "$faketime_lib" ]; then
   exit 77
 fi
 
-# Soaks of two bitnesses (and the calendar's moments) take turns.
-if command -v flock >/dev/null; then
-  exec 9>"$here/build/soak.lock"
-  flock 9
-fi
-
 wineserver -p >/dev/null 2>&1 || true
 wine "$exe" --probe 0 >/dev/null 2>&1 || true
 

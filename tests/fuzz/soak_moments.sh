@@ -39,8 +39,9 @@ if command -v flock >/dev/null; then
 fi
 
 # The server and the prefix's desktop start unfaked, from a program that opens a window.
-wineserver -p >/dev/null 2>&1 || true
-wine "$exe" --probe 0 >/dev/null 2>&1 || true
+# (The persistent server must not inherit the lock, or it would hold it after this script.)
+wineserver -p >/dev/null 2>&1 9>&- || true
+wine "$exe" --probe 0 >/dev/null 2>&1 9>&- || true
 lead=$((90 + 27 * speed))
 
 # SOAK_LOGS names a directory that keeps every process's log (each firing with its times).
@@ -63,7 +64,7 @@ start_run() {
   [ "$kind" != "$run" ] && time_of_day=(--at "${run#*@}")
   LD_PRELOAD=$faketime_lib FAKETIME_DONT_FAKE_MONOTONIC=1 FAKETIME_FMT=%s FAKETIME="@$((moment_at - lead)) x$speed" \
     TZ=$zone wine "$exe" --kind "$kind" "${time_of_day[@]}" --setup $((moment_at - 90)) \
-    --until $((moment_at + after)) --tick "$speed" >"$logs/$name-$run.log" 2>&1 </dev/null
+    --until $((moment_at + after)) --tick "$speed" >"$logs/$name-$run.log" 2>&1 </dev/null 9>&-
 }
 
 pids=()
