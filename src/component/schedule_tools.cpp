@@ -209,7 +209,9 @@ HRESULT ReadSchedule(IDispatch* schedule, ScheduleSettings& s) {
 
 namespace {
 
-class ScheduleTools final : public IScheduleTools, public IObjectSafety, public ISupportErrorInfo {
+class ScheduleTools final : public ToolsObject<IScheduleTools, IID_IScheduleTools>,
+                            public IObjectSafety,
+                            public ISupportErrorInfo {
 public:
     // IUnknown
     STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override {
@@ -226,39 +228,9 @@ public:
         AddRef();
         return S_OK;
     }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
-    STDMETHODIMP_(ULONG) Release() override {
-        const LONG left = InterlockedDecrement(&refs_);
-        if (left == 0) delete this;
-        return static_cast<ULONG>(left);
-    }
-
-    // IDispatch, through the tools library
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
-        if (!count) return E_POINTER;
-        *count = 1;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
-        if (!info) return E_POINTER;
-        *info = nullptr;
-        return index == 0 ? GetToolsTypeInfo(IID_IScheduleTools, false, info) : DISP_E_BADINDEX;
-    }
-    STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-        if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-        ComPtr<ITypeInfo> info;
-        const HRESULT hr = GetToolsTypeInfo(IID_IScheduleTools, false, &info);
-        return FAILED(hr) ? hr : DispGetIDsOfNames(info.Get(), names, count, ids);
-    }
-    STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                        EXCEPINFO* exception, UINT* argError) override {
-        if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-        ComPtr<ITypeInfo> info;
-        const HRESULT hr = GetToolsTypeInfo(IID_IScheduleTools, true, &info);
-        if (FAILED(hr)) return hr;
-        SetErrorInfo(0, nullptr);
-        return info->Invoke(static_cast<IScheduleTools*>(this), id, flags, params, result, exception, argError);
-    }
+    // One count for every interface.
+    STDMETHODIMP_(ULONG) AddRef() override { return ToolsObject::AddRef(); }
+    STDMETHODIMP_(ULONG) Release() override { return ToolsObject::Release(); }
 
     // IScheduleTools
     STDMETHODIMP Describe(IDispatch* schedule, BSTR* text) override {
@@ -397,9 +369,6 @@ private:
         if (SUCCEEDED(hr)) hr = put(L"OccursOption", number(VT_I4, k.OccursOption));
         return hr;
     }
-
-    ModuleLock lock_;
-    LONG refs_ = 1;
 };
 
 }  // namespace

@@ -42,7 +42,7 @@ std::string Quoted(BSTR name) {
     return "\"" + Utf8Of(name) + "\"";
 }
 
-class TaskRegistrar final : public ITaskRegistrar, public ISupportErrorInfo {
+class TaskRegistrar final : public ToolsObject<ITaskRegistrar, IID_ITaskRegistrar>, public ISupportErrorInfo {
 public:
     // IUnknown
     STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override {
@@ -57,39 +57,9 @@ public:
         AddRef();
         return S_OK;
     }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
-    STDMETHODIMP_(ULONG) Release() override {
-        const LONG left = InterlockedDecrement(&refs_);
-        if (left == 0) delete this;
-        return static_cast<ULONG>(left);
-    }
-
-    // IDispatch, through the tools library
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
-        if (!count) return E_POINTER;
-        *count = 1;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
-        if (!info) return E_POINTER;
-        *info = nullptr;
-        return index == 0 ? GetToolsTypeInfo(IID_ITaskRegistrar, false, info) : DISP_E_BADINDEX;
-    }
-    STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-        if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-        ComPtr<ITypeInfo> info;
-        const HRESULT hr = GetToolsTypeInfo(IID_ITaskRegistrar, false, &info);
-        return FAILED(hr) ? hr : DispGetIDsOfNames(info.Get(), names, count, ids);
-    }
-    STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                        EXCEPINFO* exception, UINT* argError) override {
-        if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-        ComPtr<ITypeInfo> info;
-        const HRESULT hr = GetToolsTypeInfo(IID_ITaskRegistrar, true, &info);
-        if (FAILED(hr)) return hr;
-        SetErrorInfo(0, nullptr);
-        return info->Invoke(static_cast<ITaskRegistrar*>(this), id, flags, params, result, exception, argError);
-    }
+    // One count for every interface.
+    STDMETHODIMP_(ULONG) AddRef() override { return ToolsObject::AddRef(); }
+    STDMETHODIMP_(ULONG) Release() override { return ToolsObject::Release(); }
 
     // ITaskRegistrar
     STDMETHODIMP RegisterTask(IDispatch* schedule, BSTR name, BSTR command, VARIANT arguments,
@@ -144,10 +114,6 @@ public:
 
     // ISupportErrorInfo
     STDMETHODIMP InterfaceSupportsErrorInfo(REFIID iid) override { return iid == IID_ITaskRegistrar ? S_OK : S_FALSE; }
-
-private:
-    ModuleLock lock_;
-    LONG refs_ = 1;
 };
 
 }  // namespace

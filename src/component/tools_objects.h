@@ -8,6 +8,10 @@
 
 #include <string>
 
+#include <wrl/client.h>
+
+#include "component/module.h"
+
 #include "engine/schedule_forms.h"
 #include "engine/schedule_settings.h"
 
@@ -33,6 +37,51 @@ bool OptionalText(const VARIANT& value, std::string& text);
 bool OptionalBool(const VARIANT& value, bool& flag);
 // Sets the error info (source, description) for a scripting client and returns hr.
 HRESULT ToolsError(HRESULT hr, REFIID iid, const std::string& description);
+
+// The reference count, module lock and IDispatch of a companion object whose dual interface
+// is Dual (its IID DualIid), answered through the tools library's type information.
+template <class Dual, const IID& DualIid>
+class ToolsObject : public Dual {
+public:
+    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
+    STDMETHODIMP_(ULONG) Release() override {
+        const LONG left = InterlockedDecrement(&refs_);
+        if (left == 0) delete this;
+        return static_cast<ULONG>(left);
+    }
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
+        if (!count) return E_POINTER;
+        *count = 1;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
+        if (!info) return E_POINTER;
+        *info = nullptr;
+        return index == 0 ? GetToolsTypeInfo(DualIid, false, info) : DISP_E_BADINDEX;
+    }
+    STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+        if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+        Microsoft::WRL::ComPtr<ITypeInfo> info;
+        const HRESULT hr = GetToolsTypeInfo(DualIid, false, &info);
+        return FAILED(hr) ? hr : DispGetIDsOfNames(info.Get(), names, count, ids);
+    }
+    STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                        EXCEPINFO* exception, UINT* argError) override {
+        if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+        Microsoft::WRL::ComPtr<ITypeInfo> info;
+        const HRESULT hr = GetToolsTypeInfo(DualIid, true, &info);
+        if (FAILED(hr)) return hr;
+        SetErrorInfo(0, nullptr);
+        return info->Invoke(static_cast<Dual*>(this), id, flags, params, result, exception, argError);
+    }
+
+protected:
+    virtual ~ToolsObject() = default;
+
+private:
+    ModuleLock lock_;
+    LONG refs_ = 1;
+};
 
 // The HRESULT of a refused conversion: the error description says why.
 inline constexpr HRESULT kRefused = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, 0x0201);
