@@ -128,26 +128,26 @@ constexpr std::array<FieldSpec, 5> kFields = {{{"minute", 0, 59, nullptr},
                                                {"month", 1, 12, kMonthNames},
                                                {"day-of-week", 0, 7, kWeekdayNames}}};
 
-std::optional<int> FieldValue(std::string_view text, const FieldSpec& spec) {
+std::optional<int> FieldValue(std::string_view text, const FieldSpec& rule) {
     if (text.empty() || text.size() > 3) return std::nullopt;
     if (std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
         int v = 0;
         for (const char c : text) v = v * 10 + (c - '0');
         return v;
     }
-    if (!spec.names || text.size() != 3) return std::nullopt;
+    if (!rule.names || text.size() != 3) return std::nullopt;
     std::string upper(text);
     for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    for (int i = 0; i <= spec.high - spec.low && i < (spec.names == kMonthNames ? 12 : 7); ++i)
-        if (upper == spec.names[i]) return spec.low + i;
+    for (int i = 0; i <= rule.high - rule.low && i < (rule.names == kMonthNames ? 12 : 7); ++i)
+        if (upper == rule.names[i]) return rule.low + i;
     return std::nullopt;
 }
 
-bool ParseField(std::string_view text, const FieldSpec& spec, Field& field, std::string& reason) {
+bool ParseField(std::string_view text, const FieldSpec& rule, Field& field, std::string& reason) {
     field.text = std::string(text);
     field.star = !text.empty() && text[0] == '*';
     auto bad = [&](const std::string& why) {
-        reason = std::string("the ") + spec.name + " field '" + field.text + "' " + why;
+        reason = std::string("the ") + rule.name + " field '" + field.text + "' " + why;
         return false;
     };
     std::size_t begin = 0;
@@ -157,26 +157,26 @@ bool ParseField(std::string_view text, const FieldSpec& spec, Field& field, std:
         begin = comma + 1;
         int step = 1;
         if (const auto slash = item.find('/'); slash != std::string_view::npos) {
-            const auto n = FieldValue(item.substr(slash + 1), FieldSpec{spec.name, 0, 0, nullptr});
+            const auto n = FieldValue(item.substr(slash + 1), FieldSpec{rule.name, 0, 0, nullptr});
             if (!n || *n < 1) return bad("has a step that is not a whole number from 1 on");
             step = *n;
             item = item.substr(0, slash);
         }
-        int low = spec.low, high = spec.high;
+        int low = rule.low, high = rule.high;
         if (item != "*") {
             const auto dash = item.find('-');
-            const auto a = FieldValue(item.substr(0, dash), spec);
+            const auto a = FieldValue(item.substr(0, dash), rule);
             if (!a) return bad("is not a list of numbers, ranges and steps");
             low = *a;
             if (dash != std::string_view::npos) {
-                const auto b = FieldValue(item.substr(dash + 1), spec);
+                const auto b = FieldValue(item.substr(dash + 1), rule);
                 if (!b) return bad("is not a list of numbers, ranges and steps");
                 high = *b;
             } else if (step == 1) {
                 high = low;
             }
-            if (low < spec.low || high > spec.high || low > high)
-                return bad("goes outside " + Number(spec.low) + " to " + Number(spec.high));
+            if (low < rule.low || high > rule.high || low > high)
+                return bad("goes outside " + Number(rule.low) + " to " + Number(rule.high));
         }
         for (int v = low; v <= high; v += step) field.values |= std::uint64_t{1} << v;
         if (comma == text.size()) break;
