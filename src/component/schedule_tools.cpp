@@ -20,6 +20,7 @@
 #include "component/tools_objects.h"
 #include "engine/next_run.h"
 #include "engine/schedule_words.h"
+#include "engine/utf8.h"
 #include "win/scoped.h"
 
 namespace cadencer::com {
@@ -144,7 +145,7 @@ OleDate PresentUtc() {
 }
 
 std::string Utf8Of(BSTR text) {
-    return forms::Utf8(win::ToU16(text));
+    return ToUtf8(win::ToU16(text));
 }
 
 bool OptionalText(const VARIANT& value, std::string& text) {
@@ -235,7 +236,7 @@ public:
     // IScheduleTools
     STDMETHODIMP Describe(IDispatch* schedule, BSTR* text) override {
         return Convert(schedule, text, [](const ScheduleSettings& s) {
-            return FormResult{true, forms::Utf8(DescribeSchedule(s))};
+            return FormResult{true, ToUtf8(DescribeSchedule(s))};
         });
     }
     STDMETHODIMP NextRuns(IDispatch* schedule, long count, VARIANT* runs) override {

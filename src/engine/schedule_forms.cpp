@@ -8,36 +8,10 @@
 #include "engine/next_run.h"
 #include "engine/schedule_forms_plan.h"
 #include "engine/schedule_words.h"
+#include "engine/utf8.h"
 
 namespace cadencer {
 namespace forms {
-
-std::string Utf8(std::u16string_view text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-        else if (c >= 0xD800 && c <= 0xDFFF)
-            c = 0xFFFD;  // a lone surrogate has no UTF-8 form
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
 
 std::string Number(long long value) {
     return std::to_string(value);
@@ -108,7 +82,7 @@ PlanResult MakePlan(const ScheduleSettings& s, OleDate present) {
     const OleDate due = ComputeNextRun(s, present, 0);
     if (IsNeverMarker(due, present))
         return {std::nullopt, "the schedule falls due no more after " + Readable(*now) + " (" +
-                                  Utf8(DescribeSchedule(s)) + "): there is nothing to convert"};
+                                  ToUtf8(DescribeSchedule(s)) + "): there is nothing to convert"};
 
     Plan plan;
     plan.kind = static_cast<Occurs>(s.OccursOption);
@@ -259,7 +233,7 @@ FormResult ToICalendar(const ScheduleSettings& settings, OleDate present, const 
         for (const char c : stampText + start + rule) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
         uid = stampText + "-" + Hex(hash) + "@cadencer";
     }
-    const std::string summary = entry.summary.empty() ? forms::Utf8(DescribeSchedule(settings)) : entry.summary;
+    const std::string summary = entry.summary.empty() ? ToUtf8(DescribeSchedule(settings)) : entry.summary;
     std::string text;
     for (const std::string& line :
          {std::string("BEGIN:VCALENDAR"), std::string("VERSION:2.0"),
@@ -289,7 +263,7 @@ std::string KeysText(const ScheduleKeys& k) {
     auto add = [&](const char* key, const std::string& value) {
         text += (text.empty() ? "" : " ") + std::string(key) + "=" + value;
     };
-    auto date = [](OleDate value) { return forms::Utf8(FormatIsoDate(value)); };
+    auto date = [](OleDate value) { return ToUtf8(FormatIsoDate(value)); };
     if (k.EveryFrequency) add("EveryFrequency", forms::Number(*k.EveryFrequency));
     if (k.EveryInterval) add("EveryInterval", forms::Number(*k.EveryInterval));
     if (k.StartHour) add("StartHour", forms::Number(*k.StartHour));
@@ -297,8 +271,8 @@ std::string KeysText(const ScheduleKeys& k) {
     if (k.StartDate) add("StartDate", date(*k.StartDate));
     if (k.EndDate) add("EndDate", date(*k.EndDate));
     if (k.UseEndDate) add("UseEndDate", *k.UseEndDate ? "True" : "False");
-    if (k.SelectionsWeekly) add("SelectionsWeekly", forms::Utf8(*k.SelectionsWeekly));
-    if (k.SelectionsMonthly) add("SelectionsMonthly", forms::Utf8(*k.SelectionsMonthly));
+    if (k.SelectionsWeekly) add("SelectionsWeekly", ToUtf8(*k.SelectionsWeekly));
+    if (k.SelectionsMonthly) add("SelectionsMonthly", ToUtf8(*k.SelectionsMonthly));
     if (k.LastScheduledTime) add("LastScheduledTime", date(*k.LastScheduledTime));
     add("OccursOption", forms::Number(k.OccursOption));
     return text;

@@ -92,7 +92,6 @@ std::string KeysText(const ScheduleKeys& keys);
 
 // Helpers shared by the forms (schedule_forms_common.cpp).
 namespace forms {
-std::string Utf8(std::u16string_view text);
 // "20261208T100000"
 std::string CompactLocal(DaySecond time);
 // "2026-12-08T10:00:00"

@@ -16,6 +16,7 @@
 #include "engine/schedule_forms.h"
 #include "engine/schedule_forms_plan.h"
 #include "engine/schedule_words.h"
+#include "engine/utf8.h"
 
 namespace cadencer {
 namespace {
@@ -125,7 +126,7 @@ FormResult ToTaskXml(const ScheduleSettings& settings, OleDate present, std::str
     const auto commandText = Escaped(command), argumentsText = Escaped(arguments);
     if (!commandText || !argumentsText)
         return {false, "the command or its arguments hold a control character, which a task definition cannot carry"};
-    const auto description = Escaped(forms::Utf8(DescribeSchedule(settings)));
+    const auto description = Escaped(ToUtf8(DescribeSchedule(settings)));
     std::string xml =
         "<?xml version=\"1.0\"?>\n"
         "<Task version=\"1.2\" xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\">\n"

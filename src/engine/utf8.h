@@ -1,5 +1,5 @@
-// UTF-8 and the UTF-16 strings of the portable code, both ways, for the command-line
-// tool's arguments and for the tests' messages. Malformed input never stops a
+// UTF-8 and the UTF-16 strings of the portable code, both ways: the schedule's other forms,
+// the command-line tool's arguments and the tests' messages. Malformed input never stops a
 // conversion: each bad sequence becomes U+FFFD, the replacement character.
 #pragma once
 

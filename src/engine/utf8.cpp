@@ -1,5 +1,5 @@
 // The UTF-8 codec of the tools and tests.
-#include "utf8.h"
+#include "engine/utf8.h"
 
 #include <cstdint>
 
