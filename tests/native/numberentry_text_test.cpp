@@ -125,6 +125,11 @@ TEST(NumberText, WorkedResultsOfTheDefaultFormat) {
 TEST(NumberText, OtherFormats) {
     EXPECT_EQ(Formatted(u"7.9", u"#0"), "7");  // decimals are truncated, not rounded
     EXPECT_EQ(Formatted(u"-3", u"#0"), "-3");
+    EXPECT_EQ(Formatted(u"-3", u"#0", true), "-3");
+    EXPECT_EQ(Formatted(u"-3", u"###0"), "-3");         // no blanks between the sign and the digits
+    EXPECT_EQ(Formatted(u"-5", u"#;-#"), "-5");         // the negative section's own sign, not a second one
+    EXPECT_EQ(Formatted(u"-5", u"#;(#)", true), "-5");  // inside the focus the parentheses give way
+    EXPECT_EQ(Formatted(u"-5", u"#;(#)"), "(5)");
     EXPECT_EQ(Formatted(u"1234", u"#,##0."), "1,234");
     EXPECT_EQ(Formatted(u"0", u"###"), "");
     EXPECT_EQ(Formatted(u"15", u"###"), "15");
