@@ -1,5 +1,6 @@
-// Text and number conversions of the numeric entry control. ApplyFormat works on 1-based
-// positions in its comments, as a reader of the format rules counts them.
+// Text and number conversions of the numeric entry control. ApplyFormat runs numbered
+// steps, one function each; the whole-part walk counts 1-based positions, as a reader of
+// the format rules counts them.
 #include "numberentry/number_text.h"
 
 #include <cfloat>
@@ -75,6 +76,125 @@ std::size_t TrimEnd(std::u16string_view s, std::size_t start) {
 
 std::size_t FindChar(std::u16string_view s, char16_t c) {
     return s.find(c);
+}
+
+// ---- The steps of ApplyFormat, numbered as it calls them ----
+
+// 1. The section: the part before ";" for a number that is zero or positive, the part
+// after it for a negative one.
+std::u16string_view SectionFor(std::u16string_view format, bool isNonNegative) {
+    const std::size_t semi = FindChar(format, u';');
+    if (semi == std::u16string_view::npos) return format;
+    return isNonNegative ? format.substr(0, semi) : format.substr(semi + 1);
+}
+
+// 2. Sign adjustment: whether a "-" leads the mask. Outside the focus a negative number
+// takes one only when the format shows no sign of its own; inside the focus it always
+// does, and a parenthesised format gives up its parentheses.
+bool AdjustForSign(std::u16string_view format, const FormatOptions& options, std::u16string_view& section) {
+    if (options.positiveOnly || options.isNonNegative) return false;
+    const bool hasParen = FindChar(format, u'(') != std::u16string_view::npos;
+    if (!options.gotFocus) return !hasParen && FindChar(format, u'-') == std::u16string_view::npos;
+    if (hasParen) {
+        section = format.substr(FindChar(format, u'(') + 1);
+        if (!section.empty() && section.back() == u')') section.remove_suffix(1);
+    }
+    return true;
+}
+
+// 4. Points: a trailing point (not the only character) is dropped from either side.
+struct PointedText {
+    std::size_t length;  // without a dropped trailing point
+    std::size_t point;   // 0-based; npos when absent or dropped
+};
+
+PointedText PointOf(std::u16string_view s) {
+    PointedText result{s.size(), s.find(u'.')};
+    if (result.point != std::u16string_view::npos && result.point + 1 == result.length && result.point > 0) {
+        --result.length;
+        result.point = std::u16string_view::npos;
+    }
+    return result;
+}
+
+// 5. Decimals, truncated. Digits go only into the placeholders that directly follow the
+// point: a literal after them (the ")" of a negative section) is never overwritten.
+void LayDecimals(PointedText number, std::u16string_view digits, std::size_t point, std::u16string& shown) {
+    if (point == std::u16string::npos || number.point == std::u16string_view::npos) return;
+    for (std::size_t t = point + 1, s = number.point + 1;
+         t < shown.size() && s < number.length && IsPlaceholder(shown[t]); ++t, ++s)
+        shown[t] = digits[s];
+}
+
+// 6. Whole part, right to left; digits without a placeholder are not shown.
+void LayWholePart(PointedText number, std::u16string_view digits, std::size_t point, std::u16string& shown) {
+    std::size_t tPos = point != std::u16string::npos ? point : shown.size();  // 1-based position + 1 of the walk start
+    std::size_t sPos = number.point != std::u16string_view::npos ? number.point : number.length;
+    while (tPos >= 1 && sPos >= 1) {
+        if (digits[sPos - 1] == u'-') {
+            --sPos;
+            if (sPos == 0) break;
+        }
+        if (IsPlaceholder(shown[tPos - 1])) {
+            shown[tPos - 1] = digits[sPos - 1];
+            --sPos;
+        }
+        --tPos;
+    }
+}
+
+// 7. Leading zeros that stand in optional places become placeholders again.
+void RestoreOptionalPlaces(std::u16string_view formatMask, std::u16string& shown) {
+    for (std::size_t k = 0; k < shown.size(); ++k) {
+        const char16_t c = shown[k];
+        if ((c >= u'1' && c <= u'9') || c == u'.') break;
+        if (c == u'0' && k < formatMask.size() && formatMask[k] == u'#') shown[k] = u'#';
+    }
+}
+
+// 8. Blanking: placeholders, and commas that lead the number, become blanks.
+void BlankPlaceholdersAndLeadingCommas(std::u16string& shown) {
+    for (std::size_t k = 0; k < shown.size(); ++k) {
+        if (shown[k] == u'#') {
+            shown[k] = u' ';
+        } else if (shown[k] == u',') {
+            if (k == 0 || shown[k - 1] == u'-' || shown[k - 1] == u'(' || shown[k - 1] == u' ') shown[k] = u' ';
+        }
+    }
+}
+
+// 9. Trim.
+void TrimBlanks(std::u16string& shown) {
+    const std::size_t start = TrimStart(shown);
+    const std::size_t end = TrimEnd(shown, start);
+    if (start > 0 || end < shown.size()) shown = shown.substr(start, end - start);
+}
+
+// 10. Close the gap after the sign.
+void CloseGapAfterSign(std::u16string& shown) {
+    std::size_t v = shown.find(u'(');
+    if (v == std::u16string::npos) v = shown.find(u'-');
+    if (v == std::u16string::npos || v + 1 >= shown.size()) return;
+    std::size_t after = v + 1;
+    while (after < shown.size() && shown[after] == u' ') ++after;
+    if (after > v + 1) {
+        shown.erase(v + 1, after - v - 1);
+        shown.erase(0, v);
+    }
+}
+
+// Digits with at most one point, read by the general parser; a magnitude beyond the
+// double range saturates (to the largest finite double, or to 0 when too small).
+double ParsedDecimal(std::u16string_view number, bool wholeNonZero) {
+    std::string ascii;
+    ascii.reserve(number.size() + 1);
+    for (const char16_t c : number) ascii.push_back(static_cast<char>(c));
+    if (!ascii.empty() && ascii.front() == '.') ascii.insert(ascii.begin(), '0');
+    if (!ascii.empty() && ascii.back() == '.') ascii.pop_back();
+    double parsed = 0;
+    const auto r = std::from_chars(ascii.data(), ascii.data() + ascii.size(), parsed);
+    if (r.ec == std::errc::result_out_of_range) parsed = wholeNonZero ? DBL_MAX : 0.0;
+    return parsed;
 }
 
 }  // namespace
@@ -171,22 +291,10 @@ double NumericValueOfText(std::u16string_view text) {
         }
     }
     if (!anyDigit) return 0.0;
-    double result;
-    if (exact && fraction <= 22) {
-        // Up to 15 digits fit a double exactly, and a division by an exact power of ten
-        // rounds correctly: the common case needs no general parser.
-        result = static_cast<double>(mantissa) / kPowersOfTen[fraction];
-    } else {
-        std::string ascii;
-        ascii.reserve(i - start + 1);
-        for (std::size_t k = start; k < i; ++k) ascii.push_back(static_cast<char>(text[k]));
-        if (!ascii.empty() && ascii.front() == '.') ascii.insert(ascii.begin(), '0');
-        if (!ascii.empty() && ascii.back() == '.') ascii.pop_back();
-        double parsed = 0;
-        const auto r = std::from_chars(ascii.data(), ascii.data() + ascii.size(), parsed);
-        if (r.ec == std::errc::result_out_of_range) parsed = wholeNonZero ? DBL_MAX : 0.0;
-        result = parsed;
-    }
+    // Up to 15 digits fit a double exactly, and a division by an exact power of ten
+    // rounds correctly: the common case needs no general parser.
+    const double result = exact && fraction <= 22 ? static_cast<double>(mantissa) / kPowersOfTen[fraction]
+                                                  : ParsedDecimal(text.substr(start, i - start), wholeNonZero);
     if (result == 0) return 0.0;  // "-0" reads as plain 0
     return negative ? -result : result;
 }
@@ -258,104 +366,23 @@ std::int16_t ComputeMaxLength(std::u16string_view format) {
 
 void ApplyFormat(std::u16string& text, std::u16string_view format, const FormatOptions& options,
                  std::u16string& formatMask) {
-    std::u16string& S = text;  // the cleaned number; read only until the end
-    // 1. The section.
-    const std::size_t semi = FindChar(format, u';');
-    std::u16string_view section = format;
-    if (semi != std::u16string_view::npos)
-        section = options.isNonNegative ? format.substr(0, semi) : format.substr(semi + 1);
-
-    // 2. Sign adjustment.
-    bool prefixMinus = false;
-    if (!options.positiveOnly && !options.isNonNegative) {
-        const bool hasParen = FindChar(format, u'(') != std::u16string_view::npos;
-        if (!options.gotFocus) {
-            prefixMinus = !hasParen && FindChar(format, u'-') == std::u16string_view::npos;
-        } else {
-            if (hasParen) {
-                section = format.substr(FindChar(format, u'(') + 1);
-                if (!section.empty() && section.back() == u')') section.remove_suffix(1);
-            }
-            prefixMinus = true;
-        }
-    }
-
+    std::u16string_view section = SectionFor(format, options.isNonNegative);  // 1
+    const bool prefixMinus = AdjustForSign(format, options, section);         // 2
     // 3. The mask and the output start as the section.
     formatMask.clear();
     if (prefixMinus) formatMask.push_back(u'-');
     formatMask.append(section);
-    std::u16string T = formatMask;
-
-    // 4. Points: a trailing point (not the only character) is dropped from either side.
-    std::size_t d = T.find(u'.');  // 0-based; npos when absent
-    if (d != std::u16string::npos && d + 1 == T.size() && d > 0) {
-        T.pop_back();
-        d = std::u16string::npos;
-    }
-    std::size_t sLength = S.size();
-    std::size_t f = S.find(u'.');
-    if (f != std::u16string::npos && f + 1 == sLength && f > 0) {
-        --sLength;
-        f = std::u16string::npos;
-    }
-
-    // 5. Decimals, truncated. Digits go only into the placeholders that directly follow the
-    // point: a literal after them (the ")" of a negative section) is never overwritten.
-    if (d != std::u16string::npos && f != std::u16string::npos) {
-        for (std::size_t t = d + 1, s = f + 1; t < T.size() && s < sLength && IsPlaceholder(T[t]); ++t, ++s)
-            T[t] = S[s];
-    }
-
-    // 6. Whole part, right to left; digits without a placeholder are not shown.
-    std::size_t tPos = d != std::u16string::npos ? d : T.size();  // 1-based position + 1 of the walk start
-    std::size_t sPos = f != std::u16string::npos ? f : sLength;
-    while (tPos >= 1 && sPos >= 1) {
-        if (S[sPos - 1] == u'-') {
-            --sPos;
-            if (sPos == 0) break;
-        }
-        if (IsPlaceholder(T[tPos - 1])) {
-            T[tPos - 1] = S[sPos - 1];
-            --sPos;
-        }
-        --tPos;
-    }
-
-    // 7. Leading zeros that stand in optional places become placeholders again.
-    for (std::size_t k = 0; k < T.size(); ++k) {
-        const char16_t c = T[k];
-        if ((c >= u'1' && c <= u'9') || c == u'.') break;
-        if (c == u'0' && k < formatMask.size() && formatMask[k] == u'#') T[k] = u'#';
-    }
-
-    // 8. Blanking: placeholders, and commas that lead the number, become blanks.
-    for (std::size_t k = 0; k < T.size(); ++k) {
-        if (T[k] == u'#') {
-            T[k] = u' ';
-        } else if (T[k] == u',') {
-            if (k == 0 || T[k - 1] == u'-' || T[k - 1] == u'(' || T[k - 1] == u' ') T[k] = u' ';
-        }
-    }
-
-    // 9. Trim.
-    const std::size_t start = TrimStart(T);
-    const std::size_t end = TrimEnd(T, start);
-    if (start > 0 || end < T.size()) T = T.substr(start, end - start);
-
-    // 10. Close the gap after the sign.
-    std::size_t v = T.find(u'(');
-    if (v == std::u16string::npos) v = T.find(u'-');
-    if (v != std::u16string::npos && v + 1 < T.size()) {
-        std::size_t after = v + 1;
-        while (after < T.size() && T[after] == u' ') ++after;
-        if (after > v + 1) {
-            T.erase(v + 1, after - v - 1);
-            T.erase(0, v);
-        }
-    }
-
-    // 11.
-    text.swap(T);
+    std::u16string shown = formatMask;
+    const PointedText number = PointOf(text);  // 4
+    const PointedText layout = PointOf(shown);
+    shown.resize(layout.length);
+    LayDecimals(number, text, layout.point, shown);   // 5
+    LayWholePart(number, text, layout.point, shown);  // 6
+    RestoreOptionalPlaces(formatMask, shown);         // 7
+    BlankPlaceholdersAndLeadingCommas(shown);         // 8
+    TrimBlanks(shown);                                // 9
+    CloseGapAfterSign(shown);                         // 10
+    text.swap(shown);                                 // 11
 }
 
 std::optional<std::int32_t> RoundToLong(double value) {
