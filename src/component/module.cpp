@@ -8,7 +8,7 @@
 #include "control/win/face_window.h"
 #include "control/win/timer_window.h"
 #include "dialog/schedule_host.h"
-#include "numberentry/digitfield_window.h"
+#include "numberentry/win/digitfield_window.h"
 #include "win/accessible.h"
 #include "win/scoped.h"
 

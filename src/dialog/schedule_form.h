@@ -22,7 +22,7 @@
 #include "dialog/schedule_design.h"
 #include "engine/schedule_settings.h"
 #include "engine/variant.h"
-#include "numberentry/digitfield_window.h"
+#include "numberentry/win/digitfield_window.h"
 #include "win/keep_alive.h"
 
 namespace cadencer::dialog {

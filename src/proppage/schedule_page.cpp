@@ -14,7 +14,7 @@
 #include "dialog/win_controls.h"
 #include "engine/next_run.h"
 #include "engine/schedule_words.h"
-#include "numberentry/digitfield_window.h"
+#include "numberentry/win/digitfield_window.h"
 #include "proppage/page_window.h"
 
 namespace cadencer::proppage {

@@ -4,7 +4,7 @@
 // the new DPI too.
 #include "dialog_harness.h"
 
-#include "numberentry/digitfield_window.h"
+#include "numberentry/win/digitfield_window.h"
 
 namespace cadencer::dialog::testing {
 namespace {

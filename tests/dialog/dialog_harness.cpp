@@ -2,7 +2,7 @@
 // box watcher and input helpers.
 #include "dialog_harness.h"
 
-#include "numberentry/digitfield_window.h"
+#include "numberentry/win/digitfield_window.h"
 
 namespace cadencer::dialog::testing {
 

@@ -3,7 +3,7 @@
 // end-date options, masks with grayed boxes and blanks, and the unchanged state after it.
 #include "dialog_harness.h"
 
-#include "numberentry/digitfield_window.h"
+#include "numberentry/win/digitfield_window.h"
 
 namespace cadencer::dialog::testing {
 namespace {

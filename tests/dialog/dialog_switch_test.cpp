@@ -2,7 +2,7 @@
 // states; the unit list and its limits; the end-date options; the changed state.
 #include "dialog_harness.h"
 
-#include "numberentry/digitfield_window.h"
+#include "numberentry/win/digitfield_window.h"
 
 namespace cadencer::dialog::testing {
 namespace {

@@ -3,7 +3,7 @@
 // the values kept; every field and mask saved; the events after OK in their order.
 #include "dialog_harness.h"
 
-#include "numberentry/digitfield_window.h"
+#include "numberentry/win/digitfield_window.h"
 
 namespace cadencer::dialog::testing {
 namespace {

@@ -3,7 +3,7 @@
 // raises, and helpers that deliver real keyboard and mouse messages and pump them.
 #pragma once
 
-#include "numberentry/digitfield_window.h"  // <windows.h> first: <commctrl.h> needs it
+#include "numberentry/win/digitfield_window.h"  // <windows.h> first: <commctrl.h> needs it
 
 #include <commctrl.h>
 

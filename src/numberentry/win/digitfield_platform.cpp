@@ -1,8 +1,8 @@
 // DigitfieldHost: the platform side of a Digitfield window. Creates the parts, lays them out
 // in pixels at the window's DPI, shows text and colours, and provides Timer1, the clipboard
 // and the beep to the model.
-#include "numberentry/digitfield_win32_host.h"  // <windows.h> first: <commctrl.h> needs it
-#include "numberentry/digitfield_win32_util.h"
+#include "numberentry/win/digitfield_host.h"  // <windows.h> first: <commctrl.h> needs it
+#include "numberentry/win/digitfield_util.h"
 #include "win/accessible.h"
 
 #include <commctrl.h>

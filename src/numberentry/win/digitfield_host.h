@@ -5,7 +5,7 @@
 #pragma once
 
 #include "engine/twips.h"
-#include "numberentry/digitfield_window.h"
+#include "numberentry/win/digitfield_window.h"
 #include "win/keep_alive.h"
 #include "win/window_state.h"
 
@@ -35,7 +35,7 @@ public:
     int Dpi() const { return dpiY_; }
     int MinimumHeight() const;
 
-    // ---- Accessibility (digitfield_win32_parts.cpp) ----
+    // ---- Accessibility (digitfield_parts.cpp) ----
     void ServeAccessibility();
     void SetAccessibleName(std::u16string_view name);
     const std::u16string& AccessibleName() const { return accessibleName_; }
@@ -76,7 +76,7 @@ public:
     std::optional<std::u16string> ClipboardText() override;
     void ProcessPendingMessages() override;
 
-    // ---- Parts (digitfield_win32_parts.cpp) ----
+    // ---- Parts (digitfield_parts.cpp) ----
     static LRESULT CALLBACK EditSubclassProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                              DWORD_PTR refData);
     static LRESULT CALLBACK SpinnerProc(HWND spinner, UINT message, WPARAM wParam, LPARAM lParam);

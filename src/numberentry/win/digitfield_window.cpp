@@ -1,7 +1,7 @@
 // The Digitfield window class: its private registration, the control window's procedure
 // and the DigitfieldWindow wrapper that forwards the control's members to the model.
-#include "numberentry/digitfield_win32_host.h"  // <windows.h> first: <commctrl.h> needs it
-#include "numberentry/digitfield_win32_util.h"
+#include "numberentry/win/digitfield_host.h"  // <windows.h> first: <commctrl.h> needs it
+#include "numberentry/win/digitfield_util.h"
 #include "win/keep_alive.h"
 #include "win/window_state.h"
 

@@ -2,7 +2,7 @@
 // its keys, focus and mouse reach the model first) and UpDown1 (a pair of arrows drawn and
 // driven by the control: press, capture, release), and what the control and its parts tell
 // accessibility clients.
-#include "numberentry/digitfield_win32_host.h"  // <windows.h> first: <commctrl.h> needs it
+#include "numberentry/win/digitfield_host.h"  // <windows.h> first: <commctrl.h> needs it
 
 #include <commctrl.h>
 
