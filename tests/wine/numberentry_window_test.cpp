@@ -175,13 +175,18 @@ TEST(DigitfieldWindow, MouseOnTheTextBoxRaisesDownUpClickInTwips) {
     form.Mouse(form.Edit(), WM_LBUTTONDBLCLK, 10, 4, MK_LBUTTON);
     form.Mouse(form.Edit(), WM_LBUTTONUP, 10, 4);
     form.Mouse(form.Edit(), WM_RBUTTONDOWN, 10, 4, MK_RBUTTON);
+    form.Mouse(form.Edit(), WM_MBUTTONDOWN, 10, 4, MK_MBUTTON);
+    form.Mouse(form.Edit(), WM_MBUTTONUP, 10, 6);
+    const int moves = form.events.moves;
+    form.Mouse(form.Edit(), WM_MOUSEMOVE, 12, 6, MK_LBUTTON);
+    EXPECT_EQ(form.events.moves, moves + 1);
     std::vector<std::string> mouse;
     for (const auto& e : form.events.log)
         if (e.rfind("Key", 0) != 0 && e != "Change") mouse.push_back(e);
-    EXPECT_EQ(mouse,
-              (std::vector<std::string>{"MouseDown 1", "MouseUp 1", "Click", "DblClick", "MouseUp 1", "MouseDown 2"}));
-    const int dpi = Dpi(form.window, LOGPIXELSX);
-    EXPECT_FLOAT_EQ(form.events.lastX, 10 * 1440.0f / dpi);
+    EXPECT_EQ(mouse, (std::vector<std::string>{"MouseDown 1", "MouseUp 1", "Click", "DblClick", "MouseUp 1",
+                                               "MouseDown 2", "MouseDown 4", "MouseUp 4"}));
+    EXPECT_FLOAT_EQ(form.events.lastX, 10 * 1440.0f / Dpi(form.window, LOGPIXELSX));
+    EXPECT_FLOAT_EQ(form.events.lastY, 6 * 1440.0f / Dpi(form.window, LOGPIXELSY));
 }
 
 TEST(DigitfieldWindow, ToolTipFollowsTheMouse) {
