@@ -101,7 +101,18 @@ private:
     LRESULT EditMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
     LRESULT SpinnerMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
     void PaintSpinner(HDC dc);
-    void MouseArgs(LPARAM lParam, float& x, float& y) const;
+    // The text box's messages by kind: the model hears of each before or after the box
+    // handles it, and a handler that destroyed the control leaves the windows alone.
+    LRESULT EditKeyDown(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT EditKeyPress(HWND edit, WPARAM wParam, LPARAM lParam);
+    LRESULT EditKeyUp(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT EditFocusMessage(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT EditMouseMessage(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
+    void SpinnerPress(HWND spinner, LPARAM lParam);
+    // A mouse event of a part, raised with the button(s), the shift keys held now and the
+    // message's point in twips.
+    using MouseEvent = void (DigitfieldModel::*)(std::int16_t& Button, std::int16_t& Shift, float& X, float& Y);
+    void RaiseMouseEvent(MouseEvent event, std::int16_t button, LPARAM lParam);
     void UpdateAlignment();
     void PlacePart(HWND part, const PartRect& rect);
     // True when the part's enabled state changed.

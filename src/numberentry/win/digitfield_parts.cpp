@@ -39,9 +39,11 @@ std::int16_t DigitfieldHost::CurrentShift() {
                                      (GetKeyState(VK_MENU) < 0 ? kAltMask : 0));
 }
 
-void DigitfieldHost::MouseArgs(LPARAM lParam, float& x, float& y) const {
-    x = ToTwipsX(static_cast<short>(LOWORD(lParam)));
-    y = ToTwipsY(static_cast<short>(HIWORD(lParam)));
+void DigitfieldHost::RaiseMouseEvent(MouseEvent event, std::int16_t button, LPARAM lParam) {
+    std::int16_t shift = CurrentShift();
+    float x = ToTwipsX(static_cast<short>(LOWORD(lParam)));
+    float y = ToTwipsY(static_cast<short>(HIWORD(lParam)));
+    (model_.*event)(button, shift, x, y);
 }
 
 // ---- txtNumber ----
@@ -63,124 +65,122 @@ LRESULT CALLBACK DigitfieldHost::EditSubclassProc(HWND edit, UINT message, WPARA
 LRESULT DigitfieldHost::EditMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
     HWND edit = edit_;
     win::KeepAlive keep(*this);
+    handled = true;
     switch (message) {
         case WM_KEYDOWN:
-        case WM_SYSKEYDOWN: {
-            handled = true;
-            std::int16_t keyCode = static_cast<std::int16_t>(wParam), shift = CurrentShift();
-            model_.txtNumber_KeyDown(keyCode, shift);
-            if (!Alive() || keyCode == 0) return 0;
-            // The text box's own clipboard keys would insert text uncleaned: the control's
-            // clipboard actions serve them.
-            if (message == WM_KEYDOWN && (keyCode == VK_INSERT || keyCode == VK_DELETE)) {
-                if (keyCode == VK_INSERT && shift == kShiftMask) return model_.PasteFromClipboard(), 0;
-                if (keyCode == VK_DELETE && shift == kShiftMask) return model_.CutToClipboard(), 0;
-                if (keyCode == VK_INSERT && shift == kCtrlMask) return model_.CopyToClipboard(), 0;
-            }
-            return DefSubclassProc(edit, message, static_cast<WPARAM>(static_cast<std::uint16_t>(keyCode)), lParam);
-        }
+        case WM_SYSKEYDOWN:
+            return EditKeyDown(edit, message, wParam, lParam);
         case WM_CHAR:
-        case WM_IME_CHAR: {
-            handled = true;
-            std::int16_t keyAscii = static_cast<std::int16_t>(wParam);
-            model_.txtNumber_KeyPress(keyAscii);
-            if (!Alive() || keyAscii == 0) return 0;
-            return DefSubclassProc(edit, WM_CHAR, static_cast<WPARAM>(static_cast<std::uint16_t>(keyAscii)), lParam);
-        }
+        case WM_IME_CHAR:
+            return EditKeyPress(edit, wParam, lParam);
         case WM_KEYUP:
-        case WM_SYSKEYUP: {
-            handled = true;
-            std::int16_t keyCode = static_cast<std::int16_t>(wParam), shift = CurrentShift();
-            model_.txtNumber_KeyUp(keyCode, shift);
-            if (!Alive()) return 0;
-            return DefSubclassProc(edit, message, static_cast<WPARAM>(static_cast<std::uint16_t>(keyCode)), lParam);
-        }
+        case WM_SYSKEYUP:
+            return EditKeyUp(edit, message, wParam, lParam);
         case WM_PASTE:
-            handled = true;
-            model_.PasteFromClipboard();
-            return 0;
+            return model_.PasteFromClipboard(), 0;
         case WM_CUT:
-            handled = true;
-            model_.CutToClipboard();
-            return 0;
+            return model_.CutToClipboard(), 0;
         case WM_COPY:
-            handled = true;
-            model_.CopyToClipboard();
-            return 0;
+            return model_.CopyToClipboard(), 0;
         // The text box's own menu would paste and undo past the filter; the control's
         // clipboard keys take its place.
         case WM_CONTEXTMENU:
-            handled = true;
             return 0;
-        case WM_PAINT:
-            OnEditPaint();
-            return 0;  // then the text box paints itself
-        case WM_SETFOCUS: {
-            handled = true;
-            const LRESULT result = DefSubclassProc(edit, message, wParam, lParam);  // creates the caret
-            model_.txtNumber_GotFocus();
-            return result;
-        }
-        case WM_KILLFOCUS: {
-            handled = true;
-            const LRESULT result = DefSubclassProc(edit, message, wParam, lParam);
-            model_.UserControl_LostFocus();
-            if (Alive()) model_.txtNumber_LostFocus();
-            return result;
-        }
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS:
+            return EditFocusMessage(edit, message, wParam, lParam);
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
-        case WM_MBUTTONDOWN: {
-            handled = true;
-            const LRESULT result = DefSubclassProc(edit, message, wParam, lParam);
-            if (!Alive()) return result;
-            if (message == WM_LBUTTONDOWN) {
-                editLeftPressed_ = true;
-                editDoubleClicked_ = false;
-            }
-            std::int16_t button = ButtonOf(message), shift = CurrentShift();
-            float x, y;
-            MouseArgs(lParam, x, y);
-            model_.txtNumber_MouseDown(button, shift, x, y);
-            return result;
-        }
+        case WM_MBUTTONDOWN:
         case WM_LBUTTONUP:
         case WM_RBUTTONUP:
-        case WM_MBUTTONUP: {
-            handled = true;
-            const LRESULT result = DefSubclassProc(edit, message, wParam, lParam);
-            if (!Alive()) return result;
-            std::int16_t button = ButtonOf(message), shift = CurrentShift();
-            float x, y;
-            MouseArgs(lParam, x, y);
-            model_.txtNumber_MouseUp(button, shift, x, y);
+        case WM_MBUTTONUP:
+        case WM_LBUTTONDBLCLK:
+        case WM_MOUSEMOVE:
+            return EditMouseMessage(edit, message, wParam, lParam);
+        case WM_PAINT:
+            handled = false;  // the text box paints itself after this
+            OnEditPaint();
+            return 0;
+        default:
+            handled = false;
+            return 0;
+    }
+}
+
+LRESULT DigitfieldHost::EditKeyDown(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
+    std::int16_t keyCode = static_cast<std::int16_t>(wParam), shift = CurrentShift();
+    model_.txtNumber_KeyDown(keyCode, shift);
+    if (!Alive() || keyCode == 0) return 0;
+    // The text box's own clipboard keys would insert text uncleaned: the control's
+    // clipboard actions serve them.
+    if (message == WM_KEYDOWN && (keyCode == VK_INSERT || keyCode == VK_DELETE)) {
+        if (keyCode == VK_INSERT && shift == kShiftMask) return model_.PasteFromClipboard(), 0;
+        if (keyCode == VK_DELETE && shift == kShiftMask) return model_.CutToClipboard(), 0;
+        if (keyCode == VK_INSERT && shift == kCtrlMask) return model_.CopyToClipboard(), 0;
+    }
+    return DefSubclassProc(edit, message, static_cast<WPARAM>(static_cast<std::uint16_t>(keyCode)), lParam);
+}
+
+// The model may change or swallow the character (KeyAscii 0) before the text box sees it.
+LRESULT DigitfieldHost::EditKeyPress(HWND edit, WPARAM wParam, LPARAM lParam) {
+    std::int16_t keyAscii = static_cast<std::int16_t>(wParam);
+    model_.txtNumber_KeyPress(keyAscii);
+    if (!Alive() || keyAscii == 0) return 0;
+    return DefSubclassProc(edit, WM_CHAR, static_cast<WPARAM>(static_cast<std::uint16_t>(keyAscii)), lParam);
+}
+
+LRESULT DigitfieldHost::EditKeyUp(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
+    std::int16_t keyCode = static_cast<std::int16_t>(wParam), shift = CurrentShift();
+    model_.txtNumber_KeyUp(keyCode, shift);
+    if (!Alive()) return 0;
+    return DefSubclassProc(edit, message, static_cast<WPARAM>(static_cast<std::uint16_t>(keyCode)), lParam);
+}
+
+// The text box takes the focus first (it creates the caret), then the model hears of it.
+LRESULT DigitfieldHost::EditFocusMessage(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = DefSubclassProc(edit, message, wParam, lParam);
+    if (message == WM_SETFOCUS) {
+        model_.txtNumber_GotFocus();
+    } else {
+        model_.UserControl_LostFocus();
+        if (Alive()) model_.txtNumber_LostFocus();
+    }
+    return result;
+}
+
+// The text box handles its mouse first (caret, selection), then the model hears of it,
+// unless that handling destroyed the control.
+LRESULT DigitfieldHost::EditMouseMessage(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = DefSubclassProc(edit, message, wParam, lParam);
+    if (!Alive()) return result;
+    switch (message) {
+        case WM_LBUTTONDBLCLK:
+            editLeftPressed_ = editDoubleClicked_ = true;
+            model_.txtNumber_DblClick();
+            break;
+        case WM_MOUSEMOVE:
+            RaiseMouseEvent(&DigitfieldModel::txtNumber_MouseMove, ButtonsHeld(wParam), lParam);
+            break;
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP:
+        case WM_MBUTTONUP:
+            RaiseMouseEvent(&DigitfieldModel::txtNumber_MouseUp, ButtonOf(message), lParam);
+            // Click follows a left press and release, but not the release of a double-click.
             if (Alive() && message == WM_LBUTTONUP && editLeftPressed_) {
                 editLeftPressed_ = false;
                 if (!editDoubleClicked_) model_.txtNumber_Click();
             }
-            return result;
-        }
-        case WM_LBUTTONDBLCLK: {
-            handled = true;
-            const LRESULT result = DefSubclassProc(edit, message, wParam, lParam);
-            if (!Alive()) return result;
-            editLeftPressed_ = editDoubleClicked_ = true;
-            model_.txtNumber_DblClick();
-            return result;
-        }
-        case WM_MOUSEMOVE: {
-            handled = true;
-            const LRESULT result = DefSubclassProc(edit, message, wParam, lParam);
-            if (!Alive()) return result;
-            std::int16_t button = ButtonsHeld(wParam), shift = CurrentShift();
-            float x, y;
-            MouseArgs(lParam, x, y);
-            model_.txtNumber_MouseMove(button, shift, x, y);
-            return result;
-        }
-        default:
-            return 0;
+            break;
+        default:  // a press
+            if (message == WM_LBUTTONDOWN) {
+                editLeftPressed_ = true;
+                editDoubleClicked_ = false;
+            }
+            RaiseMouseEvent(&DigitfieldModel::txtNumber_MouseDown, ButtonOf(message), lParam);
+            break;
     }
+    return result;
 }
 
 // ---- UpDown1 ----
@@ -215,34 +215,16 @@ LRESULT DigitfieldHost::SpinnerMessage(UINT message, WPARAM wParam, LPARAM lPara
         case WM_ENABLE:
             InvalidateRect(spinner, nullptr, FALSE);
             return 0;
-        case WM_LBUTTONDOWN: {
-            // As beside the platform's own up/down, a press puts the focus into the text box.
-            if (GetFocus() != edit_ && model_.Enabled() && model_.UpDownFunction()) SetFocus(edit_);
-            if (!Alive()) return 0;
-            std::int16_t button = kLeftButton, shift = CurrentShift();
-            float x, y;
-            MouseArgs(lParam, x, y);
-            model_.UpDown1_MouseDown(button, shift, x, y);
-            // Only a press the control took (enabled, spinner on) holds the mouse, so that a
-            // release raises MouseUp and Click only after a real press.
-            if (!Alive() || !model_.SpinnerHeld()) return 0;
-            spinnerPressed_ = true;
-            spinnerPressedUpper_ = model_.SpinUp();
-            SetCapture(spinner);
-            InvalidateRect(spinner, nullptr, FALSE);
+        case WM_LBUTTONDOWN:
+            SpinnerPress(spinner, lParam);
             return 0;
-        }
-        case WM_LBUTTONUP: {
+        case WM_LBUTTONUP:
             if (!spinnerPressed_) return 0;
             spinnerPressed_ = false;  // before ReleaseCapture: this is a release, not a lost capture
             ReleaseCapture();
             InvalidateRect(spinner, nullptr, FALSE);
-            std::int16_t button = kLeftButton, shift = CurrentShift();
-            float x, y;
-            MouseArgs(lParam, x, y);
-            model_.UpDown1_MouseUp(button, shift, x, y);
+            RaiseMouseEvent(&DigitfieldModel::UpDown1_MouseUp, kLeftButton, lParam);
             return 0;
-        }
         case WM_CAPTURECHANGED:
             if (spinnerPressed_) {
                 spinnerPressed_ = false;
@@ -250,17 +232,27 @@ LRESULT DigitfieldHost::SpinnerMessage(UINT message, WPARAM wParam, LPARAM lPara
                 model_.UpDown1_CancelPress();
             }
             return 0;
-        case WM_MOUSEMOVE: {
-            std::int16_t button = ButtonsHeld(wParam), shift = CurrentShift();
-            float x, y;
-            MouseArgs(lParam, x, y);
-            model_.UpDown1_MouseMove(button, shift, x, y);
+        case WM_MOUSEMOVE:
+            RaiseMouseEvent(&DigitfieldModel::UpDown1_MouseMove, ButtonsHeld(wParam), lParam);
             return 0;
-        }
         default:
             handled = false;
             return 0;
     }
+}
+
+void DigitfieldHost::SpinnerPress(HWND spinner, LPARAM lParam) {
+    // As beside the platform's own up/down, a press puts the focus into the text box.
+    if (GetFocus() != edit_ && model_.Enabled() && model_.UpDownFunction()) SetFocus(edit_);
+    if (!Alive()) return;
+    RaiseMouseEvent(&DigitfieldModel::UpDown1_MouseDown, kLeftButton, lParam);
+    // Only a press the control took (enabled, spinner on) holds the mouse, so that a
+    // release raises MouseUp and Click only after a real press.
+    if (!Alive() || !model_.SpinnerHeld()) return;
+    spinnerPressed_ = true;
+    spinnerPressedUpper_ = model_.SpinUp();
+    SetCapture(spinner);
+    InvalidateRect(spinner, nullptr, FALSE);
 }
 
 void DigitfieldHost::PaintSpinner(HDC dc) {
