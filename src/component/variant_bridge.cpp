@@ -35,6 +35,59 @@ Expected<Variant> FromObject(IUnknown* object) {
     return Variant::Object(std::move(picture));
 }
 
+Expected<Variant> FromUnsignedWide(unsigned long long value) {
+    if (value > static_cast<unsigned long long>(std::numeric_limits<long long>::max()))
+        return Variant::Double(static_cast<double>(value));
+    return FromWide(static_cast<long long>(value));
+}
+
+Expected<Variant> FromDecimal(const DECIMAL& value) {
+    double d = 0;
+    if (FAILED(VarR8FromDec(const_cast<DECIMAL*>(&value), &d))) return ValueError::Overflow;
+    return FromDouble(d);
+}
+
+Expected<Variant> FromDate(DATE value) {
+    if (!IsValidOleDate(value)) return ValueError::Overflow;
+    return Variant::Date(value);
+}
+
+// The types the core holds, each with its reading; every other type is a mismatch.
+struct TypeReading {
+    VARTYPE type;
+    Expected<Variant> (*read)(const VARIANT& v);
+};
+
+constexpr TypeReading kTypeReadings[] = {
+    {VT_EMPTY, [](const VARIANT&) -> Expected<Variant> { return Variant(); }},
+    {VT_BOOL, [](const VARIANT& v) -> Expected<Variant> { return Variant::Bool(V_BOOL(&v) != VARIANT_FALSE); }},
+    {VT_I2, [](const VARIANT& v) -> Expected<Variant> { return Variant::I16(V_I2(&v)); }},
+    {VT_I4, [](const VARIANT& v) -> Expected<Variant> { return Variant::I32(V_I4(&v)); }},
+    {VT_INT, [](const VARIANT& v) -> Expected<Variant> { return Variant::I32(V_INT(&v)); }},
+    {VT_I1, [](const VARIANT& v) -> Expected<Variant> { return Variant::I32(V_I1(&v)); }},
+    {VT_UI1, [](const VARIANT& v) -> Expected<Variant> { return Variant::I32(V_UI1(&v)); }},
+    {VT_UI2, [](const VARIANT& v) -> Expected<Variant> { return Variant::I32(V_UI2(&v)); }},
+    {VT_UI4, [](const VARIANT& v) { return FromWide(V_UI4(&v)); }},
+    {VT_UINT, [](const VARIANT& v) { return FromWide(V_UINT(&v)); }},
+    {VT_I8, [](const VARIANT& v) { return FromWide(V_I8(&v)); }},
+    {VT_UI8, [](const VARIANT& v) { return FromUnsignedWide(V_UI8(&v)); }},
+    {VT_R4, [](const VARIANT& v) { return FromDouble(V_R4(&v)); }},
+    {VT_R8, [](const VARIANT& v) { return FromDouble(V_R8(&v)); }},
+    {VT_CY, [](const VARIANT& v) { return FromDouble(static_cast<double>(V_CY(&v).int64) / 10000.0); }},
+    {VT_DECIMAL, [](const VARIANT& v) { return FromDecimal(V_DECIMAL(&v)); }},
+    {VT_DATE, [](const VARIANT& v) { return FromDate(V_DATE(&v)); }},
+    {VT_BSTR, [](const VARIANT& v) -> Expected<Variant> { return Variant::String(ToU16(V_BSTR(&v))); }},
+    {VT_DISPATCH, [](const VARIANT& v) { return FromObject(V_DISPATCH(&v)); }},
+    {VT_UNKNOWN, [](const VARIANT& v) { return FromObject(V_UNKNOWN(&v)); }},
+};
+
+// A value held directly (not by reference).
+Expected<Variant> FromValue(const VARIANT& v) {
+    for (const TypeReading& reading : kTypeReadings)
+        if (reading.type == V_VT(&v)) return reading.read(v);
+    return ValueError::TypeMismatch;
+}
+
 VARTYPE VarTypeOf(VariantType type) {
     switch (type) {
         case VariantType::Bool:
@@ -84,87 +137,11 @@ Expected<Variant> FromVariant(const VARIANT& in) {
         if (!V_VARIANTREF(&in) || V_VT(V_VARIANTREF(&in)) == (VT_VARIANT | VT_BYREF)) return ValueError::TypeMismatch;
         return FromVariant(*V_VARIANTREF(&in));
     }
+    if (!(V_VT(&in) & VT_BYREF)) return FromValue(in);
+    if (V_VT(&in) & VT_ARRAY) return ValueError::TypeMismatch;
     ScopedVariant value;
-    const VARIANT* v = &in;
-    if (V_VT(&in) & VT_BYREF) {
-        if (V_VT(&in) & VT_ARRAY) return ValueError::TypeMismatch;
-        if (FAILED(VariantCopyInd(value.get(), const_cast<VARIANT*>(&in)))) return ValueError::TypeMismatch;
-        v = value.get();
-    }
-    Expected<Variant> result = ValueError::TypeMismatch;
-    switch (V_VT(v)) {
-        case VT_EMPTY:
-            result = Variant();
-            break;
-        case VT_BOOL:
-            result = Variant::Bool(V_BOOL(v) != VARIANT_FALSE);
-            break;
-        case VT_I2:
-            result = Variant::I16(V_I2(v));
-            break;
-        case VT_I4:
-            result = Variant::I32(V_I4(v));
-            break;
-        case VT_INT:
-            result = Variant::I32(V_INT(v));
-            break;
-        case VT_I1:
-            result = Variant::I32(V_I1(v));
-            break;
-        case VT_UI1:
-            result = Variant::I32(V_UI1(v));
-            break;
-        case VT_UI2:
-            result = Variant::I32(V_UI2(v));
-            break;
-        case VT_UI4:
-            result = FromWide(V_UI4(v));
-            break;
-        case VT_UINT:
-            result = FromWide(V_UINT(v));
-            break;
-        case VT_I8:
-            result = FromWide(V_I8(v));
-            break;
-        case VT_UI8:
-            result = V_UI8(v) > static_cast<ULONGLONG>(std::numeric_limits<long long>::max())
-                         ? Expected<Variant>(Variant::Double(static_cast<double>(V_UI8(v))))
-                         : FromWide(static_cast<long long>(V_UI8(v)));
-            break;
-        case VT_R4:
-            result = FromDouble(V_R4(v));
-            break;
-        case VT_R8:
-            result = FromDouble(V_R8(v));
-            break;
-        case VT_CY:
-            result = FromDouble(static_cast<double>(V_CY(v).int64) / 10000.0);
-            break;
-        case VT_DECIMAL: {
-            double d = 0;
-            result = SUCCEEDED(VarR8FromDec(const_cast<DECIMAL*>(&V_DECIMAL(v)), &d))
-                         ? FromDouble(d)
-                         : Expected<Variant>(ValueError::Overflow);
-            break;
-        }
-        case VT_DATE:
-            result = IsValidOleDate(V_DATE(v)) ? Expected<Variant>(Variant::Date(V_DATE(v)))
-                                               : Expected<Variant>(ValueError::Overflow);
-            break;
-        case VT_BSTR:
-            result = Variant::String(ToU16(V_BSTR(v)));
-            break;
-        case VT_DISPATCH:
-            result = FromObject(V_DISPATCH(v));
-            break;
-        case VT_UNKNOWN:
-            result = FromObject(V_UNKNOWN(v));
-            break;
-        default:
-            result = ValueError::TypeMismatch;
-            break;
-    }
-    return result;
+    if (FAILED(VariantCopyInd(value.get(), const_cast<VARIANT*>(&in)))) return ValueError::TypeMismatch;
+    return FromValue(*value.get());
 }
 
 HRESULT ToVariant(const Variant& value, VARIANT* out) {
