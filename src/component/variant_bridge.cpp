@@ -22,6 +22,8 @@ Expected<Variant> FromDouble(double value) {
     return Variant::Double(value);
 }
 
+// The core has no wider or unsigned integers: a Long where one holds the value, else the
+// nearest Double.
 Expected<Variant> FromWide(long long value) {
     if (value >= std::numeric_limits<std::int32_t>::min() && value <= std::numeric_limits<std::int32_t>::max())
         return Variant::I32(static_cast<std::int32_t>(value));
@@ -52,7 +54,8 @@ Expected<Variant> FromDate(DATE value) {
     return Variant::Date(value);
 }
 
-// The types the core holds, each with its reading; every other type is a mismatch.
+// The types the core can read, each with its reading; every other type (null, error,
+// arrays, variants) is a type mismatch.
 struct TypeReading {
     VARTYPE type;
     Expected<Variant> (*read)(const VARIANT& v);

@@ -22,6 +22,58 @@ HINSTANCE CodeModule() {
     return module;
 }
 
+// The control window's own messages; those it leaves (handled false) go to DefWindowProc.
+LRESULT ControlMessage(DigitfieldHost& host, HWND control, UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
+    handled = true;
+    switch (message) {
+        case WM_CREATE:
+            return host.CreateParts() ? 0 : -1;
+        case WM_SIZE:
+            host.OnSize();
+            return 0;
+        case WM_DESTROY:
+            // The tooltip is a popup owned by the top-level window: it would outlive us.
+            if (host.toolTip_) DestroyWindow(host.toolTip_);
+            host.toolTip_ = nullptr;
+            return 0;
+        case WM_WINDOWPOSCHANGING: {
+            // The minimum at the DPI the control is laid out for (its parent may have told
+            // it of a new one before moving it).
+            auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
+            if (!(pos->flags & SWP_NOSIZE)) pos->cy = std::max(pos->cy, host.MinimumHeight());
+            return 0;
+        }
+        case win::kMsgDpiChangedAfterParent:
+            host.ApplyDpi(win::WindowDpi(control));
+            return 0;
+        case WM_SETFOCUS:
+            if (host.edit_) SetFocus(host.edit_);
+            return 0;
+        case WM_TIMER:
+            if (wParam == kTimer1Id) host.model_.Timer1_Timer();
+            return 0;
+        case WM_COMMAND:
+            if (HIWORD(wParam) == EN_CHANGE && reinterpret_cast<HWND>(lParam) == host.edit_) host.OnEditChange();
+            return 0;
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORSTATIC:
+            if (reinterpret_cast<HWND>(lParam) == host.edit_)
+                return reinterpret_cast<LRESULT>(host.OnCtlColor(reinterpret_cast<HDC>(wParam)));
+            break;
+        case WM_SETFONT:
+            host.model_.SetFont(std::make_shared<GdiFont>(reinterpret_cast<HFONT>(wParam), false));
+            return 0;
+        case WM_GETFONT: {
+            const ObjectRef& font = host.model_.Font();
+            return font ? static_cast<LRESULT>(font->Handle()) : 0;
+        }
+        default:
+            break;
+    }
+    handled = false;
+    return 0;
+}
+
 LRESULT CALLBACK ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
     // The control is created by class name (a dialog, a host), so it makes its own state
     // rather than taking one from lpCreateParams.
@@ -40,52 +92,9 @@ LRESULT CALLBACK ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM l
     }
     if (!host->Alive()) return DefWindowProcW(control, message, wParam, lParam);
     win::KeepAlive keep(*host);
-    switch (message) {
-        case WM_CREATE:
-            return host->CreateParts() ? 0 : -1;
-        case WM_SIZE:
-            host->OnSize();
-            return 0;
-        case WM_DESTROY:
-            // The tooltip is a popup owned by the top-level window: it would outlive us.
-            if (host->toolTip_) DestroyWindow(host->toolTip_);
-            host->toolTip_ = nullptr;
-            return 0;
-        case WM_WINDOWPOSCHANGING: {
-            // The minimum at the DPI the control is laid out for (its parent may have told
-            // it of a new one before moving it).
-            auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
-            if (!(pos->flags & SWP_NOSIZE)) pos->cy = std::max(pos->cy, host->MinimumHeight());
-            return 0;
-        }
-        case win::kMsgDpiChangedAfterParent:
-            host->ApplyDpi(win::WindowDpi(control));
-            return 0;
-        case WM_SETFOCUS:
-            if (host->edit_) SetFocus(host->edit_);
-            return 0;
-        case WM_TIMER:
-            if (wParam == kTimer1Id) host->model_.Timer1_Timer();
-            return 0;
-        case WM_COMMAND:
-            if (HIWORD(wParam) == EN_CHANGE && reinterpret_cast<HWND>(lParam) == host->edit_) host->OnEditChange();
-            return 0;
-        case WM_CTLCOLOREDIT:
-        case WM_CTLCOLORSTATIC:
-            if (reinterpret_cast<HWND>(lParam) == host->edit_)
-                return reinterpret_cast<LRESULT>(host->OnCtlColor(reinterpret_cast<HDC>(wParam)));
-            break;
-        case WM_SETFONT:
-            host->model_.SetFont(std::make_shared<GdiFont>(reinterpret_cast<HFONT>(wParam), false));
-            return 0;
-        case WM_GETFONT: {
-            const ObjectRef& font = host->model_.Font();
-            return font ? static_cast<LRESULT>(font->Handle()) : 0;
-        }
-        default:
-            break;
-    }
-    return DefWindowProcW(control, message, wParam, lParam);
+    bool handled = false;
+    const LRESULT result = ControlMessage(*host, control, message, wParam, lParam, handled);
+    return handled ? result : DefWindowProcW(control, message, wParam, lParam);
 }
 
 }  // namespace
@@ -219,11 +228,13 @@ Expected<bool> DigitfieldWindow::WriteProperties(PropertyBag& bag) const {
 
 // ---- Properties: each forwards to the model with the host kept alive for the call ----
 
-#define DIGITFIELD_SET(call)     \
-    if (auto* h = host()) {      \
-        win::KeepAlive keep(*h); \
-        h->model_.call;          \
-    }
+#define DIGITFIELD_SET(call)         \
+    do {                             \
+        if (auto* h = host()) {      \
+            win::KeepAlive keep(*h); \
+            h->model_.call;          \
+        }                            \
+    } while (false)
 
 Variant DigitfieldWindow::Value() {
     auto* h = host();
@@ -231,8 +242,10 @@ Variant DigitfieldWindow::Value() {
     win::KeepAlive keep(*h);
     return h->model_.Value();
 }
-void DigitfieldWindow::SetValue(const Variant& iValue){
-    DIGITFIELD_SET(SetValue(iValue))} Variant DigitfieldWindow::StoredValue() const {
+void DigitfieldWindow::SetValue(const Variant& iValue) {
+    DIGITFIELD_SET(SetValue(iValue));
+}
+Variant DigitfieldWindow::StoredValue() const {
     auto* m = Model();
     return m ? m->StoredValue() : Variant::String(u"");
 }
@@ -240,63 +253,73 @@ double DigitfieldWindow::MaxValue() const {
     return Model() ? Model()->MaxValue() : kDefaultMaxValue;
 }
 void DigitfieldWindow::SetMaxValue(const Variant& value) {
-    DIGITFIELD_SET(SetMaxValue(value))
+    DIGITFIELD_SET(SetMaxValue(value));
 }
 double DigitfieldWindow::MinValue() const {
     return Model() ? Model()->MinValue() : 0;
 }
 void DigitfieldWindow::SetMinValue(const Variant& value) {
-    DIGITFIELD_SET(SetMinValue(value))
+    DIGITFIELD_SET(SetMinValue(value));
 }
 bool DigitfieldWindow::UseMaxMinValues() const {
     return Model() && Model()->UseMaxMinValues();
 }
-void DigitfieldWindow::SetUseMaxMinValues(bool value){
-    DIGITFIELD_SET(SetUseMaxMinValues(value))} std::u16string DigitfieldWindow::Format() const {
+void DigitfieldWindow::SetUseMaxMinValues(bool value) {
+    DIGITFIELD_SET(SetUseMaxMinValues(value));
+}
+std::u16string DigitfieldWindow::Format() const {
     return Model() ? Model()->Format() : std::u16string(kDefaultFormat);
 }
 void DigitfieldWindow::SetFormat(std::u16string_view value) {
-    DIGITFIELD_SET(SetFormat(value))
+    DIGITFIELD_SET(SetFormat(value));
 }
 bool DigitfieldWindow::PositiveOnly() const {
     return Model() && Model()->PositiveOnly();
 }
 void DigitfieldWindow::SetPositiveOnly(bool value) {
-    DIGITFIELD_SET(SetPositiveOnly(value))
+    DIGITFIELD_SET(SetPositiveOnly(value));
 }
 bool DigitfieldWindow::UpDownFunction() const {
     return Model() && Model()->UpDownFunction();
 }
-void DigitfieldWindow::SetUpDownFunction(bool value){
-    DIGITFIELD_SET(SetUpDownFunction(value))} std::int16_t DigitfieldWindow::UpDownIncrement() const {
+void DigitfieldWindow::SetUpDownFunction(bool value) {
+    DIGITFIELD_SET(SetUpDownFunction(value));
+}
+std::int16_t DigitfieldWindow::UpDownIncrement() const {
     return Model() ? Model()->UpDownIncrement() : 1;
 }
 void DigitfieldWindow::SetUpDownIncrement(std::int16_t value) {
-    DIGITFIELD_SET(SetUpDownIncrement(value))
+    DIGITFIELD_SET(SetUpDownIncrement(value));
 }
 bool DigitfieldWindow::Enabled() const {
     return Model() && Model()->Enabled();
 }
 void DigitfieldWindow::SetEnabled(bool value) {
-    DIGITFIELD_SET(SetEnabled(value))
+    DIGITFIELD_SET(SetEnabled(value));
 }
 bool DigitfieldWindow::Locked() const {
     return Model() && Model()->Locked();
 }
-void DigitfieldWindow::SetLocked(bool value){
-    DIGITFIELD_SET(SetLocked(value))} std::uint32_t DigitfieldWindow::BackColor() const {
+void DigitfieldWindow::SetLocked(bool value) {
+    DIGITFIELD_SET(SetLocked(value));
+}
+std::uint32_t DigitfieldWindow::BackColor() const {
     return Model() ? Model()->BackColor() : kDefaultBackColor;
 }
-void DigitfieldWindow::SetBackColor(std::uint32_t value){
-    DIGITFIELD_SET(SetBackColor(value))} std::uint32_t DigitfieldWindow::ForeColor() const {
+void DigitfieldWindow::SetBackColor(std::uint32_t value) {
+    DIGITFIELD_SET(SetBackColor(value));
+}
+std::uint32_t DigitfieldWindow::ForeColor() const {
     return Model() ? Model()->ForeColor() : kDefaultForeColor;
 }
-void DigitfieldWindow::SetForeColor(std::uint32_t value){
-    DIGITFIELD_SET(SetForeColor(value))} ObjectRef DigitfieldWindow::Font() const {
+void DigitfieldWindow::SetForeColor(std::uint32_t value) {
+    DIGITFIELD_SET(SetForeColor(value));
+}
+ObjectRef DigitfieldWindow::Font() const {
     return Model() ? Model()->Font() : nullptr;
 }
 void DigitfieldWindow::SetFont(const ObjectRef& font) {
-    DIGITFIELD_SET(SetFont(font))
+    DIGITFIELD_SET(SetFont(font));
 }
 void DigitfieldWindow::SetFont(HFONT font, bool owned) {
     SetFont(std::make_shared<GdiFont>(font, owned));
@@ -305,7 +328,7 @@ std::u16string DigitfieldWindow::ToolTipText() const {
     return Model() ? Model()->ToolTipText() : std::u16string();
 }
 void DigitfieldWindow::SetToolTipText(std::u16string_view text) {
-    DIGITFIELD_SET(SetToolTipText(text))
+    DIGITFIELD_SET(SetToolTipText(text));
 }
 bool DigitfieldWindow::GotFocus() const {
     return Model() && Model()->GotFocus();
@@ -318,10 +341,10 @@ std::int16_t DigitfieldWindow::MaxLength() const {
     return Model() ? Model()->MaxLength() : 0;
 }
 void DigitfieldWindow::Refresh() {
-    DIGITFIELD_SET(Refresh())
+    DIGITFIELD_SET(Refresh());
 }
 void DigitfieldWindow::Highlight() {
-    DIGITFIELD_SET(Highlight())
+    DIGITFIELD_SET(Highlight());
 }
 
 #undef DIGITFIELD_SET
