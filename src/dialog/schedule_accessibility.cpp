@@ -75,8 +75,8 @@ void ScheduleForm::ServeAccessibility(const ControlDesign& design, HWND control)
 }
 
 void ScheduleForm::UpdateNumberName() {
-    const int unit = win::ComboSelection(everyCombo_);
-    number_.SetAccessibleName(EveryNumberAccessibleName(unit == 0 || unit == 1 ? kEveryUnits[unit] : u""));
+    const int unit = editor_.Unit();
+    editor_.Number().SetAccessibleName(EveryNumberAccessibleName(unit == 0 || unit == 1 ? kEveryUnits[unit] : u""));
 }
 
 }  // namespace cadencer::dialog

@@ -157,7 +157,7 @@ void ScheduleForm::ApplyDpi() {
     const HFONT previousOwn = ownFont_;
     if (const HFONT font = CreateFontIndirectW(&face)) font_ = ownFont_ = font;
     // The number field learns the DPI before it is moved: its minimum height is in twips.
-    number_.ApplyDpi(dpi_);
+    editor_.Number().ApplyDpi(dpi_);
     for (const auto& design : Design()) {
         const HWND control = Ctl(design.id);
         if (!control) continue;

@@ -15,14 +15,15 @@
 #include <deque>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "control/ports.h"
 #include "dialog/schedule_design.h"
+#include "dialog/schedule_editor.h"
 #include "engine/schedule_settings.h"
 #include "engine/variant.h"
-#include "numberentry/digitfield_window.h"
 #include "win/keep_alive.h"
 
 namespace cadencer::dialog {
@@ -114,12 +115,8 @@ private:
     void UpdateControlState(const ControlDesign& design);
 
     // ---- Form_Load and its helpers (schedule_load.cpp)
-    // Checks option `index` of a group and unchecks the others; true when it was not
-    // selected before (the caller then runs the group's Click handler).
-    bool SelectOption(const HWND* group, int count, int index);
-    // A weekday (WeeklyDay + i) or calendar-day (DateCheck + d) box's value, held by the
-    // dialog so that boxes not created yet keep theirs.
-    int BoxValue(int controlId) const;
+    // A weekday (WeeklyDay + i) or calendar-day (DateCheck + d) box's value, set as a
+    // click sets it: a change raises the box's Click.
     void SetBoxValue(int controlId, int value);
     void SetListIndex(int index);
     bool TrySetFocus(HWND control);
@@ -139,24 +136,18 @@ private:
     void DateCheck_Click(int /*index*/) { MarkChanged(); }
     void OnCommand(int controlId, int code, HWND control);
     void OnNotify(const NMHDR& header);
-    void OnOptionClicked(const HWND* group, int count, int index);
+    void OnOptionClicked(std::span<const HWND> group, int index);
     void OnBoxClicked(int controlId);
     bool OptionArrow(HWND focus, bool forward);
 
     // ---- Number field (schedule_handlers.cpp)
-    Variant NumberValue();
-    double NumberAsDouble();
-    void SetNumberValue(const Variant& value);
-    void SetNumberLimits(std::int16_t min, std::int16_t max, std::int16_t increment);
     void SetNumberUsable(bool enabledAndTabStop);
 
     // ---- OK path (schedule_validation.cpp)
     void ButtonOK_Click();
     void ValidateSchedule();
-    void StoreSettings();
     // Beep, focus, message box. False when the dialog ended while the box was up.
     bool ShowMessage(std::u16string_view text, bool warning, int focusControl);
-    int FirstSelected(const HWND* group, int count) const;
 
     // ---- Hints, keys, cancel, help, unload (schedule_hints.cpp)
     void OnMouseMove(POINT client);
@@ -190,14 +181,12 @@ private:
     HICON bigIcon_ = nullptr;
     HICON smallIcon_ = nullptr;
 
-    // The controls, by the design's names and indices.
-    std::array<HWND, 5> occurs_{};
-    std::array<HWND, 2> endOption_{};
+    // The controls, by the design's names and indices: the schedule's inputs (with the day
+    // boxes' values, so that boxes not created yet keep theirs) in the editor.
+    ScheduleEditor editor_;
     std::vector<HWND> byId_;  // every control window by its identifier
-    HWND everyCombo_ = nullptr, timeStart_ = nullptr, dateStart_ = nullptr, dateEnd_ = nullptr;
     HWND buttonOK_ = nullptr, buttonCancel_ = nullptr, buttonHelp_ = nullptr, statusBar_ = nullptr;
     HWND everyNumber_ = nullptr;
-    numberentry::DigitfieldWindow number_;
     // EveryNumber's events: its Change marks the dialog changed.
     struct NumberEvents final : numberentry::DigitfieldEvents {
         ScheduleForm* form = nullptr;
@@ -213,8 +202,6 @@ private:
     // disabled frame is hidden or disabled with it).
     std::array<bool, 5> frameShown_{true, true, false, false, false};
     std::array<bool, 5> contentsCreated_{};
-    std::array<int, 8> weeklyValue_{};    // [1..7]
-    std::array<int, 32> monthlyValue_{};  // [1..31]
     bool helpVisible_ = true;
     std::array<int, 5> frameTop_{};
     bool dateEndEnabled_ = true;

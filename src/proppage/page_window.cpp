@@ -240,23 +240,4 @@ LRESULT CALLBACK PageWindow::FrameSubclassProc(HWND window, UINT message, WPARAM
     return DefSubclassProc(window, message, wParam, lParam);
 }
 
-// ---- Option groups
-
-void SelectOption(const HWND* group, int count, int index) {
-    for (int i = 0; i < count; ++i) {
-        if (!group[i]) continue;
-        SendMessageW(group[i], BM_SETCHECK, i == index ? BST_CHECKED : BST_UNCHECKED, 0);
-        // Tab enters a group at its selected option.
-        LONG_PTR style = GetWindowLongPtrW(group[i], GWL_STYLE);
-        style = i == index ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP));
-        SetWindowLongPtrW(group[i], GWL_STYLE, style);
-    }
-}
-
-int SelectedOption(const HWND* group, int count) {
-    for (int i = 0; i < count; ++i)
-        if (group[i] && SendMessageW(group[i], BM_GETCHECK, 0, 0) == BST_CHECKED) return i;
-    return -1;
-}
-
 }  // namespace cadencer::proppage

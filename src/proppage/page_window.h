@@ -122,9 +122,4 @@ private:
     WNDPROC procAfterHook_ = nullptr;
 };
 
-// Checks option `index` of a group of option buttons and makes it the group's tab stop.
-void SelectOption(const HWND* group, int count, int index);
-// The first checked option of a group, or -1.
-int SelectedOption(const HWND* group, int count);
-
 }  // namespace cadencer::proppage
