@@ -6,7 +6,7 @@
 // where the platform's proxy says no more than "client". The number field names itself
 // after the unit the list shows.
 #include "dialog/schedule_form.h"
-#include "dialog/win_controls.h"
+#include "win/controls.h"
 
 namespace cadencer::dialog {
 namespace {

@@ -5,8 +5,8 @@
 
 #include <commctrl.h>
 
-#include "dialog/win_controls.h"
 #include "engine/next_run.h"
+#include "win/controls.h"
 
 namespace cadencer::dialog {
 

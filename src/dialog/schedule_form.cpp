@@ -9,7 +9,7 @@
 #include <algorithm>
 
 #include "dialog/schedule_rules.h"
-#include "dialog/win_controls.h"
+#include "win/controls.h"
 #include "win/dialog_template.h"
 #include "win/window_state.h"
 

@@ -7,7 +7,7 @@
 
 #include "control/shared_schedule.h"
 #include "dialog/schedule_form.h"
-#include "dialog/win_controls.h"
+#include "win/controls.h"
 #include "win/thread_state.h"
 
 namespace cadencer::dialog {

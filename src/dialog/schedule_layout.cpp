@@ -9,7 +9,7 @@
 
 #include "dialog/schedule_form.h"
 #include "dialog/schedule_rules.h"
-#include "dialog/win_controls.h"
+#include "win/controls.h"
 
 namespace cadencer::dialog {
 namespace {

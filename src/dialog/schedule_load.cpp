@@ -8,7 +8,7 @@
 #include "control/shared_schedule.h"
 #include "dialog/schedule_form.h"
 #include "dialog/schedule_rules.h"
-#include "dialog/win_controls.h"
+#include "win/controls.h"
 
 namespace cadencer::dialog {
 

@@ -2,7 +2,7 @@
 // showing it modal (the thread's other windows disabled meanwhile) or modeless, and
 // bringing it to the front with the focus inside.
 #include "dialog/schedule_form.h"
-#include "dialog/win_controls.h"
+#include "win/controls.h"
 
 namespace cadencer::dialog {
 

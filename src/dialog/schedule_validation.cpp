@@ -8,8 +8,8 @@
 #include "control/shared_schedule.h"
 #include "dialog/schedule_form.h"
 #include "dialog/schedule_rules.h"
-#include "dialog/win_controls.h"
 #include "engine/next_run.h"
+#include "win/controls.h"
 #include "win/thread_state.h"
 
 namespace cadencer::dialog {

@@ -9,8 +9,8 @@
 #include <array>
 
 #include "dialog/schedule_rules.h"
-#include "dialog/win_controls.h"
 #include "proppage/page_window.h"
+#include "win/controls.h"
 
 namespace cadencer::proppage {
 namespace {

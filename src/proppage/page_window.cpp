@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/twips.h"
+#include "win/controls.h"
 #include "win/dialog_template.h"
 #include "win/dpi.h"
 #include "win/window_state.h"
@@ -25,10 +26,6 @@ constexpr DWORD kPageStyle = WS_CHILD | WS_CLIPSIBLINGS | DS_CONTROL | DS_SETFON
 constexpr UINT_PTR kFrameSubclassId = 1;
 constexpr wchar_t kWatchProperty[] = L"CadencerPropertyPageWatch";
 const HANDLE kIdleWatch = reinterpret_cast<HANDLE>(1);
-
-std::wstring W(std::u16string_view s) {
-    return std::wstring(s.begin(), s.end());
-}
 
 HINSTANCE ThisModule() {
     HMODULE module = nullptr;
@@ -127,15 +124,16 @@ void PageWindow::FocusControl(HWND control) {
 void PageWindow::ShowMessage(std::u16string_view text, std::u16string_view title, HWND focus) {
     MessageBeep(MB_OK);
     FocusControl(focus);
-    MessageBoxW(GetAncestor(hwnd_, GA_ROOT), W(text).c_str(), W(title).c_str(), MB_OK | MB_ICONERROR);
+    MessageBoxW(GetAncestor(hwnd_, GA_ROOT), win::W(text).c_str(), win::W(title).c_str(), MB_OK | MB_ICONERROR);
 }
 
 HWND PageWindow::AddControl(const wchar_t* windowClass, std::u16string_view text, DWORD style,
                             const dialog::TwipRect& rect, int id, int extraHeightTwips) {
     const RECT r = PixelRect(rect);
-    HWND control = CreateWindowExW(WS_EX_NOPARENTNOTIFY, windowClass, W(text).c_str(), WS_CHILD | WS_VISIBLE | style,
-                                   r.left, r.top, r.right - r.left, r.bottom - r.top + Px(extraHeightTwips), hwnd_,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ThisModule(), nullptr);
+    HWND control =
+        CreateWindowExW(WS_EX_NOPARENTNOTIFY, windowClass, win::W(text).c_str(), WS_CHILD | WS_VISIBLE | style, r.left,
+                        r.top, r.right - r.left, r.bottom - r.top + Px(extraHeightTwips), hwnd_,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ThisModule(), nullptr);
     if (control) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     return control;
 }

@@ -12,10 +12,10 @@
 
 #include "dialog/schedule_editor.h"
 #include "dialog/schedule_rules.h"
-#include "dialog/win_controls.h"
 #include "engine/next_run.h"
 #include "engine/schedule_words.h"
 #include "proppage/page_window.h"
+#include "win/controls.h"
 
 namespace cadencer::proppage {
 namespace {

@@ -1,8 +1,7 @@
-// Thin typed wrappers over SendMessage for the controls of the schedule dialog (buttons,
+// Thin typed wrappers over SendMessage for the controls the library's windows use (buttons,
 // combo box, date-time pickers, status bar), string conversions between the portable
 // UTF-16 strings and wide strings, and OLE dates to SYSTEMTIME and back through the
-// portable calendar; they join the library's Win32 commons in cadencer::win. Every
-// wrapper refuses a handle that is not a window.
+// portable calendar. Every wrapper refuses a handle that is not a window.
 #pragma once
 
 #include <windows.h>
@@ -17,8 +16,6 @@
 #include "win/accessible.h"
 #include "win/dpi.h"
 
-// With the rest of the library's Win32 commons, so that `win::` means one namespace
-// everywhere.
 namespace cadencer::win {
 
 inline std::wstring W(std::u16string_view s) {
