@@ -60,54 +60,71 @@ INT_PTR CALLBACK ScheduleForm::DialogProc(HWND window, UINT message, WPARAM wPar
     // Held for the length of the message: a handler may end the dialog under itself.
     const win::KeepAlive keep(*form);
     const INT_PTR result = form->HandleMessage(message, wParam, lParam);
-    if (message == WM_NCDESTROY) form->OnWindowGone();
+    if (message == WM_NCDESTROY) form->Form_NcDestroy();
     return result;
 }
 
 INT_PTR ScheduleForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG:
-            win::KeepDialogScalingToSelf(hwnd_);
-            dpi_ = win::WindowDpi(hwnd_);
-            CreateControls();
+            Form_Initialize();
             return FALSE;  // the focus is given when shown
         case WM_DPICHANGED:
             Form_DpiChanged(win::DpiOfMessage(wParam), reinterpret_cast<const RECT*>(lParam));
             return TRUE;
         case WM_COMMAND:
-            OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+            RouteCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
             return TRUE;
         case WM_NOTIFY:
-            OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+            RouteNotify(*reinterpret_cast<const NMHDR*>(lParam));
             return FALSE;
         case WM_CLOSE:
-            ButtonCancel_Click();
-            return TRUE;  // the close box discards the edits
+            Form_QueryUnload();
+            return TRUE;
         case WM_MOUSEMOVE:
-            OnMouseMove({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+            RouteMouseMove({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
             return TRUE;
         case WM_SETCURSOR:
-            OnSetCursor(reinterpret_cast<HWND>(wParam), HIWORD(lParam));
+            RouteSetCursor(reinterpret_cast<HWND>(wParam), HIWORD(lParam));
             return FALSE;
         case WM_TIMER:
-            if (wParam == kClockTimerId) UpdateClockPanels();
+            if (wParam == kClockTimerId) ClockTimer_Timer();
             return TRUE;
         case WM_SIZE:
-            PlaceStatusBar();
+            Form_Resize();
             return TRUE;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            if (HDC dc = BeginPaint(hwnd_, &ps)) {
-                PaintDesign(dc);
-                EndPaint(hwnd_, &ps);
-            }
+        case WM_PAINT:
+            Form_Paint();
             return TRUE;
-        }
         case kMsgDeferredKey:
-            OnDeferredKey(wParam);
+            RouteDeferredKey(wParam);
             return TRUE;
         default:
             return FALSE;
+    }
+}
+
+// WM_INITDIALOG: the controls of the design, at the window's DPI.
+void ScheduleForm::Form_Initialize() {
+    win::KeepDialogScalingToSelf(hwnd_);
+    dpi_ = win::WindowDpi(hwnd_);
+    CreateControls();
+}
+
+// The close box discards the edits, as Close/Cancel does.
+void ScheduleForm::Form_QueryUnload() {
+    ButtonCancel_Click();
+}
+
+void ScheduleForm::Form_Resize() {
+    PlaceStatusBar();
+}
+
+void ScheduleForm::Form_Paint() {
+    PAINTSTRUCT ps;
+    if (HDC dc = BeginPaint(hwnd_, &ps)) {
+        PaintDesign(dc);
+        EndPaint(hwnd_, &ps);
     }
 }
 

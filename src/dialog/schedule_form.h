@@ -84,7 +84,15 @@ private:
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
-    // ---- The window (schedule_form.cpp)
+    // ---- The window (schedule_form.cpp). Each case of the window procedure calls the
+    // handler of the event its message is, named `Part_Event` after the design's part
+    // (`Form` for the dialog itself); a message that stands for events of several parts
+    // (WM_COMMAND, WM_NOTIFY, mouse moves and WM_SETCURSOR, the keys taken by the hook) goes
+    // to `Route<Message>`, which finds the part and calls its handler.
+    void Form_Initialize();
+    void Form_QueryUnload();
+    void Form_Resize();
+    void Form_Paint();
     void PlaceStatusBar();
     void SetStatusParts();
     void SetClientHeight(int outerHeightTwips);
@@ -134,10 +142,10 @@ private:
     void DateEnd_Change() { MarkChanged(); }
     void WeeklyDay_Click(int /*index*/) { MarkChanged(); }
     void DateCheck_Click(int /*index*/) { MarkChanged(); }
-    void OnCommand(int controlId, int code, HWND control);
-    void OnNotify(const NMHDR& header);
-    void OnOptionClicked(std::span<const HWND> group, int index);
-    void OnBoxClicked(int controlId);
+    void RouteCommand(int controlId, int code, HWND control);
+    void RouteNotify(const NMHDR& header);
+    void RouteOptionClick(std::span<const HWND> group, int index);
+    void ToggleDayBox(int controlId);
     bool OptionArrow(HWND focus, bool forward);
 
     // ---- Number field (schedule_handlers.cpp)
@@ -150,8 +158,8 @@ private:
     bool ShowMessage(std::u16string_view text, bool warning, int focusControl);
 
     // ---- Hints, keys, cancel, help, unload (schedule_hints.cpp)
-    void OnMouseMove(POINT client);
-    void OnSetCursor(HWND under, UINT mouseMessage);
+    void RouteMouseMove(POINT client);
+    void RouteSetCursor(HWND under, UINT mouseMessage);
     void FrameOccurs_MouseMove();
     void FrameDaily_MouseMove();
     void FrameWeekly_MouseMove();
@@ -160,13 +168,14 @@ private:
     void ButtonCancel_MouseMove();
     void Form_MouseMove();
     void SetHint(std::u16string_view text);
+    void ClockTimer_Timer() { UpdateClockPanels(); }
     void UpdateClockPanels();
     void Form_KeyUp(int keyCode, int shift);
     void ButtonCancel_Click();
     void ButtonHelp_Click();
     void Form_Unload();
-    void OnWindowGone();
-    void OnDeferredKey(WPARAM sequence);
+    void Form_NcDestroy();
+    void RouteDeferredKey(WPARAM sequence);
 
     // ---- Presentation (schedule_present.cpp)
     void SetIcon(const ObjectRef& picture);

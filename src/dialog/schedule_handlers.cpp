@@ -78,13 +78,13 @@ void ScheduleForm::SetNumberUsable(bool enabledAndTabStop) {
 
 // ---- Routing
 
-void ScheduleForm::OnCommand(int controlId, int code, HWND /*control*/) {
+void ScheduleForm::RouteCommand(int controlId, int code, HWND /*control*/) {
     if (controlId >= id::OccursOption && controlId < id::OccursOption + 5) {
-        if (code == BN_CLICKED) OnOptionClicked(editor_.Occurs(), controlId - id::OccursOption);
+        if (code == BN_CLICKED) RouteOptionClick(editor_.Occurs(), controlId - id::OccursOption);
     } else if (controlId >= id::EndOption && controlId < id::EndOption + 2) {
-        if (code == BN_CLICKED) OnOptionClicked(editor_.EndOptions(), controlId - id::EndOption);
+        if (code == BN_CLICKED) RouteOptionClick(editor_.EndOptions(), controlId - id::EndOption);
     } else if (IsDayBox(controlId)) {
-        if (code == BN_CLICKED) OnBoxClicked(controlId);
+        if (code == BN_CLICKED) ToggleDayBox(controlId);
     } else if (controlId == id::EveryCombo) {
         if (code == CBN_SELCHANGE) EveryCombo_Click();
     } else if (code == BN_CLICKED) {
@@ -99,7 +99,7 @@ void ScheduleForm::OnCommand(int controlId, int code, HWND /*control*/) {
     }
 }
 
-void ScheduleForm::OnNotify(const NMHDR& header) {
+void ScheduleForm::RouteNotify(const NMHDR& header) {
     if (header.code != DTN_DATETIMECHANGE) return;
     if (header.hwndFrom == editor_.TimeStart())
         TimeStart_Change();
@@ -110,7 +110,7 @@ void ScheduleForm::OnNotify(const NMHDR& header) {
 }
 
 // A click on an option selects it; a click on the option already selected changes nothing.
-void ScheduleForm::OnOptionClicked(std::span<const HWND> group, int index) {
+void ScheduleForm::RouteOptionClick(std::span<const HWND> group, int index) {
     if (!SelectOption(group, index)) return;
     if (group.data() == editor_.Occurs().data())
         OccursOption_Click(index);
@@ -119,7 +119,7 @@ void ScheduleForm::OnOptionClicked(std::span<const HWND> group, int index) {
 }
 
 // A click turns a checked box off and an unchecked or grayed one on.
-void ScheduleForm::OnBoxClicked(int controlId) {
+void ScheduleForm::ToggleDayBox(int controlId) {
     SetBoxValue(controlId, editor_.BoxValue(controlId) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED);
 }
 
@@ -132,7 +132,7 @@ bool ScheduleForm::OptionArrow(HWND focus, bool forward) {
             for (int step = 1; step < count; ++step) {
                 const int next = (i + (forward ? step : count - step)) % count;
                 if (!TrySetFocus(group[static_cast<std::size_t>(next)])) continue;
-                OnOptionClicked(group, next);
+                RouteOptionClick(group, next);
                 return true;
             }
             return true;

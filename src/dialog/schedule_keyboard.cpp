@@ -85,7 +85,7 @@ void ScheduleForm::DeferKey(MSG& msg) {
     msg.lParam = 0;
 }
 
-void ScheduleForm::OnDeferredKey(WPARAM sequence) {
+void ScheduleForm::RouteDeferredKey(WPARAM sequence) {
     MSG msg{};
     bool found = false;
     while (!deferredKeys_.empty()) {

@@ -154,30 +154,40 @@ INT_PTR CALLBACK PageWindow::DialogProc(HWND window, UINT message, WPARAM wParam
 INT_PTR PageWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG:
-            font_ = reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0));
-            CreateControls();
+            Page_Initialize();
             return FALSE;
         case WM_COMMAND:
-            OnCommand(LOWORD(wParam), HIWORD(wParam));
+            RouteCommand(LOWORD(wParam), HIWORD(wParam));
             return TRUE;
         case WM_NOTIFY:
-            OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+            RouteNotify(*reinterpret_cast<const NMHDR*>(lParam));
             return FALSE;
-        case WM_CTLCOLORSTATIC:
-            if (HBRUSH brush = OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)))
-                return reinterpret_cast<INT_PTR>(brush);
-            return FALSE;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            if (HDC dc = BeginPaint(hwnd_, &ps)) {
-                OnPaint(dc);
-                EndPaint(hwnd_, &ps);
-            }
+        case WM_CTLCOLORSTATIC:  // a null brush (FALSE): the default background
+            return reinterpret_cast<INT_PTR>(
+                Page_CtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
+        case WM_PAINT:
+            Page_Paint();
             return TRUE;
-        }
         default:
             return FALSE;
     }
+}
+
+void PageWindow::Page_Initialize() {
+    font_ = reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0));
+    CreateControls();
+}
+
+void PageWindow::Page_Paint() {
+    PAINTSTRUCT ps;
+    if (HDC dc = BeginPaint(hwnd_, &ps)) {
+        DrawDesign(dc);
+        EndPaint(hwnd_, &ps);
+    }
+}
+
+bool PageWindow::Sheet_Apply() {
+    return !events_ || events_->ApplyRequested();
 }
 
 // ---- The frame's notifications
@@ -232,8 +242,7 @@ LRESULT CALLBACK PageWindow::FrameSubclassProc(HWND window, UINT message, WPARAM
     }
     if (page && message == WM_NOTIFY && lParam) {
         const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
-        if (header.code == static_cast<UINT>(PSN_APPLY) && page->events_ && !page->events_->ApplyRequested())
-            return PSNRET_INVALID_NOCHANGEPAGE;
+        if (header.code == static_cast<UINT>(PSN_APPLY) && !page->Sheet_Apply()) return PSNRET_INVALID_NOCHANGEPAGE;
     }
     return DefSubclassProc(window, message, wParam, lParam);
 }

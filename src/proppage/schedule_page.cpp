@@ -103,10 +103,23 @@ private:
     PropertyValues Read() override;
     PropertyValues Baseline() override;
     bool Validate() override;
-    void OnCommand(int controlId, int code) override;
-    void OnNotify(const NMHDR& header) override;
-    void OnPaint(HDC dc) override;
-    HBRUSH OnCtlColorStatic(HDC dc, HWND control) override;
+    void RouteCommand(int controlId, int code) override;
+    void RouteNotify(const NMHDR& header) override;
+    void DrawDesign(HDC dc) override;
+    HBRUSH Page_CtlColorStatic(HDC dc, HWND control) override;
+
+    // The handlers of the dialog's parts, as the page has them. An edit of any field updates
+    // the summary and tells the frame (Changed).
+    void OccursOption_Click(int index);
+    void EndOption_Click(int index);
+    void EveryCombo_Click();
+    void WeeklyDay_Click(int index) { ToggleDayBox(id::WeeklyDay + index); }
+    void DateCheck_Click(int index) { ToggleDayBox(id::DateCheck + index); }
+    void EveryNumber_Change() { Changed(); }
+    void TimeStart_Change() { Changed(); }
+    void DateStart_Change() { Changed(); }
+    void DateEnd_Change() { Changed(); }
+    void ToggleDayBox(int controlId);
 
     ScheduleSettings Current();
     void UpdateEnabledState();
@@ -119,7 +132,7 @@ private:
     struct NumberEvents final : numberentry::DigitfieldEvents {
         SchedulePage* page = nullptr;
         void Change() override {
-            if (page) page->Changed();
+            if (page) page->EveryNumber_Change();
         }
     } numberEvents_;
     struct Brushes {
@@ -132,7 +145,7 @@ void SchedulePage::CreateControls() {
     numberEvents_.page = this;
     for (const auto& design : dialog::Design()) {
         if (!OnPage(design)) continue;
-        // The calendar's day labels are drawn with its grid (OnPaint); the other labels are
+        // The calendar's day labels are drawn with its grid (DrawDesign); the other labels are
         // real label windows, each before the field it names.
         if (design.kind == Kind::Label && design.frame == Frame::Monthly) continue;
         const TwipRect r = PageRect(design);
@@ -275,39 +288,61 @@ void SchedulePage::Changed() {
     Edited();
 }
 
-void SchedulePage::OnCommand(int controlId, int code) {
+void SchedulePage::RouteCommand(int controlId, int code) {
     if (Loading()) return;
-    if (controlId >= id::OccursOption && controlId < id::OccursOption + 5 && code == BN_CLICKED) {
-        SelectOption(editor_.Occurs(), controlId - id::OccursOption);
-        // Every with no unit chosen starts with hours, as in the dialog.
-        if (controlId - id::OccursOption == 4 && editor_.Unit() < 0) {
-            win::ComboSelect(editor_.UnitList(), 0);
-            editor_.ApplyUnitLimits(loaded_);
-        }
-        UpdateEnabledState();
-        Changed();
-    } else if (controlId >= id::EndOption && controlId < id::EndOption + 2 && code == BN_CLICKED) {
-        SelectOption(editor_.EndOptions(), controlId - id::EndOption);
-        UpdateEnabledState();
-        Changed();
-    } else if (dialog::IsDayBox(controlId) && code == BN_CLICKED) {
-        // A click turns a checked box off and an unchecked or grayed one on.
-        editor_.SetBoxValue(controlId, editor_.BoxValue(controlId) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED);
-        Changed();
-    } else if (controlId == id::EveryCombo && code == CBN_SELCHANGE) {
-        editor_.ApplyUnitLimits(loaded_);
-        Changed();
-    }
+    if (controlId >= id::OccursOption && controlId < id::OccursOption + 5 && code == BN_CLICKED)
+        OccursOption_Click(controlId - id::OccursOption);
+    else if (controlId >= id::EndOption && controlId < id::EndOption + 2 && code == BN_CLICKED)
+        EndOption_Click(controlId - id::EndOption);
+    else if (controlId > id::WeeklyDay && controlId <= id::WeeklyDay + 7 && code == BN_CLICKED)
+        WeeklyDay_Click(controlId - id::WeeklyDay);
+    else if (controlId > id::DateCheck && controlId <= id::DateCheck + 31 && code == BN_CLICKED)
+        DateCheck_Click(controlId - id::DateCheck);
+    else if (controlId == id::EveryCombo && code == CBN_SELCHANGE)
+        EveryCombo_Click();
 }
 
-void SchedulePage::OnNotify(const NMHDR& header) {
+void SchedulePage::RouteNotify(const NMHDR& header) {
     if (header.code != DTN_DATETIMECHANGE || Loading()) return;
     const auto controlId = static_cast<int>(header.idFrom);
-    if (controlId == id::TimeStart || controlId == id::DateStart || controlId == id::DateEnd) Changed();
+    if (controlId == id::TimeStart)
+        TimeStart_Change();
+    else if (controlId == id::DateStart)
+        DateStart_Change();
+    else if (controlId == id::DateEnd)
+        DateEnd_Change();
+}
+
+void SchedulePage::OccursOption_Click(int index) {
+    SelectOption(editor_.Occurs(), index);
+    // Every with no unit chosen starts with hours, as in the dialog.
+    if (index == 4 && editor_.Unit() < 0) {
+        win::ComboSelect(editor_.UnitList(), 0);
+        editor_.ApplyUnitLimits(loaded_);
+    }
+    UpdateEnabledState();
+    Changed();
+}
+
+void SchedulePage::EndOption_Click(int index) {
+    SelectOption(editor_.EndOptions(), index);
+    UpdateEnabledState();
+    Changed();
+}
+
+void SchedulePage::EveryCombo_Click() {
+    editor_.ApplyUnitLimits(loaded_);
+    Changed();
+}
+
+// A click turns a checked box off and an unchecked or grayed one on.
+void SchedulePage::ToggleDayBox(int controlId) {
+    editor_.SetBoxValue(controlId, editor_.BoxValue(controlId) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED);
+    Changed();
 }
 
 // The calendar: each day's cyan cell and number, then the grid lines over them.
-void SchedulePage::OnPaint(HDC dc) {
+void SchedulePage::DrawDesign(HDC dc) {
     const bool enabled = FrameEnabled(Frame::Monthly);
     const Origin o = OriginOf(Frame::Monthly);
     const HGDIOBJ oldFont = SelectObject(dc, Font());
@@ -333,7 +368,7 @@ void SchedulePage::OnPaint(HDC dc) {
     DeleteObject(pen);
 }
 
-HBRUSH SchedulePage::OnCtlColorStatic(HDC dc, HWND control) {
+HBRUSH SchedulePage::Page_CtlColorStatic(HDC dc, HWND control) {
     // A day's box stands on its cyan cell.
     const int controlId = GetDlgCtrlID(control);
     if (controlId <= id::DateCheck || controlId > id::DateCheck + 31) return nullptr;
