@@ -121,11 +121,7 @@ void ScheduleForm::Form_Resize() {
 }
 
 void ScheduleForm::Form_Paint() {
-    PAINTSTRUCT ps;
-    if (HDC dc = BeginPaint(hwnd_, &ps)) {
-        PaintDesign(dc);
-        EndPaint(hwnd_, &ps);
-    }
+    win::PaintWindow(hwnd_, [this](HDC dc) { PaintDesign(dc); });
 }
 
 void ScheduleForm::SetClientHeight(int outerHeightTwips) {

@@ -179,11 +179,7 @@ void PageWindow::Page_Initialize() {
 }
 
 void PageWindow::Page_Paint() {
-    PAINTSTRUCT ps;
-    if (HDC dc = BeginPaint(hwnd_, &ps)) {
-        DrawDesign(dc);
-        EndPaint(hwnd_, &ps);
-    }
+    win::PaintWindow(hwnd_, [this](HDC dc) { DrawDesign(dc); });
 }
 
 bool PageWindow::Sheet_Apply() {

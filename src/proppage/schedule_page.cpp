@@ -305,12 +305,9 @@ void SchedulePage::RouteCommand(int controlId, int code) {
 void SchedulePage::RouteNotify(const NMHDR& header) {
     if (header.code != DTN_DATETIMECHANGE || Loading()) return;
     const auto controlId = static_cast<int>(header.idFrom);
-    if (controlId == id::TimeStart)
-        TimeStart_Change();
-    else if (controlId == id::DateStart)
-        DateStart_Change();
-    else if (controlId == id::DateEnd)
-        DateEnd_Change();
+    if (controlId == id::TimeStart) return TimeStart_Change();
+    if (controlId == id::DateStart) return DateStart_Change();
+    if (controlId == id::DateEnd) return DateEnd_Change();
 }
 
 void SchedulePage::OccursOption_Click(int index) {
