@@ -5,7 +5,7 @@
 // shows one (the unit, the time, the dates), and the role and check state of its kind
 // where the platform's proxy says no more than "client". The number field names itself
 // after the unit the list shows.
-#include "dialog/schedule_form.h"
+#include "dialog/win/schedule_form.h"
 #include "win/controls.h"
 
 namespace cadencer::dialog {

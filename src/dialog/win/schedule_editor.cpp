@@ -1,7 +1,7 @@
 // The schedule's input controls, shared by the schedule dialog and the Schedule property
 // page: option groups, the day boxes' values, EveryNumber's set-up and limits, filling the
 // fields from a schedule, reading them back, and the OK path's checks.
-#include "dialog/schedule_editor.h"
+#include "dialog/win/schedule_editor.h"
 
 #include <commctrl.h>
 

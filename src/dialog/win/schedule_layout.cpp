@@ -7,8 +7,8 @@
 // after windows.h, which it needs
 #include <commctrl.h>
 
-#include "dialog/schedule_form.h"
 #include "dialog/schedule_rules.h"
+#include "dialog/win/schedule_form.h"
 #include "win/controls.h"
 
 namespace cadencer::dialog {

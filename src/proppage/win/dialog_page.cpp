@@ -9,7 +9,7 @@
 #include <array>
 
 #include "dialog/schedule_rules.h"
-#include "proppage/page_window.h"
+#include "proppage/win/page_window.h"
 #include "win/controls.h"
 
 namespace cadencer::proppage {

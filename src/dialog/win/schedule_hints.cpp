@@ -6,7 +6,7 @@
 #include <commctrl.h>
 
 #include "control/shared_schedule.h"
-#include "dialog/schedule_form.h"
+#include "dialog/win/schedule_form.h"
 #include "win/controls.h"
 #include "win/thread_state.h"
 

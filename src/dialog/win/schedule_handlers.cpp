@@ -6,8 +6,8 @@
 #include <commctrl.h>
 
 #include "control/shared_schedule.h"
-#include "dialog/schedule_form.h"
 #include "dialog/schedule_rules.h"
+#include "dialog/win/schedule_form.h"
 #include "win/controls.h"
 
 namespace cadencer::dialog {

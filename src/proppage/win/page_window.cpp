@@ -2,7 +2,7 @@
 // dialog manager tabs into the page's fields), the window procedure routing each message
 // to its handler, twips-to-pixels layout at the frame's DPI, filling and reading through
 // the page's own fields, and the watch on a property-sheet frame's notifications.
-#include "proppage/page_window.h"
+#include "proppage/win/page_window.h"
 
 #include <commctrl.h>
 #include <prsht.h>

@@ -10,11 +10,11 @@
 
 #include <array>
 
-#include "dialog/schedule_editor.h"
 #include "dialog/schedule_rules.h"
+#include "dialog/win/schedule_editor.h"
 #include "engine/next_run.h"
 #include "engine/schedule_words.h"
-#include "proppage/page_window.h"
+#include "proppage/win/page_window.h"
 #include "win/controls.h"
 
 namespace cadencer::proppage {

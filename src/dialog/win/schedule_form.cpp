@@ -2,7 +2,7 @@
 // provides default buttons, WM_NEXTDLGCTL and focus memory), the window procedure that
 // routes each message to its named handler, the client area sized for each layout at the
 // window's DPI, and the whole layout done again when the DPI changes while it is open.
-#include "dialog/schedule_form.h"
+#include "dialog/win/schedule_form.h"
 
 #include <commctrl.h>
 

@@ -21,7 +21,7 @@
 
 #include "control/ports.h"
 #include "dialog/schedule_design.h"
-#include "dialog/schedule_editor.h"
+#include "dialog/win/schedule_editor.h"
 #include "engine/schedule_settings.h"
 #include "engine/variant.h"
 #include "win/keep_alive.h"
