@@ -122,7 +122,7 @@ INT_PTR AboutForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SETCURSOR:
             return Form_SetCursor(reinterpret_cast<HWND>(wParam));
         case WM_COMMAND:
-            Form_Command(LOWORD(wParam), HIWORD(wParam));
+            RouteCommand(LOWORD(wParam), HIWORD(wParam));
             return TRUE;
         default:
             return FALSE;
@@ -261,7 +261,7 @@ bool AboutForm::Form_SetCursor(HWND control) {
     return true;
 }
 
-void AboutForm::Form_Command(int id, int code) {
+void AboutForm::RouteCommand(int id, int code) {
     switch (id) {
         case IDOK:
         case IDCANCEL:

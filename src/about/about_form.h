@@ -37,7 +37,7 @@ private:
     void Form_Paint();
     INT_PTR Form_CtlColorStatic(HDC dc, HWND control);
     bool Form_SetCursor(HWND control);
-    void Form_Command(int id, int code);
+    void RouteCommand(int id, int code);
     void cmdOK_Click();
     void cmdSysInfo_Click();
     void EmailLink_Click();

@@ -7,7 +7,7 @@
 #include "control/shared_schedule.h"
 #include "control/win/face_window.h"
 #include "control/win/timer_window.h"
-#include "dialog/schedule_host.h"
+#include "dialog/win/schedule_host.h"
 #include "numberentry/win/digitfield_window.h"
 #include "win/accessible.h"
 #include "win/scoped.h"

@@ -14,7 +14,7 @@
 #include "component/guids.h"
 #include "component/module.h"
 #include "component/variant_bridge.h"
-#include "proppage/page_window.h"
+#include "proppage/win/page_window.h"
 #include "win/dpi.h"
 #include "win/keep_alive.h"
 #include "win/scoped.h"

@@ -18,8 +18,8 @@
 
 #include "control/cadencer_core.h"
 #include "dialog/schedule_design.h"
-#include "dialog/schedule_host.h"
 #include "dialog/schedule_rules.h"
+#include "dialog/win/schedule_host.h"
 #include "engine/ole_date.h"
 
 namespace cadencer::dialog::testing {

@@ -80,11 +80,15 @@ protected:
     // loaded value (and would apply what they show instead) says so here.
     virtual PropertyValues Baseline() { return Read(); }
     virtual bool Validate() = 0;
-    virtual void OnCommand(int /*id*/, int /*code*/) {}
-    virtual void OnNotify(const NMHDR& /*header*/) {}
-    virtual void OnPaint(HDC /*dc*/) {}
+    // The window procedure's handlers, named as the dialog's are: `Part_Event` for the
+    // event a message is (`Page` for the page itself, its controls by their design names or
+    // by role and kind), `Route<Message>` for a message that stands for several parts' events.
+    virtual void RouteCommand(int /*id*/, int /*code*/) {}
+    virtual void RouteNotify(const NMHDR& /*header*/) {}
     // A brush for a static control's background, or null for the default.
-    virtual HBRUSH OnCtlColorStatic(HDC /*dc*/, HWND /*control*/) { return nullptr; }
+    virtual HBRUSH Page_CtlColorStatic(HDC /*dc*/, HWND /*control*/) { return nullptr; }
+    // What the page draws itself, under its controls.
+    virtual void DrawDesign(HDC /*dc*/) {}
 
     HWND AddControl(const wchar_t* windowClass, std::u16string_view text, DWORD style, const dialog::TwipRect& rect,
                     int id, int extraHeightTwips = 0);
@@ -104,6 +108,10 @@ protected:
 private:
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void Page_Initialize();
+    void Page_Paint();
+    // The frame's OK or Apply (PSN_APPLY); false keeps the frame open.
+    bool Sheet_Apply();
     static LRESULT CALLBACK FrameSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                               DWORD_PTR refData);
     void HookFrame(HWND parent);
@@ -121,10 +129,5 @@ private:
     // procedure set by hand sits above the watch.
     WNDPROC procAfterHook_ = nullptr;
 };
-
-// Checks option `index` of a group of option buttons and makes it the group's tab stop.
-void SelectOption(const HWND* group, int count, int index);
-// The first checked option of a group, or -1.
-int SelectedOption(const HWND* group, int count);
 
 }  // namespace cadencer::proppage

@@ -6,7 +6,7 @@
 // arrow keys move inside the option groups, and the dialog manager (IsDialogMessage) does
 // Tab, Shift+Tab, Enter on the default button and the mnemonics, dispatching the rest.
 // The handling runs in the dialog's window procedure, never inside the hook itself.
-#include "dialog/schedule_form.h"
+#include "dialog/win/schedule_form.h"
 #include "win/thread_state.h"
 
 namespace cadencer::dialog {
@@ -85,7 +85,7 @@ void ScheduleForm::DeferKey(MSG& msg) {
     msg.lParam = 0;
 }
 
-void ScheduleForm::OnDeferredKey(WPARAM sequence) {
+void ScheduleForm::RouteDeferredKey(WPARAM sequence) {
     MSG msg{};
     bool found = false;
     while (!deferredKeys_.empty()) {

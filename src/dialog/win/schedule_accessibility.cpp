@@ -5,8 +5,8 @@
 // shows one (the unit, the time, the dates), and the role and check state of its kind
 // where the platform's proxy says no more than "client". The number field names itself
 // after the unit the list shows.
-#include "dialog/schedule_form.h"
-#include "dialog/win_controls.h"
+#include "dialog/win/schedule_form.h"
+#include "win/controls.h"
 
 namespace cadencer::dialog {
 namespace {
@@ -75,8 +75,8 @@ void ScheduleForm::ServeAccessibility(const ControlDesign& design, HWND control)
 }
 
 void ScheduleForm::UpdateNumberName() {
-    const int unit = win::ComboSelection(everyCombo_);
-    number_.SetAccessibleName(EveryNumberAccessibleName(unit == 0 || unit == 1 ? kEveryUnits[unit] : u""));
+    const int unit = editor_.Unit();
+    editor_.Number().SetAccessibleName(EveryNumberAccessibleName(unit == 0 || unit == 1 ? kEveryUnits[unit] : u""));
 }
 
 }  // namespace cadencer::dialog

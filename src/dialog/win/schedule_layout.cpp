@@ -7,9 +7,9 @@
 // after windows.h, which it needs
 #include <commctrl.h>
 
-#include "dialog/schedule_form.h"
 #include "dialog/schedule_rules.h"
-#include "dialog/win_controls.h"
+#include "dialog/win/schedule_form.h"
+#include "win/controls.h"
 
 namespace cadencer::dialog {
 namespace {
@@ -62,17 +62,6 @@ DWORD StyleOf(const ControlDesign& design) {
             break;
     }
     return style;
-}
-
-// The Digitfield of the design: a stored instance whose keys happen to be lower case.
-void LoadEveryNumberDesign(numberentry::DigitfieldWindow& number) {
-    MemoryPropertyBag bag;
-    bag.Put(u"format", Variant::String(u"###"));
-    bag.Put(u"positiveonly", Variant::Bool(true));
-    bag.Put(u"usemaxminvalues", Variant::Bool(true));
-    bag.Put(u"updownfunction", Variant::Bool(true));
-    bag.Put(u"value", Variant::I16(0));
-    number.ReadProperties(bag);
 }
 
 int FrameIndexOfFrameControl(int controlId) {
@@ -148,12 +137,8 @@ HWND ScheduleForm::CreateControl(const ControlDesign& design, HWND insertAfter) 
     const RECT r = WindowRectOf(design);
     HWND control = nullptr;
     if (design.kind == Kind::NumberField) {
-        if (number_.Create(hwnd_, design.id, r, &numberEvents_)) {
-            control = number_.ControlWindow();
-            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-            LoadEveryNumberDesign(number_);
-            if (!ShownNow(design)) ShowWindow(control, SW_HIDE);
-        }
+        control = editor_.CreateNumber(hwnd_, design.id, r, &numberEvents_, font_);
+        if (control && !ShownNow(design)) ShowWindow(control, SW_HIDE);
     } else {
         DWORD style = StyleOf(design);
         if (ShownNow(design)) style |= WS_VISIBLE;
@@ -173,22 +158,9 @@ HWND ScheduleForm::CreateControl(const ControlDesign& design, HWND insertAfter) 
     if (insertAfter) SetWindowPos(control, insertAfter, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
     const int id = design.id;
-    if (id >= id::OccursOption && id < id::OccursOption + 5)
-        occurs_[static_cast<std::size_t>(id - id::OccursOption)] = control;
-    else if (id >= id::EndOption && id < id::EndOption + 2)
-        endOption_[static_cast<std::size_t>(id - id::EndOption)] = control;
-    else if (design.kind == Kind::Check)
-        win::SetCheck(control, BoxValue(id));
-    else if (id == id::EveryNumber)
+    editor_.Adopt(id, control);
+    if (id == id::EveryNumber)
         everyNumber_ = control;
-    else if (id == id::EveryCombo)
-        everyCombo_ = control;
-    else if (id == id::TimeStart)
-        timeStart_ = control;
-    else if (id == id::DateStart)
-        dateStart_ = control;
-    else if (id == id::DateEnd)
-        dateEnd_ = control;
     else if (id == id::ButtonOK)
         buttonOK_ = control;
     else if (id == id::ButtonCancel)
@@ -213,7 +185,7 @@ HWND ScheduleForm::CreateControl(const ControlDesign& design, HWND insertAfter) 
 }
 
 // The weekly and monthly frames' controls exist from their frame's first showing on; until
-// then the boxes' values are kept by the dialog (weeklyValue_, monthlyValue_).
+// then the boxes' values are kept by the editor.
 void ScheduleForm::EnsureFrameContents(Frame frame) {
     const auto f = static_cast<std::size_t>(frame);
     if (!CreatedLazily(frame) || contentsCreated_[f]) return;
@@ -246,7 +218,7 @@ void ScheduleForm::UpdateControlState(const ControlDesign& design) {
     if (design.id == id::DateEnd) enabled = enabled && dateEndEnabled_;
     if (design.id == id::EveryNumber || design.id == id::EveryCombo) enabled = enabled && numberUsable_;
     if (design.id == id::EveryNumber)
-        number_.SetEnabled(enabled);
+        editor_.Number().SetEnabled(enabled);
     else if ((IsWindowEnabled(control) != FALSE) != enabled)
         EnableWindow(control, enabled);
 }

@@ -1,8 +1,8 @@
 // What the host does with the dialog window: the caption, icon and buttons it presents,
 // showing it modal (the thread's other windows disabled meanwhile) or modeless, and
 // bringing it to the front with the focus inside.
-#include "dialog/schedule_form.h"
-#include "dialog/win_controls.h"
+#include "dialog/win/schedule_form.h"
+#include "win/controls.h"
 
 namespace cadencer::dialog {
 

@@ -9,8 +9,8 @@
 #include <array>
 
 #include "dialog/schedule_rules.h"
-#include "dialog/win_controls.h"
-#include "proppage/page_window.h"
+#include "proppage/win/page_window.h"
+#include "win/controls.h"
 
 namespace cadencer::proppage {
 namespace {
@@ -74,7 +74,11 @@ private:
     void Fill(const PropertyValues& values) override;
     PropertyValues Read() override;
     bool Validate() override;
-    void OnCommand(int controlId, int code) override;
+    void RouteCommand(int controlId, int code) override;
+    // Every field's edit is the page's edit.
+    void TextField_Change() { Edited(); }
+    void BehaviourCheck_Click() { Edited(); }
+    void PositionCombo_Click() { Edited(); }
 
     // The position texts read as whole numbers; the loaded value while a text is no number.
     std::int32_t Position(int editId, std::u16string_view property) const;
@@ -166,11 +170,15 @@ bool DialogPage::Validate() {
     return true;
 }
 
-void DialogPage::OnCommand(int controlId, int code) {
+// The six texts and the two positions are text fields.
+void DialogPage::RouteCommand(int controlId, int code) {
     if (Loading()) return;
-    const bool edit = (code == EN_CHANGE) || (controlId == kPositionCombo && code == CBN_SELCHANGE) ||
-                      (code == BN_CLICKED && controlId >= kChecks.front().id && controlId <= kChecks.back().id);
-    if (edit) Edited();
+    if (code == EN_CHANGE)
+        TextField_Change();
+    else if (controlId == kPositionCombo && code == CBN_SELCHANGE)
+        PositionCombo_Click();
+    else if (code == BN_CLICKED && controlId >= kChecks.front().id && controlId <= kChecks.back().id)
+        BehaviourCheck_Click();
 }
 
 bool DialogPage::FocusProperty(std::u16string_view name) {

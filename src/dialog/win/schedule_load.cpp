@@ -6,9 +6,9 @@
 #include <commctrl.h>
 
 #include "control/shared_schedule.h"
-#include "dialog/schedule_form.h"
 #include "dialog/schedule_rules.h"
-#include "dialog/win_controls.h"
+#include "dialog/win/schedule_form.h"
+#include "win/controls.h"
 
 namespace cadencer::dialog {
 
@@ -27,45 +27,32 @@ void ScheduleForm::Form_Load() {
     win::ScopedPerMonitorDpiAwareness perMonitor;
     const ScheduleSettings& s = Settings();
 
-    for (const auto unit : kEveryUnits) win::ComboAdd(everyCombo_, win::W(unit));
+    editor_.FillUnitList();
+    const HWND unitList = editor_.UnitList();
 
     // The stored unit is in the list before the kind is selected, without its Click: the
     // Every kind's handler would otherwise pick hours and pull the stored interval into
     // the hour limits before the unit's own limits apply (a stored 30 minutes would load
     // as 12, then 15). Step 4 below still selects it with its Click.
-    if (s.EveryFrequency >= 0 && s.EveryFrequency < win::ComboCount(everyCombo_))
-        win::ComboSelect(everyCombo_, s.EveryFrequency);
+    if (s.EveryFrequency >= 0 && s.EveryFrequency < win::ComboCount(unitList))
+        win::ComboSelect(unitList, s.EveryFrequency);
 
     // The kind's layout comes first; the number gets its value before the unit's limits.
-    if (s.OccursOption >= 0 && s.OccursOption < 5 && SelectOption(occurs_.data(), 5, s.OccursOption))
+    if (s.OccursOption >= 0 && s.OccursOption < 5 && SelectOption(editor_.Occurs(), s.OccursOption))
         OccursOption_Click(s.OccursOption);
-    SetNumberValue(Variant::I16(s.EveryInterval));
+    editor_.Number().SetValue(Variant::I16(s.EveryInterval));
     SetListIndex(s.EveryFrequency);
 
-    // The picker's hours run 0 to 23: hour 24 (midnight) is refused and the design time,
-    // 00:00, stays, which is midnight too.
-    if (auto time = win::PickerTime(timeStart_)) {
-        if (s.StartHour >= 0 && s.StartHour <= 23) time->wHour = static_cast<WORD>(s.StartHour);
-        if (s.StartMinute >= 0 && s.StartMinute <= 59) time->wMinute = static_cast<WORD>(s.StartMinute);
-        time->wSecond = 0;
-        time->wMilliseconds = 0;
-        win::SetPickerTime(timeStart_, *time);
-    }
-    if (const auto start = win::ToSystemTime(s.StartDate)) win::SetPickerTime(dateStart_, *start);
-    if (const auto end = win::ToSystemTime(s.EndDate)) win::SetPickerTime(dateEnd_, *end);
+    // The design time, 00:00, is also what hour 24 and a value out of range load as.
+    editor_.LoadTimeAndDates(s);
 
     const int endIndex = s.UseEndDate ? 0 : 1;
-    if (SelectOption(endOption_.data(), 2, endIndex)) EndOption_Click(endIndex);
-    dateEndEnabled_ = win::GetCheck(endOption_[0]) == BST_CHECKED;
+    if (SelectOption(editor_.EndOptions(), endIndex)) EndOption_Click(endIndex);
+    dateEndEnabled_ = editor_.EndDateUsed();
     UpdateControlState(*FindControl(id::DateEnd));
 
     // Only "0", "1" and "2" load; a blank or another character leaves its box unchecked.
-    for (int i = 1; i <= 7 && static_cast<std::size_t>(i) <= s.SelectionsWeekly.size(); ++i)
-        if (const auto v = BoxValueOfMaskChar(s.SelectionsWeekly[static_cast<std::size_t>(i - 1)]))
-            SetBoxValue(id::WeeklyDay + i, *v);
-    for (int d = 1; d <= 31 && static_cast<std::size_t>(d) <= s.SelectionsMonthly.size(); ++d)
-        if (const auto v = BoxValueOfMaskChar(s.SelectionsMonthly[static_cast<std::size_t>(d - 1)]))
-            SetBoxValue(id::DateCheck + d, *v);
+    ScheduleEditor::ForEachLoadedBox(s, [this](int controlId, int value) { SetBoxValue(controlId, value); });
 
     ProcessPendingMessages();
     if (!Alive()) return;  // something closed the dialog while messages ran
@@ -87,37 +74,8 @@ void ScheduleForm::ProcessPendingMessages() {
     }
 }
 
-bool ScheduleForm::SelectOption(const HWND* group, int count, int index) {
-    if (index < 0 || index >= count || !group[index]) return false;
-    const bool changed = win::GetCheck(group[index]) != BST_CHECKED;
-    for (int i = 0; i < count; ++i) {
-        if (!group[i]) continue;
-        win::SetCheck(group[i], i == index ? BST_CHECKED : BST_UNCHECKED);
-        // Tab enters an option group at its selected option.
-        LONG_PTR style = GetWindowLongPtrW(group[i], GWL_STYLE);
-        style = i == index ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP));
-        SetWindowLongPtrW(group[i], GWL_STYLE, style);
-    }
-    return changed;
-}
-
-int ScheduleForm::BoxValue(int controlId) const {
-    if (controlId > id::WeeklyDay && controlId <= id::WeeklyDay + 7)
-        return weeklyValue_[static_cast<std::size_t>(controlId - id::WeeklyDay)];
-    if (controlId > id::DateCheck && controlId <= id::DateCheck + 31)
-        return monthlyValue_[static_cast<std::size_t>(controlId - id::DateCheck)];
-    return 0;
-}
-
 void ScheduleForm::SetBoxValue(int controlId, int value) {
-    if (value < 0 || value > 2 || BoxValue(controlId) == value) return;
-    if (controlId > id::WeeklyDay && controlId <= id::WeeklyDay + 7)
-        weeklyValue_[static_cast<std::size_t>(controlId - id::WeeklyDay)] = value;
-    else if (controlId > id::DateCheck && controlId <= id::DateCheck + 31)
-        monthlyValue_[static_cast<std::size_t>(controlId - id::DateCheck)] = value;
-    else
-        return;
-    win::SetCheck(Ctl(controlId), value);
+    if (!editor_.SetBoxValue(controlId, value)) return;
     // A value set by code raises the box's Click, as a click does.
     if (controlId < id::DateCheck)
         WeeklyDay_Click(controlId - id::WeeklyDay);
@@ -127,8 +85,8 @@ void ScheduleForm::SetBoxValue(int controlId, int value) {
 
 void ScheduleForm::SetListIndex(int index) {
     // -1 clears the selection; an index beyond the list is refused.
-    if (index < -1 || index >= win::ComboCount(everyCombo_)) return;
-    win::ComboSelect(everyCombo_, index);
+    if (index < -1 || index >= win::ComboCount(editor_.UnitList())) return;
+    win::ComboSelect(editor_.UnitList(), index);
     EveryCombo_Click();
 }
 
@@ -137,7 +95,7 @@ bool ScheduleForm::TrySetFocus(HWND control) {
     // is skipped, as the design's handlers ignore that error.
     if (!Alive() || !control || !IsWindowVisible(hwnd_) || !IsWindowVisible(control) || !IsWindowEnabled(control))
         return false;
-    if (control == everyNumber_ && number_.EditWindow()) control = number_.EditWindow();
+    if (control == everyNumber_ && editor_.Number().EditWindow()) control = editor_.Number().EditWindow();
     SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
     return GetFocus() == control;
 }

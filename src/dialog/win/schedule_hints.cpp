@@ -6,8 +6,8 @@
 #include <commctrl.h>
 
 #include "control/shared_schedule.h"
-#include "dialog/schedule_form.h"
-#include "dialog/win_controls.h"
+#include "dialog/win/schedule_form.h"
+#include "win/controls.h"
 #include "win/thread_state.h"
 
 namespace cadencer::dialog {
@@ -19,7 +19,7 @@ namespace cadencer::dialog {
 // to their container. A frame's hint shows over the frame itself and its disabled controls,
 // not over the enabled controls and labels inside it; the background (and a disabled
 // button on it) clears the hint.
-void ScheduleForm::OnMouseMove(POINT client) {
+void ScheduleForm::RouteMouseMove(POINT client) {
     // Frames are created last, so a control or label inside a frame is found before it.
     const HWND under = ChildWindowFromPointEx(hwnd_, client, CWP_SKIPINVISIBLE | CWP_SKIPDISABLED);
     // Labels are drawn by the dialog; over one, no handler runs and the hint stays.
@@ -40,7 +40,7 @@ void ScheduleForm::OnMouseMove(POINT client) {
 }
 
 // The buttons get their own mouse moves; the dialog hears of them through WM_SETCURSOR.
-void ScheduleForm::OnSetCursor(HWND under, UINT mouseMessage) {
+void ScheduleForm::RouteSetCursor(HWND under, UINT mouseMessage) {
     if (mouseMessage != WM_MOUSEMOVE) return;
     if (under == buttonOK_ && IsWindowEnabled(buttonOK_))
         ButtonOK_MouseMove();
@@ -126,7 +126,7 @@ void ScheduleForm::Form_Unload() {
 
 // WM_NCDESTROY. A window destroyed from outside (its owner window went away) still ends
 // the dialog the one way: the host hears of it once.
-void ScheduleForm::OnWindowGone() {
+void ScheduleForm::Form_NcDestroy() {
     hwnd_ = nullptr;
     const auto hold = std::move(self_);
     if (stage_ == Stage::Created || stage_ == Stage::Loaded) {

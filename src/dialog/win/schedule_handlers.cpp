@@ -6,9 +6,9 @@
 #include <commctrl.h>
 
 #include "control/shared_schedule.h"
-#include "dialog/schedule_form.h"
 #include "dialog/schedule_rules.h"
-#include "dialog/win_controls.h"
+#include "dialog/win/schedule_form.h"
+#include "win/controls.h"
 
 namespace cadencer::dialog {
 
@@ -48,7 +48,7 @@ void ScheduleForm::OccursOption_Click(int index) {
             return;
     }
     if (index == 4) {
-        if (win::ComboSelection(everyCombo_) == CB_ERR) SetListIndex(0);
+        if (editor_.Unit() == CB_ERR) SetListIndex(0);
         TrySetFocus(everyNumber_);  // skipped while the dialog is not shown yet
     }
 }
@@ -56,67 +56,35 @@ void ScheduleForm::OccursOption_Click(int index) {
 void ScheduleForm::EveryCombo_Click() {
     MarkChanged();
     UpdateNumberName();
-    const IntervalLimits limits =
-        LimitsForUnit(win::ComboSelection(everyCombo_), control::SharedSchedule::Instance().Settings());
-    SetNumberLimits(limits.min, limits.max, limits.increment);
-    // Down to the maximum first, then up to the minimum: the lower limit wins (and the
-    // number field's own guard against crossed limits agrees).
-    const double shown = NumberAsDouble();
-    const double pulled = PullIntoLimits(shown, number_.MinValue(), number_.MaxValue());
-    if (pulled != shown) SetNumberValue(Variant::Double(pulled));
+    editor_.ApplyUnitLimits(control::SharedSchedule::Instance().Settings());
 }
 
 void ScheduleForm::EndOption_Click(int /*index*/) {
     MarkChanged();
-    dateEndEnabled_ = win::GetCheck(endOption_[0]) == BST_CHECKED;
+    dateEndEnabled_ = editor_.EndDateUsed();
     UpdateControlState(*FindControl(id::DateEnd));
-    if (dateEndEnabled_) TrySetFocus(dateEnd_);
+    if (dateEndEnabled_) TrySetFocus(editor_.DateEnd());
 }
 
 // ---- EveryNumber
-
-Variant ScheduleForm::NumberValue() {
-    return number_.Value();
-}
-
-double ScheduleForm::NumberAsDouble() {
-    const auto value = NumberValue().ToDouble();
-    return value ? *value : 0.0;
-}
-
-void ScheduleForm::SetNumberValue(const Variant& value) {
-    number_.SetValue(value);
-}
-
-void ScheduleForm::SetNumberLimits(std::int16_t min, std::int16_t max, std::int16_t increment) {
-    number_.SetMinValue(Variant::I16(min));
-    number_.SetMaxValue(Variant::I16(max));
-    number_.SetUpDownIncrement(increment);
-}
 
 void ScheduleForm::SetNumberUsable(bool enabledAndTabStop) {
     numberUsable_ = enabledAndTabStop;
     UpdateControlState(*FindControl(id::EveryNumber));
     UpdateControlState(*FindControl(id::EveryCombo));
     // The number's tab stop is its text box (the control lets the dialog into it).
-    for (HWND control : {number_.EditWindow(), everyCombo_}) {
-        if (!control) continue;
-        LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
-        style = enabledAndTabStop ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP));
-        SetWindowLongPtrW(control, GWL_STYLE, style);
-    }
+    for (HWND control : {editor_.Number().EditWindow(), editor_.UnitList()}) SetTabStop(control, enabledAndTabStop);
 }
 
 // ---- Routing
 
-void ScheduleForm::OnCommand(int controlId, int code, HWND /*control*/) {
+void ScheduleForm::RouteCommand(int controlId, int code, HWND /*control*/) {
     if (controlId >= id::OccursOption && controlId < id::OccursOption + 5) {
-        if (code == BN_CLICKED) OnOptionClicked(occurs_.data(), 5, controlId - id::OccursOption);
+        if (code == BN_CLICKED) RouteOptionClick(editor_.Occurs(), controlId - id::OccursOption);
     } else if (controlId >= id::EndOption && controlId < id::EndOption + 2) {
-        if (code == BN_CLICKED) OnOptionClicked(endOption_.data(), 2, controlId - id::EndOption);
-    } else if ((controlId > id::WeeklyDay && controlId <= id::WeeklyDay + 7) ||
-               (controlId > id::DateCheck && controlId <= id::DateCheck + 31)) {
-        if (code == BN_CLICKED) OnBoxClicked(controlId);
+        if (code == BN_CLICKED) RouteOptionClick(editor_.EndOptions(), controlId - id::EndOption);
+    } else if (IsDayBox(controlId)) {
+        if (code == BN_CLICKED) ToggleDayBox(controlId);
     } else if (controlId == id::EveryCombo) {
         if (code == CBN_SELCHANGE) EveryCombo_Click();
     } else if (code == BN_CLICKED) {
@@ -131,39 +99,40 @@ void ScheduleForm::OnCommand(int controlId, int code, HWND /*control*/) {
     }
 }
 
-void ScheduleForm::OnNotify(const NMHDR& header) {
+void ScheduleForm::RouteNotify(const NMHDR& header) {
     if (header.code != DTN_DATETIMECHANGE) return;
-    if (header.hwndFrom == timeStart_)
+    if (header.hwndFrom == editor_.TimeStart())
         TimeStart_Change();
-    else if (header.hwndFrom == dateStart_)
+    else if (header.hwndFrom == editor_.DateStart())
         DateStart_Change();
-    else if (header.hwndFrom == dateEnd_)
+    else if (header.hwndFrom == editor_.DateEnd())
         DateEnd_Change();
 }
 
 // A click on an option selects it; a click on the option already selected changes nothing.
-void ScheduleForm::OnOptionClicked(const HWND* group, int count, int index) {
-    if (!SelectOption(group, count, index)) return;
-    if (group == occurs_.data())
+void ScheduleForm::RouteOptionClick(std::span<const HWND> group, int index) {
+    if (!SelectOption(group, index)) return;
+    if (group.data() == editor_.Occurs().data())
         OccursOption_Click(index);
     else
         EndOption_Click(index);
 }
 
 // A click turns a checked box off and an unchecked or grayed one on.
-void ScheduleForm::OnBoxClicked(int controlId) {
-    SetBoxValue(controlId, BoxValue(controlId) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED);
+void ScheduleForm::ToggleDayBox(int controlId) {
+    SetBoxValue(controlId, editor_.BoxValue(controlId) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED);
 }
 
 // Arrow keys inside an option group move to the next option (round the group) and select it.
 bool ScheduleForm::OptionArrow(HWND focus, bool forward) {
-    for (auto [group, count] : {std::pair{occurs_.data(), 5}, std::pair{endOption_.data(), 2}}) {
+    for (const std::span<const HWND> group : {editor_.Occurs(), editor_.EndOptions()}) {
+        const int count = static_cast<int>(group.size());
         for (int i = 0; i < count; ++i) {
-            if (group[i] != focus) continue;
+            if (group[static_cast<std::size_t>(i)] != focus) continue;
             for (int step = 1; step < count; ++step) {
                 const int next = (i + (forward ? step : count - step)) % count;
-                if (!TrySetFocus(group[next])) continue;
-                OnOptionClicked(group, count, next);
+                if (!TrySetFocus(group[static_cast<std::size_t>(next)])) continue;
+                RouteOptionClick(group, next);
                 return true;
             }
             return true;

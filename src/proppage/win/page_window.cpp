@@ -2,7 +2,7 @@
 // dialog manager tabs into the page's fields), the window procedure routing each message
 // to its handler, twips-to-pixels layout at the frame's DPI, filling and reading through
 // the page's own fields, and the watch on a property-sheet frame's notifications.
-#include "proppage/page_window.h"
+#include "proppage/win/page_window.h"
 
 #include <commctrl.h>
 #include <prsht.h>
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/twips.h"
+#include "win/controls.h"
 #include "win/dialog_template.h"
 #include "win/dpi.h"
 #include "win/window_state.h"
@@ -25,10 +26,6 @@ constexpr DWORD kPageStyle = WS_CHILD | WS_CLIPSIBLINGS | DS_CONTROL | DS_SETFON
 constexpr UINT_PTR kFrameSubclassId = 1;
 constexpr wchar_t kWatchProperty[] = L"CadencerPropertyPageWatch";
 const HANDLE kIdleWatch = reinterpret_cast<HANDLE>(1);
-
-std::wstring W(std::u16string_view s) {
-    return std::wstring(s.begin(), s.end());
-}
 
 HINSTANCE ThisModule() {
     HMODULE module = nullptr;
@@ -127,15 +124,16 @@ void PageWindow::FocusControl(HWND control) {
 void PageWindow::ShowMessage(std::u16string_view text, std::u16string_view title, HWND focus) {
     MessageBeep(MB_OK);
     FocusControl(focus);
-    MessageBoxW(GetAncestor(hwnd_, GA_ROOT), W(text).c_str(), W(title).c_str(), MB_OK | MB_ICONERROR);
+    MessageBoxW(GetAncestor(hwnd_, GA_ROOT), win::W(text).c_str(), win::W(title).c_str(), MB_OK | MB_ICONERROR);
 }
 
 HWND PageWindow::AddControl(const wchar_t* windowClass, std::u16string_view text, DWORD style,
                             const dialog::TwipRect& rect, int id, int extraHeightTwips) {
     const RECT r = PixelRect(rect);
-    HWND control = CreateWindowExW(WS_EX_NOPARENTNOTIFY, windowClass, W(text).c_str(), WS_CHILD | WS_VISIBLE | style,
-                                   r.left, r.top, r.right - r.left, r.bottom - r.top + Px(extraHeightTwips), hwnd_,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ThisModule(), nullptr);
+    HWND control =
+        CreateWindowExW(WS_EX_NOPARENTNOTIFY, windowClass, win::W(text).c_str(), WS_CHILD | WS_VISIBLE | style, r.left,
+                        r.top, r.right - r.left, r.bottom - r.top + Px(extraHeightTwips), hwnd_,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ThisModule(), nullptr);
     if (control) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     return control;
 }
@@ -156,30 +154,36 @@ INT_PTR CALLBACK PageWindow::DialogProc(HWND window, UINT message, WPARAM wParam
 INT_PTR PageWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG:
-            font_ = reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0));
-            CreateControls();
+            Page_Initialize();
             return FALSE;
         case WM_COMMAND:
-            OnCommand(LOWORD(wParam), HIWORD(wParam));
+            RouteCommand(LOWORD(wParam), HIWORD(wParam));
             return TRUE;
         case WM_NOTIFY:
-            OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+            RouteNotify(*reinterpret_cast<const NMHDR*>(lParam));
             return FALSE;
-        case WM_CTLCOLORSTATIC:
-            if (HBRUSH brush = OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)))
-                return reinterpret_cast<INT_PTR>(brush);
-            return FALSE;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            if (HDC dc = BeginPaint(hwnd_, &ps)) {
-                OnPaint(dc);
-                EndPaint(hwnd_, &ps);
-            }
+        case WM_CTLCOLORSTATIC:  // a null brush (FALSE): the default background
+            return reinterpret_cast<INT_PTR>(
+                Page_CtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
+        case WM_PAINT:
+            Page_Paint();
             return TRUE;
-        }
         default:
             return FALSE;
     }
+}
+
+void PageWindow::Page_Initialize() {
+    font_ = reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0));
+    CreateControls();
+}
+
+void PageWindow::Page_Paint() {
+    win::PaintWindow(hwnd_, [this](HDC dc) { DrawDesign(dc); });
+}
+
+bool PageWindow::Sheet_Apply() {
+    return !events_ || events_->ApplyRequested();
 }
 
 // ---- The frame's notifications
@@ -234,29 +238,9 @@ LRESULT CALLBACK PageWindow::FrameSubclassProc(HWND window, UINT message, WPARAM
     }
     if (page && message == WM_NOTIFY && lParam) {
         const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
-        if (header.code == static_cast<UINT>(PSN_APPLY) && page->events_ && !page->events_->ApplyRequested())
-            return PSNRET_INVALID_NOCHANGEPAGE;
+        if (header.code == static_cast<UINT>(PSN_APPLY) && !page->Sheet_Apply()) return PSNRET_INVALID_NOCHANGEPAGE;
     }
     return DefSubclassProc(window, message, wParam, lParam);
-}
-
-// ---- Option groups
-
-void SelectOption(const HWND* group, int count, int index) {
-    for (int i = 0; i < count; ++i) {
-        if (!group[i]) continue;
-        SendMessageW(group[i], BM_SETCHECK, i == index ? BST_CHECKED : BST_UNCHECKED, 0);
-        // Tab enters a group at its selected option.
-        LONG_PTR style = GetWindowLongPtrW(group[i], GWL_STYLE);
-        style = i == index ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP));
-        SetWindowLongPtrW(group[i], GWL_STYLE, style);
-    }
-}
-
-int SelectedOption(const HWND* group, int count) {
-    for (int i = 0; i < count; ++i)
-        if (group[i] && SendMessageW(group[i], BM_GETCHECK, 0, 0) == BST_CHECKED) return i;
-    return -1;
 }
 
 }  // namespace cadencer::proppage

@@ -1,8 +1,7 @@
-// Thin typed wrappers over SendMessage for the controls of the schedule dialog (buttons,
-// combo box, date-time pickers, status bar), string conversions between the portable
+// Thin typed wrappers over SendMessage for the controls the library's windows use (buttons,
+// combo box, date-time pickers, status bar), painting a window, string conversions between the portable
 // UTF-16 strings and wide strings, and OLE dates to SYSTEMTIME and back through the
-// portable calendar; they join the library's Win32 commons in cadencer::win. Every
-// wrapper refuses a handle that is not a window.
+// portable calendar. Every wrapper refuses a handle that is not a window.
 #pragma once
 
 #include <windows.h>
@@ -17,8 +16,6 @@
 #include "win/accessible.h"
 #include "win/dpi.h"
 
-// With the rest of the library's Win32 commons, so that `win::` means one namespace
-// everywhere.
 namespace cadencer::win {
 
 inline std::wstring W(std::u16string_view s) {
@@ -97,6 +94,16 @@ inline void StatusSetTip(HWND bar, int part, std::wstring_view text) {
     if (IsWindow(bar))
         SendMessageW(bar, SB_SETTIPTEXTW, static_cast<WPARAM>(part),
                      reinterpret_cast<LPARAM>(std::wstring(text).c_str()));
+}
+
+// ---- Painting: `draw(dc)` between BeginPaint and EndPaint (WM_PAINT).
+template <typename Draw>
+void PaintWindow(HWND window, Draw draw) {
+    PAINTSTRUCT ps;
+    if (HDC dc = BeginPaint(window, &ps)) {
+        draw(dc);
+        EndPaint(window, &ps);
+    }
 }
 
 // ---- Dates: SYSTEMTIME and OLE dates through the portable calendar (no locale, no text).

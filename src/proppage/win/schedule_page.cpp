@@ -11,17 +11,19 @@
 #include <array>
 
 #include "dialog/schedule_rules.h"
-#include "dialog/win_controls.h"
+#include "dialog/win/schedule_editor.h"
 #include "engine/next_run.h"
 #include "engine/schedule_words.h"
-#include "numberentry/win/digitfield_window.h"
-#include "proppage/page_window.h"
+#include "proppage/win/page_window.h"
+#include "win/controls.h"
 
 namespace cadencer::proppage {
 namespace {
 
 using dialog::Frame;
 using dialog::Kind;
+using dialog::SelectedOption;
+using dialog::SelectOption;
 using dialog::TwipRect;
 namespace id = dialog::id;
 
@@ -71,11 +73,6 @@ bool OnPage(const dialog::ControlDesign& design) {
     return design.frame != Frame::None;  // the buttons and the status bar are the frame's
 }
 
-bool IsBox(int controlId) {
-    return (controlId > id::WeeklyDay && controlId <= id::WeeklyDay + 7) ||
-           (controlId > id::DateCheck && controlId <= id::DateCheck + 31);
-}
-
 std::u16string DueText(const ScheduleSettings& s) {
     SYSTEMTIME t;
     GetLocalTime(&t);
@@ -106,27 +103,36 @@ private:
     PropertyValues Read() override;
     PropertyValues Baseline() override;
     bool Validate() override;
-    void OnCommand(int controlId, int code) override;
-    void OnNotify(const NMHDR& header) override;
-    void OnPaint(HDC dc) override;
-    HBRUSH OnCtlColorStatic(HDC dc, HWND control) override;
+    void RouteCommand(int controlId, int code) override;
+    void RouteNotify(const NMHDR& header) override;
+    void DrawDesign(HDC dc) override;
+    HBRUSH Page_CtlColorStatic(HDC dc, HWND control) override;
+
+    // The handlers of the dialog's parts, as the page has them. An edit of any field updates
+    // the summary and tells the frame (Changed).
+    void OccursOption_Click(int index);
+    void EndOption_Click(int index);
+    void EveryCombo_Click();
+    void WeeklyDay_Click(int index) { ToggleDayBox(id::WeeklyDay + index); }
+    void DateCheck_Click(int index) { ToggleDayBox(id::DateCheck + index); }
+    void EveryNumber_Change() { Changed(); }
+    void TimeStart_Change() { Changed(); }
+    void DateStart_Change() { Changed(); }
+    void DateEnd_Change() { Changed(); }
+    void ToggleDayBox(int controlId);
 
     ScheduleSettings Current();
-    void ApplyUnitLimits();
     void UpdateEnabledState();
     void UpdateSummary();
     void Changed();
-    int BoxValue(int controlId) const { return win::GetCheck(Item(controlId)); }
     bool FrameEnabled(Frame frame) const;
 
     ScheduleSettings loaded_;
-    std::array<HWND, 5> occurs_{};
-    std::array<HWND, 2> endOption_{};
-    numberentry::DigitfieldWindow number_;
+    dialog::ScheduleEditor editor_;
     struct NumberEvents final : numberentry::DigitfieldEvents {
         SchedulePage* page = nullptr;
         void Change() override {
-            if (page) page->Changed();
+            if (page) page->EveryNumber_Change();
         }
     } numberEvents_;
     struct Brushes {
@@ -139,7 +145,7 @@ void SchedulePage::CreateControls() {
     numberEvents_.page = this;
     for (const auto& design : dialog::Design()) {
         if (!OnPage(design)) continue;
-        // The calendar's day labels are drawn with its grid (OnPaint); the other labels are
+        // The calendar's day labels are drawn with its grid (DrawDesign); the other labels are
         // real label windows, each before the field it names.
         if (design.kind == Kind::Label && design.frame == Frame::Monthly) continue;
         const TwipRect r = PageRect(design);
@@ -176,35 +182,21 @@ void SchedulePage::CreateControls() {
                 win::SetPickerFormat(control, L"MM/dd/yyy");
                 break;
             case Kind::NumberField:
-                if (number_.Create(hwnd_, design.id, PixelRect(r), &numberEvents_)) {
-                    control = number_.ControlWindow();
-                    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
-                    MemoryPropertyBag bag;  // the dialog's design of EveryNumber
-                    bag.Put(u"Format", Variant::String(u"###"));
-                    bag.Put(u"PositiveOnly", Variant::Bool(true));
-                    bag.Put(u"UseMaxMinValues", Variant::Bool(true));
-                    bag.Put(u"UpDownFunction", Variant::Bool(true));
-                    bag.Put(u"Value", Variant::I16(0));
-                    number_.ReadProperties(bag);
-                }
+                control = editor_.CreateNumber(hwnd_, design.id, PixelRect(r), &numberEvents_, Font());
                 break;
             case Kind::Button:
             case Kind::StatusBar:
                 break;
         }
-        if (!control) continue;
-        if (design.id >= id::OccursOption && design.id < id::OccursOption + 5)
-            occurs_[static_cast<std::size_t>(design.id - id::OccursOption)] = control;
-        else if (design.id >= id::EndOption && design.id < id::EndOption + 2)
-            endOption_[static_cast<std::size_t>(design.id - id::EndOption)] = control;
+        if (control) editor_.Adopt(design.id, control);
     }
     AddControl(L"BUTTON", u"Summary", BS_GROUPBOX, kSummaryFrame, kSummaryFrameId);
     AddControl(L"STATIC", u"", SS_LEFT | SS_NOPREFIX, kSummaryText, kSummaryTextId);
-    for (const auto unit : dialog::kEveryUnits) win::ComboAdd(Item(id::EveryCombo), win::W(unit));
+    editor_.FillUnitList();
 }
 
 bool SchedulePage::FrameEnabled(Frame frame) const {
-    const int kind = SelectedOption(occurs_.data(), 5);
+    const int kind = editor_.SelectedKind();
     switch (frame) {
         case Frame::Occurs:
             return true;
@@ -222,8 +214,8 @@ bool SchedulePage::FrameEnabled(Frame frame) const {
 
 // The fields a kind does not use are disabled, as the dialog hides them.
 void SchedulePage::UpdateEnabledState() {
-    const bool every = SelectedOption(occurs_.data(), 5) == 4;
-    const bool endUsed = SelectedOption(endOption_.data(), 2) == 0;
+    const bool every = editor_.SelectedKind() == 4;
+    const bool endUsed = editor_.EndDateUsed();
     for (const auto& design : dialog::Design()) {
         if (!OnPage(design)) continue;
         const Frame frame = design.kind == Kind::Frame ? FrameOfFrameControl(design.id) : design.frame;
@@ -231,7 +223,7 @@ void SchedulePage::UpdateEnabledState() {
         if (design.id == id::EveryNumber || design.id == id::EveryCombo) enabled = every;
         if (design.id == id::DateEnd) enabled = enabled && endUsed;
         if (design.id == id::EveryNumber) {
-            number_.SetEnabled(enabled);
+            editor_.Number().SetEnabled(enabled);
         } else if (HWND control = Item(design.id)) {
             if ((IsWindowEnabled(control) != FALSE) != enabled) EnableWindow(control, enabled);
         }
@@ -239,74 +231,28 @@ void SchedulePage::UpdateEnabledState() {
     InvalidateRect(hwnd_, nullptr, FALSE);  // the calendar's drawn labels follow their frame
 }
 
-// The unit's limits, and the number pulled into them (down to the maximum, then up to the
-// minimum), as the dialog's unit list does.
-void SchedulePage::ApplyUnitLimits() {
-    const auto limits = dialog::LimitsForUnit(win::ComboSelection(Item(id::EveryCombo)), loaded_);
-    number_.SetMinValue(Variant::I16(limits.min));
-    number_.SetMaxValue(Variant::I16(limits.max));
-    number_.SetUpDownIncrement(limits.increment);
-    const auto value = number_.Value().ToDouble();
-    const double current = value ? *value : 0.0;
-    const double pulled = dialog::PullIntoLimits(current, limits);
-    if (pulled != current) number_.SetValue(Variant::Double(pulled));
-}
-
 void SchedulePage::Fill(const PropertyValues& values) {
     loaded_ = ScheduleOfValues(values);
     const ScheduleSettings& s = loaded_;
-    SelectOption(occurs_.data(), 5, s.OccursOption >= 0 && s.OccursOption < 5 ? s.OccursOption : -1);
-    number_.SetValue(Variant::I16(s.EveryInterval));
-    win::ComboSelect(Item(id::EveryCombo), s.EveryFrequency >= 0 && s.EveryFrequency < 2 ? s.EveryFrequency : -1);
-    ApplyUnitLimits();
-
-    // The picker's hours run 0 to 23: hour 24 and values out of range show midnight, the
-    // time the schedule uses for them.
-    SYSTEMTIME time{};
-    GetLocalTime(&time);
-    const int minuteOfDay = StartMinuteOfDay(s);
-    time.wHour = static_cast<WORD>(minuteOfDay / 60);
-    time.wMinute = static_cast<WORD>(minuteOfDay % 60);
-    time.wSecond = time.wMilliseconds = 0;
-    win::SetPickerTime(Item(id::TimeStart), time);
-    if (const auto start = win::ToSystemTime(s.StartDate)) win::SetPickerTime(Item(id::DateStart), *start);
-    if (const auto end = win::ToSystemTime(s.EndDate)) win::SetPickerTime(Item(id::DateEnd), *end);
-    SelectOption(endOption_.data(), 2, s.UseEndDate ? 0 : 1);
-
-    for (int i = 1; i <= 7; ++i) {
-        const auto v = dialog::BoxValueOfMaskChar(s.SelectionsWeekly[static_cast<std::size_t>(i - 1)]);
-        win::SetCheck(Item(id::WeeklyDay + i), v.value_or(0));
-    }
-    for (int d = 1; d <= 31; ++d) {
-        const auto v = dialog::BoxValueOfMaskChar(s.SelectionsMonthly[static_cast<std::size_t>(d - 1)]);
-        win::SetCheck(Item(id::DateCheck + d), v.value_or(0));
-    }
+    SelectOption(editor_.Occurs(), s.OccursOption);
+    editor_.Number().SetValue(Variant::I16(s.EveryInterval));
+    win::ComboSelect(editor_.UnitList(), s.EveryFrequency >= 0 && s.EveryFrequency < 2 ? s.EveryFrequency : -1);
+    // The unit's limits, and the number pulled into them, as the dialog's unit list does.
+    editor_.ApplyUnitLimits(loaded_);
+    editor_.LoadTimeAndDates(s);
+    SelectOption(editor_.EndOptions(), s.UseEndDate ? 0 : 1);
+    dialog::ScheduleEditor::ForEachLoadedBox(
+        s, [this](int controlId, int value) { editor_.SetBoxValue(controlId, value); });
     UpdateEnabledState();
     UpdateSummary();
 }
 
 // The record as the fields show it, read as the dialog's OK stores it; a field that cannot
-// be read keeps the loaded value.
+// be read keeps the loaded value, and so does the unit while the list shows none.
 ScheduleSettings SchedulePage::Current() {
     ScheduleSettings s = loaded_;
-    if (const int kind = SelectedOption(occurs_.data(), 5); kind >= 0) s.OccursOption = kind;
-    if (const auto interval = number_.Value().ToI16()) s.EveryInterval = *interval;
-    if (const int unit = win::ComboSelection(Item(id::EveryCombo)); unit >= 0) s.EveryFrequency = unit;
-    if (const auto time = win::PickerTime(Item(id::TimeStart))) {
-        s.StartHour = static_cast<std::int16_t>(time->wHour);
-        s.StartMinute = static_cast<std::int16_t>(time->wMinute);
-    }
-    if (const auto start = win::PickerTime(Item(id::DateStart)))
-        if (const auto value = win::FromSystemTime(*start)) s.StartDate = *value;
-    if (const auto end = win::PickerTime(Item(id::DateEnd)))
-        if (const auto value = win::FromSystemTime(*end)) s.EndDate = *value;
-    if (const int end = SelectedOption(endOption_.data(), 2); end >= 0) s.UseEndDate = end == 0;
-    int weekly[7];
-    for (int i = 1; i <= 7; ++i) weekly[i - 1] = BoxValue(id::WeeklyDay + i);
-    s.SelectionsWeekly = FitSelection(dialog::BuildMask(weekly), kWeeklyWidth);
-    int monthly[31];
-    for (int d = 1; d <= 31; ++d) monthly[d - 1] = BoxValue(id::DateCheck + d);
-    s.SelectionsMonthly = FitSelection(dialog::BuildMask(monthly), kMonthlyWidth);
+    editor_.Store(s);
+    if (s.EveryFrequency < 0) s.EveryFrequency = loaded_.EveryFrequency;
     return s;
 }
 
@@ -325,22 +271,9 @@ PropertyValues SchedulePage::Baseline() {
 }
 
 bool SchedulePage::Validate() {
-    dialog::ValidationInput input;
-    input.selectedKind = SelectedOption(occurs_.data(), 5);
-    input.noEndDate = SelectedOption(endOption_.data(), 2) == 1;
-    const auto start = win::PickerTime(Item(id::DateStart));
-    const auto end = win::PickerTime(Item(id::DateEnd));
-    if (start && end) {
-        const auto a = win::FromSystemTime(*start);
-        const auto b = win::FromSystemTime(*end);
-        if (a && b) input.daysStartToEnd = DayDiff(*a, *b);
-    }
-    for (int i = 1; i <= 7; ++i) input.weekly[static_cast<std::size_t>(i)] = BoxValue(id::WeeklyDay + i);
-    for (int d = 1; d <= 31; ++d) input.monthly[static_cast<std::size_t>(d)] = BoxValue(id::DateCheck + d);
-    const dialog::Problem problem = dialog::ValidateSchedule(input);
-    if (problem == dialog::Problem::None) return true;
-    const dialog::DialogMessage message = dialog::MessageFor(problem);
-    ShowMessage(message.text, dialog::MessageTitle(loaded_.Title), Item(message.focusControl));
+    const auto message = editor_.Check();
+    if (!message) return true;
+    ShowMessage(message->text, dialog::MessageTitle(loaded_.Title), Item(message->focusControl));
     return false;
 }
 
@@ -355,40 +288,58 @@ void SchedulePage::Changed() {
     Edited();
 }
 
-void SchedulePage::OnCommand(int controlId, int code) {
+void SchedulePage::RouteCommand(int controlId, int code) {
     if (Loading()) return;
-    if (controlId >= id::OccursOption && controlId < id::OccursOption + 5 && code == BN_CLICKED) {
-        SelectOption(occurs_.data(), 5, controlId - id::OccursOption);
-        // Every with no unit chosen starts with hours, as in the dialog.
-        if (controlId - id::OccursOption == 4 && win::ComboSelection(Item(id::EveryCombo)) < 0) {
-            win::ComboSelect(Item(id::EveryCombo), 0);
-            ApplyUnitLimits();
-        }
-        UpdateEnabledState();
-        Changed();
-    } else if (controlId >= id::EndOption && controlId < id::EndOption + 2 && code == BN_CLICKED) {
-        SelectOption(endOption_.data(), 2, controlId - id::EndOption);
-        UpdateEnabledState();
-        Changed();
-    } else if (IsBox(controlId) && code == BN_CLICKED) {
-        // A click turns a checked box off and an unchecked or grayed one on.
-        HWND box = Item(controlId);
-        win::SetCheck(box, win::GetCheck(box) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED);
-        Changed();
-    } else if (controlId == id::EveryCombo && code == CBN_SELCHANGE) {
-        ApplyUnitLimits();
-        Changed();
-    }
+    if (controlId >= id::OccursOption && controlId < id::OccursOption + 5 && code == BN_CLICKED)
+        OccursOption_Click(controlId - id::OccursOption);
+    else if (controlId >= id::EndOption && controlId < id::EndOption + 2 && code == BN_CLICKED)
+        EndOption_Click(controlId - id::EndOption);
+    else if (controlId > id::WeeklyDay && controlId <= id::WeeklyDay + 7 && code == BN_CLICKED)
+        WeeklyDay_Click(controlId - id::WeeklyDay);
+    else if (controlId > id::DateCheck && controlId <= id::DateCheck + 31 && code == BN_CLICKED)
+        DateCheck_Click(controlId - id::DateCheck);
+    else if (controlId == id::EveryCombo && code == CBN_SELCHANGE)
+        EveryCombo_Click();
 }
 
-void SchedulePage::OnNotify(const NMHDR& header) {
+void SchedulePage::RouteNotify(const NMHDR& header) {
     if (header.code != DTN_DATETIMECHANGE || Loading()) return;
     const auto controlId = static_cast<int>(header.idFrom);
-    if (controlId == id::TimeStart || controlId == id::DateStart || controlId == id::DateEnd) Changed();
+    if (controlId == id::TimeStart) return TimeStart_Change();
+    if (controlId == id::DateStart) return DateStart_Change();
+    if (controlId == id::DateEnd) return DateEnd_Change();
+}
+
+void SchedulePage::OccursOption_Click(int index) {
+    SelectOption(editor_.Occurs(), index);
+    // Every with no unit chosen starts with hours, as in the dialog.
+    if (index == 4 && editor_.Unit() < 0) {
+        win::ComboSelect(editor_.UnitList(), 0);
+        editor_.ApplyUnitLimits(loaded_);
+    }
+    UpdateEnabledState();
+    Changed();
+}
+
+void SchedulePage::EndOption_Click(int index) {
+    SelectOption(editor_.EndOptions(), index);
+    UpdateEnabledState();
+    Changed();
+}
+
+void SchedulePage::EveryCombo_Click() {
+    editor_.ApplyUnitLimits(loaded_);
+    Changed();
+}
+
+// A click turns a checked box off and an unchecked or grayed one on.
+void SchedulePage::ToggleDayBox(int controlId) {
+    editor_.SetBoxValue(controlId, editor_.BoxValue(controlId) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED);
+    Changed();
 }
 
 // The calendar: each day's cyan cell and number, then the grid lines over them.
-void SchedulePage::OnPaint(HDC dc) {
+void SchedulePage::DrawDesign(HDC dc) {
     const bool enabled = FrameEnabled(Frame::Monthly);
     const Origin o = OriginOf(Frame::Monthly);
     const HGDIOBJ oldFont = SelectObject(dc, Font());
@@ -414,7 +365,7 @@ void SchedulePage::OnPaint(HDC dc) {
     DeleteObject(pen);
 }
 
-HBRUSH SchedulePage::OnCtlColorStatic(HDC dc, HWND control) {
+HBRUSH SchedulePage::Page_CtlColorStatic(HDC dc, HWND control) {
     // A day's box stands on its cyan cell.
     const int controlId = GetDlgCtrlID(control);
     if (controlId <= id::DateCheck || controlId > id::DateCheck + 31) return nullptr;
@@ -425,7 +376,7 @@ HBRUSH SchedulePage::OnCtlColorStatic(HDC dc, HWND control) {
 bool SchedulePage::FocusProperty(std::u16string_view name) {
     int controlId = 0;
     if (KeysEqualIgnoringCase(name, u"OccursOption")) {
-        const int kind = SelectedOption(occurs_.data(), 5);
+        const int kind = editor_.SelectedKind();
         controlId = id::OccursOption + (kind < 0 ? 0 : kind);
     } else if (KeysEqualIgnoringCase(name, u"EveryInterval")) {
         controlId = id::EveryNumber;
@@ -438,7 +389,7 @@ bool SchedulePage::FocusProperty(std::u16string_view name) {
     } else if (KeysEqualIgnoringCase(name, u"EndDate")) {
         controlId = id::DateEnd;
     } else if (KeysEqualIgnoringCase(name, u"UseEndDate")) {
-        controlId = id::EndOption + (SelectedOption(endOption_.data(), 2) == 1 ? 1 : 0);
+        controlId = id::EndOption + (SelectedOption(editor_.EndOptions()) == 1 ? 1 : 0);
     } else if (KeysEqualIgnoringCase(name, u"SelectionsWeekly")) {
         controlId = id::WeeklyDay + 2;
     } else if (KeysEqualIgnoringCase(name, u"SelectionsMonthly")) {
@@ -446,7 +397,7 @@ bool SchedulePage::FocusProperty(std::u16string_view name) {
     } else {
         return false;
     }
-    FocusControl(controlId == id::EveryNumber ? number_.EditWindow() : Item(controlId));
+    FocusControl(controlId == id::EveryNumber ? editor_.Number().EditWindow() : Item(controlId));
     return true;
 }
 

@@ -2,7 +2,7 @@
 // Controls 6 activation context when it has one), placement in screen twips, presentation,
 // the modal loop, modeless showing, unloading and focus. The port is a part of the
 // thread's state, and a loaded form counts as a use of that state.
-#include "dialog/schedule_host.h"
+#include "dialog/win/schedule_host.h"
 
 #include <commctrl.h>
 
@@ -10,9 +10,9 @@
 #include <new>
 
 #include "control/shared_schedule.h"
-#include "dialog/schedule_form.h"
 #include "dialog/schedule_rules.h"
-#include "dialog/win_controls.h"
+#include "dialog/win/schedule_form.h"
+#include "win/controls.h"
 #include "win/thread_state.h"
 
 namespace cadencer::dialog {

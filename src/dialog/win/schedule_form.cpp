@@ -2,14 +2,14 @@
 // provides default buttons, WM_NEXTDLGCTL and focus memory), the window procedure that
 // routes each message to its named handler, the client area sized for each layout at the
 // window's DPI, and the whole layout done again when the DPI changes while it is open.
-#include "dialog/schedule_form.h"
+#include "dialog/win/schedule_form.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
 
 #include "dialog/schedule_rules.h"
-#include "dialog/win_controls.h"
+#include "win/controls.h"
 #include "win/dialog_template.h"
 #include "win/window_state.h"
 
@@ -60,55 +60,68 @@ INT_PTR CALLBACK ScheduleForm::DialogProc(HWND window, UINT message, WPARAM wPar
     // Held for the length of the message: a handler may end the dialog under itself.
     const win::KeepAlive keep(*form);
     const INT_PTR result = form->HandleMessage(message, wParam, lParam);
-    if (message == WM_NCDESTROY) form->OnWindowGone();
+    if (message == WM_NCDESTROY) form->Form_NcDestroy();
     return result;
 }
 
 INT_PTR ScheduleForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG:
-            win::KeepDialogScalingToSelf(hwnd_);
-            dpi_ = win::WindowDpi(hwnd_);
-            CreateControls();
+            Form_Initialize();
             return FALSE;  // the focus is given when shown
         case WM_DPICHANGED:
             Form_DpiChanged(win::DpiOfMessage(wParam), reinterpret_cast<const RECT*>(lParam));
             return TRUE;
         case WM_COMMAND:
-            OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+            RouteCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
             return TRUE;
         case WM_NOTIFY:
-            OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+            RouteNotify(*reinterpret_cast<const NMHDR*>(lParam));
             return FALSE;
         case WM_CLOSE:
-            ButtonCancel_Click();
-            return TRUE;  // the close box discards the edits
+            Form_QueryUnload();
+            return TRUE;
         case WM_MOUSEMOVE:
-            OnMouseMove({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+            RouteMouseMove({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
             return TRUE;
         case WM_SETCURSOR:
-            OnSetCursor(reinterpret_cast<HWND>(wParam), HIWORD(lParam));
+            RouteSetCursor(reinterpret_cast<HWND>(wParam), HIWORD(lParam));
             return FALSE;
         case WM_TIMER:
-            if (wParam == kClockTimerId) UpdateClockPanels();
+            if (wParam == kClockTimerId) ClockTimer_Timer();
             return TRUE;
         case WM_SIZE:
-            PlaceStatusBar();
+            Form_Resize();
             return TRUE;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            if (HDC dc = BeginPaint(hwnd_, &ps)) {
-                PaintDesign(dc);
-                EndPaint(hwnd_, &ps);
-            }
+        case WM_PAINT:
+            Form_Paint();
             return TRUE;
-        }
         case kMsgDeferredKey:
-            OnDeferredKey(wParam);
+            RouteDeferredKey(wParam);
             return TRUE;
         default:
             return FALSE;
     }
+}
+
+// WM_INITDIALOG: the controls of the design, at the window's DPI.
+void ScheduleForm::Form_Initialize() {
+    win::KeepDialogScalingToSelf(hwnd_);
+    dpi_ = win::WindowDpi(hwnd_);
+    CreateControls();
+}
+
+// The close box discards the edits, as Close/Cancel does.
+void ScheduleForm::Form_QueryUnload() {
+    ButtonCancel_Click();
+}
+
+void ScheduleForm::Form_Resize() {
+    PlaceStatusBar();
+}
+
+void ScheduleForm::Form_Paint() {
+    win::PaintWindow(hwnd_, [this](HDC dc) { PaintDesign(dc); });
 }
 
 void ScheduleForm::SetClientHeight(int outerHeightTwips) {
@@ -157,7 +170,7 @@ void ScheduleForm::ApplyDpi() {
     const HFONT previousOwn = ownFont_;
     if (const HFONT font = CreateFontIndirectW(&face)) font_ = ownFont_ = font;
     // The number field learns the DPI before it is moved: its minimum height is in twips.
-    number_.ApplyDpi(dpi_);
+    editor_.Number().ApplyDpi(dpi_);
     for (const auto& design : Design()) {
         const HWND control = Ctl(design.id);
         if (!control) continue;

@@ -15,14 +15,15 @@
 #include <deque>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "control/ports.h"
 #include "dialog/schedule_design.h"
+#include "dialog/win/schedule_editor.h"
 #include "engine/schedule_settings.h"
 #include "engine/variant.h"
-#include "numberentry/win/digitfield_window.h"
 #include "win/keep_alive.h"
 
 namespace cadencer::dialog {
@@ -83,7 +84,15 @@ private:
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
-    // ---- The window (schedule_form.cpp)
+    // ---- The window (schedule_form.cpp). Each case of the window procedure calls the
+    // handler of the event its message is, named `Part_Event` after the design's part
+    // (`Form` for the dialog itself); a message that stands for events of several parts
+    // (WM_COMMAND, WM_NOTIFY, mouse moves and WM_SETCURSOR, the keys taken by the hook) goes
+    // to `Route<Message>`, which finds the part and calls its handler.
+    void Form_Initialize();
+    void Form_QueryUnload();
+    void Form_Resize();
+    void Form_Paint();
     void PlaceStatusBar();
     void SetStatusParts();
     void SetClientHeight(int outerHeightTwips);
@@ -114,12 +123,8 @@ private:
     void UpdateControlState(const ControlDesign& design);
 
     // ---- Form_Load and its helpers (schedule_load.cpp)
-    // Checks option `index` of a group and unchecks the others; true when it was not
-    // selected before (the caller then runs the group's Click handler).
-    bool SelectOption(const HWND* group, int count, int index);
-    // A weekday (WeeklyDay + i) or calendar-day (DateCheck + d) box's value, held by the
-    // dialog so that boxes not created yet keep theirs.
-    int BoxValue(int controlId) const;
+    // A weekday (WeeklyDay + i) or calendar-day (DateCheck + d) box's value, set as a
+    // click sets it: a change raises the box's Click.
     void SetBoxValue(int controlId, int value);
     void SetListIndex(int index);
     bool TrySetFocus(HWND control);
@@ -137,30 +142,24 @@ private:
     void DateEnd_Change() { MarkChanged(); }
     void WeeklyDay_Click(int /*index*/) { MarkChanged(); }
     void DateCheck_Click(int /*index*/) { MarkChanged(); }
-    void OnCommand(int controlId, int code, HWND control);
-    void OnNotify(const NMHDR& header);
-    void OnOptionClicked(const HWND* group, int count, int index);
-    void OnBoxClicked(int controlId);
+    void RouteCommand(int controlId, int code, HWND control);
+    void RouteNotify(const NMHDR& header);
+    void RouteOptionClick(std::span<const HWND> group, int index);
+    void ToggleDayBox(int controlId);
     bool OptionArrow(HWND focus, bool forward);
 
     // ---- Number field (schedule_handlers.cpp)
-    Variant NumberValue();
-    double NumberAsDouble();
-    void SetNumberValue(const Variant& value);
-    void SetNumberLimits(std::int16_t min, std::int16_t max, std::int16_t increment);
     void SetNumberUsable(bool enabledAndTabStop);
 
     // ---- OK path (schedule_validation.cpp)
     void ButtonOK_Click();
     void ValidateSchedule();
-    void StoreSettings();
     // Beep, focus, message box. False when the dialog ended while the box was up.
     bool ShowMessage(std::u16string_view text, bool warning, int focusControl);
-    int FirstSelected(const HWND* group, int count) const;
 
     // ---- Hints, keys, cancel, help, unload (schedule_hints.cpp)
-    void OnMouseMove(POINT client);
-    void OnSetCursor(HWND under, UINT mouseMessage);
+    void RouteMouseMove(POINT client);
+    void RouteSetCursor(HWND under, UINT mouseMessage);
     void FrameOccurs_MouseMove();
     void FrameDaily_MouseMove();
     void FrameWeekly_MouseMove();
@@ -169,13 +168,14 @@ private:
     void ButtonCancel_MouseMove();
     void Form_MouseMove();
     void SetHint(std::u16string_view text);
+    void ClockTimer_Timer() { UpdateClockPanels(); }
     void UpdateClockPanels();
     void Form_KeyUp(int keyCode, int shift);
     void ButtonCancel_Click();
     void ButtonHelp_Click();
     void Form_Unload();
-    void OnWindowGone();
-    void OnDeferredKey(WPARAM sequence);
+    void Form_NcDestroy();
+    void RouteDeferredKey(WPARAM sequence);
 
     // ---- Presentation (schedule_present.cpp)
     void SetIcon(const ObjectRef& picture);
@@ -190,14 +190,12 @@ private:
     HICON bigIcon_ = nullptr;
     HICON smallIcon_ = nullptr;
 
-    // The controls, by the design's names and indices.
-    std::array<HWND, 5> occurs_{};
-    std::array<HWND, 2> endOption_{};
+    // The controls, by the design's names and indices: the schedule's inputs (with the day
+    // boxes' values, so that boxes not created yet keep theirs) in the editor.
+    ScheduleEditor editor_;
     std::vector<HWND> byId_;  // every control window by its identifier
-    HWND everyCombo_ = nullptr, timeStart_ = nullptr, dateStart_ = nullptr, dateEnd_ = nullptr;
     HWND buttonOK_ = nullptr, buttonCancel_ = nullptr, buttonHelp_ = nullptr, statusBar_ = nullptr;
     HWND everyNumber_ = nullptr;
-    numberentry::DigitfieldWindow number_;
     // EveryNumber's events: its Change marks the dialog changed.
     struct NumberEvents final : numberentry::DigitfieldEvents {
         ScheduleForm* form = nullptr;
@@ -213,8 +211,6 @@ private:
     // disabled frame is hidden or disabled with it).
     std::array<bool, 5> frameShown_{true, true, false, false, false};
     std::array<bool, 5> contentsCreated_{};
-    std::array<int, 8> weeklyValue_{};    // [1..7]
-    std::array<int, 32> monthlyValue_{};  // [1..31]
     bool helpVisible_ = true;
     std::array<int, 5> frameTop_{};
     bool dateEndEnabled_ = true;
