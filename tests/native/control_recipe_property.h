@@ -9,6 +9,6 @@
 
 // clang-format off
 #define CADENCER_EXTRA_PROPERTY_ROWS(X) \
-X(Greeting,                 0x6803001F, String,       D::Text(u"Hello"),          I,    P(28, 29, 29),      L::None,             0,             kEmptyText,                  kNoPage,                  Gen)
+X(Greeting,                 0x6803001F, String,       D::Text(u"Hello"),    I,    P(28, 29, 29),      L::None,             0,             kEmptyText,                   kNoPage,                  Gen)
 // clang-format on
 #define CADENCER_EXTRA_INSTANCE_FIELDS std::u16string Greeting;
