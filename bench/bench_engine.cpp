@@ -12,6 +12,7 @@
 #include <deque>
 #include <string>
 
+#include "control/property_access.h"
 #include "engine/next_run.h"
 
 namespace {
@@ -22,7 +23,7 @@ const OleDate kNow = *Compose({2026, 12, 7, 10, 17, 33});
 
 ScheduleSettings Base(std::int32_t kind) {
     ScheduleSettings s;
-    ApplyNewControlDefaults(s, *CalendarDate(kNow), kNow);
+    control::ApplyNewControlDefaults(s, *CalendarDate(kNow), kNow);
     s.OccursOption = kind;
     s.StartHour = 9;
     s.StartMinute = 30;

@@ -6,6 +6,7 @@
 #include <type_traits>
 #include <variant>
 
+#include "control/property_access.h"
 #include "control/property_table.h"
 #include "engine/invariant_text.h"
 #include "engine/next_run.h"
@@ -181,7 +182,7 @@ CaseResult RunCase(const std::vector<std::string>& args, OleDate presentLocal, s
     if ((o.command || o.arguments) && o.to != "task-xml")
         return {false, "--command and --arguments: only with --to task-xml"};
     ScheduleSettings s;
-    ApplyNewControlDefaults(s, *CalendarDate(now), now);
+    control::ApplyNewControlDefaults(s, *CalendarDate(now), now);
     for (const auto& [key, text] : o.keys)
         if (!ApplyKey(s, key, text, error)) return {false, error};
 

@@ -189,7 +189,9 @@ std::string DefaultText(const Idl& idl, const PropertyRow& row) {
     const PropertyDefault& d = row.def;
     switch (d.kind) {
         case PropertyDefault::Kind::None:
-            return row.name == u"NextScheduledTime" ? "computed" : "the never marker";
+            return "computed";
+        case PropertyDefault::Kind::NeverRun:
+            return "the never marker";
         case PropertyDefault::Kind::CreationDay:
             return "the day the control was created, 00:00";
         case PropertyDefault::Kind::MonthAfterCreation:

@@ -294,107 +294,6 @@ STDMETHODIMP CadencerControl::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DI
 
 // ---- _Cadencer
 
-namespace {
-
-HRESULT ReturnString(const std::u16string& text, BSTR* out) {
-    if (!out) return E_POINTER;
-    *out = AllocBstr(text);
-    return *out ? S_OK : E_OUTOFMEMORY;
-}
-
-VARIANT_BOOL AsVariantBool(bool value) {
-    return value ? VARIANT_TRUE : VARIANT_FALSE;
-}
-
-}  // namespace
-
-#define CADENCER_GET(Name, Type, Expr)                      \
-    STDMETHODIMP CadencerControl::get_##Name(Type* value) { \
-        if (!value) return E_POINTER;                       \
-        *value = Expr;                                      \
-        return S_OK;                                        \
-    }
-#define CADENCER_GET_STRING(Name)                           \
-    STDMETHODIMP CadencerControl::get_##Name(BSTR* value) { \
-        return ReturnString(Core().Name(), value);          \
-    }
-#define CADENCER_PUT(Name, Type, Expr)                     \
-    STDMETHODIMP CadencerControl::put_##Name(Type value) { \
-        Core().Set##Name(Expr);                            \
-        return S_OK;                                       \
-    }
-#define CADENCER_PUT_STRING(Name) CADENCER_PUT(Name, BSTR, ToU16(value))
-// A title or caption longer than the stored forms hold is refused, not cut.
-#define CADENCER_PUT_TEXT(Name)                                                          \
-    STDMETHODIMP CadencerControl::put_##Name(BSTR value) {                               \
-        if (SysStringLen(value) > control::kMaxTextLength)                               \
-            return SetError(E_INVALIDARG, L"A text may hold at most 65536 characters."); \
-        Core().Set##Name(ToU16(value));                                                  \
-        return S_OK;                                                                     \
-    }
-
-CADENCER_GET(Enabled, VARIANT_BOOL, AsVariantBool(Core().Enabled()))
-CADENCER_PUT(Enabled, VARIANT_BOOL, value != VARIANT_FALSE)
-CADENCER_GET(Modal, VARIANT_BOOL, AsVariantBool(Core().Modal()))
-CADENCER_PUT(Modal, VARIANT_BOOL, value != VARIANT_FALSE)
-CADENCER_GET(ShowHelpButton, VARIANT_BOOL, AsVariantBool(Core().ShowHelpButton()))
-CADENCER_PUT(ShowHelpButton, VARIANT_BOOL, value != VARIANT_FALSE)
-CADENCER_GET(NextScheduledTime, DATE, Core().NextScheduledTime())
-CADENCER_GET(LastScheduledTime, DATE, Core().LastScheduledTime())
-CADENCER_GET(StartUpPosition, ::FormPosition, static_cast<::FormPosition>(Core().StartUpPosition()))
-CADENCER_PUT(StartUpPosition, ::FormPosition, static_cast<std::int32_t>(value))
-CADENCER_GET(StartUpLeft, LONG, Core().StartUpLeft())
-CADENCER_PUT(StartUpLeft, LONG, value)
-CADENCER_GET(StartUpTop, LONG, Core().StartUpTop())
-CADENCER_PUT(StartUpTop, LONG, value)
-CADENCER_GET_STRING(Title)
-CADENCER_PUT_TEXT(Title)
-CADENCER_GET_STRING(CaptionOKButtonBefore)
-CADENCER_PUT_TEXT(CaptionOKButtonBefore)
-CADENCER_GET_STRING(CaptionOKButtonAfter)
-CADENCER_PUT_TEXT(CaptionOKButtonAfter)
-CADENCER_GET_STRING(CaptionCloseButtonBefore)
-CADENCER_PUT_TEXT(CaptionCloseButtonBefore)
-CADENCER_GET_STRING(CaptionCloseButtonAfter)
-CADENCER_PUT_TEXT(CaptionCloseButtonAfter)
-CADENCER_GET_STRING(CaptionHelpButton)
-CADENCER_PUT_TEXT(CaptionHelpButton)
-CADENCER_GET(OccursOption, ::Occurs, static_cast<::Occurs>(Core().OccursOption()))
-CADENCER_GET(EveryInterval, SHORT, Core().EveryInterval())
-CADENCER_PUT(EveryInterval, SHORT, value)
-CADENCER_GET(EveryFrequency, ::EveryType, static_cast<::EveryType>(Core().EveryFrequency()))
-CADENCER_PUT(EveryFrequency, ::EveryType, static_cast<std::int32_t>(value))
-CADENCER_GET(EveryHourMin, SHORT, Core().EveryHourMin())
-CADENCER_PUT(EveryHourMin, SHORT, value)
-CADENCER_GET(EveryHourMax, SHORT, Core().EveryHourMax())
-CADENCER_PUT(EveryHourMax, SHORT, value)
-CADENCER_GET(EveryHourIncrement, SHORT, Core().EveryHourIncrement())
-CADENCER_PUT(EveryHourIncrement, SHORT, value)
-CADENCER_GET(EveryMinuteMin, SHORT, Core().EveryMinuteMin())
-CADENCER_PUT(EveryMinuteMin, SHORT, value)
-CADENCER_GET(EveryMinuteMax, SHORT, Core().EveryMinuteMax())
-CADENCER_PUT(EveryMinuteMax, SHORT, value)
-CADENCER_GET(EveryMinuteIncrement, SHORT, Core().EveryMinuteIncrement())
-CADENCER_PUT(EveryMinuteIncrement, SHORT, value)
-CADENCER_GET(StartHour, SHORT, Core().StartHour())
-CADENCER_PUT(StartHour, SHORT, value)
-CADENCER_GET(StartMinute, SHORT, Core().StartMinute())
-CADENCER_PUT(StartMinute, SHORT, value)
-CADENCER_GET(StartDate, DATE, Core().StartDate())
-CADENCER_GET(EndDate, DATE, Core().EndDate())
-CADENCER_GET(UseEndDate, VARIANT_BOOL, AsVariantBool(Core().UseEndDate()))
-CADENCER_PUT(UseEndDate, VARIANT_BOOL, value != VARIANT_FALSE)
-CADENCER_GET_STRING(SelectionsWeekly)
-CADENCER_PUT_STRING(SelectionsWeekly)
-CADENCER_GET_STRING(SelectionsMonthly)
-CADENCER_PUT_STRING(SelectionsMonthly)
-
-#undef CADENCER_GET
-#undef CADENCER_GET_STRING
-#undef CADENCER_PUT
-#undef CADENCER_PUT_STRING
-#undef CADENCER_PUT_TEXT
-
 HRESULT CadencerControl::SetError(HRESULT hr, const wchar_t* description) {
     ComPtr<ICreateErrorInfo> create;
     if (SUCCEEDED(CreateErrorInfo(&create))) {
@@ -414,25 +313,69 @@ HRESULT CadencerControl::RefuseDate(DATE value) {
     return SetError(E_INVALIDARG, L"A date must lie in the years 100 to 9999.");
 }
 
-STDMETHODIMP CadencerControl::put_LastScheduledTime(DATE value) {
-    const HRESULT hr = RefuseDate(value);
-    if (FAILED(hr)) return hr;
-    Core().SetLastScheduledTime(value);
+template <control::PropertyType type, class Read>
+HRESULT CadencerControl::GetThrough(ComValue<type>* value, Read read) {
+    using control::PropertyType;
+    if (!value) return E_POINTER;
+    const auto stored = read();
+    if constexpr (type == PropertyType::Boolean) {
+        *value = stored ? VARIANT_TRUE : VARIANT_FALSE;
+    } else if constexpr (type == PropertyType::String) {
+        *value = AllocBstr(stored);
+        if (!*value) return E_OUTOFMEMORY;
+    } else {
+        *value = static_cast<ComValue<type>>(stored);
+    }
     return S_OK;
 }
 
-STDMETHODIMP CadencerControl::put_StartDate(DATE value) {
-    const HRESULT hr = RefuseDate(value);
-    if (FAILED(hr)) return hr;
-    Core().SetStartDate(value);
+template <control::PropertyType type, class Write>
+HRESULT CadencerControl::PutThrough(const control::PropertyRow& row, ComValue<type> value, Write write) {
+    using control::PropertyType;
+    if constexpr (type == PropertyType::Boolean) {
+        write(value != VARIANT_FALSE);
+    } else if constexpr (type == PropertyType::String) {
+        // A title or caption longer than the stored forms hold is refused, not cut (a
+        // selection is cut to its width by the let).
+        if (row.width == 0 && SysStringLen(value) > control::kMaxTextLength)
+            return SetError(E_INVALIDARG, L"A text may hold at most 65536 characters.");
+        write(ToU16(value));
+    } else if constexpr (type == PropertyType::Date) {
+        const HRESULT hr = RefuseDate(value);
+        if (FAILED(hr)) return hr;
+        write(value);
+    } else {
+        write(static_cast<control::ValueOf<type>>(value));
+    }
     return S_OK;
 }
 
-STDMETHODIMP CadencerControl::put_EndDate(DATE value) {
-    const HRESULT hr = RefuseDate(value);
-    if (FAILED(hr)) return hr;
-    Core().SetEndDate(value);
-    return S_OK;
+#define CADENCER_COM_FORWARDS(name, dispid, type, def, owner, persist, let, width, fix, page, code) \
+    CADENCER_COM_FORWARDS_##code(name, type)
+#define CADENCER_COM_FORWARDS_Gen(name, type)                                                                  \
+    STDMETHODIMP CadencerControl::get_##name(ComValue<control::PropertyType::type>* value) {                   \
+        return GetThrough<control::PropertyType::type>(value, [&] { return Core().name(); });                  \
+    }                                                                                                          \
+    STDMETHODIMP CadencerControl::put_##name(ComValue<control::PropertyType::type> value) {                    \
+        return PutThrough<control::PropertyType::type>(control::Property(u"" #name), value,                    \
+                                                       [&](const auto& stored) { Core().Set##name(stored); }); \
+    }
+#define CADENCER_COM_FORWARDS_OwnCore CADENCER_COM_FORWARDS_Gen
+#define CADENCER_COM_FORWARDS_OwnCom(name, type)
+#define CADENCER_COM_FORWARDS_Own(name, type)
+CADENCER_PROPERTY_ROWS(CADENCER_COM_FORWARDS)
+#undef CADENCER_COM_FORWARDS
+#undef CADENCER_COM_FORWARDS_Gen
+#undef CADENCER_COM_FORWARDS_OwnCore
+#undef CADENCER_COM_FORWARDS_OwnCom
+#undef CADENCER_COM_FORWARDS_Own
+
+STDMETHODIMP CadencerControl::get_NextScheduledTime(DATE* value) {
+    return GetThrough<control::PropertyType::Date>(value, [&] { return Core().NextScheduledTime(); });
+}
+
+STDMETHODIMP CadencerControl::get_OccursOption(::Occurs* value) {
+    return GetThrough<control::PropertyType::Occurs>(value, [&] { return Core().OccursOption(); });
 }
 
 STDMETHODIMP CadencerControl::put_OccursOption(::Occurs* value) {

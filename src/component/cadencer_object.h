@@ -31,6 +31,48 @@ namespace cadencer::com {
 class CadencerControl;
 class ComPropertyBag;
 
+// The type a property of each automation type has in the _Cadencer interface.
+template <control::PropertyType type>
+struct ComTypeOf;
+template <>
+struct ComTypeOf<control::PropertyType::Boolean> {
+    using Type = VARIANT_BOOL;
+};
+template <>
+struct ComTypeOf<control::PropertyType::Integer> {
+    using Type = SHORT;
+};
+template <>
+struct ComTypeOf<control::PropertyType::Long> {
+    using Type = LONG;
+};
+template <>
+struct ComTypeOf<control::PropertyType::FormPosition> {
+    using Type = ::FormPosition;
+};
+template <>
+struct ComTypeOf<control::PropertyType::Occurs> {
+    using Type = ::Occurs;
+};
+template <>
+struct ComTypeOf<control::PropertyType::EveryType> {
+    using Type = ::EveryType;
+};
+template <>
+struct ComTypeOf<control::PropertyType::Date> {
+    using Type = DATE;
+};
+template <>
+struct ComTypeOf<control::PropertyType::String> {
+    using Type = BSTR;
+};
+template <>
+struct ComTypeOf<control::PropertyType::Picture> {
+    using Type = IPictureDisp*;
+};
+template <control::PropertyType type>
+using ComValue = typename ComTypeOf<type>::Type;
+
 // The core's clock: the machine's local time and UTC, seconds included, and the tick count.
 class LocalClock final : public control::Clock {
 public:
@@ -87,68 +129,30 @@ public:
     STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO* exception, UINT* argError) override;
 
-    // _Cadencer
-    STDMETHODIMP get_Enabled(VARIANT_BOOL* value) override;
-    STDMETHODIMP put_Enabled(VARIANT_BOOL value) override;
-    STDMETHODIMP get_Modal(VARIANT_BOOL* value) override;
-    STDMETHODIMP put_Modal(VARIANT_BOOL value) override;
-    STDMETHODIMP get_ShowHelpButton(VARIANT_BOOL* value) override;
-    STDMETHODIMP put_ShowHelpButton(VARIANT_BOOL value) override;
+    // _Cadencer: each property row with generated COM accessors (code Gen or OwnCore in
+    // control/property_table.h) has get_ and put_, forwards to the core (defined in
+    // cadencer_object.cpp).
+#define CADENCER_COM_ACCESSORS(name, dispid, type, def, owner, persist, let, width, fix, page, code) \
+    CADENCER_COM_ACCESSORS_##code(name, type)
+#define CADENCER_COM_ACCESSORS_Gen(name, type)                                      \
+    STDMETHODIMP get_##name(ComValue<control::PropertyType::type>* value) override; \
+    STDMETHODIMP put_##name(ComValue<control::PropertyType::type> value) override;
+#define CADENCER_COM_ACCESSORS_OwnCore CADENCER_COM_ACCESSORS_Gen
+#define CADENCER_COM_ACCESSORS_OwnCom(name, type)
+#define CADENCER_COM_ACCESSORS_Own(name, type)
+    CADENCER_PROPERTY_ROWS(CADENCER_COM_ACCESSORS)
+#undef CADENCER_COM_ACCESSORS
+#undef CADENCER_COM_ACCESSORS_Gen
+#undef CADENCER_COM_ACCESSORS_OwnCore
+#undef CADENCER_COM_ACCESSORS_OwnCom
+#undef CADENCER_COM_ACCESSORS_Own
+    // Hand-written, for signatures of their own: the next time has no put, the icon is set
+    // by reference (putref), and the type library passes OccursOption's put by reference.
     STDMETHODIMP get_NextScheduledTime(DATE* value) override;
-    STDMETHODIMP get_LastScheduledTime(DATE* value) override;
-    STDMETHODIMP put_LastScheduledTime(DATE value) override;
-    STDMETHODIMP get_StartUpPosition(::FormPosition* value) override;
-    STDMETHODIMP put_StartUpPosition(::FormPosition value) override;
-    STDMETHODIMP get_StartUpLeft(LONG* value) override;
-    STDMETHODIMP put_StartUpLeft(LONG value) override;
-    STDMETHODIMP get_StartUpTop(LONG* value) override;
-    STDMETHODIMP put_StartUpTop(LONG value) override;
-    STDMETHODIMP get_Title(BSTR* value) override;
-    STDMETHODIMP put_Title(BSTR value) override;
-    STDMETHODIMP get_CaptionOKButtonBefore(BSTR* value) override;
-    STDMETHODIMP put_CaptionOKButtonBefore(BSTR value) override;
-    STDMETHODIMP get_CaptionOKButtonAfter(BSTR* value) override;
-    STDMETHODIMP put_CaptionOKButtonAfter(BSTR value) override;
-    STDMETHODIMP get_CaptionCloseButtonBefore(BSTR* value) override;
-    STDMETHODIMP put_CaptionCloseButtonBefore(BSTR value) override;
-    STDMETHODIMP get_CaptionCloseButtonAfter(BSTR* value) override;
-    STDMETHODIMP put_CaptionCloseButtonAfter(BSTR value) override;
-    STDMETHODIMP get_CaptionHelpButton(BSTR* value) override;
-    STDMETHODIMP put_CaptionHelpButton(BSTR value) override;
     STDMETHODIMP get_Icon(IPictureDisp** value) override;
     STDMETHODIMP putref_Icon(IPictureDisp* value) override;
     STDMETHODIMP get_OccursOption(::Occurs* value) override;
     STDMETHODIMP put_OccursOption(::Occurs* value) override;
-    STDMETHODIMP get_EveryInterval(SHORT* value) override;
-    STDMETHODIMP put_EveryInterval(SHORT value) override;
-    STDMETHODIMP get_EveryFrequency(::EveryType* value) override;
-    STDMETHODIMP put_EveryFrequency(::EveryType value) override;
-    STDMETHODIMP get_EveryHourMin(SHORT* value) override;
-    STDMETHODIMP put_EveryHourMin(SHORT value) override;
-    STDMETHODIMP get_EveryHourMax(SHORT* value) override;
-    STDMETHODIMP put_EveryHourMax(SHORT value) override;
-    STDMETHODIMP get_EveryHourIncrement(SHORT* value) override;
-    STDMETHODIMP put_EveryHourIncrement(SHORT value) override;
-    STDMETHODIMP get_EveryMinuteMin(SHORT* value) override;
-    STDMETHODIMP put_EveryMinuteMin(SHORT value) override;
-    STDMETHODIMP get_EveryMinuteMax(SHORT* value) override;
-    STDMETHODIMP put_EveryMinuteMax(SHORT value) override;
-    STDMETHODIMP get_EveryMinuteIncrement(SHORT* value) override;
-    STDMETHODIMP put_EveryMinuteIncrement(SHORT value) override;
-    STDMETHODIMP get_StartHour(SHORT* value) override;
-    STDMETHODIMP put_StartHour(SHORT value) override;
-    STDMETHODIMP get_StartMinute(SHORT* value) override;
-    STDMETHODIMP put_StartMinute(SHORT value) override;
-    STDMETHODIMP get_StartDate(DATE* value) override;
-    STDMETHODIMP put_StartDate(DATE value) override;
-    STDMETHODIMP get_EndDate(DATE* value) override;
-    STDMETHODIMP put_EndDate(DATE value) override;
-    STDMETHODIMP get_UseEndDate(VARIANT_BOOL* value) override;
-    STDMETHODIMP put_UseEndDate(VARIANT_BOOL value) override;
-    STDMETHODIMP get_SelectionsWeekly(BSTR* value) override;
-    STDMETHODIMP put_SelectionsWeekly(BSTR value) override;
-    STDMETHODIMP get_SelectionsMonthly(BSTR* value) override;
-    STDMETHODIMP put_SelectionsMonthly(BSTR value) override;
     STDMETHODIMP DisplayScheduler() override;
     STDMETHODIMP CloseScheduler() override;
     STDMETHODIMP Execute() override;
@@ -246,8 +250,12 @@ public:
     STDMETHODIMP GetPredefinedValue(DISPID id, DWORD cookie, VARIANT* value) override;
 
     // For the ports and the persistence helpers.
-    IOleClientSite* ClientSite() const { return clientSite_.Get(); }
-    Trace* Tracer() const { return trace_.get(); }
+    IOleClientSite* ClientSite() const {
+        return clientSite_.Get();
+    }
+    Trace* Tracer() const {
+        return trace_.get();
+    }
     void OnPropertyChanged(std::u16string_view name);
     void FireEvent(DISPID id, DATE* dateTime);
 
@@ -280,6 +288,13 @@ private:
     HRESULT LoadFromBag(PropertyBag& bag, const ComPropertyBag* containerBag);
     HRESULT SaveToBytes(std::vector<BYTE>* bytes);
     HRESULT RefuseDate(DATE value);
+    // The generated get_ and put_: read reads the core's value, write lets it; between
+    // them the value's conversion from and to its COM type and the checks of the COM
+    // boundary (a refused date, an overlong text).
+    template <control::PropertyType type, class Read>
+    HRESULT GetThrough(ComValue<type>* value, Read read);
+    template <control::PropertyType type, class Write>
+    HRESULT PutThrough(const control::PropertyRow& row, ComValue<type> value, Write write);
     HRESULT SetError(HRESULT hr, const wchar_t* description);
     void Timer1_Timer();
 

@@ -18,6 +18,7 @@
 #include "component/module.h"
 #include "component/schedule_record.h"
 #include "component/tools_objects.h"
+#include "control/property_access.h"
 #include "engine/next_run.h"
 #include "engine/schedule_words.h"
 #include "engine/utf8.h"
@@ -186,7 +187,7 @@ HRESULT ReadSchedule(IDispatch* schedule, ScheduleSettings& s) {
     if (SUCCEEDED(schedule->QueryInterface(kIidScheduleRecord, reinterpret_cast<void**>(record.GetAddressOf()))))
         return record->ReadScheduleRecord(&s);
     const OleDate now = PresentLocal();
-    ApplyNewControlDefaults(s, *CalendarDate(now), now);
+    control::ApplyNewControlDefaults(s, *CalendarDate(now), now);
     for (const PropertyRead& p : kScheduleProperties) {
         DISPID id = 0;
         HRESULT hr = DispIdOf(schedule, p.name, &id);

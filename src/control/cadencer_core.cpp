@@ -1,24 +1,11 @@
-// The control's runtime and property rules: the run-time gate, the clock tick, Execute
-// and Reset, the dialog callbacks, and every property let with its correction.
+// The control's runtime rules: the run-time gate, the clock tick, Execute and Reset, the
+// dialog callbacks, and what ends every let (Changed) and the lets with behaviour of their
+// own. The other lets are generated from the property table (cadencer_core.h).
 #include "control/cadencer_core.h"
 
 #include "engine/next_run.h"
 
 namespace cadencer::control {
-
-namespace {
-
-constexpr std::int16_t kLimitCap = 999;
-
-std::int16_t CapLimit(std::int16_t value) {
-    return value > kLimitCap ? kLimitCap : value;
-}
-
-std::u16string OrDefault(std::u16string_view value, std::u16string_view fallback) {
-    return std::u16string(value.empty() ? fallback : value);
-}
-
-}  // namespace
 
 std::shared_ptr<CadencerCore> CadencerCore::Create(const CorePorts& ports) {
     return std::shared_ptr<CadencerCore>(new CadencerCore(ports));
@@ -26,7 +13,7 @@ std::shared_ptr<CadencerCore> CadencerCore::Create(const CorePorts& ports) {
 
 CadencerCore::CadencerCore(const CorePorts& ports)
     : clock_(ports.clock), site_(ports.site), timer_(ports.timer), defaultIcon_(ports.defaultIcon) {
-    own_.Icon = ports.defaultIcon;
+    ApplyInstanceDefaults(own_, ports.defaultIcon);
     const OleDate now = Now();
     creationDay_ = CalendarDate(now).value_or(kZeroDate);
     // The focus gate follows the dialog being shown; a control created while another
@@ -174,40 +161,7 @@ OleDate CadencerCore::LastScheduledTime() {
 }
 
 void CadencerCore::SetLastScheduledTime(OleDate value) {
-    SharedSettings().LastScheduledTime = value;
-    Changed(Property(u"LastScheduledTime"));
-}
-
-// Per-instance properties: stored as given (or corrected) and reported; they never
-// change the schedule.
-void CadencerCore::SetModal(bool value) {
-    own_.Modal = value;
-    Changed(Property(u"Modal"));
-}
-
-void CadencerCore::SetShowHelpButton(bool value) {
-    own_.ShowHelpButton = value;
-    Changed(Property(u"ShowHelpButton"));
-}
-
-void CadencerCore::SetStartUpPosition(std::int32_t value) {
-    own_.StartUpPosition = value;
-    Changed(Property(u"StartUpPosition"));
-}
-
-void CadencerCore::SetStartUpLeft(std::int32_t value) {
-    own_.StartUpLeft = value;
-    Changed(Property(u"StartUpLeft"));
-}
-
-void CadencerCore::SetStartUpTop(std::int32_t value) {
-    own_.StartUpTop = value;
-    Changed(Property(u"StartUpTop"));
-}
-
-void CadencerCore::SetCaptionHelpButton(std::u16string_view value) {
-    own_.CaptionHelpButton = OrDefault(value, defaults::kCaptionHelp);
-    Changed(Property(u"CaptionHelpButton"));
+    Let(Property(u"LastScheduledTime"), value);
 }
 
 ObjectRef CadencerCore::Icon() const {
@@ -215,181 +169,7 @@ ObjectRef CadencerCore::Icon() const {
 }
 
 void CadencerCore::SetIcon(const ObjectRef& picture) {
-    own_.Icon = (picture && picture->Handle() != 0) ? picture : defaultIcon_;
-    Changed(Property(u"Icon"));
-}
-
-// Shared texts: stored in the schedule record, never recomputing.
-std::u16string CadencerCore::Title() const {
-    return SharedSettings().Title;
-}
-void CadencerCore::SetTitle(std::u16string_view value) {
-    SharedSettings().Title = OrDefault(value, defaults::kTitle);
-    Changed(Property(u"Title"));
-}
-
-std::u16string CadencerCore::CaptionOKButtonBefore() const {
-    return SharedSettings().CaptionOKButtonBefore;
-}
-void CadencerCore::SetCaptionOKButtonBefore(std::u16string_view value) {
-    SharedSettings().CaptionOKButtonBefore = OrDefault(value, defaults::kCaptionOK);
-    Changed(Property(u"CaptionOKButtonBefore"));
-}
-
-std::u16string CadencerCore::CaptionOKButtonAfter() const {
-    return SharedSettings().CaptionOKButtonAfter;
-}
-void CadencerCore::SetCaptionOKButtonAfter(std::u16string_view value) {
-    SharedSettings().CaptionOKButtonAfter = OrDefault(value, defaults::kCaptionOK);
-    Changed(Property(u"CaptionOKButtonAfter"));
-}
-
-std::u16string CadencerCore::CaptionCloseButtonBefore() const {
-    return SharedSettings().CaptionCloseButtonBefore;
-}
-void CadencerCore::SetCaptionCloseButtonBefore(std::u16string_view value) {
-    SharedSettings().CaptionCloseButtonBefore = OrDefault(value, defaults::kCaptionCloseBefore);
-    Changed(Property(u"CaptionCloseButtonBefore"));
-}
-
-std::u16string CadencerCore::CaptionCloseButtonAfter() const {
-    return SharedSettings().CaptionCloseButtonAfter;
-}
-void CadencerCore::SetCaptionCloseButtonAfter(std::u16string_view value) {
-    SharedSettings().CaptionCloseButtonAfter = OrDefault(value, defaults::kCaptionCloseAfter);
-    Changed(Property(u"CaptionCloseButtonAfter"));
-}
-
-// The spinner limits: capped at 999, with no lower bound; the increments are stored as given.
-std::int16_t CadencerCore::EveryHourMin() const {
-    return SharedSettings().EveryHourMin;
-}
-void CadencerCore::SetEveryHourMin(std::int16_t value) {
-    SharedSettings().EveryHourMin = CapLimit(value);
-    Changed(Property(u"EveryHourMin"));
-}
-
-std::int16_t CadencerCore::EveryHourMax() const {
-    return SharedSettings().EveryHourMax;
-}
-void CadencerCore::SetEveryHourMax(std::int16_t value) {
-    SharedSettings().EveryHourMax = CapLimit(value);
-    Changed(Property(u"EveryHourMax"));
-}
-
-std::int16_t CadencerCore::EveryHourIncrement() const {
-    return SharedSettings().EveryHourIncrement;
-}
-void CadencerCore::SetEveryHourIncrement(std::int16_t value) {
-    SharedSettings().EveryHourIncrement = value;
-    Changed(Property(u"EveryHourIncrement"));
-}
-
-std::int16_t CadencerCore::EveryMinuteMin() const {
-    return SharedSettings().EveryMinuteMin;
-}
-void CadencerCore::SetEveryMinuteMin(std::int16_t value) {
-    SharedSettings().EveryMinuteMin = CapLimit(value);
-    Changed(Property(u"EveryMinuteMin"));
-}
-
-std::int16_t CadencerCore::EveryMinuteMax() const {
-    return SharedSettings().EveryMinuteMax;
-}
-void CadencerCore::SetEveryMinuteMax(std::int16_t value) {
-    SharedSettings().EveryMinuteMax = CapLimit(value);
-    Changed(Property(u"EveryMinuteMax"));
-}
-
-std::int16_t CadencerCore::EveryMinuteIncrement() const {
-    return SharedSettings().EveryMinuteIncrement;
-}
-void CadencerCore::SetEveryMinuteIncrement(std::int16_t value) {
-    SharedSettings().EveryMinuteIncrement = value;
-    Changed(Property(u"EveryMinuteIncrement"));
-}
-
-// Schedule properties: corrected and stored in the shared record; Changed() recomputes
-// the next time (offset 0) under the run-time gate and reports the change.
-std::int32_t CadencerCore::OccursOption() const {
-    return SharedSettings().OccursOption;
-}
-void CadencerCore::SetOccursOption(std::int32_t value) {
-    SharedSettings().OccursOption = value;
-    Changed(Property(u"OccursOption"));
-}
-
-std::int16_t CadencerCore::EveryInterval() const {
-    return SharedSettings().EveryInterval;
-}
-void CadencerCore::SetEveryInterval(std::int16_t value) {
-    SharedSettings().EveryInterval = value;
-    Changed(Property(u"EveryInterval"));
-}
-
-std::int32_t CadencerCore::EveryFrequency() const {
-    return SharedSettings().EveryFrequency;
-}
-void CadencerCore::SetEveryFrequency(std::int32_t value) {
-    SharedSettings().EveryFrequency = value;
-    Changed(Property(u"EveryFrequency"));
-}
-
-std::int16_t CadencerCore::StartHour() const {
-    return SharedSettings().StartHour;
-}
-void CadencerCore::SetStartHour(std::int16_t value) {
-    // 24, not 0 or 23: the next-run computation reads 24 as midnight.
-    SharedSettings().StartHour = (value < 0 || value > 24) ? std::int16_t{24} : value;
-    Changed(Property(u"StartHour"));
-}
-
-std::int16_t CadencerCore::StartMinute() const {
-    return SharedSettings().StartMinute;
-}
-void CadencerCore::SetStartMinute(std::int16_t value) {
-    SharedSettings().StartMinute = (value < 0 || value > 59) ? std::int16_t{0} : value;
-    Changed(Property(u"StartMinute"));
-}
-
-OleDate CadencerCore::StartDate() const {
-    return SharedSettings().StartDate;
-}
-void CadencerCore::SetStartDate(OleDate value) {
-    SharedSettings().StartDate = value;
-    Changed(Property(u"StartDate"));
-}
-
-OleDate CadencerCore::EndDate() const {
-    return SharedSettings().EndDate;
-}
-void CadencerCore::SetEndDate(OleDate value) {
-    SharedSettings().EndDate = value;
-    Changed(Property(u"EndDate"));
-}
-
-bool CadencerCore::UseEndDate() const {
-    return SharedSettings().UseEndDate;
-}
-void CadencerCore::SetUseEndDate(bool value) {
-    SharedSettings().UseEndDate = value;
-    Changed(Property(u"UseEndDate"));
-}
-
-std::u16string CadencerCore::SelectionsWeekly() const {
-    return SharedSettings().SelectionsWeekly;
-}
-void CadencerCore::SetSelectionsWeekly(std::u16string_view value) {
-    SharedSettings().SelectionsWeekly = NormaliseSelection(value, kWeeklyWidth);
-    Changed(Property(u"SelectionsWeekly"));
-}
-
-std::u16string CadencerCore::SelectionsMonthly() const {
-    return SharedSettings().SelectionsMonthly;
-}
-void CadencerCore::SetSelectionsMonthly(std::u16string_view value) {
-    SharedSettings().SelectionsMonthly = NormaliseSelection(value, kMonthlyWidth);
-    Changed(Property(u"SelectionsMonthly"));
+    Let(Property(u"Icon"), picture);
 }
 
 }  // namespace cadencer::control

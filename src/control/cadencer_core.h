@@ -17,6 +17,7 @@
 #include <string_view>
 
 #include "control/ports.h"
+#include "control/property_access.h"
 #include "control/property_table.h"
 #include "control/shared_schedule.h"
 #include "engine/next_run.h"
@@ -86,71 +87,59 @@ public:
     // ---- The clock tick (Timer1, once a second)
     void Tick();
 
-    // ---- Properties (gets return the stored value; lets correct, store, recompute under
-    // the run-time gate when they change the schedule, and report the change by name)
-    bool Enabled() const { return own_.Enabled; }
+    // ---- Properties (gets return the stored value; lets correct as the row's fix column
+    // says, store, recompute under the run-time gate as its let column says, and report
+    // the change by name)
+    // Any stored property through its row: T is its ValueOf type (null-safe: a row whose
+    // field is not a T reads as T{} and is not set).
+    template <class T>
+    T Get(const PropertyRow& row) const {
+        const T* field = FieldIn<T>(row.field, SharedSettings(), own_);
+        return field ? *field : T{};
+    }
+    template <class T>
+    void Let(const PropertyRow& row, T value) {
+        T* field = FieldIn<T>(row.field, SharedSettings(), own_);
+        if (!field) return;
+        *field = Corrected(row, std::move(value), defaultIcon_);
+        Changed(row);
+    }
+
+    // Each row with generated accessors (code Gen or OwnCom) has Name() and SetName().
+#define CADENCER_CORE_ACCESSORS(name, dispid, type, def, owner, persist, let, width, fix, page, code) \
+    CADENCER_CORE_ACCESSORS_##code(name, type)
+#define CADENCER_CORE_ACCESSORS_Gen(name, type)                       \
+    ValueOf<PropertyType::type> name() const {                        \
+        return Get<ValueOf<PropertyType::type>>(Property(u"" #name)); \
+    }                                                                 \
+    void Set##name(LetArgument<PropertyType::type> value) {           \
+        Let(Property(u"" #name), ValueOf<PropertyType::type>(value)); \
+    }
+#define CADENCER_CORE_ACCESSORS_OwnCom CADENCER_CORE_ACCESSORS_Gen
+#define CADENCER_CORE_ACCESSORS_OwnCore(name, type)
+#define CADENCER_CORE_ACCESSORS_Own(name, type)
+    CADENCER_PROPERTY_ROWS(CADENCER_CORE_ACCESSORS)
+#undef CADENCER_CORE_ACCESSORS
+#undef CADENCER_CORE_ACCESSORS_Gen
+#undef CADENCER_CORE_ACCESSORS_OwnCom
+#undef CADENCER_CORE_ACCESSORS_OwnCore
+#undef CADENCER_CORE_ACCESSORS_Own
+
+    // Hand-written, for behaviour of their own:
+    // Enabled's let computes the next time and starts the clock, or closes the dialog and
+    // stops it (ApplyEnabled).
+    bool Enabled() const {
+        return own_.Enabled;
+    }
     void SetEnabled(bool value);
-    bool Modal() const { return own_.Modal; }
-    void SetModal(bool value);
-    bool ShowHelpButton() const { return own_.ShowHelpButton; }
-    void SetShowHelpButton(bool value);
-    OleDate NextScheduledTime();  // zero date outside the run-time gate
-    OleDate LastScheduledTime();  // zero date outside the run-time gate
+    // The times read as the zero date outside the run-time gate; the next one is computed.
+    OleDate NextScheduledTime();
+    OleDate LastScheduledTime();
     void SetLastScheduledTime(OleDate value);
-    std::int32_t StartUpPosition() const { return own_.StartUpPosition; }
-    void SetStartUpPosition(std::int32_t value);
-    std::int32_t StartUpLeft() const { return own_.StartUpLeft; }
-    void SetStartUpLeft(std::int32_t value);
-    std::int32_t StartUpTop() const { return own_.StartUpTop; }
-    void SetStartUpTop(std::int32_t value);
-    std::u16string Title() const;
-    void SetTitle(std::u16string_view value);
-    std::u16string CaptionOKButtonBefore() const;
-    void SetCaptionOKButtonBefore(std::u16string_view value);
-    std::u16string CaptionOKButtonAfter() const;
-    void SetCaptionOKButtonAfter(std::u16string_view value);
-    std::u16string CaptionCloseButtonBefore() const;
-    void SetCaptionCloseButtonBefore(std::u16string_view value);
-    std::u16string CaptionCloseButtonAfter() const;
-    void SetCaptionCloseButtonAfter(std::u16string_view value);
-    std::u16string CaptionHelpButton() const { return own_.CaptionHelpButton; }
-    void SetCaptionHelpButton(std::u16string_view value);
-    // Never an empty reference while the control has a default icon.
+    // Never an empty reference while the control has a default icon (the let's correction
+    // restores it, and a loaded bag may still leave none).
     ObjectRef Icon() const;
-    // An empty picture (Handle() == 0) or none restores the default icon.
     void SetIcon(const ObjectRef& picture);
-    std::int32_t OccursOption() const;
-    void SetOccursOption(std::int32_t value);
-    std::int16_t EveryInterval() const;
-    void SetEveryInterval(std::int16_t value);
-    std::int32_t EveryFrequency() const;
-    void SetEveryFrequency(std::int32_t value);
-    std::int16_t EveryHourMin() const;
-    void SetEveryHourMin(std::int16_t value);
-    std::int16_t EveryHourMax() const;
-    void SetEveryHourMax(std::int16_t value);
-    std::int16_t EveryHourIncrement() const;
-    void SetEveryHourIncrement(std::int16_t value);
-    std::int16_t EveryMinuteMin() const;
-    void SetEveryMinuteMin(std::int16_t value);
-    std::int16_t EveryMinuteMax() const;
-    void SetEveryMinuteMax(std::int16_t value);
-    std::int16_t EveryMinuteIncrement() const;
-    void SetEveryMinuteIncrement(std::int16_t value);
-    std::int16_t StartHour() const;
-    void SetStartHour(std::int16_t value);
-    std::int16_t StartMinute() const;
-    void SetStartMinute(std::int16_t value);
-    OleDate StartDate() const;
-    void SetStartDate(OleDate value);
-    OleDate EndDate() const;
-    void SetEndDate(OleDate value);
-    bool UseEndDate() const;
-    void SetUseEndDate(bool value);
-    std::u16string SelectionsWeekly() const;
-    void SetSelectionsWeekly(std::u16string_view value);
-    std::u16string SelectionsMonthly() const;
-    void SetSelectionsMonthly(std::u16string_view value);
 
     // ---- Methods
     void DisplayScheduler();
@@ -164,9 +153,13 @@ public:
     void DisplayAboutBox();
 
     // ---- For the Windows face and tests
-    OleDate CreationDay() const { return creationDay_; }
+    OleDate CreationDay() const {
+        return creationDay_;
+    }
     // The stored next time, whatever the gate (what the tick compares with).
-    OleDate StoredNextScheduledTime() const { return nextScheduledTime_; }
+    OleDate StoredNextScheduledTime() const {
+        return nextScheduledTime_;
+    }
 
 private:
     explicit CadencerCore(const CorePorts& ports);
@@ -177,8 +170,12 @@ private:
     void Notify(std::u16string_view name);
     OleDate Now();
     // The schedule record every control of the process shares.
-    ScheduleSettings& SharedSettings() { return SharedSchedule::Instance().Settings(); }
-    const ScheduleSettings& SharedSettings() const { return SharedSchedule::Instance().Settings(); }
+    ScheduleSettings& SharedSettings() {
+        return SharedSchedule::Instance().Settings();
+    }
+    const ScheduleSettings& SharedSettings() const {
+        return SharedSchedule::Instance().Settings();
+    }
     // Ends every let: recomputes the next time as the property's row says (under the
     // run-time gate), then reports the change by the property's name.
     void Changed(const PropertyRow& row);

@@ -11,77 +11,6 @@ namespace cadencer::control {
 
 namespace {
 
-// The fields a row can point at, in this control and in the shared record.
-struct Fields {
-    ScheduleSettings& shared;
-    InstanceSettings& own;
-
-    template <class T>
-    T& operator[](T ScheduleSettings::*member) const {
-        return shared.*member;
-    }
-    template <class T>
-    T& operator[](T InstanceSettings::*member) const {
-        return own.*member;
-    }
-};
-
-// A bag value converted to the C++ type of a field, as the bag's value types convert.
-template <class T>
-Expected<T> Converted(const Variant& value) {
-    if constexpr (std::is_same_v<T, bool>)
-        return value.ToBool();
-    else if constexpr (std::is_same_v<T, std::int16_t>)
-        return value.ToI16();
-    else if constexpr (std::is_same_v<T, std::int32_t>)
-        return value.ToI32();
-    else if constexpr (std::is_same_v<T, OleDate>)
-        return value.ToDate();
-    else if constexpr (std::is_same_v<T, std::u16string>)
-        return value.ToString();
-    else {
-        static_assert(std::is_same_v<T, ObjectRef>);
-        auto object = value.ChangeType(VariantType::Object);
-        if (!object) return object.error();
-        return object->IsEmpty() ? ObjectRef() : object->AsObject();
-    }
-}
-
-// The value type a bag is asked for when it fills a field of type T.
-template <class T>
-constexpr VariantType WantedType() {
-    if constexpr (std::is_same_v<T, bool>)
-        return VariantType::Bool;
-    else if constexpr (std::is_same_v<T, std::int16_t>)
-        return VariantType::I16;
-    else if constexpr (std::is_same_v<T, std::int32_t>)
-        return VariantType::I32;
-    else if constexpr (std::is_same_v<T, OleDate>)
-        return VariantType::Date;
-    else if constexpr (std::is_same_v<T, std::u16string>)
-        return VariantType::String;
-    else
-        return VariantType::Object;
-}
-
-// A field's value as the bag receives it: Booleans, Integers, Longs (the enumerations
-// too), dates, strings and pictures.
-template <class T>
-Variant AsBagValue(const T& field) {
-    if constexpr (std::is_same_v<T, bool>)
-        return Variant::Bool(field);
-    else if constexpr (std::is_same_v<T, std::int16_t>)
-        return Variant::I16(field);
-    else if constexpr (std::is_same_v<T, std::int32_t>)
-        return Variant::I32(field);
-    else if constexpr (std::is_same_v<T, OleDate>)
-        return Variant::Date(field);
-    else if constexpr (std::is_same_v<T, std::u16string>)
-        return Variant::String(field);
-    else
-        return Variant::Object(field);
-}
-
 // Reads keys with their defaults until the first failure (the bag's or a conversion's);
 // from then on every read is skipped and the status names the failing key.
 class BagReader {
@@ -95,9 +24,9 @@ public:
         if (failed()) return false;
         // The bag converts a stored value to the field's type by its own rules (the
         // platform's, behind COM); the default is converted here.
-        const auto value = ReadProperty(bag_, row.name, WantedType<T>(), defaultValue);
+        const auto value = ReadProperty(bag_, row.name, VariantTypeFor<T>(), defaultValue);
         if (!value) return Fail(row, value.error());
-        auto converted = Converted<T>(*value);
+        auto converted = ValueFromVariant<T>(*value);
         if (!converted) return Fail(row, converted.error());
         // A title or caption longer than a let takes is refused as an overflow.
         if constexpr (std::is_same_v<T, std::u16string>)
@@ -128,42 +57,25 @@ void CadencerCore::InitNew() {
 }
 
 void CadencerCore::InitNewInstance() {
-    own_.CaptionHelpButton = defaults::kCaptionHelp;
-    own_.Icon = defaultIcon_;
-    own_.Modal = false;
-    own_.ShowHelpButton = false;
-    own_.StartUpLeft = 0;
-    own_.StartUpPosition = static_cast<std::int32_t>(FormPosition::CenterOfScreen);
-    own_.StartUpTop = 0;
-    own_.Enabled = true;
+    ApplyInstanceDefaults(own_, defaultIcon_);
 }
 
+// A bag's default is a new control's value, except the icon's when writing: "no object",
+// so that the icon is always written. Both dates default from this instance's creation day,
+// so a control saved on its creation day and loaded later starts on the later day.
 Variant CadencerCore::BagDefault(const PropertyRow& row, bool forWriting) const {
-    using Kind = PropertyDefault::Kind;
-    switch (row.def.kind) {
-        case Kind::Value:
-            switch (row.type) {
-                case PropertyType::Boolean:
-                    return Variant::Bool(row.def.number != 0);
-                case PropertyType::Integer:
-                    return Variant::I16(static_cast<std::int16_t>(row.def.number));
-                case PropertyType::String:
-                    return Variant::String(std::u16string(row.def.text));
-                default:  // Long and the enumerations
-                    return Variant::I32(row.def.number);
+    if (!IsPersisted(row) || (forWriting && row.def.kind == PropertyDefault::Kind::ControlIcon)) return Variant();
+    const NewControl control{creationDay_, kZeroDate, defaultIcon_};
+    Variant value;
+    std::visit(
+        [&](auto member) {
+            if constexpr (!std::is_same_v<decltype(member), std::monostate>) {
+                using T = typename access_detail::MemberOf<decltype(member)>::Value;
+                value = VariantOf(DefaultValue<T>(row, control));
             }
-        // Both dates default from this instance's creation day, so a control saved on its
-        // creation day and loaded later starts on the later day.
-        case Kind::CreationDay:
-            return Variant::Date(creationDay_);
-        case Kind::MonthAfterCreation:
-            return Variant::Date(DefaultEndDate(creationDay_));
-        case Kind::ControlIcon:
-            return forWriting ? Variant() : Variant::Object(defaultIcon_);
-        case Kind::None:
-            break;
-    }
-    return Variant();
+        },
+        row.field);
+    return value;
 }
 
 // Reading, in the table's read order, stores each value straight into its field, without
@@ -197,24 +109,18 @@ PersistStatus CadencerCore::CheckLoad(PropertyBag& bag) {
 
 PersistStatus CadencerCore::ReadInto(PropertyBag& bag, ScheduleSettings& shared, InstanceSettings& own, bool& enabled) {
     BagReader in(bag);
-    const Fields fields{shared, own};
     const auto readIntoField = [&](const PropertyRow& row) {
-        std::visit(
-            [&](auto member) {
-                if constexpr (!std::is_same_v<decltype(member), std::monostate>) {
-                    auto& field = fields[member];
-                    using T = std::remove_reference_t<decltype(field)>;
-                    T value{};
-                    if (!in.Read(row, BagDefault(row, false), value)) return;
-                    if constexpr (std::is_same_v<T, std::u16string>) {
-                        if (row.width != 0) value = FitSelection(value, row.width);  // step 2
-                    } else if constexpr (std::is_same_v<T, ObjectRef>) {
-                        if (!value || value->Handle() == 0) value = defaultIcon_;  // step 3
-                    }
-                    field = std::move(value);
-                }
-            },
-            row.field);
+        VisitField(row, &shared, &own, [&](auto& field) {
+            using T = std::remove_reference_t<decltype(field)>;
+            T value{};
+            if (!in.Read(row, BagDefault(row, false), value)) return;
+            if constexpr (std::is_same_v<T, std::u16string>) {
+                if (row.width != 0) value = FitSelection(value, row.width);  // step 2
+            } else if constexpr (std::is_same_v<T, ObjectRef>) {
+                if (!value || value->Handle() == 0) value = defaultIcon_;  // step 3
+            }
+            field = std::move(value);
+        });
     };
 
     for (std::size_t i = 0; i < kReadsBeforeNeverMarker; ++i) readIntoField(RowAt(kReadSequence[i]));
@@ -234,19 +140,15 @@ PersistStatus CadencerCore::ReadInto(PropertyBag& bag, ScheduleSettings& shared,
 // object", so the icon (the default one when none was set) is always written. The first
 // failure of the bag ends the writing at its key.
 PersistStatus CadencerCore::Save(PropertyBag& bag) {
-    const Fields fields{SharedSettings(), own_};
     for (const std::size_t index : kWriteSequence) {
         const PropertyRow& row = RowAt(index);
-        const Variant value = std::visit(
-            [&](auto member) {
-                if constexpr (std::is_same_v<decltype(member), std::monostate>)
-                    return Variant();
-                else if constexpr (std::is_same_v<decltype(member), ObjectRef InstanceSettings::*>)
-                    return AsBagValue(Icon());
-                else
-                    return AsBagValue(fields[member]);
-            },
-            row.field);
+        Variant value;
+        VisitField(row, &SharedSettings(), &own_, [&](const auto& field) {
+            if constexpr (std::is_same_v<std::remove_cvref_t<decltype(field)>, ObjectRef>)
+                value = VariantOf(field ? field : defaultIcon_);  // the icon shown
+            else
+                value = VariantOf(field);
+        });
         const auto written = WriteProperty(bag, row.name, value, BagDefault(row, true));
         if (!written) return PersistStatus::Failure(row.name, written.error());
     }

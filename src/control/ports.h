@@ -66,7 +66,7 @@ struct DialogPresentation {
     bool closeIsDefault = true;   // ... and Close is the default button
     std::u16string closeCaption;  // CaptionCloseButtonBefore
     bool showHelpButton = false;  // enabled, tab stop and visible at once
-    std::u16string helpCaption;   // CaptionHelpButton
+    std::u16string helpCaption;   // the help button's caption
 };
 
 // The one schedule dialog of the process. Its own unloading (whatever closes it) must

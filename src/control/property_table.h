@@ -5,23 +5,33 @@
 //             change notice carries
 //   dispid    its dispatch identifier in the type library
 //   type      its automation type, as the type library declares it
-//   def       its default: for a new instance, for reading a bag and for writing one
-//   field     where its value lives: the control's own InstanceSettings or the shared
-//             ScheduleSettings (none for the computed NextScheduledTime)
+//   def       its default: for a new control (InitNew, InitNewInstance, the shared record's
+//             new-control defaults), for reading a bag and for writing one, and in the
+//             reference
+//   owner     where its value lives: I, a field of the control's own InstanceSettings (per
+//             instance); S, a field of the shared ScheduleSettings (one per thread, every
+//             control of it shares the value); N, nowhere (the computed NextScheduledTime).
+//             The field has the property's name.
 //   persist   its places in the bag's read order, in the bag's write order and in the
-//             binary stream's key indices (kNotPersisted: not stored at all)
+//             binary stream's key indices (kNo: not stored at all)
 //   let       what a let does to the next execution time
 //   width     the fixed width of a selection string (0 for every other property)
-//   fix       what its let does to a value it does not store as given (the member
-//             reference, docs/reference.md, is generated from it, and a Wine test holds
-//             every row against the real lets through IDispatch)
+//   fix       what its let does to a value it does not store as given: the core's generic
+//             let applies it, the member reference (docs/reference.md) is generated from
+//             it, and a Wine test holds every row against the real lets through IDispatch
+//   page      the property page that shows it, if any (and whether the schedule page reads
+//             it for its rules)
+//   code      which accessors are generated from the row: Gen, the core's and the COM
+//             face's; OwnCore, only the COM face's (the core's are written by hand);
+//             OwnCom, only the core's; Own, neither. Hand-written accessors say why.
 //
-// Readers: reading and writing the property bag (core_persistence.cpp), the lets'
-// recomputation and change notices (cadencer_core.cpp), the stream format's key indices
-// (component/stream_format.h), the COM face's name-to-DISPID lookup (component/dispids.cpp)
-// and cadencer-next's keys (tools/cadencer_next_lib.cpp). A Wine test holds the table
-// against the type library. Adding a property means one row here, plus the IDL (and its
-// get and let).
+// Readers: reading and writing the property bag and the new-control defaults
+// (core_persistence.cpp, property_access.h), the lets (cadencer_core.h), the COM face's
+// get_ and put_ (component/cadencer_object.h), the stream format's key indices
+// (component/stream_format.h), the name-to-DISPID lookup (component/dispids.cpp), the
+// property pages' model (proppage/page_values.cpp), cadencer-next's keys
+// (tools/cadencer_next_lib.cpp) and the reference (tools/make_reference.cpp). A Wine test
+// holds the table against the type library. How to add a property: README.md.
 //
 // Portable: nothing here depends on the platform.
 #pragma once
@@ -38,22 +48,33 @@
 #include "engine/schedule_settings.h"
 #include "engine/variant.h"
 
+// A test build adds properties of its own here, by the recipe in README.md: it defines
+// CADENCER_EXTRA_PROPERTY_ROWS(X) with its rows and CADENCER_EXTRA_INSTANCE_FIELDS with
+// their fields before this header (tests/native/control_recipe_property.h).
+#ifndef CADENCER_EXTRA_PROPERTY_ROWS
+#define CADENCER_EXTRA_PROPERTY_ROWS(X)
+#define CADENCER_EXTRA_INSTANCE_FIELDS
+#endif
+
 namespace cadencer::control {
 
 enum class FormPosition : std::int32_t { Manual = 0, CenterOfScreen = 1 };
 
 // The fields each control keeps for itself; the schedule and the shared texts live in
-// the process's one ScheduleSettings record.
+// the process's one ScheduleSettings record. A new control takes the rows' defaults
+// (ApplyInstanceDefaults in property_access.h), not initialisers of its own.
 struct InstanceSettings {
-    bool Enabled = true;
+    bool Enabled = false;
     bool Modal = false;
     bool ShowHelpButton = false;
-    std::int32_t StartUpPosition = static_cast<std::int32_t>(FormPosition::CenterOfScreen);
+    std::int32_t StartUpPosition = 0;
     std::int32_t StartUpLeft = 0;
     std::int32_t StartUpTop = 0;
-    std::u16string CaptionHelpButton{defaults::kCaptionHelp};
+    std::u16string CaptionHelpButton;
     // Empty or without an image: the control's default icon is shown and saved instead.
     ObjectRef Icon;
+    // A test build's own fields (see CADENCER_EXTRA_PROPERTY_ROWS below).
+    CADENCER_EXTRA_INSTANCE_FIELDS
 };
 
 // The automation type of a property as the type library declares it. In a property bag
@@ -72,13 +93,15 @@ enum class PropertyType : std::uint8_t {
 
 struct PropertyDefault {
     enum class Kind : std::uint8_t {
-        None,                // the property is not persisted
+        None,                // none: the computed NextScheduledTime
         Value,               // number (Booleans, integers, enumerations) or text
         CreationDay,         // the day the control was created
         MonthAfterCreation,  // the creation day plus one calendar month
         // The control's default icon when reading a bag or creating a new instance; when
         // writing, "no object", so that the icon is always written.
         ControlIcon,
+        // The never-run marker (NeverMarker): a new control has never run. Not persisted.
+        NeverRun,
     };
     Kind kind = Kind::None;
     std::int32_t number = 0;
@@ -117,8 +140,8 @@ enum class LetEffect : std::uint8_t {
     SwitchesClock,
 };
 
-// What a let does to a value it does not store as given. The lets in cadencer_core.cpp
-// make these corrections; this column states them for the reference and the test.
+// What a let does to a value it does not store as given. The core's lets apply the row's
+// correction (Corrected in property_access.h); the reference states it from the row.
 struct LetCorrection {
     enum class Kind : std::uint8_t {
         None,         // every value the type can carry is stored as given (or: no let)
@@ -137,6 +160,15 @@ struct LetCorrection {
     }
 };
 
+// The property page that shows a property and sets it (PageKind in proppage/page_values.h).
+enum class PropertyPage : std::uint8_t { None, Schedule, Dialog };
+struct PageUse {
+    PropertyPage shownOn = PropertyPage::None;
+    // The schedule page reads it too, for its rules (the interval limits) or its messages
+    // (the title), without showing or setting it.
+    bool readBySchedulePage = false;
+};
+
 struct PropertyRow {
     std::u16string_view name;
     std::int32_t dispid;
@@ -147,6 +179,7 @@ struct PropertyRow {
     LetEffect let;
     std::uint8_t width;
     LetCorrection fix;
+    PageUse page;
 };
 
 namespace table_detail {
@@ -159,10 +192,20 @@ constexpr Persistence P(int read, int write, int stream) {
     return {static_cast<std::int8_t>(read), static_cast<std::int8_t>(write), static_cast<std::int8_t>(stream)};
 }
 constexpr auto kNo = kNotPersisted;
+// Enabled is read after every other key, whatever rows a build adds (see Load).
+constexpr int kReadLast = 127;
+constexpr auto kNeverRun = D::Of(D::Kind::NeverRun);
+constexpr PageUse kNoPage{};
+constexpr PageUse kSchedulePage{PropertyPage::Schedule, false};
+constexpr PageUse kDialogPage{PropertyPage::Dialog, false};
+constexpr PageUse kScheduleRule{PropertyPage::None, true};
+constexpr PageUse kDialogPageScheduleTitle{PropertyPage::Dialog, true};
 constexpr auto kNoDefault = D::Of(D::Kind::None);
 constexpr auto kControlIcon = D::Of(D::Kind::ControlIcon);
 constexpr auto kCreationDay = D::Of(D::Kind::CreationDay);
 constexpr auto kMonthAfterCreation = D::Of(D::Kind::MonthAfterCreation);
+// Thirty-one days, none selected.
+constexpr std::u16string_view kAllDaysOff = u"0000000000000000000000000000000";
 constexpr auto kNever = static_cast<std::int32_t>(Occurs::Never);
 constexpr auto kHours = static_cast<std::int32_t>(EveryType::Hours);
 constexpr auto kCentred = static_cast<std::int32_t>(FormPosition::CenterOfScreen);
@@ -175,46 +218,63 @@ constexpr LetCorrection kControlIconFix{C::Kind::ControlIcon};
 constexpr LetCorrection kLimitCap = C::OutsideBecomes(-32768, 999, 999);
 }  // namespace table_detail
 
-// In the type library's slot order: DISPIDs count down from 0x6803001E.
+// The rows, in the type library's slot order: DISPIDs count down from 0x6803001E. An
+// X-macro: each consumer defines X(name, dispid, type, def, owner, persist, let, width, fix,
+// page, code) and takes the columns it needs (kProperties below; the core's and the COM
+// face's accessors).
 // clang-format off
-inline constexpr std::array<PropertyRow, 31> kProperties = [] {
-    using namespace table_detail;
-    return std::array<PropertyRow, 31>{{
-    // name                       dispid      type             default                                     field                         persist        let                  width          fix
-    {u"Enabled",                  0x6803001E, T::Boolean,      D::Flag(true),                              &I::Enabled,                  P(28, 0, 0),   L::SwitchesClock,    0,             kAsGiven},
-    {u"Modal",                    0x6803001D, T::Boolean,      D::Flag(false),                             &I::Modal,                    P(2, 2, 2),    L::None,             0,             kAsGiven},
-    {u"ShowHelpButton",           0x6803001C, T::Boolean,      D::Flag(false),                             &I::ShowHelpButton,           P(3, 3, 3),    L::None,             0,             kAsGiven},
-    {u"NextScheduledTime",        0x6803001B, T::Date,         kNoDefault,                                 {},                           kNo,           L::None,             0,             kAsGiven},
-    {u"LastScheduledTime",        0x6803001A, T::Date,         kNoDefault,                                 &S::LastScheduledTime,        kNo,           L::RecomputeIfEvery, 0,             kAsGiven},
-    {u"StartUpPosition",          0x68030019, T::FormPosition, D::Number(kCentred),                        &I::StartUpPosition,          P(9, 10, 10),  L::None,             0,             kAsGiven},
-    {u"StartUpLeft",              0x68030018, T::Long,         D::Number(0),                               &I::StartUpLeft,              P(10, 11, 11), L::None,             0,             kAsGiven},
-    {u"StartUpTop",               0x68030017, T::Long,         D::Number(0),                               &I::StartUpTop,               P(11, 12, 12), L::None,             0,             kAsGiven},
-    {u"Title",                    0x68030016, T::String,       D::Text(defaults::kTitle),                  &S::Title,                    P(0, 1, 1),    L::None,             0,             kEmptyText},
-    {u"CaptionOKButtonBefore",    0x68030015, T::String,       D::Text(defaults::kCaptionOK),              &S::CaptionOKButtonBefore,    P(4, 4, 4),    L::None,             0,             kEmptyText},
-    {u"CaptionOKButtonAfter",     0x68030014, T::String,       D::Text(defaults::kCaptionOK),              &S::CaptionOKButtonAfter,     P(5, 5, 5),    L::None,             0,             kEmptyText},
-    {u"CaptionCloseButtonBefore", 0x68030013, T::String,       D::Text(defaults::kCaptionCloseBefore),     &S::CaptionCloseButtonBefore, P(6, 6, 6),    L::None,             0,             kEmptyText},
-    {u"CaptionCloseButtonAfter",  0x68030012, T::String,       D::Text(defaults::kCaptionCloseAfter),      &S::CaptionCloseButtonAfter,  P(7, 7, 7),    L::None,             0,             kEmptyText},
-    {u"CaptionHelpButton",        0x68030011, T::String,       D::Text(defaults::kCaptionHelp),            &I::CaptionHelpButton,        P(8, 8, 8),    L::None,             0,             kEmptyText},
-    {u"Icon",                     0x68030010, T::Picture,      kControlIcon,                               &I::Icon,                     P(1, 9, 9),    L::None,             0,             kControlIconFix},
-    {u"OccursOption",             0x6803000F, T::Occurs,       D::Number(kNever),                          &S::OccursOption,             P(12, 13, 13), L::Recompute,        0,             kAsGiven},
-    {u"EveryInterval",            0x6803000E, T::Integer,      D::Number(defaults::kEveryInterval),        &S::EveryInterval,            P(13, 14, 14), L::Recompute,        0,             kAsGiven},
-    {u"EveryFrequency",           0x6803000D, T::EveryType,    D::Number(kHours),                          &S::EveryFrequency,           P(14, 15, 15), L::Recompute,        0,             kAsGiven},
-    {u"EveryHourMin",             0x6803000C, T::Integer,      D::Number(defaults::kEveryHourMin),         &S::EveryHourMin,             P(15, 16, 16), L::None,             0,             kLimitCap},
-    {u"EveryHourMax",             0x6803000B, T::Integer,      D::Number(defaults::kEveryHourMax),         &S::EveryHourMax,             P(16, 17, 17), L::None,             0,             kLimitCap},
-    {u"EveryHourIncrement",       0x6803000A, T::Integer,      D::Number(defaults::kEveryHourIncrement),   &S::EveryHourIncrement,       P(17, 18, 18), L::None,             0,             kAsGiven},
-    {u"EveryMinuteMin",           0x68030009, T::Integer,      D::Number(defaults::kEveryMinuteMin),       &S::EveryMinuteMin,           P(18, 19, 19), L::None,             0,             kLimitCap},
-    {u"EveryMinuteMax",           0x68030008, T::Integer,      D::Number(defaults::kEveryMinuteMax),       &S::EveryMinuteMax,           P(19, 20, 20), L::None,             0,             kLimitCap},
-    {u"EveryMinuteIncrement",     0x68030007, T::Integer,      D::Number(defaults::kEveryMinuteIncrement), &S::EveryMinuteIncrement,     P(20, 21, 21), L::None,             0,             kAsGiven},
-    {u"StartHour",                0x68030006, T::Integer,      D::Number(defaults::kStartHour),            &S::StartHour,                P(21, 22, 22), L::Recompute,        0,             C::OutsideBecomes(0, 24, 24)},
-    {u"StartMinute",              0x68030005, T::Integer,      D::Number(defaults::kStartMinute),          &S::StartMinute,              P(22, 23, 23), L::Recompute,        0,             C::OutsideBecomes(0, 59, 0)},
-    {u"StartDate",                0x68030004, T::Date,         kCreationDay,                               &S::StartDate,                P(23, 24, 24), L::Recompute,        0,             kAsGiven},
-    {u"EndDate",                  0x68030003, T::Date,         kMonthAfterCreation,                        &S::EndDate,                  P(24, 25, 25), L::Recompute,        0,             kAsGiven},
-    {u"UseEndDate",               0x68030002, T::Boolean,      D::Flag(false),                             &S::UseEndDate,               P(25, 26, 26), L::Recompute,        0,             kAsGiven},
-    {u"SelectionsWeekly",         0x68030001, T::String,       D::Text(defaults::kSelectionsWeekly),       &S::SelectionsWeekly,         P(26, 27, 27), L::Recompute,        kWeeklyWidth,  kSelection},
-    {u"SelectionsMonthly",        0x68030000, T::String,       D::Text(defaults::kSelectionsMonthly),      &S::SelectionsMonthly,        P(27, 28, 28), L::Recompute,        kMonthlyWidth, kSelection},
-    }};
-}();
+#define CADENCER_PROPERTY_ROWS(X) \
+/*name                      dispid      type          default               owner persist             let                  width          fix                           page                      code  */ \
+X(Enabled,                  0x6803001E, Boolean,      D::Flag(true),        I,    P(kReadLast, 0, 0), L::SwitchesClock,    0,             kAsGiven,                     kDialogPage,              OwnCore) \
+X(Modal,                    0x6803001D, Boolean,      D::Flag(false),       I,    P(2, 2, 2),         L::None,             0,             kAsGiven,                     kDialogPage,              Gen)     \
+X(ShowHelpButton,           0x6803001C, Boolean,      D::Flag(false),       I,    P(3, 3, 3),         L::None,             0,             kAsGiven,                     kDialogPage,              Gen)     \
+X(NextScheduledTime,        0x6803001B, Date,         kNoDefault,           N,    kNo,                L::None,             0,             kAsGiven,                     kNoPage,                  Own)     \
+X(LastScheduledTime,        0x6803001A, Date,         kNeverRun,            S,    kNo,                L::RecomputeIfEvery, 0,             kAsGiven,                     kNoPage,                  OwnCore) \
+X(StartUpPosition,          0x68030019, FormPosition, D::Number(kCentred),  I,    P(9, 10, 10),       L::None,             0,             kAsGiven,                     kDialogPage,              Gen)     \
+X(StartUpLeft,              0x68030018, Long,         D::Number(0),         I,    P(10, 11, 11),      L::None,             0,             kAsGiven,                     kDialogPage,              Gen)     \
+X(StartUpTop,               0x68030017, Long,         D::Number(0),         I,    P(11, 12, 12),      L::None,             0,             kAsGiven,                     kDialogPage,              Gen)     \
+X(Title,                    0x68030016, String,       D::Text(u"Schedule"), S,    P(0, 1, 1),         L::None,             0,             kEmptyText,                   kDialogPageScheduleTitle, Gen)     \
+X(CaptionOKButtonBefore,    0x68030015, String,       D::Text(u"&OK"),      S,    P(4, 4, 4),         L::None,             0,             kEmptyText,                   kDialogPage,              Gen)     \
+X(CaptionOKButtonAfter,     0x68030014, String,       D::Text(u"&OK"),      S,    P(5, 5, 5),         L::None,             0,             kEmptyText,                   kDialogPage,              Gen)     \
+X(CaptionCloseButtonBefore, 0x68030013, String,       D::Text(u"Close"),    S,    P(6, 6, 6),         L::None,             0,             kEmptyText,                   kDialogPage,              Gen)     \
+X(CaptionCloseButtonAfter,  0x68030012, String,       D::Text(u"Cancel"),   S,    P(7, 7, 7),         L::None,             0,             kEmptyText,                   kDialogPage,              Gen)     \
+X(CaptionHelpButton,        0x68030011, String,       D::Text(u"&Help"),    I,    P(8, 8, 8),         L::None,             0,             kEmptyText,                   kDialogPage,              Gen)     \
+X(Icon,                     0x68030010, Picture,      kControlIcon,         I,    P(1, 9, 9),         L::None,             0,             kControlIconFix,              kNoPage,                  Own)     \
+X(OccursOption,             0x6803000F, Occurs,       D::Number(kNever),    S,    P(12, 13, 13),      L::Recompute,        0,             kAsGiven,                     kSchedulePage,            OwnCom)  \
+X(EveryInterval,            0x6803000E, Integer,      D::Number(1),         S,    P(13, 14, 14),      L::Recompute,        0,             kAsGiven,                     kSchedulePage,            Gen)     \
+X(EveryFrequency,           0x6803000D, EveryType,    D::Number(kHours),    S,    P(14, 15, 15),      L::Recompute,        0,             kAsGiven,                     kSchedulePage,            Gen)     \
+X(EveryHourMin,             0x6803000C, Integer,      D::Number(1),         S,    P(15, 16, 16),      L::None,             0,             kLimitCap,                    kScheduleRule,            Gen)     \
+X(EveryHourMax,             0x6803000B, Integer,      D::Number(12),        S,    P(16, 17, 17),      L::None,             0,             kLimitCap,                    kScheduleRule,            Gen)     \
+X(EveryHourIncrement,       0x6803000A, Integer,      D::Number(1),         S,    P(17, 18, 18),      L::None,             0,             kAsGiven,                     kScheduleRule,            Gen)     \
+X(EveryMinuteMin,           0x68030009, Integer,      D::Number(15),        S,    P(18, 19, 19),      L::None,             0,             kLimitCap,                    kScheduleRule,            Gen)     \
+X(EveryMinuteMax,           0x68030008, Integer,      D::Number(600),       S,    P(19, 20, 20),      L::None,             0,             kLimitCap,                    kScheduleRule,            Gen)     \
+X(EveryMinuteIncrement,     0x68030007, Integer,      D::Number(5),         S,    P(20, 21, 21),      L::None,             0,             kAsGiven,                     kScheduleRule,            Gen)     \
+X(StartHour,                0x68030006, Integer,      D::Number(24),        S,    P(21, 22, 22),      L::Recompute,        0,             C::OutsideBecomes(0, 24, 24), kSchedulePage,            Gen)     \
+X(StartMinute,              0x68030005, Integer,      D::Number(0),         S,    P(22, 23, 23),      L::Recompute,        0,             C::OutsideBecomes(0, 59, 0),  kSchedulePage,            Gen)     \
+X(StartDate,                0x68030004, Date,         kCreationDay,         S,    P(23, 24, 24),      L::Recompute,        0,             kAsGiven,                     kSchedulePage,            Gen)     \
+X(EndDate,                  0x68030003, Date,         kMonthAfterCreation,  S,    P(24, 25, 25),      L::Recompute,        0,             kAsGiven,                     kSchedulePage,            Gen)     \
+X(UseEndDate,               0x68030002, Boolean,      D::Flag(false),       S,    P(25, 26, 26),      L::Recompute,        0,             kAsGiven,                     kSchedulePage,            Gen)     \
+X(SelectionsWeekly,         0x68030001, String,       D::Text(u"0000000"),  S,    P(26, 27, 27),      L::Recompute,        kWeeklyWidth,  kSelection,                   kSchedulePage,            Gen)     \
+X(SelectionsMonthly,        0x68030000, String,       D::Text(kAllDaysOff), S,    P(27, 28, 28),      L::Recompute,        kMonthlyWidth, kSelection,                   kSchedulePage,            Gen)     \
+CADENCER_EXTRA_PROPERTY_ROWS(X)
 // clang-format on
+
+namespace table_detail {
+// The field a row's owner column names.
+#define CADENCER_PROPERTY_FIELD_I(name) &InstanceSettings::name
+#define CADENCER_PROPERTY_FIELD_S(name) &ScheduleSettings::name
+#define CADENCER_PROPERTY_FIELD_N(name) \
+    std::monostate {}
+#define CADENCER_PROPERTY_ROW(name, dispid, type, def, owner, persist, let, width, fix, page, code) \
+    PropertyRow{u"" #name, dispid, T::type, def, CADENCER_PROPERTY_FIELD_##owner(name), persist, let, width, fix, page},
+#define CADENCER_PROPERTY_COUNT(...) +1
+inline constexpr std::size_t kRowCount = 0 CADENCER_PROPERTY_ROWS(CADENCER_PROPERTY_COUNT);
+}  // namespace table_detail
+
+inline constexpr std::array<PropertyRow, table_detail::kRowCount> kProperties = [] {
+    using namespace table_detail;
+    return std::array<PropertyRow, kRowCount>{{CADENCER_PROPERTY_ROWS(CADENCER_PROPERTY_ROW)}};
+}();
 
 constexpr bool IsPersisted(const PropertyRow& row) {
     return row.persist.write >= 0;
@@ -275,8 +335,18 @@ constexpr bool CheckRows() {
         const bool persisted = IsPersisted(row);
         if ((row.persist.read >= 0) != persisted || (row.persist.stream >= 0) != persisted)
             throw "a persisted row needs all three places, a transient one none";
-        if (persisted == (row.def.kind == PropertyDefault::Kind::None))
-            throw "exactly the persisted rows have defaults";
+        using DK = PropertyDefault::Kind;
+        if (persisted == (row.def.kind == DK::None || row.def.kind == DK::NeverRun))
+            throw "exactly the persisted rows have defaults a bag reads";
+        if ((row.def.kind == DK::None) != std::holds_alternative<std::monostate>(row.field))
+            throw "exactly the stored properties have defaults";
+        if ((row.def.kind == DK::NeverRun || row.def.kind == DK::CreationDay ||
+             row.def.kind == DK::MonthAfterCreation) &&
+            !Holds<OleDate S::*>(row.field))
+            throw "a date default is for a date of the shared record";
+        // A page shows only what a let can set.
+        if (row.page.shownOn != PropertyPage::None && std::holds_alternative<std::monostate>(row.field))
+            throw "a page shows a stored property";
         // The next-run computation reads the shared record only.
         if (IsScheduleInput(row) && !IsSharedField(row.field)) throw "a schedule input must live in ScheduleSettings";
         if ((row.width != 0) && row.type != PropertyType::String) throw "only strings have a fixed width";
@@ -315,18 +385,23 @@ constexpr int PlaceIn(const PropertyRow& row, Order order) {
     return -1;
 }
 
-// The rows' indices in kProperties, by their places in one order. Each place from 0 to
-// the number of persisted rows less one must be taken exactly once.
+// The rows' indices in kProperties, by their places in one order (ascending). The places
+// of the write order and the stream's key indices are 0 to the number of persisted rows
+// less one, each taken once; those of the read order need only be distinct (Enabled's,
+// kReadLast, comes after every other).
 constexpr std::array<std::size_t, CountPersisted()> Sequence(Order order) {
     std::array<std::size_t, CountPersisted()> rows{};
-    std::array<bool, CountPersisted()> taken{};
-    for (std::size_t i = 0; i < kProperties.size(); ++i) {
-        const int place = PlaceIn(kProperties[i], order);
-        if (place < 0) continue;
-        if (static_cast<std::size_t>(place) >= rows.size() || taken[place]) throw "places must be 0 to N-1, once each";
-        taken[place] = true;
-        rows[place] = i;
-    }
+    std::size_t count = 0;
+    for (int place = 0; place <= kReadLast; ++place)
+        for (std::size_t i = 0; i < kProperties.size(); ++i)
+            if (PlaceIn(kProperties[i], order) == place) {
+                if (count == rows.size() || (count > 0 && PlaceIn(kProperties[rows[count - 1]], order) == place))
+                    throw "places must be distinct";
+                rows[count++] = i;
+            }
+    if (count != rows.size()) throw "a persisted row has a place outside 0 to kReadLast";
+    if (order != Order::Read && PlaceIn(kProperties[rows.back()], order) != static_cast<int>(rows.size()) - 1)
+        throw "write places and stream indices must be 0 to N-1, once each";
     return rows;
 }
 

@@ -2,6 +2,8 @@
 // current owner.
 #include "control/shared_schedule.h"
 
+#include "control/property_access.h"
+
 #include <atomic>
 
 #include "control/cadencer_core.h"

@@ -205,10 +205,11 @@ std::optional<std::string> Macro(std::string_view text, std::string& reason) {
     return std::nullopt;
 }
 
-// The keys' first run strictly after the present minute, as the engine computes it.
+// The keys' first run strictly after the present minute, as the engine computes it. The
+// keys decide every input of a Daily, Weekly or Monthly schedule that ends never (kind,
+// time, start date, the kind's selection, no end date), so the record starts empty.
 std::optional<DaySecond> FirstAfterPresentMinute(const ScheduleKeys& keys, OleDate present) {
     ScheduleSettings s;
-    ApplyNewControlDefaults(s, *CalendarDate(present), present);
     ApplyKeys(keys, s);
     const OleDate due = ComputeNextRun(s, present, 1);
     if (IsNeverMarker(due, present)) return std::nullopt;

@@ -1,4 +1,4 @@
-// Defaults and selection-string shaping of the shared schedule record.
+// The never-run marker, the default end date and selection-string shaping of the shared schedule record.
 #include "engine/schedule_settings.h"
 
 namespace cadencer {
@@ -20,31 +20,6 @@ DaySecond NeverMarker(DaySecond present) {
 OleDate DefaultEndDate(OleDate creationDay) {
     if (const auto end = AddMonths(creationDay, 1)) return *end;
     return creationDay;
-}
-
-void ApplyNewControlDefaults(ScheduleSettings& s, OleDate creationDay, OleDate now) {
-    s.Title = defaults::kTitle;
-    s.CaptionOKButtonBefore = defaults::kCaptionOK;
-    s.CaptionOKButtonAfter = defaults::kCaptionOK;
-    s.CaptionCloseButtonBefore = defaults::kCaptionCloseBefore;
-    s.CaptionCloseButtonAfter = defaults::kCaptionCloseAfter;
-    s.LastScheduledTime = NeverMarker(now);
-    s.OccursOption = static_cast<std::int32_t>(Occurs::Never);
-    s.EveryInterval = defaults::kEveryInterval;
-    s.EveryFrequency = static_cast<std::int32_t>(EveryType::Hours);
-    s.EveryHourMin = defaults::kEveryHourMin;
-    s.EveryHourMax = defaults::kEveryHourMax;
-    s.EveryHourIncrement = defaults::kEveryHourIncrement;
-    s.EveryMinuteMin = defaults::kEveryMinuteMin;
-    s.EveryMinuteMax = defaults::kEveryMinuteMax;
-    s.EveryMinuteIncrement = defaults::kEveryMinuteIncrement;
-    s.StartHour = defaults::kStartHour;
-    s.StartMinute = defaults::kStartMinute;
-    s.StartDate = creationDay;
-    s.EndDate = DefaultEndDate(creationDay);
-    s.UseEndDate = false;
-    s.SelectionsWeekly = defaults::kSelectionsWeekly;
-    s.SelectionsMonthly = defaults::kSelectionsMonthly;
 }
 
 std::u16string FitSelection(std::u16string_view text, std::size_t width) {

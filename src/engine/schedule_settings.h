@@ -1,5 +1,6 @@
 // The schedule record that every Cadencer control of a process and the schedule dialog
-// share, with the defaults a newly created control gives it.
+// share. A new control's values for it are the property table's defaults
+// (control::ApplyNewControlDefaults, control/property_access.h).
 #pragma once
 
 #include <cstdint>
@@ -45,25 +46,6 @@ struct ScheduleSettings {
     bool SchedulerFocusFlag = false;
 };
 
-namespace defaults {
-inline constexpr std::int16_t kEveryInterval = 1;
-inline constexpr std::int16_t kStartHour = 24;
-inline constexpr std::int16_t kStartMinute = 0;
-inline constexpr std::int16_t kEveryHourMin = 1;
-inline constexpr std::int16_t kEveryHourMax = 12;
-inline constexpr std::int16_t kEveryHourIncrement = 1;
-inline constexpr std::int16_t kEveryMinuteMin = 15;
-inline constexpr std::int16_t kEveryMinuteMax = 600;
-inline constexpr std::int16_t kEveryMinuteIncrement = 5;
-inline constexpr std::u16string_view kTitle = u"Schedule";
-inline constexpr std::u16string_view kCaptionOK = u"&OK";
-inline constexpr std::u16string_view kCaptionCloseBefore = u"Close";
-inline constexpr std::u16string_view kCaptionCloseAfter = u"Cancel";
-inline constexpr std::u16string_view kCaptionHelp = u"&Help";
-inline constexpr std::u16string_view kSelectionsWeekly = u"0000000";
-inline constexpr std::u16string_view kSelectionsMonthly = u"0000000000000000000000000000000";
-}  // namespace defaults
-
 // The never-run marker: the present moment minus 50 calendar years (seconds kept).
 // Falls back to the first valid day when the present lies before year 150.
 OleDate NeverMarker(OleDate now);
@@ -71,10 +53,6 @@ DaySecond NeverMarker(DaySecond present);
 
 // The default EndDate of a control created on creationDay: one calendar month later.
 OleDate DefaultEndDate(OleDate creationDay);
-
-// Fills the schedule fields with the values of a newly created control. creationDay is
-// the calendar date on which the control was created; now gives the never-run marker.
-void ApplyNewControlDefaults(ScheduleSettings& settings, OleDate creationDay, OleDate now);
 
 // A selection string placed into its fixed width, as a property bag load does it:
 // cut when longer, filled up with blanks when shorter, the content untouched.

@@ -1,57 +1,60 @@
-// The property pages' tables and value conversions.
+// The property pages' tables, built from the property table's page column, and the value
+// conversions.
 #include "proppage/page_values.h"
 
 #include <array>
 #include <limits>
 
+#include "control/property_access.h"
+
 namespace cadencer::proppage {
 namespace {
 
-constexpr std::array<std::u16string_view, 10> kScheduleSet = {
-    u"OccursOption", u"EveryInterval", u"EveryFrequency", u"StartHour",        u"StartMinute",
-    u"StartDate",    u"EndDate",       u"UseEndDate",     u"SelectionsWeekly", u"SelectionsMonthly"};
-constexpr std::array<std::u16string_view, 17> kScheduleRead = {u"OccursOption",
-                                                               u"EveryInterval",
-                                                               u"EveryFrequency",
-                                                               u"StartHour",
-                                                               u"StartMinute",
-                                                               u"StartDate",
-                                                               u"EndDate",
-                                                               u"UseEndDate",
-                                                               u"SelectionsWeekly",
-                                                               u"SelectionsMonthly",
-                                                               u"EveryHourMin",
-                                                               u"EveryHourMax",
-                                                               u"EveryHourIncrement",
-                                                               u"EveryMinuteMin",
-                                                               u"EveryMinuteMax",
-                                                               u"EveryMinuteIncrement",
-                                                               u"Title"};
-constexpr std::array<std::u16string_view, 12> kDialogSet = {u"Title",
-                                                            u"CaptionOKButtonBefore",
-                                                            u"CaptionOKButtonAfter",
-                                                            u"CaptionCloseButtonBefore",
-                                                            u"CaptionCloseButtonAfter",
-                                                            u"CaptionHelpButton",
-                                                            u"Modal",
-                                                            u"ShowHelpButton",
-                                                            u"StartUpPosition",
-                                                            u"StartUpLeft",
-                                                            u"StartUpTop",
-                                                            u"Enabled"};
+using control::kProperties;
+using control::PropertyRow;
 
-bool Contains(std::span<const std::u16string_view> names, std::u16string_view name) {
-    for (const auto n : names)
-        if (KeysEqualIgnoringCase(n, name)) return true;
-    return false;
+constexpr bool SetBy(const PropertyRow& row, PageKind page) {
+    return page != PageKind::None && row.page.shownOn == page;
 }
+
+constexpr bool ReadBy(const PropertyRow& row, PageKind page) {
+    return SetBy(row, page) || (page == PageKind::Schedule && row.page.readBySchedulePage);
+}
+
+// The names of the rows a page sets (or reads), in the table's order.
+template <bool reads>
+constexpr std::size_t CountFor(PageKind page) {
+    std::size_t n = 0;
+    for (const auto& row : kProperties) n += (reads ? ReadBy(row, page) : SetBy(row, page)) ? 1 : 0;
+    return n;
+}
+template <bool reads, PageKind page>
+constexpr auto NamesFor() {
+    std::array<std::u16string_view, CountFor<reads>(page)> names{};
+    std::size_t n = 0;
+    for (const auto& row : kProperties)
+        if (reads ? ReadBy(row, page) : SetBy(row, page)) names[n++] = row.name;
+    return names;
+}
+
+constexpr auto kScheduleSet = NamesFor<false, PageKind::Schedule>();
+constexpr auto kScheduleRead = NamesFor<true, PageKind::Schedule>();
+constexpr auto kDialogSet = NamesFor<false, PageKind::Dialog>();
+static_assert(NamesFor<true, PageKind::Dialog>() == kDialogSet, "the dialog page reads what it sets");
+
+// The rows of the schedule page's values live in the shared record (their fields).
+constexpr bool ScheduleRowsAreShared() {
+    for (const auto& row : kProperties)
+        if (ReadBy(row, PageKind::Schedule) && !control::table_detail::IsSharedField(row.field)) return false;
+    return true;
+}
+static_assert(ScheduleRowsAreShared());
 
 }  // namespace
 
 PageKind PageOfProperty(std::u16string_view name) {
-    if (Contains(kScheduleSet, name)) return PageKind::Schedule;
-    if (Contains(kDialogSet, name)) return PageKind::Dialog;
-    return PageKind::None;
+    const PropertyRow* row = control::FindProperty(name);
+    return row ? row->page.shownOn : PageKind::None;
 }
 
 std::span<const std::u16string_view> PropertiesSetBy(PageKind page) {
@@ -87,44 +90,27 @@ PropertyValues ChangedValues(const PropertyValues& before, const PropertyValues&
 
 ScheduleSettings ScheduleOfValues(const PropertyValues& values) {
     ScheduleSettings s;
-    auto take = [&values](std::u16string_view name, auto convert, auto& field) {
-        if (const Variant* v = FindValue(values, name))
-            if (auto converted = (v->*convert)()) field = *converted;
-    };
-    take(u"OccursOption", &Variant::ToI32, s.OccursOption);
-    take(u"EveryInterval", &Variant::ToI16, s.EveryInterval);
-    take(u"EveryFrequency", &Variant::ToI32, s.EveryFrequency);
-    take(u"EveryHourMin", &Variant::ToI16, s.EveryHourMin);
-    take(u"EveryHourMax", &Variant::ToI16, s.EveryHourMax);
-    take(u"EveryHourIncrement", &Variant::ToI16, s.EveryHourIncrement);
-    take(u"EveryMinuteMin", &Variant::ToI16, s.EveryMinuteMin);
-    take(u"EveryMinuteMax", &Variant::ToI16, s.EveryMinuteMax);
-    take(u"EveryMinuteIncrement", &Variant::ToI16, s.EveryMinuteIncrement);
-    take(u"StartHour", &Variant::ToI16, s.StartHour);
-    take(u"StartMinute", &Variant::ToI16, s.StartMinute);
-    take(u"StartDate", &Variant::ToDate, s.StartDate);
-    take(u"EndDate", &Variant::ToDate, s.EndDate);
-    take(u"UseEndDate", &Variant::ToBool, s.UseEndDate);
-    take(u"Title", &Variant::ToString, s.Title);
-    std::u16string weekly, monthly;
-    take(u"SelectionsWeekly", &Variant::ToString, weekly);
-    take(u"SelectionsMonthly", &Variant::ToString, monthly);
-    s.SelectionsWeekly = FitSelection(weekly, kWeeklyWidth);
-    s.SelectionsMonthly = FitSelection(monthly, kMonthlyWidth);
+    for (const auto& row : kProperties) {
+        if (!ReadBy(row, PageKind::Schedule)) continue;
+        control::VisitField(row, &s, control::kNoOwnRecord, [&](auto& field) {
+            using T = std::remove_reference_t<decltype(field)>;
+            if (const Variant* v = FindValue(values, row.name))
+                if (auto converted = control::ValueFromVariant<T>(*v)) field = std::move(converted.value());
+            // A selection is placed into its width as a load does it.
+            if constexpr (std::is_same_v<T, std::u16string>)
+                if (row.width != 0) field = FitSelection(field, row.width);
+        });
+    }
     return s;
 }
 
 PropertyValues ValuesOfSchedule(const ScheduleSettings& s) {
-    return {{u"OccursOption", Variant::I32(s.OccursOption)},
-            {u"EveryInterval", Variant::I16(s.EveryInterval)},
-            {u"EveryFrequency", Variant::I32(s.EveryFrequency)},
-            {u"StartHour", Variant::I16(s.StartHour)},
-            {u"StartMinute", Variant::I16(s.StartMinute)},
-            {u"StartDate", Variant::Date(s.StartDate)},
-            {u"EndDate", Variant::Date(s.EndDate)},
-            {u"UseEndDate", Variant::Bool(s.UseEndDate)},
-            {u"SelectionsWeekly", Variant::String(s.SelectionsWeekly)},
-            {u"SelectionsMonthly", Variant::String(s.SelectionsMonthly)}};
+    PropertyValues values;
+    for (const auto& row : kProperties)
+        if (SetBy(row, PageKind::Schedule))
+            control::VisitField(row, &s, control::kNoOwnRecord,
+                                [&](const auto& field) { values.emplace_back(row.name, control::VariantOf(field)); });
+    return values;
 }
 
 std::optional<std::int32_t> ParseLong(std::u16string_view text) {

@@ -2,7 +2,8 @@
 // property belongs to (for the property browser's "..." button), the properties each page
 // reads and sets, values as named portable Variants, the changes between two readings of
 // a page, and the schedule page's values as a ScheduleSettings record and back (so that
-// the schedule dialog's rules and the schedule in words apply to them unchanged).
+// the schedule dialog's rules and the schedule in words apply to them unchanged). Which
+// property goes where is the property table's page column (control/property_table.h).
 #pragma once
 
 #include <optional>
@@ -12,20 +13,21 @@
 #include <utility>
 #include <vector>
 
+#include "control/property_table.h"
 #include "engine/property_bag.h"
 #include "engine/schedule_settings.h"
 #include "engine/variant.h"
 
 namespace cadencer::proppage {
 
-enum class PageKind { None, Schedule, Dialog };
+using PageKind = control::PropertyPage;
 
 // The page on which a property is edited (None for the rest: times, icon, interval limits).
 PageKind PageOfProperty(std::u16string_view name);
-// The properties a page sets, in the order Apply sets them.
+// The properties a page sets, in the table's order.
 std::span<const std::u16string_view> PropertiesSetBy(PageKind page);
-// The properties a page reads: those it sets, and for the schedule page the interval
-// limits and the title of its messages.
+// The properties a page reads, in the table's order: those it sets, and for the schedule
+// page the interval limits and the title of its messages.
 std::span<const std::u16string_view> PropertiesReadBy(PageKind page);
 
 // Named values, as read from a control or from a page's controls.

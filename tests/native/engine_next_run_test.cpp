@@ -5,6 +5,7 @@
 #include <cmath>
 #include <random>
 
+#include "control/property_access.h"
 #include "engine/invariant_text.h"
 #include "engine/next_run.h"
 #include "engine_next_run_reference.h"
@@ -23,7 +24,7 @@ std::string Show(OleDate v) {
 
 ScheduleSettings Fresh(OleDate creationDay = D(2026, 12, 7)) {
     ScheduleSettings s;
-    ApplyNewControlDefaults(s, creationDay, creationDay);
+    control::ApplyNewControlDefaults(s, creationDay, creationDay);
     return s;
 }
 

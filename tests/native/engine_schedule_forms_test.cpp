@@ -4,6 +4,7 @@
 
 #include <random>
 
+#include "control/property_access.h"
 #include "engine/schedule_forms.h"
 
 namespace cadencer {
@@ -29,7 +30,7 @@ struct Schedule {
 
     ScheduleSettings Settings() const {
         ScheduleSettings s;
-        ApplyNewControlDefaults(s, At(2026, 12, 1), kPresent);
+        control::ApplyNewControlDefaults(s, At(2026, 12, 1), kPresent);
         s.OccursOption = static_cast<std::int32_t>(kind);
         s.StartHour = static_cast<std::int16_t>(hour);
         s.StartMinute = static_cast<std::int16_t>(minute);

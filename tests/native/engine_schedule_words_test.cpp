@@ -3,6 +3,7 @@
 // schedules that can never fall due).
 #include <gtest/gtest.h>
 
+#include "control/property_access.h"
 #include "engine/schedule_words.h"
 #include "engine/variant.h"
 #include "utf8.h"
@@ -16,7 +17,7 @@ OleDate D(int y, int mo, int d) {
 
 ScheduleSettings Schedule(int kind, int hour = 11, int minute = 34) {
     ScheduleSettings s;
-    ApplyNewControlDefaults(s, D(2026, 12, 7), D(2026, 12, 7));
+    control::ApplyNewControlDefaults(s, D(2026, 12, 7), D(2026, 12, 7));
     s.OccursOption = kind;
     s.StartHour = static_cast<std::int16_t>(hour);
     s.StartMinute = static_cast<std::int16_t>(minute);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "control/property_access.h"
 #include "engine/schedule_forms.h"
 
 namespace cadencer {
@@ -82,7 +83,7 @@ std::u16string Mask(std::size_t width, int oneIn) {
 
 ScheduleSettings RandomSchedule(OleDate present) {
     ScheduleSettings s;
-    ApplyNewControlDefaults(s, *CalendarDate(present), present);
+    control::ApplyNewControlDefaults(s, *CalendarDate(present), present);
     s.OccursOption = Pick(1, 4);
     s.StartHour = static_cast<std::int16_t>(Pick(0, 30) == 0 ? 24 : Pick(0, 23));
     s.StartMinute = static_cast<std::int16_t>(Pick(0, 59));
@@ -187,7 +188,7 @@ std::string RandomCron() {
 std::string Keyed(const KeysResult& r, OleDate present) {
     if (!r.ok) return ",\"ok\":false,\"reason\":" + Json(r.reason);
     ScheduleSettings s;
-    ApplyNewControlDefaults(s, *CalendarDate(present), present);
+    control::ApplyNewControlDefaults(s, *CalendarDate(present), present);
     ApplyKeys(r.keys, s);
     return ",\"ok\":true,\"keys\":" + Json(KeysText(r.keys)) + ",\"runs\":" + Runs(NextRuns(s, present, 200));
 }
@@ -211,7 +212,7 @@ int main(int argc, char** argv) {
         if (xml.ok) {
             const KeysResult back = FromTaskXml(xml.text, present);
             ScheduleSettings t;
-            ApplyNewControlDefaults(t, *CalendarDate(present), present);
+            control::ApplyNewControlDefaults(t, *CalendarDate(present), present);
             ApplyKeys(back.keys, t);
             xmlRule = back.ok ? ToRRule(t, present) : FormResult{false, "read back: " + back.reason};
             if (!xmlRule.ok) xmlRule.text = "task XML read back: " + xmlRule.text;
