@@ -23,13 +23,13 @@ public:
     void Release();
     bool Alive() const { return !destroyed_; }
     // WM_NCDESTROY of the control: drops the window's reference.
-    void OnControlDestroyed();
+    void UserControl_Terminate();
 
     static DigitfieldHost* FromControl(HWND control);
 
     // ---- Creation and layout (pixels) ----
     bool CreateParts();
-    void OnSize();
+    void UserControl_Resize();
     void UpdateDpi();
     void ApplyDpi(int dpi);
     int Dpi() const { return dpiY_; }
@@ -49,9 +49,9 @@ public:
     ObjectRef AmbientFont();
 
     // ---- Colours: WM_CTLCOLOREDIT / WM_CTLCOLORSTATIC of the text box ----
-    HBRUSH OnCtlColor(HDC dc);
+    HBRUSH txtNumber_CtlColor(HDC dc);
     // EN_CHANGE: the user changed the text (our own sets are not typing).
-    void OnEditChange();
+    void txtNumber_Change();
 
     // ---- DigitfieldPlatform ----
     void GetText(std::u16string& out) const override;
@@ -101,14 +101,16 @@ private:
     LRESULT EditMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
     LRESULT SpinnerMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
     void PaintSpinner(HDC dc);
-    // The text box's messages by kind: the model hears of each before or after the box
-    // handles it, and a handler that destroyed the control leaves the windows alone.
-    LRESULT EditKeyDown(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT EditKeyPress(HWND edit, WPARAM wParam, LPARAM lParam);
-    LRESULT EditKeyUp(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT EditFocusMessage(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT EditMouseMessage(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
-    void SpinnerPress(HWND spinner, LPARAM lParam);
+    // The text box's messages by kind, each handler named for its part and event as the
+    // model's are (RouteFocus and RouteMouse take messages that stand for several events):
+    // the model hears of each before or after the box handles it, and a handler that
+    // destroyed the control leaves the windows alone.
+    LRESULT txtNumber_KeyDown(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT txtNumber_KeyPress(HWND edit, WPARAM wParam, LPARAM lParam);
+    LRESULT txtNumber_KeyUp(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT RouteFocus(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT RouteMouse(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
+    void UpDown1_Press(HWND spinner, LPARAM lParam);
     // A mouse event of a part, raised with the button(s), the shift keys held now and the
     // message's point in twips.
     using MouseEvent = void (DigitfieldModel::*)(std::int16_t& Button, std::int16_t& Shift, float& X, float& Y);
@@ -118,7 +120,7 @@ private:
     // True when the part's enabled state changed.
     bool EnableIfDifferent(HWND part, bool enabled);
     // Before the text box paints: the margins that waited while it could not be seen.
-    void OnEditPaint() {
+    void txtNumber_Paint() {
         if (alignmentPending_) UpdateAlignment();
     }
     void UpdateToolTip(HWND part, std::u16string& current, std::u16string_view text);

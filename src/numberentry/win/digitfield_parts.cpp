@@ -69,13 +69,13 @@ LRESULT DigitfieldHost::EditMessage(UINT message, WPARAM wParam, LPARAM lParam, 
     switch (message) {
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN:
-            return EditKeyDown(edit, message, wParam, lParam);
+            return txtNumber_KeyDown(edit, message, wParam, lParam);
         case WM_CHAR:
         case WM_IME_CHAR:
-            return EditKeyPress(edit, wParam, lParam);
+            return txtNumber_KeyPress(edit, wParam, lParam);
         case WM_KEYUP:
         case WM_SYSKEYUP:
-            return EditKeyUp(edit, message, wParam, lParam);
+            return txtNumber_KeyUp(edit, message, wParam, lParam);
         case WM_PASTE:
             return model_.PasteFromClipboard(), 0;
         case WM_CUT:
@@ -88,7 +88,7 @@ LRESULT DigitfieldHost::EditMessage(UINT message, WPARAM wParam, LPARAM lParam, 
             return 0;
         case WM_SETFOCUS:
         case WM_KILLFOCUS:
-            return EditFocusMessage(edit, message, wParam, lParam);
+            return RouteFocus(edit, message, wParam, lParam);
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
         case WM_MBUTTONDOWN:
@@ -97,10 +97,10 @@ LRESULT DigitfieldHost::EditMessage(UINT message, WPARAM wParam, LPARAM lParam, 
         case WM_MBUTTONUP:
         case WM_LBUTTONDBLCLK:
         case WM_MOUSEMOVE:
-            return EditMouseMessage(edit, message, wParam, lParam);
+            return RouteMouse(edit, message, wParam, lParam);
         case WM_PAINT:
             handled = false;  // the text box paints itself after this
-            OnEditPaint();
+            txtNumber_Paint();
             return 0;
         default:
             handled = false;
@@ -108,7 +108,7 @@ LRESULT DigitfieldHost::EditMessage(UINT message, WPARAM wParam, LPARAM lParam, 
     }
 }
 
-LRESULT DigitfieldHost::EditKeyDown(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT DigitfieldHost::txtNumber_KeyDown(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
     std::int16_t keyCode = static_cast<std::int16_t>(wParam), shift = CurrentShift();
     model_.txtNumber_KeyDown(keyCode, shift);
     if (!Alive() || keyCode == 0) return 0;
@@ -123,14 +123,14 @@ LRESULT DigitfieldHost::EditKeyDown(HWND edit, UINT message, WPARAM wParam, LPAR
 }
 
 // The model may change or swallow the character (KeyAscii 0) before the text box sees it.
-LRESULT DigitfieldHost::EditKeyPress(HWND edit, WPARAM wParam, LPARAM lParam) {
+LRESULT DigitfieldHost::txtNumber_KeyPress(HWND edit, WPARAM wParam, LPARAM lParam) {
     std::int16_t keyAscii = static_cast<std::int16_t>(wParam);
     model_.txtNumber_KeyPress(keyAscii);
     if (!Alive() || keyAscii == 0) return 0;
     return DefSubclassProc(edit, WM_CHAR, static_cast<WPARAM>(static_cast<std::uint16_t>(keyAscii)), lParam);
 }
 
-LRESULT DigitfieldHost::EditKeyUp(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT DigitfieldHost::txtNumber_KeyUp(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
     std::int16_t keyCode = static_cast<std::int16_t>(wParam), shift = CurrentShift();
     model_.txtNumber_KeyUp(keyCode, shift);
     if (!Alive()) return 0;
@@ -138,7 +138,7 @@ LRESULT DigitfieldHost::EditKeyUp(HWND edit, UINT message, WPARAM wParam, LPARAM
 }
 
 // The text box takes the focus first (it creates the caret), then the model hears of it.
-LRESULT DigitfieldHost::EditFocusMessage(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT DigitfieldHost::RouteFocus(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
     const LRESULT result = DefSubclassProc(edit, message, wParam, lParam);
     if (message == WM_SETFOCUS) {
         model_.txtNumber_GotFocus();
@@ -151,7 +151,7 @@ LRESULT DigitfieldHost::EditFocusMessage(HWND edit, UINT message, WPARAM wParam,
 
 // The text box handles its mouse first (caret, selection), then the model hears of it,
 // unless that handling destroyed the control.
-LRESULT DigitfieldHost::EditMouseMessage(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT DigitfieldHost::RouteMouse(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
     const LRESULT result = DefSubclassProc(edit, message, wParam, lParam);
     if (!Alive()) return result;
     switch (message) {
@@ -216,7 +216,7 @@ LRESULT DigitfieldHost::SpinnerMessage(UINT message, WPARAM wParam, LPARAM lPara
             InvalidateRect(spinner, nullptr, FALSE);
             return 0;
         case WM_LBUTTONDOWN:
-            SpinnerPress(spinner, lParam);
+            UpDown1_Press(spinner, lParam);
             return 0;
         case WM_LBUTTONUP:
             if (!spinnerPressed_) return 0;
@@ -241,7 +241,7 @@ LRESULT DigitfieldHost::SpinnerMessage(UINT message, WPARAM wParam, LPARAM lPara
     }
 }
 
-void DigitfieldHost::SpinnerPress(HWND spinner, LPARAM lParam) {
+void DigitfieldHost::UpDown1_Press(HWND spinner, LPARAM lParam) {
     // As beside the platform's own up/down, a press puts the focus into the text box.
     if (GetFocus() != edit_ && model_.Enabled() && model_.UpDownFunction()) SetFocus(edit_);
     if (!Alive()) return;

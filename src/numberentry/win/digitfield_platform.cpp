@@ -22,7 +22,7 @@ void DigitfieldHost::Release() {
     if (--references_ == 0) delete this;
 }
 
-void DigitfieldHost::OnControlDestroyed() {
+void DigitfieldHost::UserControl_Terminate() {
     destroyed_ = true;
     edit_ = spinner_ = toolTip_ = nullptr;
     Release();  // the window's reference
@@ -70,7 +70,7 @@ void DigitfieldHost::ApplyDpi(int dpi) {
     dpiX_ = dpiY_ = dpi;
     // The minimum height and the spinner's width are twips: a lower control grows (and is
     // laid out on that WM_SIZE), any other is laid out again as it is.
-    OnSize();
+    UserControl_Resize();
 }
 
 ObjectRef DigitfieldHost::AmbientFont() {
@@ -80,7 +80,7 @@ ObjectRef DigitfieldHost::AmbientFont() {
     return std::make_shared<GdiFont>(font, false);
 }
 
-void DigitfieldHost::OnSize() {
+void DigitfieldHost::UserControl_Resize() {
     RECT rc;
     GetClientRect(self_, &rc);
     const int minimum = MinimumHeight();
@@ -155,7 +155,7 @@ void DigitfieldHost::SetText(std::u16string_view text) {
     win::NotifyAccessibleValueChange(spinner_);  // the text box announces its own
 }
 
-void DigitfieldHost::OnEditChange() {
+void DigitfieldHost::txtNumber_Change() {
     if (settingText_) return;
     win::KeepAlive keep(*this);
     model_.txtNumber_Change();
@@ -248,7 +248,7 @@ void DigitfieldHost::ApplyColors(std::uint32_t backColor, std::uint32_t foreColo
     if (edit_) InvalidateRect(edit_, nullptr, TRUE);
 }
 
-HBRUSH DigitfieldHost::OnCtlColor(HDC dc) {
+HBRUSH DigitfieldHost::txtNumber_CtlColor(HDC dc) {
     SetTextColor(dc, IsWindowEnabled(edit_) ? fore_ : GetSysColor(COLOR_GRAYTEXT));
     SetBkColor(dc, back_);
     return backBrush_ ? backBrush_ : GetSysColorBrush(COLOR_WINDOW);

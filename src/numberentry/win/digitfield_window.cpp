@@ -29,7 +29,7 @@ LRESULT ControlMessage(DigitfieldHost& host, HWND control, UINT message, WPARAM 
         case WM_CREATE:
             return host.CreateParts() ? 0 : -1;
         case WM_SIZE:
-            host.OnSize();
+            host.UserControl_Resize();
             return 0;
         case WM_DESTROY:
             // The tooltip is a popup owned by the top-level window: it would outlive us.
@@ -53,12 +53,12 @@ LRESULT ControlMessage(DigitfieldHost& host, HWND control, UINT message, WPARAM 
             if (wParam == kTimer1Id) host.model_.Timer1_Timer();
             return 0;
         case WM_COMMAND:
-            if (HIWORD(wParam) == EN_CHANGE && reinterpret_cast<HWND>(lParam) == host.edit_) host.OnEditChange();
+            if (HIWORD(wParam) == EN_CHANGE && reinterpret_cast<HWND>(lParam) == host.edit_) host.txtNumber_Change();
             return 0;
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORSTATIC:
             if (reinterpret_cast<HWND>(lParam) == host.edit_)
-                return reinterpret_cast<LRESULT>(host.OnCtlColor(reinterpret_cast<HDC>(wParam)));
+                return reinterpret_cast<LRESULT>(host.txtNumber_CtlColor(reinterpret_cast<HDC>(wParam)));
             break;
         case WM_SETFONT:
             host.model_.SetFont(std::make_shared<GdiFont>(reinterpret_cast<HFONT>(wParam), false));
@@ -87,7 +87,7 @@ LRESULT CALLBACK ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM l
     if (!host) return DefWindowProcW(control, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
         KillTimer(control, kTimer1Id);
-        host->OnControlDestroyed();
+        host->UserControl_Terminate();
         return DefWindowProcW(control, message, wParam, lParam);
     }
     if (!host->Alive()) return DefWindowProcW(control, message, wParam, lParam);
