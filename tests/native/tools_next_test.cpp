@@ -69,8 +69,9 @@ TEST(CadencerNext, KeysReadAsABagLoadReadsThem) {
 }
 
 TEST(CadencerNext, LocaleBoundTextIsRefusedRatherThanGuessed) {
-    for (const std::string& arg : {"StartHour=1,0", "StartDate=12/07/2026", "StartDate=46091", "EveryInterval=1 000",
-                                   "StartHour=&HFFFF", "UseEndDate=yes"}) {
+    for (const char* text : {"StartHour=1,0", "StartDate=12/07/2026", "StartDate=46091", "EveryInterval=1 000",
+                             "StartHour=&HFFFF", "UseEndDate=yes"}) {
+        const std::string arg = text;
         const auto r = RunCase({arg}, kPresent);
         EXPECT_FALSE(r.ok) << arg;
         EXPECT_EQ(r.text.rfind(arg.substr(0, arg.find('=')), 0), 0u) << r.text;
