@@ -329,10 +329,13 @@ std::vector<MemoryReading> RunStreamHeapCheck(Random& random, const std::vector<
 
 void CheckStreamMemory(const std::vector<std::uint64_t>& checkpoints, const std::vector<MemoryReading>& readings,
                        HostileKind kind) {
-    // Loads may fill caches (the platform's, the allocator's) up to a bound; a leak of even a
-    // hundred bytes per load or per control passes these by 40,000 loads.
+    // Loads may fill caches (the platform's, the allocator's) up to a bound; a heap leak of
+    // even ten bytes per load or per control passes the heap's by 40,000 loads. Memory outside
+    // the heap is taken a page or more at a time, so a leak there passes the committed bound
+    // within a thousand loads; the bound leaves room for the heap to grow a segment while the
+    // machine is busy (seen once: 1.9 MB between 10,000 and 40,000 loads, live heap unchanged).
     constexpr SIZE_T kHeapBound = 256 * 1024;
-    constexpr SIZE_T kCommittedBound = 1024 * 1024;
+    constexpr SIZE_T kCommittedBound = 4 * 1024 * 1024;
     for (std::size_t k = 0; k < readings.size(); ++k) {
         const MemoryReading& r = readings[k];
         std::printf("  after %llu %s stream loads: live heap %.3f MB, committed %.1f MB\n",
