@@ -33,7 +33,7 @@ std::u16string DateText(OleDate value) {
 
 std::u16string TimeAndRange(const ScheduleSettings& s) {
     const int minuteOfDay = StartMinuteOfDay(s);
-    char at[16];
+    char at[24];  // room for any int the format could be given
     std::snprintf(at, sizeof at, " at %02d:%02d", minuteOfDay / 60, minuteOfDay % 60);
     std::u16string text = Ascii(at) + u", from " + DateText(s.StartDate);
     text += s.UseEndDate ? u" until " + DateText(s.EndDate) : std::u16string(u", no end date");

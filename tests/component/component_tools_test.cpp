@@ -36,7 +36,9 @@ ComPtr<T> Create(REFCLSID clsid) {
         reinterpret_cast<void*>(GetProcAddress(OcxModule(), "DllGetClassObject")));
     EXPECT_EQ(get(clsid, IID_PPV_ARGS(&factory)), S_OK);
     ComPtr<T> object;
-    if (factory) EXPECT_EQ(factory->CreateInstance(nullptr, __uuidof(T), &object), S_OK);
+    if (factory) {
+        EXPECT_EQ(factory->CreateInstance(nullptr, __uuidof(T), &object), S_OK);
+    }
     return object;
 }
 

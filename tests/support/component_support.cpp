@@ -8,6 +8,36 @@
 
 namespace cadencer_test {
 
+const std::vector<std::wstring> kStoredKeys = {L"Enabled",
+                                               L"Title",
+                                               L"Modal",
+                                               L"ShowHelpButton",
+                                               L"CaptionOKButtonBefore",
+                                               L"CaptionOKButtonAfter",
+                                               L"CaptionCloseButtonBefore",
+                                               L"CaptionCloseButtonAfter",
+                                               L"CaptionHelpButton",
+                                               L"Icon",
+                                               L"StartUpPosition",
+                                               L"StartUpLeft",
+                                               L"StartUpTop",
+                                               L"OccursOption",
+                                               L"EveryInterval",
+                                               L"EveryFrequency",
+                                               L"EveryHourMin",
+                                               L"EveryHourMax",
+                                               L"EveryHourIncrement",
+                                               L"EveryMinuteMin",
+                                               L"EveryMinuteMax",
+                                               L"EveryMinuteIncrement",
+                                               L"StartHour",
+                                               L"StartMinute",
+                                               L"StartDate",
+                                               L"EndDate",
+                                               L"UseEndDate",
+                                               L"SelectionsWeekly",
+                                               L"SelectionsMonthly"};
+
 std::wstring OcxPath() {
     std::string unix = CADENCER_OCX_PATH;
     std::wstring path = L"Z:";
