@@ -3,9 +3,12 @@
 // Classes), as `regsvr32 /n /i:user cadencer.ocx` does. With the control go its two
 // property page classes and the component categories it implements (control, safe for
 // scripting, safe for initialising: the keys ICatRegister writes, which script hosts and
-// Office read under the class). Unregistration removes what
-// registration wrote (a ProgID only while it still names this class) and succeeds when
-// nothing is registered. The type library is registered from the OCX's own resource.
+// Office read under the class). Unregistration removes only what names this file (the
+// classes whose InprocServer32 and the library entries whose path is this OCX's; a ProgID
+// only while it still names this class and no class is left), so that another vendor's
+// copy in another folder stays registered; when the classes named this copy, they go to
+// another registered copy (registered_copies.h). It succeeds when nothing is registered.
+// The type library is registered from the OCX's own resource.
 //
 // What hosts look up beyond the class: the Properties verb (OleRegEnumVerbs reads
 // CLSID\{...}\Verb), and the type library from any user locale. LoadRegTypeLib tries the
@@ -27,6 +30,7 @@
 #include "component/guids.h"
 #include "component/misc_status.h"
 #include "component/module.h"
+#include "component/registered_copies.h"
 #include "component/tools_registration.h"
 #include "win/resource.h"
 #include "win/scoped.h"
@@ -166,7 +170,9 @@ bool ClassInAnyView(Scope scope) {
 // still name these classes) and this bitness's entries of their type library.
 template <class Remove>
 void RemoveToolsEntries(HKEY root, bool progIdsToo, Remove& remove) {
-    for (const auto& key : ToolsClassKeys()) remove(key);
+    const std::wstring path = ModulePath();
+    for (const auto& key : ToolsClassKeys())
+        if (KeyServedBy(root, key + L"\\InprocServer32", path)) remove(key);
     if (progIdsToo)
         for (const auto& [progId, clsid] : ToolsProgIds()) {
             wchar_t value[64] = {};
@@ -177,7 +183,9 @@ void RemoveToolsEntries(HKEY root, bool progIdsToo, Remove& remove) {
                 remove(progId);
         }
     const auto library = ToolsLibraryKeys();
-    for (std::size_t i = 0; i < 4; ++i) RegDeleteKeyW(root, library[i].c_str());
+    for (std::size_t i = 0; i < 4; i += 2)
+        if (KeyServedBy(root, library[i], path + L"\\2")) RegDeleteKeyW(root, library[i].c_str());
+    for (std::size_t i = 1; i < 4; i += 2) RegDeleteKeyW(root, library[i].c_str());
     if (!KeyExistsIn(root, library[1]) && !KeyExistsIn(root, library[3])) {
         RegDeleteTreeW(root, library[4].c_str());
         RegDeleteKeyW(root, library[5].c_str());
@@ -192,8 +200,13 @@ HRESULT RemoveEntries(Scope scope) {
         const LONG rc = RegDeleteTreeW(root.get(), key.c_str());
         if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) hr = SELFREG_E_CLASS;
     };
-    remove(L"CLSID\\" + GuidText(CLSID_Cadencer));
-    for (const auto& page : kPageClasses) remove(L"CLSID\\" + GuidText(*page.first));
+    // Another copy's classes (their server is that copy) stay.
+    const auto removeOurs = [&](REFCLSID clsid) {
+        const std::wstring key = L"CLSID\\" + GuidText(clsid);
+        if (KeyServedBy(root.get(), key + L"\\InprocServer32", ModulePath())) remove(key);
+    };
+    removeOurs(CLSID_Cadencer);
+    for (const auto& page : kPageClasses) removeOurs(*page.first);
     // The ProgIDs stay while the other bitness's class still uses them, and another
     // product's class under the same ProgID stays too.
     if (!ClassInAnyView(scope)) {
@@ -346,7 +359,8 @@ HRESULT UnregisterLibrary(Scope scope) {
     };
     for (const wchar_t* locale : kLibraryLocaleKeys) {
         const std::wstring key = VersionKey() + L"\\" + locale;
-        removeKey(key + L"\\" + kPlatformKey);
+        // Another copy's entry of this bitness stays.
+        if (KeyServedBy(root.get(), key + L"\\" + kPlatformKey, ModulePath())) removeKey(key + L"\\" + kPlatformKey);
         // The locale key stays while the other bitness's entry is in it.
         if (SubkeyNames(root.get(), key).empty()) removeKey(key);
     }
@@ -360,9 +374,14 @@ HRESULT UnregisterLibrary(Scope scope) {
     return hr;
 }
 
+HKEY ScopeRoot(Scope scope) {
+    return scope == Scope::Machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+}
+
 HRESULT Register(Scope scope) {
     HRESULT hr = WriteEntries(scope, Entries(), SELFREG_E_CLASS);
     if (SUCCEEDED(hr)) hr = RegisterLibrary(scope);
+    if (SUCCEEDED(hr)) NoteRegisteredCopy(ScopeRoot(scope), ModulePath());
     if (FAILED(hr)) {
         // No half-registered control is left behind.
         RemoveEntries(scope);
@@ -371,9 +390,19 @@ HRESULT Register(Scope scope) {
     return hr;
 }
 
+// Whether the control's class names this copy as its server.
+bool ClassServedHere(Scope scope) {
+    const std::wstring key = L"Software\\Classes\\CLSID\\" + GuidText(CLSID_Cadencer) + L"\\InprocServer32";
+    return KeyServedBy(ScopeRoot(scope), key, ModulePath()) && KeyExistsIn(ScopeRoot(scope), key);
+}
+
 HRESULT Unregister(Scope scope) {
+    const bool served = ClassServedHere(scope);
+    const auto others = ForgetRegisteredCopy(ScopeRoot(scope), ModulePath());
     const HRESULT entries = RemoveEntries(scope);
     const HRESULT library = UnregisterLibrary(scope);
+    // The classes named this copy: another registered copy takes them over.
+    if (served) HandRegistrationTo(ScopeRoot(scope), others);
     return FAILED(entries) ? entries : library;
 }
 

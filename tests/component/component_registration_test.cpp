@@ -2,8 +2,9 @@
 // entry it writes (the control's component categories, its Properties verb, its property
 // page classes and the library under its own and the neutral locale included),
 // unregistration that removes them all and succeeds twice, a ProgID that another class
-// took over left alone, and both bitnesses registered side by side, each unregistering
-// alone and leaving the other's entries as they were.
+// took over left alone, both bitnesses registered side by side, each unregistering
+// alone and leaving the other's entries as they were, and two vendors' copies of one
+// bitness in two folders, unregistered in either order, the survivor keeping the control.
 #include <gtest/gtest.h>
 
 #include <comcat.h>
@@ -71,16 +72,16 @@ std::wstring Lower(std::wstring text) {
     return text;
 }
 
-void ExpectRegistered(HKEY root) {
+void ExpectRegistered(HKEY root, const std::wstring& ocx = OcxPath()) {
     const std::wstring clsid = L"CLSID\\" + kClsid;
-    EXPECT_EQ(Lower(Value(root, clsid + L"\\InprocServer32")), Lower(OcxPath()));
+    EXPECT_EQ(Lower(Value(root, clsid + L"\\InprocServer32")), Lower(ocx));
     EXPECT_EQ(Value(root, clsid + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
     EXPECT_EQ(Value(root, clsid + L"\\ProgID"), L"CadencerLib.Cadencer.1");
     EXPECT_EQ(Value(root, clsid + L"\\VersionIndependentProgID"), L"CadencerLib.Cadencer");
     EXPECT_TRUE(Exists(root, clsid + L"\\Control"));
     EXPECT_TRUE(Exists(root, clsid + L"\\Programmable"));
     EXPECT_EQ(Value(root, clsid + L"\\MiscStatus\\1"), std::to_wstring(0x24591));
-    EXPECT_EQ(Lower(Value(root, clsid + L"\\ToolboxBitmap32")), Lower(OcxPath() + L", 30000"));
+    EXPECT_EQ(Lower(Value(root, clsid + L"\\ToolboxBitmap32")), Lower(ocx + L", 30000"));
     EXPECT_EQ(Value(root, clsid + L"\\TypeLib"), kLibId);
     EXPECT_EQ(Value(root, clsid + L"\\Version"), L"1.0");
     EXPECT_EQ(Value(root, clsid + L"\\Verb\\1"), L"&Properties...,0,2");
@@ -88,7 +89,7 @@ void ExpectRegistered(HKEY root) {
     EXPECT_EQ(Value(root, L"CadencerLib.Cadencer\\CurVer"), L"CadencerLib.Cadencer.1");
     EXPECT_EQ(Value(root, L"CadencerLib.Cadencer.1\\CLSID"), kClsid);
     for (const wchar_t* locale : {L"409", L"0"})
-        EXPECT_EQ(Lower(Value(root, L"TypeLib\\" + kLibId + L"\\1.0\\" + locale + L"\\" + kPlatform)), Lower(OcxPath()))
+        EXPECT_EQ(Lower(Value(root, L"TypeLib\\" + kLibId + L"\\1.0\\" + locale + L"\\" + kPlatform)), Lower(ocx))
             << locale;
     EXPECT_EQ(Value(root, L"Interface\\" + kIid + L"\\TypeLib"), kLibId);
     EXPECT_EQ(Value(root, L"Interface\\" + kDiid + L"\\TypeLib"), kLibId);
@@ -96,7 +97,7 @@ void ExpectRegistered(HKEY root) {
         EXPECT_TRUE(Exists(root, clsid + L"\\Implemented Categories\\" + category))
             << std::string(category.begin(), category.end());
     for (const auto& page : kPages) {
-        EXPECT_EQ(Lower(Value(root, L"CLSID\\" + page + L"\\InprocServer32")), Lower(OcxPath()));
+        EXPECT_EQ(Lower(Value(root, L"CLSID\\" + page + L"\\InprocServer32")), Lower(ocx));
         EXPECT_EQ(Value(root, L"CLSID\\" + page + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
     }
     EXPECT_EQ(Value(root, L"CLSID\\" + kPages[0]), L"Cadencer Schedule Property Page");
@@ -318,6 +319,51 @@ TEST(ComponentRegistration, EachBitnessUnregistersAloneAndLeavesTheOther) {
         ASSERT_EQ(theirs(L"/u "), 0u);
         EXPECT_EQ(Difference({}, Registration(root)), "");
         ExpectNothingRegistered(root);
+    }
+    // Registration again, for the other tests of this program.
+    ASSERT_EQ(RunRegsvr32(L""), 0u);
+    ExpectRegistered(HKEY_LOCAL_MACHINE);
+}
+
+// Two vendors' copies of this OCX in folders of their own, registered one after the other
+// (the classes name the second) and unregistered in either order: whichever is left is
+// registered (the control, its pages, its library and the companion objects name it) and
+// creates the control; unregistering it too leaves nothing, not even the list of copies.
+TEST(ComponentRegistration, TwoCopiesInTwoFoldersLeaveTheSurvivorRegistered) {
+    wchar_t temp[MAX_PATH] = {};
+    ASSERT_NE(GetTempPathW(MAX_PATH, temp), 0u);
+    std::wstring copies[2];
+    for (int i = 0; i < 2; ++i) {
+        const std::wstring folder = std::wstring(temp) + (i == 0 ? L"cadencer-vendor-a" : L"cadencer-vendor-b");
+        CreateDirectoryW(folder.c_str(), nullptr);
+        copies[i] = folder + L"\\cadencer.ocx";
+        // A copy still loaded from an earlier case is the same file: keep it.
+        CopyFileW(OcxPath().c_str(), copies[i].c_str(), FALSE);
+        ASSERT_NE(GetFileAttributesW(copies[i].c_str()), INVALID_FILE_ATTRIBUTES);
+    }
+    const std::wstring schedule = L"CLSID\\{136FC879-29B7-4412-967C-0230945977FF}\\InprocServer32";
+    ASSERT_EQ(RunRegsvr32(L"/u"), 0u);
+    const struct {
+        const char* name;
+        int unregisteredFirst;
+    } cases[] = {{"the copy the classes name goes first", 1}, {"the other copy goes first", 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::wstring& gone = copies[c.unregisteredFirst];
+        const std::wstring& survivor = copies[1 - c.unregisteredFirst];
+        ASSERT_EQ(RunRegsvr32(L"", copies[0]), 0u);
+        ASSERT_EQ(RunRegsvr32(L"", copies[1]), 0u);
+        ASSERT_EQ(RunRegsvr32(L"/u", gone), 0u);
+        ExpectRegistered(HKEY_LOCAL_MACHINE, survivor);
+        EXPECT_EQ(Lower(Value(HKEY_LOCAL_MACHINE, schedule)), Lower(survivor));
+        ComPtr<IUnknown> control;
+        EXPECT_EQ(CoCreateInstance(CLSID_Cadencer, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&control)), S_OK);
+        control.Reset();
+        ASSERT_EQ(RunRegsvr32(L"/u", survivor), 0u);
+        ExpectNothingRegistered(HKEY_LOCAL_MACHINE);
+        EXPECT_FALSE(Exists(HKEY_LOCAL_MACHINE, schedule));
+        UniqueHkey list;
+        EXPECT_NE(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Cadencer", 0, KEY_READ, list.receive()), ERROR_SUCCESS);
     }
     // Registration again, for the other tests of this program.
     ASSERT_EQ(RunRegsvr32(L""), 0u);
