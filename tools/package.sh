@@ -3,7 +3,7 @@
 #   tools/package.sh OUT BUILD64 BUILD32
 # OUT gets x64/cadencer.ocx and x86/cadencer.ocx, stripped, each with its symbols in
 # cadencer.ocx.debug next to it (found through the .gnu_debuglink section), the VB6
-# dependency file x86/cadencer.dep, the type
+# dependency file x86/cadencer.dep (which the packages install too), the type
 # library cadencer.tlb, the header cadencer.h and the GUID definitions cadencer_i.c for
 # hosts, the packages cadencer-x64.msi (both OCXs, for 64-bit Windows) and cadencer-x86.msi
 # (the 32-bit OCX, for 32-bit Windows), and SHA256SUMS over all of them. Prints each file's
@@ -44,15 +44,19 @@ sed '1s|from .*/src/component/|from src/component/|' "$build64/src/component/cad
 cp "$build32/src/component/cadencer.tlb" "$out/cadencer.tlb"
 
 # The 32-bit OCX's dependency file for the VB6 Package and Deployment Wizard, which reads it
-# from beside the OCX: a shared, self-registering file in the system folder, with nothing
-# else to install (the OCX depends on the system's own libraries alone).
+# from beside the OCX: a shared, self-registering file in the common files folder, where the
+# packages put it too, with nothing else to install (the OCX depends on the system's own
+# libraries alone). The packages install it beside their x86 OCX.
 read -r file_version _ < <("$ROOT/tools/pe-version.py" "$out/x86/cadencer.ocx")
-printf '[Version]\r\nVersion=%s\r\n\r\n[cadencer.ocx]\r\nDest=$(WinSysPath)\r\nRegister=$(DLLSelfRegister)\r\nVersion=%s\r\nUses1=\r\n' \
+printf '[Version]\r\nVersion=%s\r\n\r\n[cadencer.ocx]\r\nDest=$(CommonFiles)\\Cadencer\r\nRegister=$(DLLSelfRegister)\r\nVersion=%s\r\nUses1=\r\n' \
   "$file_version" "$file_version" >"$out/x86/cadencer.dep"
 
-"$ROOT/tools/make-msi.sh" x64 "$out/cadencer-x64.msi" "$version" "$out/x64/cadencer.ocx" "$out/x86/cadencer.ocx"
-"$ROOT/tools/make-msi.sh" x86 "$out/cadencer-x86.msi" "$version" "$out/x86/cadencer.ocx"
+# Windows Installer compares the first three fields of a ProductVersion: the packages'
+# version is major.minor.build, the OCXs' file version major.minor.patch.build.
+product_version=$(awk -F. '{print $1 "." $2 "." $4}' <<<"$file_version")
+"$ROOT/tools/make-msi.sh" x64 "$out/cadencer-x64.msi" "$product_version" "$out/x64/cadencer.ocx" "$out/x86/cadencer.ocx"
+"$ROOT/tools/make-msi.sh" x86 "$out/cadencer-x86.msi" "$product_version" "$out/x86/cadencer.ocx"
 
 (cd "$out" && find . -type f ! -name SHA256SUMS | sed 's|^\./||' | sort | xargs sha256sum >SHA256SUMS)
-echo "Cadencer $version in $out:"
+echo "Cadencer $version (package version $product_version) in $out:"
 (cd "$out" && find . -type f | sed 's|^\./||' | sort | xargs stat -c '%10s  %n')

@@ -8,7 +8,7 @@ namespace {
 using win::UniqueHkey;
 
 // Per bitness, under the scope's Software key (which WOW64 keeps apart machine-wide but
-// not per user): value names are the copies' paths.
+// not per user): value names are the copies' paths (the packages write theirs too).
 #ifdef _WIN64
 constexpr wchar_t kCopiesKey[] = L"Software\\Cadencer\\Copies\\win64";
 #else
@@ -37,7 +37,8 @@ void Forget(HKEY root, const std::wstring& path) {
 }  // namespace
 
 void NoteRegisteredCopy(HKEY root, const std::wstring& path) {
-    RegSetKeyValueW(root, kCopiesKey, path.c_str(), REG_SZ, L"", sizeof(wchar_t));
+    const DWORD registered = 1;
+    RegSetKeyValueW(root, kCopiesKey, path.c_str(), REG_DWORD, &registered, sizeof(registered));
 }
 
 std::vector<std::wstring> ForgetRegisteredCopy(HKEY root, const std::wstring& path) {

@@ -21,6 +21,8 @@ ARCH=$1
 DIST=$(cd "$2" && pwd) BUILD64=$(cd "$3" && pwd) BUILD32=$(cd "$4" && pwd) TEMPLATE=$5 WORK=$6
 VERSION=$(cat "$BUILD64/cadencer-version.txt")
 BUILD_NUMBER=$(sed -n 's/^CADENCER_BUILD_NUMBER:[A-Z]*=//p' "$BUILD32/CMakeCache.txt")
+# The packages' ProductVersion: major.minor.build, the fields Windows Installer compares.
+PRODUCT_VERSION="${VERSION%.*}.$BUILD_NUMBER"
 PACKAGE64="$DIST/cadencer-x64.msi" PACKAGE32="$DIST/cadencer-x86.msi"
 
 mkdir -p "$WORK"
@@ -29,21 +31,21 @@ export WINEPREFIX="$WORK/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml
 WINE64=/usr/lib/wine/wine64
 [ -x "$WINE64" ] || WINE64=$(command -v wine64)
 # Where each bitness's programs and the package's files are: on 64-bit Windows the 32-bit
-# ones live in syswow64 and Program Files (x86), on 32-bit Windows in system32 and Program
-# Files.
-PROGRAMS64="C:\\Program Files\\Cadencer"
-DIR64="$WINEPREFIX/drive_c/Program Files/Cadencer"
+# ones live in syswow64 and Program Files (x86)\Common Files, on 32-bit Windows in system32
+# and Program Files\Common Files.
+PROGRAMS64="C:\\Program Files\\Common Files\\Cadencer"
+DIR64="$WINEPREFIX/drive_c/Program Files/Common Files/Cadencer"
 case "$ARCH" in
   win64)
     SYSTEM32='C:\windows\syswow64'
-    PROGRAMS32="C:\\Program Files (x86)\\Cadencer"
-    DIR32="$WINEPREFIX/drive_c/Program Files (x86)/Cadencer"
+    PROGRAMS32="C:\\Program Files (x86)\\Common Files\\Cadencer"
+    DIR32="$WINEPREFIX/drive_c/Program Files (x86)/Common Files/Cadencer"
     ;;
   win32)
     export WINEARCH=win32
     SYSTEM32='C:\windows\system32'
-    PROGRAMS32="C:\\Program Files\\Cadencer"
-    DIR32="$WINEPREFIX/drive_c/Program Files/Cadencer"
+    PROGRAMS32="C:\\Program Files\\Common Files\\Cadencer"
+    DIR32="$WINEPREFIX/drive_c/Program Files/Common Files/Cadencer"
     ;;
   *) echo "installer_test.sh: ARCH is win64 or win32" >&2; exit 2 ;;
 esac
@@ -111,9 +113,12 @@ VOLATILE='^HKLM [KV] (System\\\\CurrentControlSet\\\\Control\\\\Session Manager\
 VOLATILE+='|^HKLM [KV] System\\\\CurrentControlSet\\\\Control\\\\Class\\\\[{]4D36E968-E325-11CE-BFC1-08002BE10318[}]'
 VOLATILE+='|^HKLM [KV] Software\\\\Classes\\\\Installer\\\\Products\\\\[0-9A-F]+\\\\SourceList'
 VOLATILE+='|^HKLM K (Software\\\\Classes\\\\Installer\\\\(Features|Products|UpgradeCodes)|Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Installer\\\\(UpgradeCodes|UserData\\\\S-1-5-18\\\\(Components|Products)))$'
-# The classes part of a snapshot (both views: the 32-bit one is Classes\Wow6432Node),
-# without the installer's own bookkeeping of products.
-classes() { grep -E '^HKLM [KV] Software\\\\Classes' "$1" | grep -v -E '^HKLM [KV] Software\\\\Classes\\\\Installer'; }
+# The classes part of a snapshot (both views: the 32-bit one is Classes\Wow6432Node) and
+# the list of registered copies, without the installer's own bookkeeping of products.
+classes() {
+  grep -E '^HKLM [KV] Software\\\\(Classes|(Wow6432Node\\\\)?Cadencer)' "$1" |
+    grep -v -E '^HKLM [KV] Software\\\\Classes\\\\Installer'
+}
 files() {  # OUT: every file of drive C: with its size, but the temporary ones and the
   # installer's own (empty) cache folder
   (cd "$WINEPREFIX/drive_c" && find . \( -path './windows/temp' -o -path './users/*/Temp' -o -path './users/*/AppData/Local/Temp' \) -prune -o -printf '%y %p %s\n' |
@@ -150,8 +155,9 @@ is_pe() {  # FILE MACHINE(8664 or 14c): a PE file for that machine
 installed_files() {  # both OCXs where the x64 package puts them
   cmp "$DIST/x64/cadencer.ocx" "$DIR64/cadencer.ocx" && is_pe "$DIR64/cadencer.ocx" 8664 && installed_x86
 }
-installed_x86() {  # the 32-bit OCX where both packages put it
-  cmp "$DIST/x86/cadencer.ocx" "$DIR32/cadencer.ocx" && is_pe "$DIR32/cadencer.ocx" 014c
+installed_x86() {  # the 32-bit OCX where both packages put it, its VB6 dependency file beside it
+  cmp "$DIST/x86/cadencer.ocx" "$DIR32/cadencer.ocx" && is_pe "$DIR32/cadencer.ocx" 014c &&
+    cmp "$DIST/x86/cadencer.dep" "$DIR32/cadencer.dep"
 }
 script_client() {  # 64|32 [FILE-VERSION]: the installed control from a script host
   local host=x86 out version=${2:-}
@@ -180,11 +186,12 @@ package_tables() {
   shift 2
   upgrade_code=$(property "$msi" UpgradeCode)
   echo "ProductVersion $(property "$msi" ProductVersion), UpgradeCode $upgrade_code"
-  [ "$(property "$msi" ProductVersion)" = "$VERSION" ] || return 1
+  [ "$(property "$msi" ProductVersion)" = "$PRODUCT_VERSION" ] || return 1
   msiinfo suminfo "$msi" | grep -q -x "Template: $template;1033" || { echo "not Template $template"; return 1; }
   # The File table holds exactly the given OCXs, each with its version resource's version
-  # and language, and without a hash.
-  [ "$(table "$msi" File | wc -l)" -eq $# ] || { table "$msi" File; return 1; }
+  # and language, and without a hash, and the x86 OCX's dependency file.
+  [ "$(table "$msi" File | wc -l)" -eq $(($# + 1)) ] || { table "$msi" File; return 1; }
+  table "$msi" File | grep -q "^dep32	Ocx32	cadencer.dep	" || { table "$msi" File; return 1; }
   for row in "$@"; do
     file_id=${row%%=*} ocx=${row#*=}
     read -r file_version language < <("$ROOT/tools/pe-version.py" "$ocx")
@@ -194,28 +201,40 @@ package_tables() {
     ! table "$msi" MsiFileHash | grep -q "^$file_id	" || { echo "$file_id has a MsiFileHash row"; return 1; }
   done
   # A rebuild of this version replaces the installed one: attributes 513, version inclusive.
-  table "$msi" Upgrade | grep -q -x "$upgrade_code		$VERSION		513		WIX_UPGRADE_DETECTED" ||
+  table "$msi" Upgrade | grep -q -x "$upgrade_code		$PRODUCT_VERSION		513		WIX_UPGRADE_DETECTED" ||
     { table "$msi" Upgrade; return 1; }
   [ "$(property "$msi" ARPNOMODIFY)" = 1 ] && [ -n "$(property "$msi" ARPHELPLINK)" ] &&
     [ -n "$(property "$msi" ARPURLINFOABOUT)" ]
 }
 dep_file() {  # the VB6 dependency file: the OCX's section as the wizard reads it
   [ "$(tr -d '\r' <"$DIST/x86/cadencer.dep" | sed -n '/^\[cadencer.ocx\]$/,/^$/p')" = "[cadencer.ocx]
-Dest=\$(WinSysPath)
+Dest=\$(CommonFiles)\\Cadencer
 Register=\$(DLLSelfRegister)
 Version=$FILE_VERSION
 Uses1=" ]
 }
-# The rows by which the packages meet. Wine's msi writes no log line for a failed launch
-# condition, so its message is checked here, in the table Windows Installer shows it from.
+# The rows by which the packages meet: each removes (x64) or detects (x86) the other up to
+# its own version inclusive (attributes 768 and 770), and detects a newer one of either.
+# Wine's msi writes no log line for a failed launch condition and shows no message in a
+# silent run, so the messages are checked here, in the table Windows Installer shows them
+# from.
 cross_package_rows() {
-  local code64 code32
+  local code64 code32 msi newer
   code64=$(property "$PACKAGE64" UpgradeCode) code32=$(property "$PACKAGE32" UpgradeCode)
-  table "$PACKAGE64" Upgrade | grep -q -x "$code32	0.0.0			256		CADENCER_X86_PACKAGE" &&
-    table "$PACKAGE32" Upgrade | grep -q -x "$code64	0.0.0			258		CADENCER_X64_PACKAGE" &&
+  table "$PACKAGE64" Upgrade | grep -q -x "$code32	0.0.0	$PRODUCT_VERSION		768		CADENCER_X86_PACKAGE" &&
+    table "$PACKAGE64" Upgrade | grep -q -x "$code32	$PRODUCT_VERSION			2		CADENCER_NEWER_X86" &&
+    table "$PACKAGE32" Upgrade | grep -q -x "$code64	0.0.0	$PRODUCT_VERSION		770		CADENCER_X64_PACKAGE" &&
+    table "$PACKAGE32" Upgrade | grep -q -x "$code64	$PRODUCT_VERSION			2		CADENCER_NEWER_X64" &&
     table "$PACKAGE32" LaunchCondition |
-    grep -q -x 'Installed OR NOT CADENCER_X64_PACKAGE	The 64-bit Cadencer package (cadencer-x64.msi) is installed; it already holds the 32-bit control. Install cadencer-x64.msi instead.' &&
-    property "$PACKAGE64" SecureCustomProperties | grep -q CADENCER_X86_PACKAGE &&
+    grep -q -x 'Installed OR NOT CADENCER_X64_PACKAGE	The 64-bit Cadencer package (cadencer-x64.msi) is installed; it already holds the 32-bit control. Install cadencer-x64.msi instead.' || return 1
+  for msi in "$PACKAGE64" "$PACKAGE32"; do
+    newer=CADENCER_NEWER_X86
+    [ "$msi" = "$PACKAGE32" ] && newer=CADENCER_NEWER_X64
+    table "$msi" LaunchCondition |
+      grep -q -x "Installed OR UILevel = 2 OR NOT (WIX_DOWNGRADE_DETECTED OR $newer)	A newer version of Cadencer is already installed." &&
+      property "$msi" SecureCustomProperties | grep -q "$newer" || return 1
+  done
+  property "$PACKAGE64" SecureCustomProperties | grep -q CADENCER_X86_PACKAGE &&
     property "$PACKAGE32" SecureCustomProperties | grep -q CADENCER_X64_PACKAGE
 }
 UNINSTALL='HKLM V Software\\\\(Wow6432Node\\\\)?Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\'
@@ -271,13 +290,12 @@ VERB_KEY='{243AC4C2-0386-444A-9D31-F34D971A1CAB}\\Verb'
 NEUTRAL_LIBRARY='TypeLib\\{3057AF13-3A41-4CD1-933B-9BA41F03F97D}\\1.0\\0'
 verb_and_neutral_library() {  # SNAPSHOT
   [ "$(grep -c -i -F "$VERB_KEY"'\\1|@="&Properties...,0,2"' "$1")" -eq 2 ] &&
-    grep -q -i -F "$NEUTRAL_LIBRARY"'\\win64|@="C:\\Program Files\\Cadencer\\cadencer.ocx"' "$1" &&
-    grep -q -i -F "$NEUTRAL_LIBRARY"'\\win32|@="C:\\Program Files (x86)\\Cadencer\\cadencer.ocx"' "$1"
+    grep -q -i -F "$NEUTRAL_LIBRARY"'\\win64|@="C:\\Program Files\\Common Files\\Cadencer\\cadencer.ocx"' "$1" &&
+    grep -q -i -F "$NEUTRAL_LIBRARY"'\\win32|@="C:\\Program Files (x86)\\Common Files\\Cadencer\\cadencer.ocx"' "$1"
 }
 no_verb_or_neutral_library() { ! grep -i -F -e "$VERB_KEY" -e "$NEUTRAL_LIBRARY" "$1"; }
 log_step() { echo "# $*" >&2; }
 FILE_VERSION="$VERSION.$BUILD_NUMBER"
-NEXT_VERSION=$(awk -F. -v OFS=. '{$NF = $NF + 1; print}' <<<"$VERSION")
 
 log_step "fresh $ARCH prefix from $TEMPLATE"
 fresh_prefix
@@ -295,17 +313,17 @@ if [ "$ARCH" = win32 ]; then
   check "32-bit Windows refuses the x64 package (exit code 1633)" msiexec_exits 1633 /i "$(winpath "$PACKAGE64")"
   log_step "msiexec /i cadencer-x86.msi, again, a rebuild of the same version, msiexec /x"
   check "msiexec /i cadencer-x86.msi installs (exit code 0)" msiexec /i "$(winpath "$PACKAGE32")"
-  check "the x86 OCX is in ProgramFilesFolder" installed_x86
+  check "the x86 OCX is in CommonFilesFolder, its dependency file beside it" installed_x86
   snapshot "$WORK/installed.reg"
   files "$WORK/installed.files"
-  check "the installed product is registered with version $VERSION" only_version "$WORK/installed.reg" "$VERSION"
+  check "the installed product is registered with version $PRODUCT_VERSION" only_version "$WORK/installed.reg" "$PRODUCT_VERSION"
   check "Add/Remove Programs: no Modify, a help link and an about link" arp_entry "$WORK/installed.reg"
   check "32-bit cscript creates CadencerLib.Cadencer, reads its defaults, the file is $FILE_VERSION" \
     script_client 32 "$FILE_VERSION"
   check "the 32-bit control's clock fires ScheduledTime" clock 32
   check "msiexec /i of the installed package succeeds" msiexec /i "$(winpath "$PACKAGE32")"
-  check "a rebuild of $VERSION builds" "$ROOT/tools/make-msi.sh" x86 "$WORK/rebuild.msi" "$VERSION" "$DIST/x86/cadencer.ocx"
-  check "msiexec /i of the rebuild over the installed $VERSION" msiexec /i "$(winpath "$WORK/rebuild.msi")"
+  check "a rebuild of $PRODUCT_VERSION builds" "$ROOT/tools/make-msi.sh" x86 "$WORK/rebuild.msi" "$PRODUCT_VERSION" "$DIST/x86/cadencer.ocx"
+  check "msiexec /i of the rebuild over the installed $PRODUCT_VERSION" msiexec /i "$(winpath "$WORK/rebuild.msi")"
   snapshot "$WORK/rebuilt.reg"
   check "the rebuild replaced the installed product: one product, the rebuild's" only_package "$WORK/rebuilt.reg" "$WORK/rebuild.msi"
   check "the rebuild keeps the control" script_client 32 "$FILE_VERSION"
@@ -335,16 +353,16 @@ check "x64/cadencer.ocx is stripped, under 1.5 MB, its symbols in cadencer.ocx.d
 check "x86/cadencer.ocx is stripped, under 1.5 MB, its symbols in cadencer.ocx.debug" \
   stripped i686-w64-mingw32 "$DIST/x86"
 check "SHA256SUMS holds every file of the package" sums_complete
-check "x86/cadencer.dep names the OCX's version $FILE_VERSION, shared and self-registering" dep_file
+check "x86/cadencer.dep names the OCX's version $FILE_VERSION, the common files folder, self-registering" dep_file
 
 # Installing, installing again, repairing and uninstalling, with nothing run in between:
 # the registry and the files must come back exactly as they were.
 log_step "msiexec /i cadencer-x64.msi, again, a repair, msiexec /x"
 check "msiexec /i cadencer-x64.msi installs (exit code 0)" msiexec /i "$(winpath "$PACKAGE64")"
-check "the x64 OCX is in ProgramFiles64Folder, the x86 OCX in ProgramFilesFolder" installed_files
+check "the x64 OCX is in CommonFiles64Folder, the x86 OCX and its dependency file in CommonFilesFolder" installed_files
 snapshot "$WORK/installed.reg"
 files "$WORK/installed.files"
-check "the installed product is registered with version $VERSION" only_version "$WORK/installed.reg" "$VERSION"
+check "the installed product is registered with version $PRODUCT_VERSION" only_version "$WORK/installed.reg" "$PRODUCT_VERSION"
 check "the package enters the Properties verb and the library under the neutral locale for both bitnesses" \
   verb_and_neutral_library "$WORK/installed.reg"
 check "Add/Remove Programs: no Modify, a help link and an about link" arp_entry "$WORK/installed.reg"
@@ -388,8 +406,9 @@ rm -rf "$DIR64" "$DIR32"
 snapshot "$WORK/unregistered.reg"
 check "regsvr32 /u of both leaves no key" same "$WORK/baseline.reg" "$WORK/unregistered.reg"
 
-# The installed control in use, replaced by a rebuild of its version, then by a later version.
-log_step "the installed control in both bitnesses; a rebuild and a later version replace it"
+# The installed control in use, replaced by a rebuild of its version, then the packages of
+# other versions over it.
+log_step "the installed control in both bitnesses; a rebuild replaces it; other versions over it"
 check "msiexec /i installs again" msiexec /i "$(winpath "$PACKAGE64")"
 check "64-bit cscript creates CadencerLib.Cadencer, reads its defaults, the file is $FILE_VERSION" \
   script_client 64 "$FILE_VERSION"
@@ -397,22 +416,52 @@ check "32-bit cscript creates CadencerLib.Cadencer, reads its defaults, the file
   script_client 32 "$FILE_VERSION"
 check "the 64-bit control's clock fires ScheduledTime" clock 64
 check "the 32-bit control's clock fires ScheduledTime" clock 32
-check "a rebuild of $VERSION builds" \
-  "$ROOT/tools/make-msi.sh" x64 "$WORK/rebuild.msi" "$VERSION" "$DIST/x64/cadencer.ocx" "$DIST/x86/cadencer.ocx"
-check "msiexec /i of the rebuild over the installed $VERSION" msiexec /i "$(winpath "$WORK/rebuild.msi")"
+check "a rebuild of $PRODUCT_VERSION builds" \
+  "$ROOT/tools/make-msi.sh" x64 "$WORK/rebuild.msi" "$PRODUCT_VERSION" "$DIST/x64/cadencer.ocx" "$DIST/x86/cadencer.ocx"
+check "msiexec /i of the rebuild over the installed $PRODUCT_VERSION" msiexec /i "$(winpath "$WORK/rebuild.msi")"
 snapshot "$WORK/rebuilt.reg"
 check "the rebuild replaced the installed product: one product, the rebuild's" only_package "$WORK/rebuilt.reg" "$WORK/rebuild.msi"
 check "the rebuild keeps both controls" installed_files
-check "a package of version $NEXT_VERSION builds" \
-  "$ROOT/tools/make-msi.sh" x64 "$WORK/next.msi" "$NEXT_VERSION" "$DIST/x64/cadencer.ocx" "$DIST/x86/cadencer.ocx"
-check "msiexec /i of $NEXT_VERSION over $VERSION" msiexec /i "$(winpath "$WORK/next.msi")"
-snapshot "$WORK/upgraded.reg"
-check "only $NEXT_VERSION is installed" only_version "$WORK/upgraded.reg" "$NEXT_VERSION"
-check "the upgraded package keeps both controls" installed_files
+# Windows Installer orders packages by major.minor.build. The table's packages are the OCXs
+# of dist/ under other ProductVersions: this version's later builds, and an earlier
+# major version whose build number is higher. "replaced": the package is then the one
+# product installed, with both controls; "kept": nothing changed.
+IFS=. read -r major minor _ <<<"$VERSION"
+BUILD1="$major.$minor.$((BUILD_NUMBER + 1))" BUILD2="$major.$minor.$((BUILD_NUMBER + 2))"
+EARLIER="$((major - 1)).$minor.$((BUILD_NUMBER + 9))"
+VERSION_CASES=(
+  # installing                    exit  afterwards
+  "x64 $BUILD1 a higher build of the installed version|0|replaced"
+  "x64 $PRODUCT_VERSION a lower build (an older x64), silently|0|kept"
+  "x64 $EARLIER an earlier version with a higher build number, silently|0|kept"
+  "x86 $PRODUCT_VERSION an older x86, silently|0|kept"
+  "x86 $BUILD2 a newer x86 (refused: it would take away the 64-bit control)|1603|kept"
+  "x64 $BUILD2 a higher build again|0|replaced"
+)
+version_case() {  # ARCH VERSION EXIT AFTER BEFORE.reg AFTER.reg
+  local msi="$WORK/$1-$2.msi"
+  if [ "$1" = x64 ]; then
+    "$ROOT/tools/make-msi.sh" x64 "$msi" "$2" "$DIST/x64/cadencer.ocx" "$DIST/x86/cadencer.ocx"
+  else
+    "$ROOT/tools/make-msi.sh" x86 "$msi" "$2" "$DIST/x86/cadencer.ocx"
+  fi || return 1
+  msiexec_exits "$3" /i "$(winpath "$msi")" || return 1
+  snapshot "$6"
+  case "$4" in
+    kept) same "$5" "$6" && installed_files ;;
+    replaced) only_package "$6" "$msi" && installed_files ;;
+  esac
+}
+before="$WORK/rebuilt.reg"
+for row in "${VERSION_CASES[@]}"; do
+  IFS='|' read -r what code after <<<"$row"
+  read -r arch version _ <<<"$what"
+  check "over the installed x64 package: $what ($arch $version): exit code $code, $after" \
+    version_case "$arch" "$version" "$code" "$after" "$before" "$WORK/case-$arch-$version.reg"
+  before="$WORK/case-$arch-$version.reg"
+done
 check "64-bit cscript still creates the control" script_client 64
-check "msiexec /i of $VERSION over $NEXT_VERSION is refused (exit code 1603)" \
-  msiexec_exits 1603 /i "$(winpath "$PACKAGE64")"
-check "msiexec /x of $NEXT_VERSION" msiexec /x "$(winpath "$WORK/next.msi")"
+check "msiexec /x of $BUILD2" msiexec /x "$(winpath "$WORK/x64-$BUILD2.msi")"
 snapshot "$WORK/upgrade-removed.reg"
 files "$WORK/upgrade-removed.files"
 # Using the controls let the system register its own libraries for each bitness, so this
@@ -424,7 +473,7 @@ check "after the upgrade, uninstalling leaves no file" same "$WORK/baseline.file
 # again, which must leave the x64 one alone.
 log_step "cadencer-x86.msi on 64-bit Windows; cadencer-x64.msi replaces it; x86 refused over x64"
 check "msiexec /i cadencer-x86.msi installs on 64-bit Windows" msiexec /i "$(winpath "$PACKAGE32")"
-check "the x86 OCX alone is in ProgramFilesFolder" eval 'installed_x86 && [ ! -e "$DIR64/cadencer.ocx" ]'
+check "the x86 OCX alone is in CommonFilesFolder, its dependency file beside it" eval 'installed_x86 && [ ! -e "$DIR64/cadencer.ocx" ]'
 check "32-bit cscript creates the x86 package's control" script_client 32 "$FILE_VERSION"
 check "msiexec /i cadencer-x64.msi over the x86 package" msiexec /i "$(winpath "$PACKAGE64")"
 snapshot "$WORK/replaced.reg"
