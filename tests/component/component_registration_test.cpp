@@ -359,6 +359,7 @@ TEST(ComponentRegistration, TwoCopiesInTwoFoldersLeaveTheSurvivorRegistered) {
         ComPtr<IUnknown> control;
         EXPECT_EQ(CoCreateInstance(CLSID_Cadencer, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&control)), S_OK);
         control.Reset();
+        CoFreeUnusedLibrariesEx(0, 0);  // the copy's module leaves this process again
         ASSERT_EQ(RunRegsvr32(L"/u", survivor), 0u);
         ExpectNothingRegistered(HKEY_LOCAL_MACHINE);
         EXPECT_FALSE(Exists(HKEY_LOCAL_MACHINE, schedule));
