@@ -9,7 +9,6 @@
 #include "control/win/timer_window.h"
 #include "dialog/win/schedule_host.h"
 #include "numberentry/win/digitfield_window.h"
-#include "win/accessible.h"
 #include "win/scoped.h"
 
 #include <wrl/client.h>
@@ -20,7 +19,6 @@ namespace cadencer::com {
 namespace {
 
 HINSTANCE g_instance = nullptr;
-LONG g_locks = 0;
 // Guards the type library cache: several single-threaded apartments may create controls.
 // Initialised statically: DllMain does nothing for it.
 SRWLOCK g_typeLibLock = SRWLOCK_INIT;
@@ -64,16 +62,6 @@ std::wstring ModulePath() {
     }
 }
 
-void LockModule() {
-    InterlockedIncrement(&g_locks);
-}
-void UnlockModule() {
-    InterlockedDecrement(&g_locks);
-}
-LONG ModuleLockCount() {
-    return InterlockedCompareExchange(&g_locks, 0, 0);
-}
-
 HRESULT GetTypeLib(ITypeLib** typeLib) {
     if (!typeLib) return E_POINTER;
     *typeLib = nullptr;
@@ -112,38 +100,29 @@ void ReleaseTypeLibCache() {
 
 using namespace cadencer::com;
 
-// Under the loader lock: the instance handle is recorded, and nothing else starts here (a
-// thread's record, dialog and about box are made with its first control). On FreeLibrary
-// (not at process exit) the window classes go with the code their window procedures live
-// in, or a later load would find stale classes; the threads' states that are left (none in
-// use: DllCanUnloadNow said so) are plain memory and go too.
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
-    switch (reason) {
-        case DLL_PROCESS_ATTACH:
-            g_instance = instance;
-            DisableThreadLibraryCalls(instance);
-            break;
-        case DLL_PROCESS_DETACH:
-            if (!reserved) {
-                cadencer::win::ThreadState::ReleaseAll();
-                cadencer::numberentry::DigitfieldWindow::UnregisterWindowClass(instance);
-                cadencer::win::UnregisterTimerWindowClass(instance);
-                cadencer::win::UnregisterFaceWindowClass(instance);
-            }
-            break;
-        default:
-            break;
+// Under the loader lock nothing but the instance handle: a thread's record, dialog and
+// about box are made with its first control, and they, the window classes and the type
+// library go when DllCanUnloadNow lets the library go.
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        g_instance = instance;
+        DisableThreadLibraryCalls(instance);
     }
     return TRUE;
 }
 
 extern "C" HRESULT WINAPI DllCanUnloadNow() {
-    // Accessible objects of the dialog's inputs that a client still holds run our code too,
-    // and so does an open dialog, about box or property frame, or a callback into a host
-    // (uses of a thread's state).
-    if (ModuleLockCount() != 0 || cadencer::win::LiveAccessibleObjects() != 0 ||
-        cadencer::win::ThreadState::UsesInProcess() != 0)
-        return S_FALSE;
+    // Live objects (controls, pages, enumerators, accessible objects of the dialog's
+    // inputs), server locks and uses of a thread's state (an open dialog, about box or
+    // property frame, a callback into a host) all hold the module lock.
+    if (ModuleLockCount() != 0) return S_FALSE;
+    // What the library set up on first use goes now, outside the loader lock; a host that
+    // uses the library again before unloading it finds everything made afresh. The window
+    // classes go with the code their procedures live in.
+    cadencer::win::ThreadState::ReleaseAll();
+    cadencer::numberentry::DigitfieldWindow::UnregisterWindowClass(g_instance);
+    cadencer::win::UnregisterTimerWindowClass(g_instance);
+    cadencer::win::UnregisterFaceWindowClass(g_instance);
     ReleaseTypeLibCache();
     return S_OK;
 }

@@ -4,6 +4,8 @@
 // one lock); a state itself is touched by its own thread.
 #include "win/thread_state.h"
 
+#include "win/module_lock.h"
+
 #include <algorithm>
 #include <atomic>
 #include <new>
@@ -17,7 +19,11 @@ SRWLOCK g_lock = SRWLOCK_INIT;
 std::atomic<DWORD> g_tls{TLS_OUT_OF_INDEXES};
 DWORD g_fls = FLS_OUT_OF_INDEXES;
 std::vector<ThreadState*> g_states;
-LONG g_uses = 0;
+// A reference to the library's own module while the slots exist: their callback is its
+// code, so a host that frees the library without asking DllCanUnloadNow (or while a thread
+// with a state lives) must not unmap it under a thread that has yet to end.
+HMODULE g_pin = nullptr;
+std::atomic<void (*)()> g_releaseHook{nullptr};
 
 class ExclusiveLock {
 public:
@@ -86,6 +92,8 @@ ThreadState* ThreadState::Current() {
                 return nullptr;
             }
             g_fls = fls;
+            GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                               reinterpret_cast<LPCWSTR>(&ThreadState::ThreadEnded), &g_pin);
             g_tls.store(tls, std::memory_order_release);
         }
     }
@@ -107,20 +115,22 @@ ThreadState* ThreadState::Current() {
 
 void ThreadState::AddUse() {
     InterlockedIncrement(&uses_);
-    InterlockedIncrement(&g_uses);
+    LockModule();
 }
 
 void ThreadState::ReleaseUse() {
-    const LONG left = InterlockedDecrement(&uses_);
-    InterlockedDecrement(&g_uses);
-    if (left != 0) return;
-    // The last use of a state whose thread has already ended frees it.
+    if (auto hook = g_releaseHook.load()) hook();
+    // Lowering the count and deciding to free are one step under the lock, as ThreadEnded's
+    // are: lowered outside it, the owner's end could see no use left and free the state
+    // before this release looked at it.
     bool free = false;
     {
         const ExclusiveLock lock;
-        free = threadEnded_ && Unlist(this);
+        free = InterlockedDecrement(&uses_) == 0 && threadEnded_ && Unlist(this);
     }
     if (free) End(this);
+    // Last: the library stays loaded until the state's parts have ended.
+    UnlockModule();
 }
 
 void WINAPI ThreadState::ThreadEnded(void* data) {
@@ -146,8 +156,8 @@ void ThreadState::End(ThreadState* state) {
     if (own && g_fls != FLS_OUT_OF_INDEXES) FlsSetValue(g_fls, nullptr);
 }
 
-LONG ThreadState::UsesInProcess() {
-    return InterlockedCompareExchange(&g_uses, 0, 0);
+void ThreadState::SetReleaseHookForTest(void (*hook)()) {
+    g_releaseHook.store(hook);
 }
 
 LONG ThreadState::StatesInProcess() {
@@ -177,6 +187,8 @@ void ThreadState::ReleaseAll() {
     // states gone from the list and does nothing.
     if (g_fls != FLS_OUT_OF_INDEXES) FlsFree(std::exchange(g_fls, FLS_OUT_OF_INDEXES));
     if (tls != TLS_OUT_OF_INDEXES) TlsFree(tls);
+    // Not the last reference: the caller of DllCanUnloadNow holds the library loaded.
+    if (HMODULE pin = std::exchange(g_pin, nullptr)) FreeLibrary(pin);
 }
 
 }  // namespace cadencer::win

@@ -8,17 +8,18 @@
 //   struct DialogThreadPart { ... };                           // default-constructible
 //   auto* part = win::ThreadState::Current()->Part<DialogThreadPart>();
 //
-// What uses the state is counted, so that the library is not unloaded under it
-// (DllCanUnloadNow asks UsesInProcess) and a thread's end does not free it while something
-// still holds it: every control, an open dialog, about box or property frame, and a
-// callback into a host that may release the last control. Count a use for a scope with
+// What uses the state is counted, so that the library is not unloaded under it (each use
+// holds the module lock, win/module_lock.h, that DllCanUnloadNow asks) and a thread's end does not free it while
+// something still holds it: every control, an open dialog, about box or property frame, and a callback into a host that
+// may release the last control. Count a use for a scope with
 //
 //   win::ThreadStateUse use;   // this thread's state; released at the end of the scope
 //
 // or, for a use that spans calls (an object's lifetime), hold a ThreadStateUse member.
 //
 // A state lives until its thread ends (an FLS callback, which runs even when the library
-// disables thread notifications) or the library is unloaded, whichever comes first: a
+// disables thread notifications) or DllCanUnloadNow lets the library go, whichever comes
+// first (while states exist the library holds its own module, so the callback's code stays): a
 // thread that releases all its controls and creates a new one finds its record as it was.
 // A state still in use when its thread ends is freed when its last use goes.
 #pragma once
@@ -65,14 +66,15 @@ public:
     LONG Uses() const { return InterlockedCompareExchange(const_cast<LONG*>(&uses_), 0, 0); }
     DWORD ThreadId() const { return threadId_; }
 
-    // Uses of every thread's state: while there are any, the library's code is running or
-    // its windows are open, and it must not be unloaded.
-    static LONG UsesInProcess();
     // States kept for threads that are still alive (none in use); for tests.
     static LONG StatesInProcess();
-    // The library is being unloaded (FreeLibrary, nothing in use): frees every state that
-    // is left and gives the slots back. Only plain memory goes: a state without uses holds
-    // no window.
+    // For tests: called by ReleaseUse before it lowers the count, so that a test can end the
+    // owner thread while another thread's release is under way. Null outside tests.
+    static void SetReleaseHookForTest(void (*hook)());
+    // The library may be unloaded (DllCanUnloadNow, nothing in use): frees every state that
+    // is left, gives the slots back and lets go of the library's own module. Only plain
+    // memory goes: a state without uses holds no window. Used again, the library starts
+    // afresh.
     static void ReleaseAll();
 
     ThreadState(const ThreadState&) = delete;

@@ -6,6 +6,7 @@
 
 #include <functional>
 
+#include "win/module_lock.h"
 #include "win/thread_state.h"
 
 namespace cadencer::win {
@@ -36,12 +37,23 @@ DWORD WINAPI RunBody(void* data) {
     return 0;
 }
 
-void RunOnThread(const std::function<void()>& body) {
-    HANDLE thread = CreateThread(nullptr, 0, &RunBody, new std::function<void()>(body), 0, nullptr);
+HANDLE StartThread(const std::function<void()>& body) {
+    return CreateThread(nullptr, 0, &RunBody, new std::function<void()>(body), 0, nullptr);
+}
+
+void Join(HANDLE thread) {
     ASSERT_NE(thread, nullptr);
     ASSERT_EQ(WaitForSingleObject(thread, 10000), WAIT_OBJECT_0);
     CloseHandle(thread);
 }
+
+void RunOnThread(const std::function<void()>& body) {
+    Join(StartThread(body));
+}
+
+// Events that a release paused by the test hook signals and waits for.
+HANDLE g_releasePaused = nullptr;
+HANDLE g_releaseGo = nullptr;
 
 TEST(ThreadState, EachThreadHasItsOwnPartsAndTheyEndWithTheThread) {
     CountedPart* mine = ThreadState::Current()->Part<CountedPart>();
@@ -66,7 +78,7 @@ TEST(ThreadState, EachThreadHasItsOwnPartsAndTheyEndWithTheThread) {
     EXPECT_EQ(ThreadState::StatesInProcess(), statesBefore);
     EXPECT_TRUE(DependentPart::sawEarlierPart);
     EXPECT_EQ(mine->value, 1);
-    EXPECT_EQ(ThreadState::UsesInProcess(), 0);
+    EXPECT_EQ(ModuleLockCount(), 0);
 }
 
 TEST(ThreadState, AStateInUseOutlivesItsThreadUntilTheLastUse) {
@@ -79,18 +91,57 @@ TEST(ThreadState, AStateInUseOutlivesItsThreadUntilTheLastUse) {
         EXPECT_EQ(ThreadState::Current()->Uses(), 2);
     });
     ASSERT_TRUE(kept);
-    EXPECT_EQ(ThreadState::UsesInProcess(), 1);
+    EXPECT_EQ(ModuleLockCount(), 1);
     EXPECT_EQ(g_partsAlive, aliveBefore + 1);  // not freed under its user
     kept.Release();
     EXPECT_EQ(g_partsAlive, aliveBefore);
-    EXPECT_EQ(ThreadState::UsesInProcess(), 0);
+    EXPECT_EQ(ModuleLockCount(), 0);
+}
+
+// The last use released on another thread just as the owner thread ends: the release is
+// held on its way in (where the count used to be lowered outside the lock) while the
+// owner's end runs to completion. The state must outlive that release (freed then, the
+// release reads freed memory) and be freed once, when the release finishes.
+TEST(ThreadState, ALastUseReleasedAsTheOwnerEndsFreesTheStateAfterTheRelease) {
+    const LONG aliveBefore = g_partsAlive;
+    const LONG statesBefore = ThreadState::StatesInProcess();
+    g_releasePaused = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    g_releaseGo = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE ownerMayEnd = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE useHandedOver = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ThreadStateUse use(nullptr);
+    HANDLE owner = StartThread([&] {
+        ThreadState::Current()->Part<CountedPart>();
+        use = ThreadStateUse();
+        SetEvent(useHandedOver);
+        WaitForSingleObject(ownerMayEnd, 10000);
+    });
+    ASSERT_EQ(WaitForSingleObject(useHandedOver, 10000), WAIT_OBJECT_0);
+    ThreadState::SetReleaseHookForTest([] {
+        SetEvent(g_releasePaused);
+        WaitForSingleObject(g_releaseGo, 10000);
+    });
+    HANDLE releaser = StartThread([&] { use.Release(); });
+    ASSERT_EQ(WaitForSingleObject(g_releasePaused, 10000), WAIT_OBJECT_0);
+
+    SetEvent(ownerMayEnd);
+    Join(owner);
+    EXPECT_EQ(ThreadState::StatesInProcess(), statesBefore + 1) << "freed while its last use was being released";
+    EXPECT_EQ(g_partsAlive, aliveBefore + 1);
+
+    SetEvent(g_releaseGo);
+    Join(releaser);
+    ThreadState::SetReleaseHookForTest(nullptr);
+    EXPECT_EQ(ThreadState::StatesInProcess(), statesBefore);
+    EXPECT_EQ(g_partsAlive, aliveBefore);
+    for (HANDLE event : {g_releasePaused, g_releaseGo, ownerMayEnd, useHandedOver}) CloseHandle(event);
 }
 
 TEST(ThreadState, UnloadingFreesTheStatesOfLiveThreadsAndStartsAfresh) {
     ThreadState::Current()->Part<CountedPart>()->value = 7;
     {
         const ThreadStateUse use;
-        EXPECT_EQ(ThreadState::UsesInProcess(), 1);
+        EXPECT_EQ(ModuleLockCount(), 1);
     }
     EXPECT_GE(ThreadState::StatesInProcess(), 1);
     ThreadState::ReleaseAll();

@@ -2,6 +2,7 @@
 #include "control/win/face_window.h"
 
 #include "engine/twips.h"
+#include "win/window_class.h"
 #include "win/window_state.h"
 
 namespace cadencer::win {
@@ -29,15 +30,13 @@ bool DrawFace(HINSTANCE instance, HDC dc, const RECT& bounds) {
 bool FaceWindow::Create(HWND parent, const RECT& rect) {
     if (window_) return true;
     WNDCLASSEXW cls{};
-    if (!GetClassInfoExW(instance_, kFaceWindowClass, &cls)) {
-        cls.cbSize = sizeof(cls);
-        cls.lpfnWndProc = &FaceWindow::WindowProc;
-        cls.cbWndExtra = kWindowStateBytes;
-        cls.hInstance = instance_;
-        cls.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512) /* IDC_ARROW */);
-        cls.lpszClassName = kFaceWindowClass;
-        if (!RegisterClassExW(&cls) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
-    }
+    cls.cbSize = sizeof(cls);
+    cls.lpfnWndProc = &FaceWindow::WindowProc;
+    cls.cbWndExtra = kWindowStateBytes;
+    cls.hInstance = instance_;
+    cls.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512) /* IDC_ARROW */);
+    cls.lpszClassName = kFaceWindowClass;
+    if (!EnsureWindowClass(cls)) return false;
     window_ = CreateWindowExW(0, kFaceWindowClass, L"", WS_CHILD | WS_CLIPSIBLINGS, rect.left, rect.top,
                               rect.right - rect.left, rect.bottom - rect.top, parent, nullptr, instance_, this);
     return window_ != nullptr;

@@ -1,6 +1,7 @@
 // The hidden timer window behind the control's one-second clock.
 #include "control/win/timer_window.h"
 
+#include "win/window_class.h"
 #include "win/window_state.h"
 
 namespace cadencer::win {
@@ -10,13 +11,12 @@ constexpr UINT_PTR kTimerId = 1;
 
 bool EnsureClass(HINSTANCE instance, WNDPROC proc) {
     WNDCLASSEXW cls{};
-    if (GetClassInfoExW(instance, kTimerWindowClass, &cls)) return true;
     cls.cbSize = sizeof(cls);
     cls.lpfnWndProc = proc;
     cls.cbWndExtra = kWindowStateBytes;
     cls.hInstance = instance;
     cls.lpszClassName = kTimerWindowClass;
-    return RegisterClassExW(&cls) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    return EnsureWindowClass(cls);
 }
 
 }  // namespace

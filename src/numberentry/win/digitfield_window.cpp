@@ -3,6 +3,7 @@
 #include "numberentry/win/digitfield_host.h"  // <windows.h> first: <commctrl.h> needs it
 #include "numberentry/win/digitfield_util.h"
 #include "win/keep_alive.h"
+#include "win/window_class.h"
 #include "win/window_state.h"
 
 #include <commctrl.h>
@@ -107,12 +108,6 @@ namespace {
 // The module whose classes are registered (each Create asks; only the first registers).
 std::atomic<HINSTANCE> g_registeredFor{nullptr};
 
-// Window classes belong to the process: two threads opening dialogs together may both find
-// a class missing and both register it, and the one that comes second is refused with
-// ERROR_CLASS_ALREADY_EXISTS, which is as good as its own registration.
-bool Registered(const WNDCLASSEXW& wc) {
-    return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
 }  // namespace
 
 bool DigitfieldWindow::RegisterWindowClass(HINSTANCE instance) {
@@ -120,30 +115,19 @@ bool DigitfieldWindow::RegisterWindowClass(HINSTANCE instance) {
     if (g_registeredFor.load() == instance) return true;
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
-    WNDCLASSEXW existing{};
-    existing.cbSize = sizeof(existing);
-    bool ok = true;
-    if (!GetClassInfoExW(instance, kDigitfieldClassName, &existing)) {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = ControlProc;
-        wc.cbWndExtra = win::kWindowStateBytes;
-        wc.hInstance = instance;
-        wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = kDigitfieldClassName;
-        ok = Registered(wc);
-    }
-    if (!GetClassInfoExW(instance, kDigitfieldSpinnerClassName, &existing)) {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = DigitfieldHost::SpinnerProc;
-        wc.cbWndExtra = win::kWindowStateBytes;
-        wc.hInstance = instance;
-        wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
-        wc.lpszClassName = kDigitfieldSpinnerClassName;
-        ok = Registered(wc) && ok;
-    }
+    WNDCLASSEXW control{};
+    control.cbSize = sizeof(control);
+    control.lpfnWndProc = ControlProc;
+    control.cbWndExtra = win::kWindowStateBytes;
+    control.hInstance = instance;
+    control.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+    control.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    control.lpszClassName = kDigitfieldClassName;
+    WNDCLASSEXW spinner = control;
+    spinner.lpfnWndProc = DigitfieldHost::SpinnerProc;
+    spinner.hbrBackground = nullptr;
+    spinner.lpszClassName = kDigitfieldSpinnerClassName;
+    const bool ok = win::EnsureWindowClass(control) && win::EnsureWindowClass(spinner);
     if (ok) g_registeredFor.store(instance);
     return ok;
 }
