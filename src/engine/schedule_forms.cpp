@@ -50,18 +50,22 @@ std::string ClockText(int minuteOfDay) {
     return text;
 }
 
-namespace {
-
-// The runs a conversion must reproduce: the first 200 from the present.
-constexpr std::size_t kComparedRuns = 200;
-
-std::uint32_t Days(const std::u16string& selection, std::size_t width) {
-    std::uint32_t days = 0;
-    for (std::size_t i = 0; i < selection.size() && i < width; ++i)
-        if (selection[i] == u'1') days |= 1u << i;
-    return days;
+std::optional<int> WeekdayOfCode(std::string_view code) {
+    for (int d = 0; d < 7; ++d)
+        if (code == kWeekdayCodes[d]) return d;
+    return std::nullopt;
 }
 
+std::u16string SelectionText(std::uint32_t days, std::size_t width) {
+    std::u16string text(width, u'0');
+    for (std::size_t i = 0; i < width; ++i)
+        if (days >> i & 1u) text[i] = u'1';
+    return text;
+}
+
+namespace {
+// The runs a conversion must reproduce: the first 200 from the present.
+constexpr std::size_t kComparedRuns = 200;
 }  // namespace
 
 PlanResult MakePlan(const ScheduleSettings& s, OleDate present) {
@@ -94,8 +98,8 @@ PlanResult MakePlan(const ScheduleSettings& s, OleDate present) {
         plan.intervalMinutes = s.EveryInterval * (plan.hours ? 60LL : 1LL);
     } else {
         plan.startMinute = StartMinuteOfDay(s);
-        if (plan.kind == Occurs::Weekly) plan.days = Days(s.SelectionsWeekly, kWeeklyWidth);
-        if (plan.kind == Occurs::Monthly) plan.days = Days(s.SelectionsMonthly, kMonthlyWidth);
+        if (plan.kind == Occurs::Weekly) plan.days = SelectedDays(s.SelectionsWeekly, kWeeklyWidth);
+        if (plan.kind == Occurs::Monthly) plan.days = SelectedDays(s.SelectionsMonthly, kMonthlyWidth);
         if (s.UseEndDate) plan.endDay = SplitDate(s.EndDate)->day;  // a due time means the end date is valid
     }
     // The control's dates end with the year 9999, a recurrence without an end goes on.
@@ -140,7 +144,6 @@ std::vector<OleDate> NextRuns(const ScheduleSettings& settings, OleDate present,
 namespace {
 
 std::string RRuleOf(const Plan& plan) {
-    static constexpr const char* kDayNames[] = {"SU", "MO", "TU", "WE", "TH", "FR", "SA"};
     std::string rule = "RRULE:FREQ=";
     auto at = [&] {
         return ";BYHOUR=" + forms::Number(plan.startMinute / 60) + ";BYMINUTE=" + forms::Number(plan.startMinute % 60);
@@ -156,7 +159,7 @@ std::string RRuleOf(const Plan& plan) {
             rule += "DAILY" + at();
             break;
         case Occurs::Weekly:
-            rule += "WEEKLY;BYDAY=" + list(7, [](int i) { return std::string(kDayNames[i]); }) + at();
+            rule += "WEEKLY;BYDAY=" + list(7, [](int i) { return std::string(forms::kWeekdayCodes[i]); }) + at();
             break;
         case Occurs::Monthly:
             rule += "MONTHLY;BYMONTHDAY=" + list(31, [](int i) { return forms::Number(i + 1); }) + at();

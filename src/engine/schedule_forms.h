@@ -90,7 +90,7 @@ void ApplyKeys(const ScheduleKeys& keys, ScheduleSettings& settings);
 // the keys cadencer-next takes.
 std::string KeysText(const ScheduleKeys& keys);
 
-// Helpers shared by the forms (schedule_forms_common.cpp).
+// Helpers shared by the forms (schedule_forms.cpp).
 namespace forms {
 // "20261208T100000"
 std::string CompactLocal(DaySecond time);
