@@ -10,6 +10,7 @@
 
 #include "control/property_access.h"
 #include "control/property_table.h"
+#include "control/schedule_keys.h"
 #include "engine/invariant_text.h"
 #include "engine/next_run.h"
 #include "engine/schedule_forms.h"
@@ -204,7 +205,7 @@ CaseResult RunCase(const std::vector<std::string>& args, OleDate presentLocal, s
         if (!o.keys.empty() || !o.to.empty() || o.describe)
             return {false, "--from: takes no keys and no --to or --describe (it prints the keys)"};
         const KeysResult read = ReadFrom(o.from->first, o.from->second, now);
-        return {read.ok, read.ok ? KeysText(read.keys) : read.reason};
+        return {read.ok, read.ok ? control::KeysText(read.keys) : read.reason};
     }
     if ((o.command || o.arguments) && o.to != "task-xml")
         return {false, "--command and --arguments: only with --to task-xml"};

@@ -10,6 +10,8 @@
 #include <oleauto.h>
 
 #include <new>
+#include <string>
+#include <type_traits>
 #include <utility>
 
 #include <wrl/client.h>
@@ -18,7 +20,9 @@
 #include "component/module.h"
 #include "component/schedule_record.h"
 #include "component/tools_objects.h"
+#include "component/variant_bridge.h"
 #include "control/property_access.h"
+#include "control/schedule_keys.h"
 #include "engine/next_run.h"
 #include "engine/schedule_words.h"
 #include "engine/utf8.h"
@@ -59,43 +63,9 @@ std::wstring Wide(const std::string& text) {
     return out;
 }
 
-std::string Narrow(const wchar_t* name) {
-    std::string out;
-    for (; *name; ++name) out += static_cast<char>(*name);  // the property names are ASCII
-    return out;
-}
-
 BSTR Bstr(const std::string& text) {
     const std::wstring wide = Wide(text);
     return SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
-}
-
-// The schedule properties an object must have, read through IDispatch as their types.
-struct PropertyRead {
-    const wchar_t* name;
-    VARTYPE type;
-    bool required;
-};
-constexpr PropertyRead kScheduleProperties[] = {
-    {L"OccursOption", VT_I4, true},        {L"EveryInterval", VT_I2, true},        {L"EveryFrequency", VT_I4, true},
-    {L"StartHour", VT_I2, true},           {L"StartMinute", VT_I2, true},          {L"StartDate", VT_DATE, true},
-    {L"EndDate", VT_DATE, true},           {L"UseEndDate", VT_BOOL, true},         {L"SelectionsWeekly", VT_BSTR, true},
-    {L"SelectionsMonthly", VT_BSTR, true}, {L"LastScheduledTime", VT_DATE, false},
-};
-
-void Store(ScheduleSettings& s, const wchar_t* name, const VARIANT& v) {
-    const std::wstring n = name;
-    if (n == L"OccursOption") s.OccursOption = V_I4(&v);
-    if (n == L"EveryInterval") s.EveryInterval = V_I2(&v);
-    if (n == L"EveryFrequency") s.EveryFrequency = V_I4(&v);
-    if (n == L"StartHour") s.StartHour = V_I2(&v);
-    if (n == L"StartMinute") s.StartMinute = V_I2(&v);
-    if (n == L"StartDate") s.StartDate = V_DATE(&v);
-    if (n == L"EndDate") s.EndDate = V_DATE(&v);
-    if (n == L"UseEndDate") s.UseEndDate = V_BOOL(&v) != VARIANT_FALSE;
-    if (n == L"SelectionsWeekly") s.SelectionsWeekly = FitSelection(win::ToU16(V_BSTR(&v)), kWeeklyWidth);
-    if (n == L"SelectionsMonthly") s.SelectionsMonthly = FitSelection(win::ToU16(V_BSTR(&v)), kMonthlyWidth);
-    if (n == L"LastScheduledTime") s.LastScheduledTime = V_DATE(&v);
 }
 
 // A property call on a foreign object. Script engines' own objects answer through
@@ -120,15 +90,45 @@ HRESULT DispIdOf(IDispatch* object, const wchar_t* name, DISPID* id) {
     return object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, id);
 }
 
-HRESULT PutProperty(IDispatch* object, const wchar_t* name, VARIANT& value) {
+HRESULT GetProperty(IDispatch* object, const std::wstring& name, win::ScopedVariant& value) {
     DISPID id = 0;
-    HRESULT hr = DispIdOf(object, name, &id);
+    HRESULT hr = DispIdOf(object, name.c_str(), &id);
+    if (FAILED(hr)) return hr;
+    DISPPARAMS none{};
+    return CallProperty(object, id, DISPATCH_PROPERTYGET, &none, value.receive());
+}
+
+HRESULT PutProperty(IDispatch* object, const std::wstring& name, VARIANT& value) {
+    DISPID id = 0;
+    HRESULT hr = DispIdOf(object, name.c_str(), &id);
     if (FAILED(hr)) return hr;
     DISPID named = DISPID_PROPERTYPUT;
     DISPPARAMS params{&value, &named, 1, 1};
     win::ScopedExcepInfo exception;
     return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr, exception.get(),
                           nullptr);
+}
+
+std::wstring WideName(const control::PropertyRow& row) {
+    return std::wstring(row.name.begin(), row.name.end());
+}
+
+// A schedule property of a foreign object, converted as a property bag converts it (never
+// through locale text) into its field.
+template <class T>
+HRESULT ReadInto(IDispatch* object, const control::PropertyRow& row, T& field) {
+    win::ScopedVariant value;
+    HRESULT hr = GetProperty(object, WideName(row), value);
+    if (FAILED(hr)) return hr;
+    const auto portable = FromVariant(*value.get());
+    if (!portable) return HResultOf(portable.error());
+    auto typed = control::ValueFromVariant<T>(*portable);
+    if (!typed) return HResultOf(typed.error());
+    if constexpr (std::is_same_v<T, std::u16string>)
+        field = row.width ? FitSelection(*typed, row.width) : *typed;
+    else
+        field = *typed;
+    return S_OK;
 }
 
 }  // namespace
@@ -188,23 +188,15 @@ HRESULT ReadSchedule(IDispatch* schedule, ScheduleSettings& s) {
         return record->ReadScheduleRecord(&s);
     const OleDate now = PresentLocal();
     control::ApplyNewControlDefaults(s, *CalendarDate(now), now);
-    for (const PropertyRead& p : kScheduleProperties) {
-        DISPID id = 0;
-        HRESULT hr = DispIdOf(schedule, p.name, &id);
-        win::ScopedVariant value;
-        if (SUCCEEDED(hr)) {
-            DISPPARAMS none{};
-            hr = CallProperty(schedule, id, DISPATCH_PROPERTYGET, &none, value.receive());
-        }
-        // Values are converted as a property bag converts them, never through locale text.
-        if (SUCCEEDED(hr)) hr = VariantChangeTypeEx(value.get(), value.get(), LOCALE_INVARIANT, 0, p.type);
-        if (FAILED(hr)) {
-            if (!p.required) continue;
+    for (const control::PropertyRow& row : control::kProperties) {
+        if (!control::IsScheduleInput(row)) continue;
+        HRESULT hr = S_OK;
+        control::VisitField(row, &s, control::kNoOwnRecord, [&](auto& field) { hr = ReadInto(schedule, row, field); });
+        // A foreign object may lack what a control does not store (the last run).
+        if (FAILED(hr) && control::IsPersisted(row))
             return ToolsError(
                 hr, IID_IScheduleTools,
-                "the object's schedule property " + Narrow(p.name) + " cannot be read as a schedule value");
-        }
-        Store(s, p.name, *value.get());
+                "the object's schedule property " + ToUtf8(row.name) + " cannot be read as a schedule value");
     }
     return S_OK;
 }
@@ -325,50 +317,15 @@ private:
     HRESULT SetFrom(IDispatch* schedule, const KeysResult& read) {
         if (!schedule) return ToolsError(E_POINTER, IID_IScheduleTools, "no schedule object was given");
         if (!read.ok) return ToolsError(kRefused, IID_IScheduleTools, read.reason);
-        const ScheduleKeys& k = read.keys;
-        auto put = [&](const wchar_t* name, VARIANT value) {
-            win::ScopedVariant owner(value);
-            const HRESULT hr = PutProperty(schedule, name, *owner.get());
-            return FAILED(hr)
-                       ? ToolsError(hr, IID_IScheduleTools, "the object refused its schedule property " + Narrow(name))
-                       : S_OK;
-        };
-        auto number = [](VARTYPE type, long value) {
-            VARIANT v;
-            VariantInit(&v);
-            V_VT(&v) = type;
-            if (type == VT_I2)
-                V_I2(&v) = static_cast<SHORT>(value);
-            else
-                V_I4(&v) = value;
-            return v;
-        };
-        auto date = [](OleDate value) {
-            VARIANT v;
-            VariantInit(&v);
-            V_VT(&v) = VT_DATE;
-            V_DATE(&v) = value;
-            return v;
-        };
-        auto text = [](const std::u16string& value) { return win::ScopedVariant::String(value).release(); };
         HRESULT hr = S_OK;
-        if (SUCCEEDED(hr) && k.EveryFrequency) hr = put(L"EveryFrequency", number(VT_I4, *k.EveryFrequency));
-        if (SUCCEEDED(hr) && k.EveryInterval) hr = put(L"EveryInterval", number(VT_I2, *k.EveryInterval));
-        if (SUCCEEDED(hr) && k.StartHour) hr = put(L"StartHour", number(VT_I2, *k.StartHour));
-        if (SUCCEEDED(hr) && k.StartMinute) hr = put(L"StartMinute", number(VT_I2, *k.StartMinute));
-        if (SUCCEEDED(hr) && k.StartDate) hr = put(L"StartDate", date(*k.StartDate));
-        if (SUCCEEDED(hr) && k.EndDate) hr = put(L"EndDate", date(*k.EndDate));
-        if (SUCCEEDED(hr) && k.UseEndDate) {
-            VARIANT b;
-            VariantInit(&b);
-            V_VT(&b) = VT_BOOL;
-            V_BOOL(&b) = *k.UseEndDate ? VARIANT_TRUE : VARIANT_FALSE;
-            hr = put(L"UseEndDate", b);
-        }
-        if (SUCCEEDED(hr) && k.SelectionsWeekly) hr = put(L"SelectionsWeekly", text(*k.SelectionsWeekly));
-        if (SUCCEEDED(hr) && k.SelectionsMonthly) hr = put(L"SelectionsMonthly", text(*k.SelectionsMonthly));
-        if (SUCCEEDED(hr) && k.LastScheduledTime) hr = put(L"LastScheduledTime", date(*k.LastScheduledTime));
-        if (SUCCEEDED(hr)) hr = put(L"OccursOption", number(VT_I4, k.OccursOption));
+        control::ForEachKey(read.keys, [&](const control::PropertyRow& row, const Variant& value) {
+            if (FAILED(hr)) return;
+            win::ScopedVariant v;
+            hr = ToVariant(value, v.get());
+            if (SUCCEEDED(hr)) hr = PutProperty(schedule, WideName(row), *v.get());
+            if (FAILED(hr))
+                hr = ToolsError(hr, IID_IScheduleTools, "the object refused its schedule property " + ToUtf8(row.name));
+        });
         return hr;
     }
 };

@@ -211,17 +211,6 @@ std::optional<std::string> Macro(std::string_view text, std::string& reason) {
     return std::nullopt;
 }
 
-// The keys' first run strictly after the present minute, as the engine computes it. The
-// keys decide every input of a Daily, Weekly or Monthly schedule that ends never (kind,
-// time, start date, the kind's selection, no end date), so the record starts empty.
-std::optional<DaySecond> FirstAfterPresentMinute(const ScheduleKeys& keys, OleDate present) {
-    ScheduleSettings s;
-    ApplyKeys(keys, s);
-    const OleDate due = ComputeNextRun(s, present, 1);
-    if (IsNeverMarker(due, present)) return std::nullopt;
-    return SplitDate(due);
-}
-
 // The line's five fields, with day-of-week 7 read as Sunday.
 Why ParseLine(std::string_view text, std::array<Field, 5>& f) {
     while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
@@ -280,22 +269,30 @@ Why ChosenDays(const Field& dom, const Field& month, const Field& dow, Occurs& k
     return std::nullopt;
 }
 
-// One time of day on the chosen days: Daily, Weekly or Monthly from the line's first run.
+// One time of day on the chosen days: Daily, Weekly or Monthly, from the day of the line's
+// first run (cron has no start date).
 KeysResult CalendarKeys(int minuteOfDay, Occurs kind, const Field& dom, const Field& dow, OleDate present) {
+    const auto weekly = forms::SelectionText(static_cast<std::uint32_t>(dow.values), kWeeklyWidth);
+    const auto monthly = forms::SelectionText(static_cast<std::uint32_t>(dom.values >> 1), kMonthlyWidth);
+    // The first run strictly after the present minute, as the engine computes it from today.
+    ScheduleSettings s;
+    s.OccursOption = static_cast<std::int32_t>(kind);
+    s.StartHour = static_cast<std::int16_t>(minuteOfDay / 60);
+    s.StartMinute = static_cast<std::int16_t>(minuteOfDay % 60);
+    s.StartDate = *CalendarDate(present);
+    s.SelectionsWeekly = weekly;
+    s.SelectionsMonthly = monthly;
+    const OleDate due = ComputeNextRun(s, present, 1);
+    if (IsNeverMarker(due, present)) return Refused("the line never runs");
     KeysResult result{true, {}, {}};
     ScheduleKeys& keys = result.keys;
-    keys.StartHour = static_cast<std::int16_t>(minuteOfDay / 60);
-    keys.StartMinute = static_cast<std::int16_t>(minuteOfDay % 60);
-    keys.UseEndDate = false;
-    keys.OccursOption = static_cast<std::int32_t>(kind);
-    if (kind == Occurs::Weekly) keys.SelectionsWeekly = forms::SelectionText(static_cast<std::uint32_t>(dow.values), 7);
-    if (kind == Occurs::Monthly)
-        keys.SelectionsMonthly = forms::SelectionText(static_cast<std::uint32_t>(dom.values >> 1), 31);
-    // cron has no start date: the schedule starts on the day of the line's first run.
-    keys.StartDate = *CalendarDate(present);
-    const auto first = FirstAfterPresentMinute(keys, present);
-    if (!first) return Refused("the line never runs");
-    keys.StartDate = *JoinDate(first->day, 0);
+    keys.Set(&ScheduleSettings::StartHour, s.StartHour);
+    keys.Set(&ScheduleSettings::StartMinute, s.StartMinute);
+    keys.Set(&ScheduleSettings::StartDate, *CalendarDate(due));
+    keys.Set(&ScheduleSettings::UseEndDate, false);
+    if (kind == Occurs::Weekly) keys.Set(&ScheduleSettings::SelectionsWeekly, weekly);
+    if (kind == Occurs::Monthly) keys.Set(&ScheduleSettings::SelectionsMonthly, monthly);
+    keys.Set(&ScheduleSettings::OccursOption, kind);
     return result;
 }
 
@@ -316,10 +313,11 @@ KeysResult EveryKeys(const std::vector<int>& times, const std::string& timeField
     const auto last = JoinDate(0, (first - period) * 60);
     if (!last) return Refused("the present time is not a date in the years 100 to 9999");
     KeysResult result{true, {}, {}};
-    result.keys.EveryFrequency = static_cast<std::int32_t>(period % 60 == 0 ? EveryType::Hours : EveryType::Minutes);
-    result.keys.EveryInterval = static_cast<std::int16_t>(period % 60 == 0 ? period / 60 : period);
-    result.keys.LastScheduledTime = *last;
-    result.keys.OccursOption = static_cast<std::int32_t>(Occurs::Every);
+    ScheduleKeys& keys = result.keys;
+    keys.Set(&ScheduleSettings::EveryFrequency, period % 60 == 0 ? EveryType::Hours : EveryType::Minutes);
+    keys.Set(&ScheduleSettings::EveryInterval, period % 60 == 0 ? period / 60 : period);
+    keys.Set(&ScheduleSettings::LastScheduledTime, *last);
+    keys.Set(&ScheduleSettings::OccursOption, Occurs::Every);
     return result;
 }
 

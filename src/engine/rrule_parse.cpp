@@ -279,10 +279,11 @@ KeysResult EveryKeys(std::int64_t anchor, std::int64_t earliest, int interval, b
     const auto last = JoinDate(0, (first - period) * 60);
     if (!last) return Refused("the rule's runs lie outside the years 100 to 9999");
     KeysResult result{true, {}, {}};
-    result.keys.EveryFrequency = static_cast<std::int32_t>(hours ? EveryType::Hours : EveryType::Minutes);
-    result.keys.EveryInterval = static_cast<std::int16_t>(interval);
-    result.keys.LastScheduledTime = *last;
-    result.keys.OccursOption = static_cast<std::int32_t>(Occurs::Every);
+    ScheduleKeys& keys = result.keys;
+    keys.Set(&ScheduleSettings::EveryFrequency, hours ? EveryType::Hours : EveryType::Minutes);
+    keys.Set(&ScheduleSettings::EveryInterval, interval);
+    keys.Set(&ScheduleSettings::LastScheduledTime, *last);
+    keys.Set(&ScheduleSettings::OccursOption, Occurs::Every);
     return result;
 }
 
@@ -397,20 +398,22 @@ KeysResult CalendarKeys(const Reading& r, Occurs kind, std::uint32_t mask, int m
     KeysResult result{true, {}, {}};
     ScheduleKeys& keys = result.keys;
     const std::int64_t startDay = r.start ? r.start->day : r.now.day;
+    std::optional<std::int64_t> endDay;
     if (const auto& until = r.rule.until) {
         // The last day whose run lies at or before UNTIL; a date alone ends with its whole day.
         const bool runsThatDay = r.rule.untilDateOnly || until->second >= minuteOfDay * 60LL;
-        const std::int64_t endDay = runsThatDay ? until->day : until->day - 1;
-        if (endDay < startDay) return Refused("UNTIL ends the rule before its first run");
-        keys.EndDate = *JoinDate(endDay, 0);
+        endDay = runsThatDay ? until->day : until->day - 1;
+        if (*endDay < startDay) return Refused("UNTIL ends the rule before its first run");
     }
-    keys.UseEndDate = r.rule.until.has_value();
-    keys.StartHour = static_cast<std::int16_t>(minuteOfDay / 60);
-    keys.StartMinute = static_cast<std::int16_t>(minuteOfDay % 60);
-    keys.StartDate = *JoinDate(startDay, 0);
-    if (kind == Occurs::Weekly) keys.SelectionsWeekly = forms::SelectionText(mask, kWeeklyWidth);
-    if (kind == Occurs::Monthly) keys.SelectionsMonthly = forms::SelectionText(mask, kMonthlyWidth);
-    keys.OccursOption = static_cast<std::int32_t>(kind);
+    keys.Set(&ScheduleSettings::StartHour, minuteOfDay / 60);
+    keys.Set(&ScheduleSettings::StartMinute, minuteOfDay % 60);
+    keys.Set(&ScheduleSettings::StartDate, *JoinDate(startDay, 0));
+    if (endDay) keys.Set(&ScheduleSettings::EndDate, *JoinDate(*endDay, 0));
+    keys.Set(&ScheduleSettings::UseEndDate, endDay.has_value());
+    if (kind == Occurs::Weekly) keys.Set(&ScheduleSettings::SelectionsWeekly, forms::SelectionText(mask, kWeeklyWidth));
+    if (kind == Occurs::Monthly)
+        keys.Set(&ScheduleSettings::SelectionsMonthly, forms::SelectionText(mask, kMonthlyWidth));
+    keys.Set(&ScheduleSettings::OccursOption, kind);
     return result;
 }
 

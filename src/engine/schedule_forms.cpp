@@ -247,38 +247,9 @@ FormResult ToICalendar(const ScheduleSettings& settings, OleDate present, const 
     return {true, text};
 }
 
-void ApplyKeys(const ScheduleKeys& k, ScheduleSettings& s) {
-    if (k.EveryFrequency) s.EveryFrequency = *k.EveryFrequency;
-    if (k.EveryInterval) s.EveryInterval = *k.EveryInterval;
-    if (k.StartHour) s.StartHour = *k.StartHour;
-    if (k.StartMinute) s.StartMinute = *k.StartMinute;
-    if (k.StartDate) s.StartDate = *k.StartDate;
-    if (k.EndDate) s.EndDate = *k.EndDate;
-    if (k.UseEndDate) s.UseEndDate = *k.UseEndDate;
-    if (k.SelectionsWeekly) s.SelectionsWeekly = *k.SelectionsWeekly;
-    if (k.SelectionsMonthly) s.SelectionsMonthly = *k.SelectionsMonthly;
-    if (k.LastScheduledTime) s.LastScheduledTime = *k.LastScheduledTime;
-    s.OccursOption = k.OccursOption;
-}
-
-std::string KeysText(const ScheduleKeys& k) {
-    std::string text;
-    auto add = [&](const char* key, const std::string& value) {
-        text += (text.empty() ? "" : " ") + std::string(key) + "=" + value;
-    };
-    auto date = [](OleDate value) { return ToUtf8(FormatIsoDate(value)); };
-    if (k.EveryFrequency) add("EveryFrequency", forms::Number(*k.EveryFrequency));
-    if (k.EveryInterval) add("EveryInterval", forms::Number(*k.EveryInterval));
-    if (k.StartHour) add("StartHour", forms::Number(*k.StartHour));
-    if (k.StartMinute) add("StartMinute", forms::Number(*k.StartMinute));
-    if (k.StartDate) add("StartDate", date(*k.StartDate));
-    if (k.EndDate) add("EndDate", date(*k.EndDate));
-    if (k.UseEndDate) add("UseEndDate", *k.UseEndDate ? "True" : "False");
-    if (k.SelectionsWeekly) add("SelectionsWeekly", ToUtf8(*k.SelectionsWeekly));
-    if (k.SelectionsMonthly) add("SelectionsMonthly", ToUtf8(*k.SelectionsMonthly));
-    if (k.LastScheduledTime) add("LastScheduledTime", date(*k.LastScheduledTime));
-    add("OccursOption", forms::Number(k.OccursOption));
-    return text;
+void ApplyKeys(const ScheduleKeys& keys, ScheduleSettings& settings) {
+    for (const ScheduleField& field : keys.decided)
+        std::visit([&](auto member) { settings.*member = keys.values.*member; }, field);
 }
 
 }  // namespace cadencer

@@ -5,6 +5,7 @@
 #include <random>
 
 #include "control/property_access.h"
+#include "control/schedule_keys.h"
 #include "engine/schedule_forms.h"
 
 namespace cadencer {
@@ -316,7 +317,8 @@ TEST(ScheduleForms, RRuleTextIsReadIntoKeys) {
     for (const auto& c : cases) {
         const auto r = FromRRule(c.text, kPresent);
         EXPECT_TRUE(r.ok) << c.text << ": " << r.reason;
-        EXPECT_NE(KeysText(r.keys).find(c.keys), std::string::npos) << c.text << ": " << KeysText(r.keys);
+        EXPECT_NE(control::KeysText(r.keys).find(c.keys), std::string::npos)
+            << c.text << ": " << control::KeysText(r.keys);
     }
 }
 
@@ -420,7 +422,8 @@ TEST(ScheduleForms, CronLinesAreReadIntoKeysWithCronsDayRule) {
         const auto r = FromCron(c.line, kPresent);
         EXPECT_EQ(r.ok, c.ok) << c.line << ": " << r.reason;
         if (c.ok) {
-            EXPECT_NE(KeysText(r.keys).find(c.text), std::string::npos) << c.line << ": " << KeysText(r.keys);
+            EXPECT_NE(control::KeysText(r.keys).find(c.text), std::string::npos)
+                << c.line << ": " << control::KeysText(r.keys);
         } else {
             EXPECT_NE(r.reason.find(c.text), std::string::npos) << c.line << ": " << r.reason;
         }
@@ -454,7 +457,7 @@ TEST(ScheduleForms, EveryFormReadsBackToTheSameRuns) {
             ASSERT_TRUE(back.ok) << form << ": " << back.reason;
             ScheduleSettings t = s;
             ApplyKeys(back.keys, t);
-            EXPECT_EQ(NextRuns(t, present, 200), runs) << form << " " << KeysText(back.keys);
+            EXPECT_EQ(NextRuns(t, present, 200), runs) << form << " " << control::KeysText(back.keys);
         };
         if (const auto rrule = ToRRule(s, present); rrule.ok) {
             same(FromRRule(rrule.text, present), "rrule");
@@ -470,7 +473,7 @@ TEST(ScheduleForms, EveryFormReadsBackToTheSameRuns) {
             ASSERT_TRUE(back.ok) << cron.text << ": " << back.reason;
             ScheduleSettings t = s;
             ApplyKeys(back.keys, t);
-            EXPECT_EQ(NextRuns(t, present, 200), runs) << cron.text << " " << KeysText(back.keys);
+            EXPECT_EQ(NextRuns(t, present, 200), runs) << cron.text << " " << control::KeysText(back.keys);
             ++checked[2];
         }
     }

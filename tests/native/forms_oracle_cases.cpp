@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "control/property_access.h"
+#include "control/schedule_keys.h"
 #include "engine/schedule_forms.h"
 
 namespace cadencer {
@@ -207,7 +208,7 @@ std::string Keyed(const KeysResult& r, OleDate present) {
     ScheduleSettings s;
     control::ApplyNewControlDefaults(s, *CalendarDate(present), present);
     ApplyKeys(r.keys, s);
-    return ",\"ok\":true,\"keys\":" + Json(KeysText(r.keys)) + ",\"runs\":" + Runs(NextRuns(s, present, 200));
+    return ",\"ok\":true,\"keys\":" + Json(control::KeysText(r.keys)) + ",\"runs\":" + Runs(NextRuns(s, present, 200));
 }
 
 }  // namespace
