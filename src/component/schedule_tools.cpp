@@ -38,9 +38,7 @@ HRESULT GetToolsTypeInfo(REFGUID guid, bool vtable, ITypeInfo** info) {
     if (!info) return E_POINTER;
     *info = nullptr;
     ComPtr<ITypeLib> lib;
-    // REGKIND_NONE: using the library never writes to the registry.
-    const std::wstring path = ModulePath() + L"\\2";
-    HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &lib);
+    HRESULT hr = GetTypeLib(&lib, 2);
     if (FAILED(hr)) return hr;
     ComPtr<ITypeInfo> dispatchInfo;
     hr = lib->GetTypeInfoOfGuid(guid, &dispatchInfo);
@@ -187,7 +185,9 @@ HRESULT ReadSchedule(IDispatch* schedule, ScheduleSettings& s) {
     if (SUCCEEDED(schedule->QueryInterface(kIidScheduleRecord, reinterpret_cast<void**>(record.GetAddressOf()))))
         return record->ReadScheduleRecord(&s);
     const OleDate now = PresentLocal();
-    control::ApplyNewControlDefaults(s, *CalendarDate(now), now);
+    const auto today = CalendarDate(now);
+    if (!today) return ToolsError(E_UNEXPECTED, IID_IScheduleTools, "the clock is outside the years 100 to 9999");
+    control::ApplyNewControlDefaults(s, *today, now);
     for (const control::PropertyRow& row : control::kProperties) {
         if (!control::IsScheduleInput(row)) continue;
         HRESULT hr = S_OK;
@@ -248,7 +248,10 @@ public:
             VariantInit(&date);
             V_VT(&date) = VT_DATE;
             V_DATE(&date) = dates[static_cast<std::size_t>(i)];
-            SafeArrayPutElement(array, &i, &date);
+            if (const HRESULT put = SafeArrayPutElement(array, &i, &date); FAILED(put)) {
+                SafeArrayDestroy(array);
+                return put;
+            }
         }
         V_VT(runs) = VT_ARRAY | VT_VARIANT;
         V_ARRAY(runs) = array;

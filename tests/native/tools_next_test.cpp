@@ -1,6 +1,9 @@
 // cadencer-next: key parsing as a property bag loads them, the firing simulation, and errors.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
+
 #include "cadencer_next_lib.h"
 #include "control/property_table.h"
 #include "utf8.h"
@@ -199,6 +202,19 @@ TEST(CadencerNext, ReadsRRuleAndCronIntoKeysThatItTakesBack) {
     ASSERT_TRUE(SplitLine(keys, split));
     args.insert(args.end(), split.begin(), split.end());
     EXPECT_EQ(Due(args), "2026-12-08T10:00:00 2026-12-09T10:00:00 2026-12-10T10:00:00 1976-12-10T10:00:00");
+    // A task as Task Scheduler exports it: UTF-16 with a byte order mark.
+    const std::string xml = Due({"--now", "2026-12-07T08:15:20", "--to", "task-xml", "--command", "job.exe",
+                                 "OccursOption=2", "SelectionsWeekly=0100010", "StartHour=9", "StartMinute=30"});
+    const std::string path = testing::TempDir() + "cadencer_task.xml";
+    {
+        std::ofstream file(path, std::ios::binary);
+        file << "\xff\xfe";
+        for (const char c : xml) file << c << '\0';
+    }
+    EXPECT_EQ(
+        Due({"--now", "2026-12-07T08:15:20", "--from", "task-xml", path}),
+        "StartHour=9 StartMinute=30 StartDate=2026-12-07 UseEndDate=False SelectionsWeekly=0100010 OccursOption=2");
+    std::remove(path.c_str());
     // Before 1899-12-30 the day's minute is no negative remainder.
     EXPECT_EQ(Due({"--now", "1899-12-29T12:00:00", "--from", "cron", "*/10 * * * *"}),
               "EveryFrequency=1 EveryInterval=10 LastScheduledTime=1899-12-29T12:00:00 OccursOption=4");
