@@ -13,6 +13,7 @@
 #include "component/picture_codec.h"
 #include "win/keep_alive.h"
 #include "win/scoped.h"
+#include "win/system_time.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -23,25 +24,12 @@ using win::ToU16;
 
 // ---- Ports
 
-namespace {
-
-OleDate DateOf(const SYSTEMTIME& t) {
-    const auto date = Compose({t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond});
-    return date ? *date : kZeroDate;
-}
-
-}  // namespace
-
 OleDate LocalClock::Now() {
-    SYSTEMTIME t;
-    GetLocalTime(&t);
-    return DateOf(t);
+    return win::LocalNow();
 }
 
 OleDate LocalClock::UtcNow() {
-    SYSTEMTIME t;
-    GetSystemTime(&t);
-    return DateOf(t);
+    return win::UtcNow();
 }
 
 std::uint64_t LocalClock::ElapsedMilliseconds() {
@@ -130,57 +118,8 @@ HRESULT CadencerControl::Create(REFIID iid, void** ppv) {
     return hr;
 }
 
-STDMETHODIMP_(ULONG) CadencerControl::AddRef() {
-    return InterlockedIncrement(&refs_);
-}
-
-STDMETHODIMP_(ULONG) CadencerControl::Release() {
-    const LONG refs = InterlockedDecrement(&refs_);
-    if (refs == 0) {
-        // Whatever the teardown calls back into must not bring the count to zero again.
-        refs_ = 1;
-        delete this;
-    }
-    return refs;
-}
-
-STDMETHODIMP CadencerControl::QueryInterface(REFIID iid, void** ppv) {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID__Cadencer)
-        *ppv = static_cast<_Cadencer*>(this);
-    else if (iid == IID_IOleObject)
-        *ppv = static_cast<IOleObject*>(this);
-    else if (iid == IID_IOleControl)
-        *ppv = static_cast<IOleControl*>(this);
-    else if (iid == IID_IOleWindow || iid == IID_IOleInPlaceObject)
-        *ppv = static_cast<IOleInPlaceObject*>(this);
-    else if (iid == IID_IViewObject || iid == IID_IViewObject2)
-        *ppv = static_cast<IViewObject2*>(this);
-    else if (iid == IID_IPersist || iid == IID_IPersistStreamInit)
-        *ppv = static_cast<IPersistStreamInit*>(this);
-    else if (iid == IID_IPersistPropertyBag)
-        *ppv = static_cast<IPersistPropertyBag*>(this);
-    else if (iid == IID_IPersistStorage)
-        *ppv = static_cast<IPersistStorage*>(this);
-    else if (iid == IID_IConnectionPointContainer)
-        *ppv = static_cast<IConnectionPointContainer*>(this);
-    else if (iid == IID_IProvideClassInfo || iid == IID_IProvideClassInfo2)
-        *ppv = static_cast<IProvideClassInfo2*>(this);
-    else if (iid == IID_IObjectSafety)
-        *ppv = static_cast<IObjectSafety*>(this);
-    else if (iid == IID_ISupportErrorInfo)
-        *ppv = static_cast<ISupportErrorInfo*>(this);
-    else if (iid == IID_ISpecifyPropertyPages)
-        *ppv = static_cast<ISpecifyPropertyPages*>(this);
-    else if (iid == IID_IPerPropertyBrowsing)
-        *ppv = static_cast<IPerPropertyBrowsing*>(this);
-    else if (iid == kIidScheduleRecord)
-        *ppv = static_cast<IScheduleRecord*>(this);
-    else
-        return trace_ ? trace_->UnknownInterface(iid) : E_NOINTERFACE;
-    AddRef();
-    return S_OK;
+HRESULT CadencerControl::NoInterface(REFIID iid) {
+    return trace_ ? trace_->UnknownInterface(iid) : E_NOINTERFACE;
 }
 
 STDMETHODIMP CadencerControl::ReadScheduleRecord(ScheduleSettings* settings) {

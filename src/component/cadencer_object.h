@@ -24,6 +24,7 @@
 #include "control/cadencer_core.h"
 #include "control/win/face_window.h"
 #include "control/win/timer_window.h"
+#include "win/com_object.h"
 #include "win/thread_state.h"
 
 namespace cadencer::com {
@@ -96,28 +97,30 @@ private:
     CadencerControl& owner_;
 };
 
-class CadencerControl : public _Cadencer,
-                        public IOleObject,
-                        public IOleControl,
-                        public IOleInPlaceObject,
-                        public IViewObject2,
-                        public IPersistStreamInit,
-                        public IPersistPropertyBag,
-                        public IPersistStorage,
-                        public IConnectionPointContainer,
-                        public IProvideClassInfo2,
-                        public IObjectSafety,
-                        public ISupportErrorInfo,
-                        public ISpecifyPropertyPages,
-                        public IPerPropertyBrowsing,
-                        public IScheduleRecord {
+class CadencerControl
+    : public win::ComObject<CadencerControl, _Cadencer, IOleObject, IOleControl, IOleInPlaceObject, IViewObject2,
+                            IPersistStreamInit, IPersistPropertyBag, IPersistStorage, IConnectionPointContainer,
+                            IProvideClassInfo2, IObjectSafety, ISupportErrorInfo, ISpecifyPropertyPages,
+                            IPerPropertyBrowsing, IScheduleRecord> {
 public:
-    static HRESULT Create(REFIID iid, void** ppv);
+    template <const IID& Iid, class Interface>
+    using Answer = win::Answer<Iid, Interface>;
+    using Interfaces = win::InterfaceTable<
+        Answer<IID_IUnknown, _Cadencer>, Answer<IID_IDispatch, _Cadencer>, Answer<IID__Cadencer, _Cadencer>,
+        Answer<IID_IOleObject, IOleObject>, Answer<IID_IOleControl, IOleControl>,
+        Answer<IID_IOleWindow, IOleInPlaceObject>, Answer<IID_IOleInPlaceObject, IOleInPlaceObject>,
+        Answer<IID_IViewObject, IViewObject2>, Answer<IID_IViewObject2, IViewObject2>,
+        Answer<IID_IPersist, IPersistStreamInit>, Answer<IID_IPersistStreamInit, IPersistStreamInit>,
+        Answer<IID_IPersistPropertyBag, IPersistPropertyBag>, Answer<IID_IPersistStorage, IPersistStorage>,
+        Answer<IID_IConnectionPointContainer, IConnectionPointContainer>,
+        Answer<IID_IProvideClassInfo, IProvideClassInfo2>, Answer<IID_IProvideClassInfo2, IProvideClassInfo2>,
+        Answer<IID_IObjectSafety, IObjectSafety>, Answer<IID_ISupportErrorInfo, ISupportErrorInfo>,
+        Answer<IID_ISpecifyPropertyPages, ISpecifyPropertyPages>,
+        Answer<IID_IPerPropertyBrowsing, IPerPropertyBrowsing>, Answer<kIidScheduleRecord, IScheduleRecord>>;
 
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
+    static HRESULT Create(REFIID iid, void** ppv);
+    // A traced control records the interfaces a container asks for and does not get.
+    HRESULT NoInterface(REFIID iid);
 
     // IScheduleRecord (private to the module): the record this control's schedule uses.
     STDMETHODIMP ReadScheduleRecord(ScheduleSettings* settings) override;
@@ -306,11 +309,9 @@ private:
     RECT SnappedRect(const RECT& position) const;
     void UpdateFaceVisibility();
 
-    LONG refs_ = 1;
     // This control's use of its thread's state (the shared record, dialog and about box),
     // let go of last.
     win::ThreadStateUse threadUse_{nullptr};
-    ModuleLock moduleLock_;
     LocalClock clock_;
     ControlSite site_;
     win::TimerWindow timer_;

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "component/module.h"
+#include "win/com_object.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -15,27 +16,12 @@ namespace {
 // A snapshot enumerator: Item is IConnectionPoint* or CONNECTDATA. Each copy holds
 // its own references, so the enumerator stays valid whatever the control does later.
 template <class Interface, class Item, const IID& kIid>
-class SnapshotEnumerator final : public Interface {
+class SnapshotEnumerator final : public win::ComObject<SnapshotEnumerator<Interface, Item, kIid>, Interface> {
 public:
+    using Interfaces = win::InterfaceTable<win::Answer<IID_IUnknown, Interface>, win::Answer<kIid, Interface>>;
+
     explicit SnapshotEnumerator(std::vector<Item> items) : items_(std::move(items)) {
         for (auto& item : items_) AddRefItem(item);
-    }
-
-    STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (iid == IID_IUnknown || iid == kIid) {
-            *ppv = static_cast<Interface*>(this);
-            AddRef();
-            return S_OK;
-        }
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
-    STDMETHODIMP_(ULONG) Release() override {
-        const LONG refs = InterlockedDecrement(&refs_);
-        if (refs == 0) delete this;
-        return refs;
     }
 
     STDMETHODIMP Next(ULONG count, Item* out, ULONG* fetched) override {
@@ -77,8 +63,6 @@ private:
     static void AddRefItem(CONNECTDATA& d) { d.pUnk->AddRef(); }
     static void ReleaseItem(CONNECTDATA& d) { d.pUnk->Release(); }
 
-    LONG refs_ = 1;
-    ModuleLock moduleLock_;
     std::vector<Item> items_;
     std::size_t position_ = 0;
 };
@@ -91,13 +75,12 @@ using ConnectionEnumerator = SnapshotEnumerator<IEnumConnections, CONNECTDATA, I
 
 STDMETHODIMP ConnectionPoint::QueryInterface(REFIID iid, void** ppv) {
     if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (iid == IID_IUnknown || iid == IID_IConnectionPoint) {
-        *ppv = static_cast<IConnectionPoint*>(this);
-        AddRef();
-        return S_OK;
-    }
-    return E_NOINTERFACE;
+    using Table = win::InterfaceTable<win::Answer<IID_IUnknown, IConnectionPoint>,
+                                      win::Answer<IID_IConnectionPoint, IConnectionPoint>>;
+    *ppv = Table::Find(this, iid);
+    if (!*ppv) return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
 }
 
 STDMETHODIMP ConnectionPoint::GetConnectionInterface(IID* iid) {

@@ -20,7 +20,6 @@ namespace cadencer::com {
 namespace {
 
 HINSTANCE g_instance = nullptr;
-LONG g_locks = 0;
 // Guards the type library cache: several single-threaded apartments may create controls.
 // Initialised statically: DllMain does nothing for it.
 SRWLOCK g_typeLibLock = SRWLOCK_INIT;
@@ -63,16 +62,6 @@ std::wstring ModulePath() {
         }
         path.resize(path.size() * 2);
     }
-}
-
-void LockModule() {
-    InterlockedIncrement(&g_locks);
-}
-void UnlockModule() {
-    InterlockedDecrement(&g_locks);
-}
-LONG ModuleLockCount() {
-    return InterlockedCompareExchange(&g_locks, 0, 0);
 }
 
 HRESULT GetTypeLib(ITypeLib** typeLib, int resource) {
@@ -142,12 +131,10 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
 }
 
 extern "C" HRESULT WINAPI DllCanUnloadNow() {
-    // Accessible objects of the dialog's inputs that a client still holds run our code too,
-    // and so does an open dialog, about box or property frame, or a callback into a host
-    // (uses of a thread's state).
-    if (ModuleLockCount() != 0 || cadencer::win::LiveAccessibleObjects() != 0 ||
-        cadencer::win::ThreadState::UsesInProcess() != 0)
-        return S_FALSE;
+    // Accessible objects of the dialog's inputs that a client still holds count with the
+    // objects; an open dialog, about box or property frame, or a callback into a host, runs
+    // our code too (uses of a thread's state).
+    if (ModuleLockCount() != 0 || cadencer::win::ThreadState::UsesInProcess() != 0) return S_FALSE;
     ReleaseTypeLibCache();
     return S_OK;
 }

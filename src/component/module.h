@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "win/module_lock.h"
 #include "win/thread_state.h"
 
 namespace cadencer::com {
@@ -17,10 +18,12 @@ HINSTANCE ModuleInstance();
 // Full path of cadencer.ocx as loaded (what registration writes).
 std::wstring ModulePath();
 
-// Live objects (controls, enumerators) and IClassFactory::LockServer locks.
-void LockModule();
-void UnlockModule();
-LONG ModuleLockCount();
+// Live objects (controls, enumerators) and IClassFactory::LockServer locks: one count
+// with the library's windows code (win/module_lock.h).
+using win::LockModule;
+using win::ModuleLock;
+using win::ModuleLockCount;
+using win::UnlockModule;
 
 // A type library from the embedded resources (1: the control's, 2: the tools objects'),
 // loaded once and kept while objects live.
@@ -34,14 +37,5 @@ void ReleaseTypeLibCache();
 // made), the dialog and the about box. `use` then counts the control as a use of that
 // state. E_OUTOFMEMORY when the state cannot be made.
 HRESULT PrepareThreadForControl(win::ThreadStateUse* use);
-
-// Counts an object for the module's lifetime; embed in every COM object the DLL serves.
-class ModuleLock {
-public:
-    ModuleLock() { LockModule(); }
-    ~ModuleLock() { UnlockModule(); }
-    ModuleLock(const ModuleLock&) = delete;
-    ModuleLock& operator=(const ModuleLock&) = delete;
-};
 
 }  // namespace cadencer::com

@@ -15,6 +15,7 @@
 #include "component/module.h"
 #include "component/variant_bridge.h"
 #include "proppage/win/page_window.h"
+#include "win/com_object.h"
 #include "win/dpi.h"
 #include "win/keep_alive.h"
 #include "win/scoped.h"
@@ -61,25 +62,13 @@ HRESULT PutValue(IDispatch* object, std::u16string_view name, const Variant& val
     return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr);
 }
 
-class PropertyPage final : public IPropertyPage2, private proppage::PageEvents {
+class PropertyPage final : public win::ComObject<PropertyPage, IPropertyPage2>, private proppage::PageEvents {
 public:
-    explicit PropertyPage(PageKind kind) : kind_(kind), window_(proppage::PageWindow::Make(kind)) {}
+    using Interfaces =
+        win::InterfaceTable<win::Answer<IID_IUnknown, IPropertyPage2>, win::Answer<IID_IPropertyPage, IPropertyPage2>,
+                            win::Answer<IID_IPropertyPage2, IPropertyPage2>>;
 
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (iid != IID_IUnknown && iid != IID_IPropertyPage && iid != IID_IPropertyPage2) return E_NOINTERFACE;
-        *ppv = static_cast<IPropertyPage2*>(this);
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
-    STDMETHODIMP_(ULONG) Release() override {
-        const LONG refs = InterlockedDecrement(&refs_);
-        if (refs == 0) delete this;
-        return static_cast<ULONG>(refs);
-    }
+    explicit PropertyPage(PageKind kind) : kind_(kind), window_(proppage::PageWindow::Make(kind)) {}
 
     // IPropertyPage
     STDMETHODIMP SetPageSite(IPropertyPageSite* site) override {
@@ -199,8 +188,6 @@ private:
     }
     bool ApplyRequested() override { return SUCCEEDED(Apply()); }
 
-    LONG refs_ = 1;
-    ModuleLock moduleLock_;
     PageKind kind_;
     std::unique_ptr<proppage::PageWindow> window_;
     ComPtr<IPropertyPageSite> site_;

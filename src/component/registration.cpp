@@ -27,6 +27,7 @@
 #include "component/guids.h"
 #include "component/misc_status.h"
 #include "component/module.h"
+#include "component/registry_text.h"
 #include "component/tools_registration.h"
 #include "win/resource.h"
 #include "win/scoped.h"
@@ -58,12 +59,6 @@ constexpr const wchar_t* kLibraryLocaleKeys[] = {L"409", L"0"};
 constexpr wchar_t kPropertiesVerb[] = L"&Properties...,0,2";
 
 enum class Scope { Machine, User };
-
-std::wstring GuidText(REFGUID guid) {
-    wchar_t text[40] = {};
-    StringFromGUID2(guid, text, 40);
-    return text;
-}
 
 UniqueHkey ClassesRoot(Scope scope, REGSAM access) {
     UniqueHkey key;
@@ -204,11 +199,6 @@ HRESULT RemoveEntries(Scope scope) {
     return hr;
 }
 
-#ifdef _WIN64
-constexpr wchar_t kPlatformKey[] = L"win64";
-#else
-constexpr wchar_t kPlatformKey[] = L"win32";
-#endif
 // The interfaces are entered in both registry views, as RegisterTypeLib enters them.
 constexpr REGSAM kBothViews[] = {KEY_WOW64_64KEY, KEY_WOW64_32KEY};
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "component/dispids.h"
+#include "engine/utf8.h"
 
 namespace cadencer::com {
 namespace {
@@ -99,10 +100,7 @@ void Trace::Write(const std::wstring& text) {
     const std::wstring line = prefix + std::wstring(static_cast<std::size_t>(depth_) * 2, L' ') + text + L"\r\n";
     OutputDebugStringW(line.c_str());
     if (file_ == INVALID_HANDLE_VALUE) return;
-    const int bytes =
-        WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), utf8.data(), bytes, nullptr, nullptr);
+    const std::string utf8 = ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(line.data()), line.size()));
     DWORD written = 0;
     WriteFile(file_, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
 }

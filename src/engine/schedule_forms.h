@@ -92,7 +92,7 @@ KeysResult FromTaskXml(std::string_view text, OleDate present);
 
 void ApplyKeys(const ScheduleKeys& keys, ScheduleSettings& settings);
 
-// Helpers shared by the forms (schedule_forms.cpp).
+// Helpers shared by the forms.
 namespace forms {
 // "20261208T100000"
 std::string CompactLocal(DaySecond time);

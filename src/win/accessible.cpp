@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "win/com_object.h"
 #include "win/scoped.h"
 #include "win/thread_state.h"
 
@@ -16,8 +17,6 @@ namespace cadencer::win {
 namespace {
 
 using Microsoft::WRL::ComPtr;
-
-LONG g_liveObjects = 0;
 
 // oleacc.dll from the system directory, loaded once when first needed and kept.
 struct OleaccFunctions {
@@ -61,35 +60,14 @@ void SetChildId(VARIANT* out, LONG id) {
     out->lVal = id;
 }
 
-class AccessibleProxy final : public IAccessible, public IOleWindow {
+// A client that holds one runs this library's code: the base counts it against unloading.
+class AccessibleProxy final : public ComObject<AccessibleProxy, IAccessible, IOleWindow> {
 public:
-    AccessibleProxy(HWND window, ComPtr<IAccessible> inner, std::shared_ptr<const AccessibleFacts> facts)
-        : window_(window), inner_(std::move(inner)), facts_(std::move(facts)) {
-        InterlockedIncrement(&g_liveObjects);
-    }
-    ~AccessibleProxy() { InterlockedDecrement(&g_liveObjects); }
-    AccessibleProxy(const AccessibleProxy&) = delete;
-    AccessibleProxy& operator=(const AccessibleProxy&) = delete;
+    using Interfaces = InterfaceTable<Answer<IID_IUnknown, IAccessible>, Answer<IID_IDispatch, IAccessible>,
+                                      Answer<IID_IAccessible, IAccessible>, Answer<IID_IOleWindow, IOleWindow>>;
 
-    // ---- IUnknown
-    STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (iid == __uuidof(IUnknown) || iid == __uuidof(IDispatch) || iid == __uuidof(IAccessible))
-            *ppv = static_cast<IAccessible*>(this);
-        else if (iid == __uuidof(IOleWindow))
-            *ppv = static_cast<IOleWindow*>(this);
-        else
-            return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
-    STDMETHODIMP_(ULONG) Release() override {
-        const LONG refs = InterlockedDecrement(&refs_);
-        if (refs == 0) delete this;
-        return static_cast<ULONG>(refs);
-    }
+    AccessibleProxy(HWND window, ComPtr<IAccessible> inner, std::shared_ptr<const AccessibleFacts> facts)
+        : window_(window), inner_(std::move(inner)), facts_(std::move(facts)) {}
 
     // ---- IDispatch: the platform's type information, invoked on this object
     STDMETHODIMP GetTypeInfoCount(UINT* count) override { return inner_->GetTypeInfoCount(count); }
@@ -291,7 +269,6 @@ private:
         return S_FALSE;
     }
 
-    LONG refs_ = 1;
     HWND window_;
     ComPtr<IAccessible> inner_;
     std::shared_ptr<const AccessibleFacts> facts_;
@@ -378,10 +355,6 @@ void NotifyAccessibleNameChange(HWND window) {
 
 void NotifyAccessibleValueChange(HWND window) {
     if (window && IsWindowVisible(window)) NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, window, OBJID_CLIENT, CHILDID_SELF);
-}
-
-LONG LiveAccessibleObjects() {
-    return InterlockedCompareExchange(&g_liveObjects, 0, 0);
 }
 
 std::wstring WindowTextOf(HWND window) {

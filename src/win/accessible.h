@@ -69,10 +69,6 @@ HRESULT CreateAccessibleProxy(HWND window, std::shared_ptr<const AccessibleFacts
 void NotifyAccessibleNameChange(HWND window);
 void NotifyAccessibleValueChange(HWND window);
 
-// Accessible objects handed out and not yet released: while there are any, the code that
-// serves them must stay loaded (the library's DllCanUnloadNow asks).
-LONG LiveAccessibleObjects();
-
 // The text of a window, for facts that read what a control shows.
 std::wstring WindowTextOf(HWND window);
 

@@ -1,7 +1,7 @@
 // Thin typed wrappers over SendMessage for the controls the library's windows use (buttons,
 // combo box, date-time pickers, status bar), painting a window, string conversions between the portable
-// UTF-16 strings and wide strings, and OLE dates to SYSTEMTIME and back through the
-// portable calendar. Every wrapper refuses a handle that is not a window.
+// UTF-16 strings and wide strings (with the SYSTEMTIME conversions of system_time.h, which
+// the pickers take). Every wrapper refuses a handle that is not a window.
 #pragma once
 
 #include <windows.h>
@@ -15,6 +15,7 @@
 #include "engine/ole_date.h"
 #include "win/accessible.h"
 #include "win/dpi.h"
+#include "win/system_time.h"
 
 namespace cadencer::win {
 
@@ -104,24 +105,6 @@ void PaintWindow(HWND window, Draw draw) {
         draw(dc);
         EndPaint(window, &ps);
     }
-}
-
-// ---- Dates: SYSTEMTIME and OLE dates through the portable calendar (no locale, no text).
-inline std::optional<SYSTEMTIME> ToSystemTime(OleDate value) {
-    const auto f = Decompose(value);
-    if (!f || f->year < 1601) return std::nullopt;  // SYSTEMTIME starts in 1601
-    SYSTEMTIME st{};
-    st.wYear = static_cast<WORD>(f->year);
-    st.wMonth = static_cast<WORD>(f->month);
-    st.wDay = static_cast<WORD>(f->day);
-    st.wHour = static_cast<WORD>(f->hour);
-    st.wMinute = static_cast<WORD>(f->minute);
-    st.wSecond = static_cast<WORD>(f->second);
-    if (const auto weekday = Weekday(value)) st.wDayOfWeek = static_cast<WORD>(*weekday - 1);
-    return st;
-}
-inline std::optional<OleDate> FromSystemTime(const SYSTEMTIME& st) {
-    return Compose({st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond});
 }
 
 }  // namespace cadencer::win

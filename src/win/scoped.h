@@ -1,9 +1,9 @@
-// Scoped owners for the platform's resources that have no destructor of their own: a BSTR,
-// a VARIANT, the three texts of an EXCEPINFO and a registry key. Interface pointers are
-// owned by Microsoft::WRL::ComPtr (wrl/client.h); these complete the set so that no code
-// path pairs an allocation with a free by hand. All are move-only; receive() hands out the
-// address for an out-parameter and asserts that the owner holds nothing, because an
-// out-parameter overwrites without freeing and a silent free there hides a double fill.
+// Scoped owners for the platform's resources that have no destructor of their own: a BSTR
+// (from UTF-16 or UTF-8 text), a VARIANT (with typed factories), the three texts of an EXCEPINFO and a registry key.
+// Interface pointers are owned by Microsoft::WRL::ComPtr (wrl/client.h); these complete the set so that no code path
+// pairs an allocation with a free by hand. All are move-only; receive() hands out the address for an out-parameter and
+// asserts that the owner holds nothing, because an out-parameter overwrites without freeing and a silent free there
+// hides a double fill.
 #pragma once
 
 #include <windows.h>
@@ -15,6 +15,8 @@
 #include <string>
 #include <string_view>
 #include <utility>
+
+#include "engine/utf8.h"
 
 namespace cadencer::win {
 
@@ -34,6 +36,8 @@ public:
     ScopedBstr() = default;
     explicit ScopedBstr(std::u16string_view text) : value_(AllocBstr(text)) {}
     explicit ScopedBstr(const wchar_t* text) : value_(SysAllocString(text)) {}
+    // Malformed UTF-8 becomes U+FFFD, as FromUtf8 (engine/utf8.h) reads it.
+    static ScopedBstr FromUtf8(std::string_view text) { return ScopedBstr(cadencer::FromUtf8(text)); }
     ~ScopedBstr() { SysFreeString(value_); }
     ScopedBstr(const ScopedBstr&) = delete;
     ScopedBstr& operator=(const ScopedBstr&) = delete;
@@ -103,6 +107,31 @@ public:
         ScopedVariant v;
         V_VT(v.get()) = VT_BSTR;
         V_BSTR(v.get()) = SysAllocString(text);
+        return v;
+    }
+    static ScopedVariant I2(SHORT value) {
+        ScopedVariant v;
+        V_VT(v.get()) = VT_I2;
+        V_I2(v.get()) = value;
+        return v;
+    }
+    static ScopedVariant I4(LONG value) {
+        ScopedVariant v;
+        V_VT(v.get()) = VT_I4;
+        V_I4(v.get()) = value;
+        return v;
+    }
+    static ScopedVariant Date(DATE value) {
+        ScopedVariant v;
+        V_VT(v.get()) = VT_DATE;
+        V_DATE(v.get()) = value;
+        return v;
+    }
+    // VARIANT_TRUE (-1) or VARIANT_FALSE, as automation clients test it.
+    static ScopedVariant Bool(bool value) {
+        ScopedVariant v;
+        V_VT(v.get()) = VT_BOOL;
+        V_BOOL(v.get()) = value ? VARIANT_TRUE : VARIANT_FALSE;
         return v;
     }
 

@@ -74,15 +74,13 @@ bool OnPage(const dialog::ControlDesign& design) {
 }
 
 std::u16string DueText(const ScheduleSettings& s) {
-    SYSTEMTIME t;
-    GetLocalTime(&t);
-    const auto now = Compose({t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond});
-    if (!now) return {};
+    const OleDate now = win::LocalNow();
+    if (now == kZeroDate) return {};
     // The page sets no LastScheduledTime: an Every schedule counts from now.
     ScheduleSettings schedule = s;
-    schedule.LastScheduledTime = NeverMarker(*now);
-    const OleDate next = ComputeNextRun(schedule, *now, 0);
-    if (IsNeverMarker(next, *now) || next == kZeroDate) return u"Nothing falls due from now on.";
+    schedule.LastScheduledTime = NeverMarker(now);
+    const OleDate next = ComputeNextRun(schedule, now, 0);
+    if (IsNeverMarker(next, now) || next == kZeroDate) return u"Nothing falls due from now on.";
     const auto f = Decompose(next);
     if (!f) return {};
     wchar_t text[48];
