@@ -27,6 +27,7 @@
 #include "engine/schedule_words.h"
 #include "engine/utf8.h"
 #include "win/scoped.h"
+#include "win/system_time.h"
 
 namespace cadencer::com {
 
@@ -49,22 +50,6 @@ HRESULT GetToolsTypeInfo(REFGUID guid, bool vtable, ITypeInfo** info) {
 }
 
 namespace {
-
-OleDate FromSystemTime(const SYSTEMTIME& t) {
-    return Compose({t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond}).value_or(kZeroDate);
-}
-
-std::wstring Wide(const std::string& text) {
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-    return out;
-}
-
-BSTR Bstr(const std::string& text) {
-    const std::wstring wide = Wide(text);
-    return SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
-}
 
 // A property call on a foreign object. Script engines' own objects answer through
 // IDispatchEx (Wine's VBScript class instances answer IDispatch::Invoke with E_NOTIMPL).
@@ -131,18 +116,6 @@ HRESULT ReadInto(IDispatch* object, const control::PropertyRow& row, T& field) {
 
 }  // namespace
 
-OleDate PresentLocal() {
-    SYSTEMTIME t;
-    GetLocalTime(&t);
-    return FromSystemTime(t);
-}
-
-OleDate PresentUtc() {
-    SYSTEMTIME t;
-    GetSystemTime(&t);
-    return FromSystemTime(t);
-}
-
 std::string Utf8Of(BSTR text) {
     return ToUtf8(win::ToU16(text));
 }
@@ -168,11 +141,11 @@ bool OptionalBool(const VARIANT& value, bool& flag) {
 HRESULT ToolsError(HRESULT hr, REFIID iid, const std::string& description) {
     ComPtr<ICreateErrorInfo> create;
     if (SUCCEEDED(CreateErrorInfo(&create))) {
-        const std::wstring text = Wide(description);
+        const auto text = win::ScopedBstr::FromUtf8(description);
         create->SetGUID(iid);
         create->SetSource(
             const_cast<LPOLESTR>(iid == IID_ITaskRegistrar ? L"CadencerTools.Task" : L"CadencerTools.Schedule"));
-        create->SetDescription(const_cast<LPOLESTR>(text.c_str()));
+        create->SetDescription(text.get());
         ComPtr<IErrorInfo> info;
         if (SUCCEEDED(create.As(&info))) SetErrorInfo(0, info.Get());
     }
@@ -184,7 +157,7 @@ HRESULT ReadSchedule(IDispatch* schedule, ScheduleSettings& s) {
     ComPtr<IScheduleRecord> record;
     if (SUCCEEDED(schedule->QueryInterface(kIidScheduleRecord, reinterpret_cast<void**>(record.GetAddressOf()))))
         return record->ReadScheduleRecord(&s);
-    const OleDate now = PresentLocal();
+    const OleDate now = win::LocalNow();
     const auto today = CalendarDate(now);
     if (!today) return ToolsError(E_UNEXPECTED, IID_IScheduleTools, "the clock is outside the years 100 to 9999");
     control::ApplyNewControlDefaults(s, *today, now);
@@ -203,28 +176,14 @@ HRESULT ReadSchedule(IDispatch* schedule, ScheduleSettings& s) {
 
 namespace {
 
-class ScheduleTools final : public ToolsObject<IScheduleTools, IID_IScheduleTools>,
-                            public IObjectSafety,
-                            public ISupportErrorInfo {
+class ScheduleTools final
+    : public ToolsObject<ScheduleTools, IScheduleTools, IID_IScheduleTools, IObjectSafety, ISupportErrorInfo> {
 public:
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IScheduleTools)
-            *ppv = static_cast<IScheduleTools*>(this);
-        else if (iid == IID_IObjectSafety)
-            *ppv = static_cast<IObjectSafety*>(this);
-        else if (iid == IID_ISupportErrorInfo)
-            *ppv = static_cast<ISupportErrorInfo*>(this);
-        else
-            return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-    // One count for every interface.
-    STDMETHODIMP_(ULONG) AddRef() override { return ToolsObject::AddRef(); }
-    STDMETHODIMP_(ULONG) Release() override { return ToolsObject::Release(); }
+    using Interfaces =
+        win::InterfaceTable<win::Answer<IID_IUnknown, IScheduleTools>, win::Answer<IID_IDispatch, IScheduleTools>,
+                            win::Answer<IID_IScheduleTools, IScheduleTools>,
+                            win::Answer<IID_IObjectSafety, IObjectSafety>,
+                            win::Answer<IID_ISupportErrorInfo, ISupportErrorInfo>>;
 
     // IScheduleTools
     STDMETHODIMP Describe(IDispatch* schedule, BSTR* text) override {
@@ -240,15 +199,12 @@ public:
         const HRESULT hr = ReadSchedule(schedule, s);
         if (FAILED(hr)) return hr;
         // At most 1,000 runs: enough for any list a person reads, and bounded for a script.
-        const auto dates = cadencer::NextRuns(s, PresentLocal(), static_cast<int>(count > 1000 ? 1000 : count));
+        const auto dates = cadencer::NextRuns(s, win::LocalNow(), static_cast<int>(count > 1000 ? 1000 : count));
         SAFEARRAY* array = SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(dates.size()));
         if (!array) return E_OUTOFMEMORY;
         for (LONG i = 0; i < static_cast<LONG>(dates.size()); ++i) {
-            VARIANT date;
-            VariantInit(&date);
-            V_VT(&date) = VT_DATE;
-            V_DATE(&date) = dates[static_cast<std::size_t>(i)];
-            if (const HRESULT put = SafeArrayPutElement(array, &i, &date); FAILED(put)) {
+            win::ScopedVariant date = win::ScopedVariant::Date(dates[static_cast<std::size_t>(i)]);
+            if (const HRESULT put = SafeArrayPutElement(array, &i, date.get()); FAILED(put)) {
                 SafeArrayDestroy(array);
                 return put;
             }
@@ -259,27 +215,27 @@ public:
     }
     STDMETHODIMP ToICalendar(IDispatch* schedule, BSTR* text) override {
         return Convert(schedule, text, [](const ScheduleSettings& s) {
-            return cadencer::ToICalendar(s, PresentLocal(), {PresentUtc(), "", ""});
+            return cadencer::ToICalendar(s, win::LocalNow(), {win::UtcNow(), "", ""});
         });
     }
     STDMETHODIMP ToRRule(IDispatch* schedule, BSTR* text) override {
-        return Convert(schedule, text, [](const ScheduleSettings& s) { return cadencer::ToRRule(s, PresentLocal()); });
+        return Convert(schedule, text, [](const ScheduleSettings& s) { return cadencer::ToRRule(s, win::LocalNow()); });
     }
     STDMETHODIMP ToCron(IDispatch* schedule, BSTR* text) override {
-        return Convert(schedule, text, [](const ScheduleSettings& s) { return cadencer::ToCron(s, PresentLocal()); });
+        return Convert(schedule, text, [](const ScheduleSettings& s) { return cadencer::ToCron(s, win::LocalNow()); });
     }
     STDMETHODIMP ToTaskXml(IDispatch* schedule, BSTR command, VARIANT arguments, BSTR* xml) override {
         std::string argumentText;
         if (!OptionalText(arguments, argumentText)) return DISP_E_TYPEMISMATCH;
         return Convert(schedule, xml, [&](const ScheduleSettings& s) {
-            return cadencer::ToTaskXml(s, PresentLocal(), Utf8Of(command), argumentText);
+            return cadencer::ToTaskXml(s, win::LocalNow(), Utf8Of(command), argumentText);
         });
     }
     STDMETHODIMP FromRRule(IDispatch* schedule, BSTR text) override {
-        return SetFrom(schedule, cadencer::FromRRule(Utf8Of(text), PresentLocal()));
+        return SetFrom(schedule, cadencer::FromRRule(Utf8Of(text), win::LocalNow()));
     }
     STDMETHODIMP FromCron(IDispatch* schedule, BSTR text) override {
-        return SetFrom(schedule, cadencer::FromCron(Utf8Of(text), PresentLocal()));
+        return SetFrom(schedule, cadencer::FromCron(Utf8Of(text), win::LocalNow()));
     }
 
     // IObjectSafety: safe for untrusted callers and data on its one interface.
@@ -310,7 +266,7 @@ private:
         if (FAILED(hr)) return hr;
         const FormResult form = convert(s);
         if (!form.ok) return ToolsError(kRefused, IID_IScheduleTools, form.text);
-        *text = Bstr(form.text);
+        *text = win::ScopedBstr::FromUtf8(form.text).release();
         return *text ? S_OK : E_OUTOFMEMORY;
     }
 
