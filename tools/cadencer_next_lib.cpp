@@ -2,12 +2,15 @@
 #include "cadencer_next_lib.h"
 
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <type_traits>
 #include <variant>
 
 #include "control/property_access.h"
 #include "control/property_table.h"
+#include "control/schedule_keys.h"
 #include "engine/invariant_text.h"
 #include "engine/next_run.h"
 #include "engine/schedule_forms.h"
@@ -89,8 +92,8 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::string&
         } else if (a == "--from") {
             const auto kind = value("--from");
             if (!kind) return false;
-            if (*kind != "rrule" && *kind != "cron")
-                return error = "--from: expected rrule or cron, got '" + *kind + "'", false;
+            if (*kind != "rrule" && *kind != "cron" && *kind != "task-xml")
+                return error = "--from: expected rrule, cron or task-xml, got '" + *kind + "'", false;
             const auto text = value("--from");
             if (!text) return false;
             o.from.emplace(*kind, *text);
@@ -167,6 +170,32 @@ std::string FormatDueTime(OleDate value) {
     return buf;
 }
 
+namespace {
+
+// A task definition file as Task Scheduler exports it (UTF-16 with a byte order mark) or
+// as --to task-xml writes it (UTF-8).
+std::optional<std::string> TaskFileText(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) return std::nullopt;
+    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (bytes.size() < 2 || bytes[0] != '\xff' || bytes[1] != '\xfe') return bytes;
+    std::u16string text;
+    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2)
+        text +=
+            static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8);
+    return ToUtf8(text);
+}
+
+KeysResult ReadFrom(const std::string& kind, const std::string& text, OleDate now) {
+    if (kind == "rrule") return FromRRule(text, now);
+    if (kind == "cron") return FromCron(text, now);
+    const auto xml = TaskFileText(text);
+    if (!xml) return {false, {}, "--from task-xml: cannot read the file '" + text + "'"};
+    return FromTaskXml(*xml, now);
+}
+
+}  // namespace
+
 CaseResult RunCase(const std::vector<std::string>& args, OleDate presentLocal, std::optional<OleDate> presentUtc) {
     Options o;
     std::string error;
@@ -175,9 +204,8 @@ CaseResult RunCase(const std::vector<std::string>& args, OleDate presentLocal, s
     if (o.from) {
         if (!o.keys.empty() || !o.to.empty() || o.describe)
             return {false, "--from: takes no keys and no --to or --describe (it prints the keys)"};
-        const KeysResult read =
-            o.from->first == "rrule" ? FromRRule(o.from->second, now) : FromCron(o.from->second, now);
-        return {read.ok, read.ok ? KeysText(read.keys) : read.reason};
+        const KeysResult read = ReadFrom(o.from->first, o.from->second, now);
+        return {read.ok, read.ok ? control::KeysText(read.keys) : read.reason};
     }
     if ((o.command || o.arguments) && o.to != "task-xml")
         return {false, "--command and --arguments: only with --to task-xml"};

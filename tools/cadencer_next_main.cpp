@@ -32,6 +32,7 @@ int main(int argc, char** argv) {
                      "       cadencer-next --to ical|rrule|cron|task-xml [--command C --arguments A] [--now ...]\n"
                      "                     [Key=Value ...]   (the schedule in that form, or why it has none)\n"
                      "       cadencer-next --from rrule|cron TEXT [--now ...]   (the keys of that schedule)\n"
+                     "       cadencer-next --from task-xml FILE [--now ...]  (the keys of a task definition)\n"
                      "       cadencer-next --batch   (one line of arguments per case on stdin)\n";
         return 0;
     }

@@ -22,7 +22,8 @@ HINSTANCE g_instance = nullptr;
 // Guards the type library cache: several single-threaded apartments may create controls.
 // Initialised statically: DllMain does nothing for it.
 SRWLOCK g_typeLibLock = SRWLOCK_INIT;
-ITypeLib* g_typeLib = nullptr;
+// The control's library (resource 1) and the tools objects' (resource 2).
+ITypeLib* g_typeLibs[2] = {};
 
 // Each user-interface thread's own record, a part of its state.
 control::SharedSchedule* ThreadSharedSchedule() {
@@ -62,19 +63,21 @@ std::wstring ModulePath() {
     }
 }
 
-HRESULT GetTypeLib(ITypeLib** typeLib) {
+HRESULT GetTypeLib(ITypeLib** typeLib, int resource) {
     if (!typeLib) return E_POINTER;
     *typeLib = nullptr;
+    if (resource < 1 || resource > 2) return E_INVALIDARG;
+    ITypeLib*& cached = g_typeLibs[resource - 1];
     AcquireSRWLockExclusive(&g_typeLibLock);
     HRESULT hr = S_OK;
-    if (!g_typeLib) {
+    if (!cached) {
         // REGKIND_NONE: using the library must never write to the registry.
-        const std::wstring path = ModulePath();
-        hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &g_typeLib);
+        const std::wstring path = ModulePath() + (resource == 1 ? L"" : L"\\2");
+        hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &cached);
     }
     if (SUCCEEDED(hr)) {
-        *typeLib = g_typeLib;
-        g_typeLib->AddRef();
+        *typeLib = cached;
+        cached->AddRef();
     }
     ReleaseSRWLockExclusive(&g_typeLibLock);
     return hr;
@@ -92,7 +95,8 @@ HRESULT GetTypeInfoOf(REFGUID guid, ITypeInfo** typeInfo) {
 void ReleaseTypeLibCache() {
     AcquireSRWLockExclusive(&g_typeLibLock);
     // Released after the lock is left: no foreign code runs while it is held.
-    const auto lib = win::Adopt(std::exchange(g_typeLib, nullptr));
+    const auto lib = win::Adopt(std::exchange(g_typeLibs[0], nullptr));
+    const auto tools = win::Adopt(std::exchange(g_typeLibs[1], nullptr));
     ReleaseSRWLockExclusive(&g_typeLibLock);
 }
 

@@ -25,10 +25,11 @@ using win::ModuleLock;
 using win::ModuleLockCount;
 using win::UnlockModule;
 
-// The type library from the embedded resource, loaded once and kept while objects live.
-HRESULT GetTypeLib(ITypeLib** typeLib);
+// A type library from the embedded resources (1: the control's, 2: the tools objects'),
+// loaded once and kept while objects live.
+HRESULT GetTypeLib(ITypeLib** typeLib, int resource = 1);
 HRESULT GetTypeInfoOf(REFGUID guid, ITypeInfo** typeInfo);
-// Lets go of the cached type library (when the module can unload).
+// Lets go of the cached type libraries (when the module can unload).
 void ReleaseTypeLibCache();
 
 // Makes the calling thread ready for a control: its state (found by a TLS slot) with the

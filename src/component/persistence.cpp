@@ -1,5 +1,5 @@
-// The control's saved state in the three forms containers use: a property bag (the 29
-// named values), a stream and a storage (both the binary form of stream_format.h).
+// The control's saved state in the three forms containers use: a property bag (the
+// persisted rows' named values), a stream and a storage (both the binary form of stream_format.h).
 // Loading and saving go through the core; this file adapts the containers' objects and
 // keeps the dirty flag. A loaded or newly initialised control is clean; every property
 // change after that makes it dirty until a save that clears it.

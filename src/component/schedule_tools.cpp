@@ -10,6 +10,8 @@
 #include <oleauto.h>
 
 #include <new>
+#include <string>
+#include <type_traits>
 #include <utility>
 
 #include <wrl/client.h>
@@ -18,11 +20,14 @@
 #include "component/module.h"
 #include "component/schedule_record.h"
 #include "component/tools_objects.h"
+#include "component/variant_bridge.h"
 #include "control/property_access.h"
+#include "control/schedule_keys.h"
 #include "engine/next_run.h"
 #include "engine/schedule_words.h"
 #include "engine/utf8.h"
 #include "win/scoped.h"
+#include "win/system_time.h"
 
 namespace cadencer::com {
 
@@ -34,9 +39,7 @@ HRESULT GetToolsTypeInfo(REFGUID guid, bool vtable, ITypeInfo** info) {
     if (!info) return E_POINTER;
     *info = nullptr;
     ComPtr<ITypeLib> lib;
-    // REGKIND_NONE: using the library never writes to the registry.
-    const std::wstring path = ModulePath() + L"\\2";
-    HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &lib);
+    HRESULT hr = GetTypeLib(&lib, 2);
     if (FAILED(hr)) return hr;
     ComPtr<ITypeInfo> dispatchInfo;
     hr = lib->GetTypeInfoOfGuid(guid, &dispatchInfo);
@@ -47,56 +50,6 @@ HRESULT GetToolsTypeInfo(REFGUID guid, bool vtable, ITypeInfo** info) {
 }
 
 namespace {
-
-OleDate FromSystemTime(const SYSTEMTIME& t) {
-    return Compose({t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond}).value_or(kZeroDate);
-}
-
-std::wstring Wide(const std::string& text) {
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-    return out;
-}
-
-std::string Narrow(const wchar_t* name) {
-    std::string out;
-    for (; *name; ++name) out += static_cast<char>(*name);  // the property names are ASCII
-    return out;
-}
-
-BSTR Bstr(const std::string& text) {
-    const std::wstring wide = Wide(text);
-    return SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
-}
-
-// The schedule properties an object must have, read through IDispatch as their types.
-struct PropertyRead {
-    const wchar_t* name;
-    VARTYPE type;
-    bool required;
-};
-constexpr PropertyRead kScheduleProperties[] = {
-    {L"OccursOption", VT_I4, true},        {L"EveryInterval", VT_I2, true},        {L"EveryFrequency", VT_I4, true},
-    {L"StartHour", VT_I2, true},           {L"StartMinute", VT_I2, true},          {L"StartDate", VT_DATE, true},
-    {L"EndDate", VT_DATE, true},           {L"UseEndDate", VT_BOOL, true},         {L"SelectionsWeekly", VT_BSTR, true},
-    {L"SelectionsMonthly", VT_BSTR, true}, {L"LastScheduledTime", VT_DATE, false},
-};
-
-void Store(ScheduleSettings& s, const wchar_t* name, const VARIANT& v) {
-    const std::wstring n = name;
-    if (n == L"OccursOption") s.OccursOption = V_I4(&v);
-    if (n == L"EveryInterval") s.EveryInterval = V_I2(&v);
-    if (n == L"EveryFrequency") s.EveryFrequency = V_I4(&v);
-    if (n == L"StartHour") s.StartHour = V_I2(&v);
-    if (n == L"StartMinute") s.StartMinute = V_I2(&v);
-    if (n == L"StartDate") s.StartDate = V_DATE(&v);
-    if (n == L"EndDate") s.EndDate = V_DATE(&v);
-    if (n == L"UseEndDate") s.UseEndDate = V_BOOL(&v) != VARIANT_FALSE;
-    if (n == L"SelectionsWeekly") s.SelectionsWeekly = FitSelection(win::ToU16(V_BSTR(&v)), kWeeklyWidth);
-    if (n == L"SelectionsMonthly") s.SelectionsMonthly = FitSelection(win::ToU16(V_BSTR(&v)), kMonthlyWidth);
-    if (n == L"LastScheduledTime") s.LastScheduledTime = V_DATE(&v);
-}
 
 // A property call on a foreign object. Script engines' own objects answer through
 // IDispatchEx (Wine's VBScript class instances answer IDispatch::Invoke with E_NOTIMPL).
@@ -120,9 +73,17 @@ HRESULT DispIdOf(IDispatch* object, const wchar_t* name, DISPID* id) {
     return object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, id);
 }
 
-HRESULT PutProperty(IDispatch* object, const wchar_t* name, VARIANT& value) {
+HRESULT GetProperty(IDispatch* object, const std::wstring& name, win::ScopedVariant& value) {
     DISPID id = 0;
-    HRESULT hr = DispIdOf(object, name, &id);
+    HRESULT hr = DispIdOf(object, name.c_str(), &id);
+    if (FAILED(hr)) return hr;
+    DISPPARAMS none{};
+    return CallProperty(object, id, DISPATCH_PROPERTYGET, &none, value.receive());
+}
+
+HRESULT PutProperty(IDispatch* object, const std::wstring& name, VARIANT& value) {
+    DISPID id = 0;
+    HRESULT hr = DispIdOf(object, name.c_str(), &id);
     if (FAILED(hr)) return hr;
     DISPID named = DISPID_PROPERTYPUT;
     DISPPARAMS params{&value, &named, 1, 1};
@@ -131,19 +92,29 @@ HRESULT PutProperty(IDispatch* object, const wchar_t* name, VARIANT& value) {
                           nullptr);
 }
 
+std::wstring WideName(const control::PropertyRow& row) {
+    return std::wstring(row.name.begin(), row.name.end());
+}
+
+// A schedule property of a foreign object, converted as a property bag converts it (never
+// through locale text) into its field.
+template <class T>
+HRESULT ReadInto(IDispatch* object, const control::PropertyRow& row, T& field) {
+    win::ScopedVariant value;
+    HRESULT hr = GetProperty(object, WideName(row), value);
+    if (FAILED(hr)) return hr;
+    const auto portable = FromVariant(*value.get());
+    if (!portable) return HResultOf(portable.error());
+    auto typed = control::ValueFromVariant<T>(*portable);
+    if (!typed) return HResultOf(typed.error());
+    if constexpr (std::is_same_v<T, std::u16string>)
+        field = row.width ? FitSelection(*typed, row.width) : *typed;
+    else
+        field = *typed;
+    return S_OK;
+}
+
 }  // namespace
-
-OleDate PresentLocal() {
-    SYSTEMTIME t;
-    GetLocalTime(&t);
-    return FromSystemTime(t);
-}
-
-OleDate PresentUtc() {
-    SYSTEMTIME t;
-    GetSystemTime(&t);
-    return FromSystemTime(t);
-}
 
 std::string Utf8Of(BSTR text) {
     return ToUtf8(win::ToU16(text));
@@ -170,11 +141,11 @@ bool OptionalBool(const VARIANT& value, bool& flag) {
 HRESULT ToolsError(HRESULT hr, REFIID iid, const std::string& description) {
     ComPtr<ICreateErrorInfo> create;
     if (SUCCEEDED(CreateErrorInfo(&create))) {
-        const std::wstring text = Wide(description);
+        const auto text = win::ScopedBstr::FromUtf8(description);
         create->SetGUID(iid);
         create->SetSource(
             const_cast<LPOLESTR>(iid == IID_ITaskRegistrar ? L"CadencerTools.Task" : L"CadencerTools.Schedule"));
-        create->SetDescription(const_cast<LPOLESTR>(text.c_str()));
+        create->SetDescription(text.get());
         ComPtr<IErrorInfo> info;
         if (SUCCEEDED(create.As(&info))) SetErrorInfo(0, info.Get());
     }
@@ -186,53 +157,33 @@ HRESULT ReadSchedule(IDispatch* schedule, ScheduleSettings& s) {
     ComPtr<IScheduleRecord> record;
     if (SUCCEEDED(schedule->QueryInterface(kIidScheduleRecord, reinterpret_cast<void**>(record.GetAddressOf()))))
         return record->ReadScheduleRecord(&s);
-    const OleDate now = PresentLocal();
-    control::ApplyNewControlDefaults(s, *CalendarDate(now), now);
-    for (const PropertyRead& p : kScheduleProperties) {
-        DISPID id = 0;
-        HRESULT hr = DispIdOf(schedule, p.name, &id);
-        win::ScopedVariant value;
-        if (SUCCEEDED(hr)) {
-            DISPPARAMS none{};
-            hr = CallProperty(schedule, id, DISPATCH_PROPERTYGET, &none, value.receive());
-        }
-        // Values are converted as a property bag converts them, never through locale text.
-        if (SUCCEEDED(hr)) hr = VariantChangeTypeEx(value.get(), value.get(), LOCALE_INVARIANT, 0, p.type);
-        if (FAILED(hr)) {
-            if (!p.required) continue;
+    const OleDate now = win::LocalNow();
+    const auto today = CalendarDate(now);
+    if (!today) return ToolsError(E_UNEXPECTED, IID_IScheduleTools, "the clock is outside the years 100 to 9999");
+    control::ApplyNewControlDefaults(s, *today, now);
+    for (const control::PropertyRow& row : control::kProperties) {
+        if (!control::IsScheduleInput(row)) continue;
+        HRESULT hr = S_OK;
+        control::VisitField(row, &s, control::kNoOwnRecord, [&](auto& field) { hr = ReadInto(schedule, row, field); });
+        // A foreign object may lack what a control does not store (the last run).
+        if (FAILED(hr) && control::IsPersisted(row))
             return ToolsError(
                 hr, IID_IScheduleTools,
-                "the object's schedule property " + Narrow(p.name) + " cannot be read as a schedule value");
-        }
-        Store(s, p.name, *value.get());
+                "the object's schedule property " + ToUtf8(row.name) + " cannot be read as a schedule value");
     }
     return S_OK;
 }
 
 namespace {
 
-class ScheduleTools final : public ToolsObject<IScheduleTools, IID_IScheduleTools>,
-                            public IObjectSafety,
-                            public ISupportErrorInfo {
+class ScheduleTools final
+    : public ToolsObject<ScheduleTools, IScheduleTools, IID_IScheduleTools, IObjectSafety, ISupportErrorInfo> {
 public:
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IScheduleTools)
-            *ppv = static_cast<IScheduleTools*>(this);
-        else if (iid == IID_IObjectSafety)
-            *ppv = static_cast<IObjectSafety*>(this);
-        else if (iid == IID_ISupportErrorInfo)
-            *ppv = static_cast<ISupportErrorInfo*>(this);
-        else
-            return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-    // One count for every interface.
-    STDMETHODIMP_(ULONG) AddRef() override { return ToolsObject::AddRef(); }
-    STDMETHODIMP_(ULONG) Release() override { return ToolsObject::Release(); }
+    using Interfaces =
+        win::InterfaceTable<win::Answer<IID_IUnknown, IScheduleTools>, win::Answer<IID_IDispatch, IScheduleTools>,
+                            win::Answer<IID_IScheduleTools, IScheduleTools>,
+                            win::Answer<IID_IObjectSafety, IObjectSafety>,
+                            win::Answer<IID_ISupportErrorInfo, ISupportErrorInfo>>;
 
     // IScheduleTools
     STDMETHODIMP Describe(IDispatch* schedule, BSTR* text) override {
@@ -248,15 +199,15 @@ public:
         const HRESULT hr = ReadSchedule(schedule, s);
         if (FAILED(hr)) return hr;
         // At most 1,000 runs: enough for any list a person reads, and bounded for a script.
-        const auto dates = cadencer::NextRuns(s, PresentLocal(), static_cast<int>(count > 1000 ? 1000 : count));
+        const auto dates = cadencer::NextRuns(s, win::LocalNow(), static_cast<int>(count > 1000 ? 1000 : count));
         SAFEARRAY* array = SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(dates.size()));
         if (!array) return E_OUTOFMEMORY;
         for (LONG i = 0; i < static_cast<LONG>(dates.size()); ++i) {
-            VARIANT date;
-            VariantInit(&date);
-            V_VT(&date) = VT_DATE;
-            V_DATE(&date) = dates[static_cast<std::size_t>(i)];
-            SafeArrayPutElement(array, &i, &date);
+            win::ScopedVariant date = win::ScopedVariant::Date(dates[static_cast<std::size_t>(i)]);
+            if (const HRESULT put = SafeArrayPutElement(array, &i, date.get()); FAILED(put)) {
+                SafeArrayDestroy(array);
+                return put;
+            }
         }
         V_VT(runs) = VT_ARRAY | VT_VARIANT;
         V_ARRAY(runs) = array;
@@ -264,27 +215,27 @@ public:
     }
     STDMETHODIMP ToICalendar(IDispatch* schedule, BSTR* text) override {
         return Convert(schedule, text, [](const ScheduleSettings& s) {
-            return cadencer::ToICalendar(s, PresentLocal(), {PresentUtc(), "", ""});
+            return cadencer::ToICalendar(s, win::LocalNow(), {win::UtcNow(), "", ""});
         });
     }
     STDMETHODIMP ToRRule(IDispatch* schedule, BSTR* text) override {
-        return Convert(schedule, text, [](const ScheduleSettings& s) { return cadencer::ToRRule(s, PresentLocal()); });
+        return Convert(schedule, text, [](const ScheduleSettings& s) { return cadencer::ToRRule(s, win::LocalNow()); });
     }
     STDMETHODIMP ToCron(IDispatch* schedule, BSTR* text) override {
-        return Convert(schedule, text, [](const ScheduleSettings& s) { return cadencer::ToCron(s, PresentLocal()); });
+        return Convert(schedule, text, [](const ScheduleSettings& s) { return cadencer::ToCron(s, win::LocalNow()); });
     }
     STDMETHODIMP ToTaskXml(IDispatch* schedule, BSTR command, VARIANT arguments, BSTR* xml) override {
         std::string argumentText;
         if (!OptionalText(arguments, argumentText)) return DISP_E_TYPEMISMATCH;
         return Convert(schedule, xml, [&](const ScheduleSettings& s) {
-            return cadencer::ToTaskXml(s, PresentLocal(), Utf8Of(command), argumentText);
+            return cadencer::ToTaskXml(s, win::LocalNow(), Utf8Of(command), argumentText);
         });
     }
     STDMETHODIMP FromRRule(IDispatch* schedule, BSTR text) override {
-        return SetFrom(schedule, cadencer::FromRRule(Utf8Of(text), PresentLocal()));
+        return SetFrom(schedule, cadencer::FromRRule(Utf8Of(text), win::LocalNow()));
     }
     STDMETHODIMP FromCron(IDispatch* schedule, BSTR text) override {
-        return SetFrom(schedule, cadencer::FromCron(Utf8Of(text), PresentLocal()));
+        return SetFrom(schedule, cadencer::FromCron(Utf8Of(text), win::LocalNow()));
     }
 
     // IObjectSafety: safe for untrusted callers and data on its one interface.
@@ -315,7 +266,7 @@ private:
         if (FAILED(hr)) return hr;
         const FormResult form = convert(s);
         if (!form.ok) return ToolsError(kRefused, IID_IScheduleTools, form.text);
-        *text = Bstr(form.text);
+        *text = win::ScopedBstr::FromUtf8(form.text).release();
         return *text ? S_OK : E_OUTOFMEMORY;
     }
 
@@ -325,50 +276,15 @@ private:
     HRESULT SetFrom(IDispatch* schedule, const KeysResult& read) {
         if (!schedule) return ToolsError(E_POINTER, IID_IScheduleTools, "no schedule object was given");
         if (!read.ok) return ToolsError(kRefused, IID_IScheduleTools, read.reason);
-        const ScheduleKeys& k = read.keys;
-        auto put = [&](const wchar_t* name, VARIANT value) {
-            win::ScopedVariant owner(value);
-            const HRESULT hr = PutProperty(schedule, name, *owner.get());
-            return FAILED(hr)
-                       ? ToolsError(hr, IID_IScheduleTools, "the object refused its schedule property " + Narrow(name))
-                       : S_OK;
-        };
-        auto number = [](VARTYPE type, long value) {
-            VARIANT v;
-            VariantInit(&v);
-            V_VT(&v) = type;
-            if (type == VT_I2)
-                V_I2(&v) = static_cast<SHORT>(value);
-            else
-                V_I4(&v) = value;
-            return v;
-        };
-        auto date = [](OleDate value) {
-            VARIANT v;
-            VariantInit(&v);
-            V_VT(&v) = VT_DATE;
-            V_DATE(&v) = value;
-            return v;
-        };
-        auto text = [](const std::u16string& value) { return win::ScopedVariant::String(value).release(); };
         HRESULT hr = S_OK;
-        if (SUCCEEDED(hr) && k.EveryFrequency) hr = put(L"EveryFrequency", number(VT_I4, *k.EveryFrequency));
-        if (SUCCEEDED(hr) && k.EveryInterval) hr = put(L"EveryInterval", number(VT_I2, *k.EveryInterval));
-        if (SUCCEEDED(hr) && k.StartHour) hr = put(L"StartHour", number(VT_I2, *k.StartHour));
-        if (SUCCEEDED(hr) && k.StartMinute) hr = put(L"StartMinute", number(VT_I2, *k.StartMinute));
-        if (SUCCEEDED(hr) && k.StartDate) hr = put(L"StartDate", date(*k.StartDate));
-        if (SUCCEEDED(hr) && k.EndDate) hr = put(L"EndDate", date(*k.EndDate));
-        if (SUCCEEDED(hr) && k.UseEndDate) {
-            VARIANT b;
-            VariantInit(&b);
-            V_VT(&b) = VT_BOOL;
-            V_BOOL(&b) = *k.UseEndDate ? VARIANT_TRUE : VARIANT_FALSE;
-            hr = put(L"UseEndDate", b);
-        }
-        if (SUCCEEDED(hr) && k.SelectionsWeekly) hr = put(L"SelectionsWeekly", text(*k.SelectionsWeekly));
-        if (SUCCEEDED(hr) && k.SelectionsMonthly) hr = put(L"SelectionsMonthly", text(*k.SelectionsMonthly));
-        if (SUCCEEDED(hr) && k.LastScheduledTime) hr = put(L"LastScheduledTime", date(*k.LastScheduledTime));
-        if (SUCCEEDED(hr)) hr = put(L"OccursOption", number(VT_I4, k.OccursOption));
+        control::ForEachKey(read.keys, [&](const control::PropertyRow& row, const Variant& value) {
+            if (FAILED(hr)) return;
+            win::ScopedVariant v;
+            hr = ToVariant(value, v.get());
+            if (SUCCEEDED(hr)) hr = PutProperty(schedule, WideName(row), *v.get());
+            if (FAILED(hr))
+                hr = ToolsError(hr, IID_IScheduleTools, "the object refused its schedule property " + ToUtf8(row.name));
+        });
         return hr;
     }
 };

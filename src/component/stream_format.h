@@ -3,9 +3,9 @@
 //
 //   offset 0   4 bytes  "CDNC"
 //          4   u16      format version (1)
-//          6   u16      number of entries (0 to 29)
+//          6   u16      number of entries (0 to the persisted rows)
 //          8   u32      bytes of entries that follow
-//         12   entries: u8 key index (0 to 28, into kStreamKeys), u8 type, value:
+//         12   entries: u8 key index (into kStreamKeys), u8 type, value:
 //                0 empty   (nothing)       4 double  (8 bytes IEEE 754)
 //                1 bool    (u8, 0 or 1)    5 date    (8 bytes, years 100 to 9999)
 //                2 i16     (2 bytes)       6 string  (u32 count <= 65536, UTF-16 units)

@@ -19,6 +19,7 @@
 #include "component/module.h"
 #include "component/tools_objects.h"
 #include "win/scoped.h"
+#include "win/system_time.h"
 
 namespace cadencer::com {
 namespace {
@@ -42,24 +43,12 @@ std::string Quoted(BSTR name) {
     return "\"" + Utf8Of(name) + "\"";
 }
 
-class TaskRegistrar final : public ToolsObject<ITaskRegistrar, IID_ITaskRegistrar>, public ISupportErrorInfo {
+class TaskRegistrar final : public ToolsObject<TaskRegistrar, ITaskRegistrar, IID_ITaskRegistrar, ISupportErrorInfo> {
 public:
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_ITaskRegistrar)
-            *ppv = static_cast<ITaskRegistrar*>(this);
-        else if (iid == IID_ISupportErrorInfo)
-            *ppv = static_cast<ISupportErrorInfo*>(this);
-        else
-            return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-    // One count for every interface.
-    STDMETHODIMP_(ULONG) AddRef() override { return ToolsObject::AddRef(); }
-    STDMETHODIMP_(ULONG) Release() override { return ToolsObject::Release(); }
+    using Interfaces =
+        win::InterfaceTable<win::Answer<IID_IUnknown, ITaskRegistrar>, win::Answer<IID_IDispatch, ITaskRegistrar>,
+                            win::Answer<IID_ITaskRegistrar, ITaskRegistrar>,
+                            win::Answer<IID_ISupportErrorInfo, ISupportErrorInfo>>;
 
     // ITaskRegistrar
     STDMETHODIMP RegisterTask(IDispatch* schedule, BSTR name, BSTR command, VARIANT arguments,
@@ -75,7 +64,7 @@ public:
         ScheduleSettings s;
         HRESULT hr = ReadSchedule(schedule, s);
         if (FAILED(hr)) return hr;
-        const FormResult xml = cadencer::ToTaskXml(s, PresentLocal(), Utf8Of(command), argumentText);
+        const FormResult xml = cadencer::ToTaskXml(s, win::LocalNow(), Utf8Of(command), argumentText);
         if (!xml.ok) return ToolsError(kRefused, IID_ITaskRegistrar, xml.text);
         ComPtr<ITaskFolder> folder;
         hr = RootFolder(folder);
@@ -86,14 +75,8 @@ public:
         if (!replace && SUCCEEDED(folder->GetTask(name, &existing)))
             return ToolsError(HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS), IID_ITaskRegistrar,
                               "a task named " + Quoted(name) + " exists already; pass True to replace it");
-        win::ScopedBstr definition;
-        {
-            const int n =
-                MultiByteToWideChar(CP_UTF8, 0, xml.text.data(), static_cast<int>(xml.text.size()), nullptr, 0);
-            definition.reset(SysAllocStringLen(nullptr, static_cast<UINT>(n)));
-            if (!definition) return E_OUTOFMEMORY;
-            MultiByteToWideChar(CP_UTF8, 0, xml.text.data(), static_cast<int>(xml.text.size()), definition.get(), n);
-        }
+        const auto definition = win::ScopedBstr::FromUtf8(xml.text);
+        if (!definition.get()) return E_OUTOFMEMORY;
         win::ScopedVariant none;
         ComPtr<IRegisteredTask> task;
         hr = folder->RegisterTask(name, definition.get(), replace ? TASK_CREATE_OR_UPDATE : TASK_CREATE, *none.get(),

@@ -11,6 +11,7 @@
 #include <wrl/client.h>
 
 #include "component/module.h"
+#include "win/com_object.h"
 
 #include "engine/schedule_forms.h"
 #include "engine/schedule_settings.h"
@@ -20,16 +21,14 @@ namespace cadencer::com {
 HRESULT CreateScheduleTools(REFIID iid, void** ppv);
 HRESULT CreateTaskRegistrar(REFIID iid, void** ppv);
 
-// The type information of an interface of the tools library, in its vtable flavour when
-// vtable is true (for ITypeInfo::Invoke on a dual interface).
+// The type information of an interface of the tools library (loaded once, as the
+// control's), in its vtable flavour when vtable is true (for ITypeInfo::Invoke on a dual
+// interface).
 HRESULT GetToolsTypeInfo(REFGUID guid, bool vtable, ITypeInfo** info);
 
 // The schedule record of a Cadencer control of this module (read privately) or of any
 // object with the schedule properties (read through IDispatch).
 HRESULT ReadSchedule(IDispatch* schedule, ScheduleSettings& settings);
-// The local present, seconds included, and the same moment in UTC.
-OleDate PresentLocal();
-OleDate PresentUtc();
 std::string Utf8Of(BSTR text);
 // An optional argument: left out (or empty) it is the fallback, else converted as the
 // automation layer converts it. False when it cannot be converted.
@@ -38,17 +37,12 @@ bool OptionalBool(const VARIANT& value, bool& flag);
 // Sets the error info (source, description) for a scripting client and returns hr.
 HRESULT ToolsError(HRESULT hr, REFIID iid, const std::string& description);
 
-// The reference count, module lock and IDispatch of a companion object whose dual interface
-// is Dual (its IID DualIid), answered through the tools library's type information.
-template <class Dual, const IID& DualIid>
-class ToolsObject : public Dual {
+// The IDispatch of a companion object (Self) whose dual interface is Dual (its IID
+// DualIid), answered through the tools library's type information; its IUnknown is the
+// library's one (win/com_object.h), with the other interfaces Extras.
+template <class Self, class Dual, const IID& DualIid, class... Extras>
+class ToolsObject : public win::ComObject<Self, Dual, Extras...> {
 public:
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
-    STDMETHODIMP_(ULONG) Release() override {
-        const LONG left = InterlockedDecrement(&refs_);
-        if (left == 0) delete this;
-        return static_cast<ULONG>(left);
-    }
     STDMETHODIMP GetTypeInfoCount(UINT* count) override {
         if (!count) return E_POINTER;
         *count = 1;
@@ -74,13 +68,6 @@ public:
         SetErrorInfo(0, nullptr);
         return info->Invoke(static_cast<Dual*>(this), id, flags, params, result, exception, argError);
     }
-
-protected:
-    virtual ~ToolsObject() = default;
-
-private:
-    ModuleLock lock_;
-    LONG refs_ = 1;
 };
 
 // The HRESULT of a refused conversion: the error description says why.

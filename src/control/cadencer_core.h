@@ -77,7 +77,7 @@ public:
     // What Load would report, found by reading into copies of the fields: nothing changes.
     // Forms that promise all or nothing (the binary stream) check before they load.
     PersistStatus CheckLoad(PropertyBag& bag);
-    // Writes the 29 keys in order, leaving out values equal to their defaults ("Icon" always).
+    // Writes the persisted rows' keys in order, leaving out values equal to their defaults ("Icon" always).
     PersistStatus Save(PropertyBag& bag);
     // The control is being destroyed: unloads the about box, then the dialog, lets go of
     // OwnerControl, stops the timer and detaches every port. Idempotent.

@@ -8,6 +8,7 @@
 // cron combines them: when both fields are restricted a day matching either runs.
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cctype>
 #include <vector>
 
@@ -21,6 +22,8 @@ namespace {
 using forms::Number;
 using forms::Plan;
 using forms::Readable;
+using forms::Refused;
+using forms::Why;
 
 std::string UnitText(const Plan& plan) {
     const char* unit = plan.hours ? " hour" : " minute";
@@ -36,19 +39,22 @@ std::string ListOf(std::uint32_t days, int width, int firstValue) {
 
 FormResult EveryLine(const Plan& plan) {
     const std::int64_t period = plan.intervalMinutes;
-    if (1440 % period != 0)
-        return {false, UnitText(plan) +
-                           " does not fall at the same times each day (it does not divide 24 hours), "
-                           "and a cron line repeats the same times every day"};
-    if (!(period < 60 && 60 % period == 0) && period % 60 != 0)
-        return {false, UnitText(plan) +
-                           ": the runs fall at different minutes of each hour, which one cron line's "
-                           "minute and hour fields cannot hold"};
     const std::int64_t firstMinute = plan.first.Minute();
     if (firstMinute - period > plan.present.Minute())
         return {false, "the next run " + Readable(plan.first) + " lies more than one interval after the present, " +
                            "and the cron line would run one interval before it"};
     const int minuteOfDay = static_cast<int>(plan.first.second / 60);
+    if (period == 7 * 1440)  // once a week, on the first run's weekday
+        return {true, Number(minuteOfDay % 60) + " " + Number(minuteOfDay / 60) + " * * " +
+                          Number(WeekdayOfDaySerial(plan.first.day) - 1)};
+    if (1440 % period != 0)
+        return {false, UnitText(plan) +
+                           " does not fall at the same times each day or week (it does not divide 24 hours, "
+                           "and is not a week), and a cron line repeats the same times every day or week"};
+    if (!(period < 60 && 60 % period == 0) && period % 60 != 0)
+        return {false, UnitText(plan) +
+                           ": the runs fall at different minutes of each hour, which one cron line's "
+                           "minute and hour fields cannot hold"};
     if (period < 60) {
         const int offset = minuteOfDay % static_cast<int>(period);
         const std::string minutes = period == 1   ? "*"
@@ -205,134 +211,133 @@ std::optional<std::string> Macro(std::string_view text, std::string& reason) {
     return std::nullopt;
 }
 
-// The keys' first run strictly after the present minute, as the engine computes it. The
-// keys decide every input of a Daily, Weekly or Monthly schedule that ends never (kind,
-// time, start date, the kind's selection, no end date), so the record starts empty.
-std::optional<DaySecond> FirstAfterPresentMinute(const ScheduleKeys& keys, OleDate present) {
+// The line's five fields, with day-of-week 7 read as Sunday.
+Why ParseLine(std::string_view text, std::array<Field, 5>& f) {
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
+    std::string line(text);
+    if (!line.empty() && line[0] == '@') {
+        std::string reason;
+        const auto expanded = Macro(line, reason);
+        if (!expanded) return reason;
+        line = *expanded;
+    }
+    std::vector<std::string> parts;
+    for (std::size_t i = 0; i < line.size();) {
+        std::size_t j = i;
+        while (j < line.size() && !std::isspace(static_cast<unsigned char>(line[j]))) ++j;
+        if (j > i) parts.push_back(line.substr(i, j - i));
+        i = j + 1;
+    }
+    if (parts.size() != 5)
+        return "a cron time has five fields (minute hour day-of-month month day-of-week), this has " +
+               Number(static_cast<long long>(parts.size()));
+    for (std::size_t i = 0; i < 5; ++i) {
+        std::string reason;
+        if (!ParseField(parts[i], kFields[i], f[i], reason)) return reason;
+    }
+    if (f[4].values >> 7 & 1u) f[4].values = (f[4].values | 1u) & ~(std::uint64_t{1} << 7);  // 7 is Sunday too
+    return std::nullopt;
+}
+
+// The longest month among those the month field leaves out (0 when it leaves none out).
+unsigned LongestLeftOut(std::uint64_t months) {
+    static constexpr unsigned kLongest[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    unsigned longest = 0;
+    for (int m = 1; m <= 12; ++m)
+        if (!(months >> m & 1u)) longest = std::max(longest, kLongest[m - 1]);
+    return longest;
+}
+
+// The days the line runs on: every day, chosen weekdays or chosen days of the month.
+Why ChosenDays(const Field& dom, const Field& month, const Field& dow, Occurs& kind) {
+    const bool allDom = dom.values == Span(1, 31), allDow = dow.values == Span(0, 6);
+    const bool either = !dom.star && !dow.star;  // cron's rule: both restricted means either
+    const bool everyDay = either ? (allDom || allDow) : (allDom && allDow);
+    if (!everyDay && either)
+        return "cron runs on the days that match either the day of the month '" + dom.text + "' or the weekday '" +
+               dow.text + "', and a schedule chooses one of them";
+    if (!everyDay && !allDom && !allDow)
+        return "cron runs only on the days that match both the day of the month '" + dom.text + "' and the weekday '" +
+               dow.text + "', and a schedule chooses one of them";
+    kind = everyDay ? Occurs::Daily : allDom ? Occurs::Weekly : Occurs::Monthly;
+    // Months left out are no loss where none of the chosen days exists in them (the 31st
+    // in the months of 30 days and February).
+    const unsigned longest = LongestLeftOut(month.values & Span(1, 12));
+    if (longest != 0 && !(kind == Occurs::Monthly && std::countr_zero(dom.values) > static_cast<int>(longest)))
+        return "the month field '" + month.text + "' leaves months out, and a schedule runs in every month";
+    return std::nullopt;
+}
+
+// One time of day on the chosen days: Daily, Weekly or Monthly, from the day of the line's
+// first run (cron has no start date).
+KeysResult CalendarKeys(int minuteOfDay, Occurs kind, const Field& dom, const Field& dow, OleDate present) {
+    const auto weekly = forms::SelectionText(static_cast<std::uint32_t>(dow.values), kWeeklyWidth);
+    const auto monthly = forms::SelectionText(static_cast<std::uint32_t>(dom.values >> 1), kMonthlyWidth);
+    // The first run strictly after the present minute, as the engine computes it from today.
     ScheduleSettings s;
-    ApplyKeys(keys, s);
+    s.OccursOption = static_cast<std::int32_t>(kind);
+    s.StartHour = static_cast<std::int16_t>(minuteOfDay / 60);
+    s.StartMinute = static_cast<std::int16_t>(minuteOfDay % 60);
+    s.StartDate = *CalendarDate(present);
+    s.SelectionsWeekly = weekly;
+    s.SelectionsMonthly = monthly;
     const OleDate due = ComputeNextRun(s, present, 1);
-    if (IsNeverMarker(due, present)) return std::nullopt;
-    return SplitDate(due);
+    if (IsNeverMarker(due, present)) return Refused("the line never runs");
+    KeysResult result{true, {}, {}};
+    ScheduleKeys& keys = result.keys;
+    keys.Set(&ScheduleSettings::StartHour, s.StartHour);
+    keys.Set(&ScheduleSettings::StartMinute, s.StartMinute);
+    keys.Set(&ScheduleSettings::StartDate, *CalendarDate(due));
+    keys.Set(&ScheduleSettings::UseEndDate, false);
+    if (kind == Occurs::Weekly) keys.Set(&ScheduleSettings::SelectionsWeekly, weekly);
+    if (kind == Occurs::Monthly) keys.Set(&ScheduleSettings::SelectionsMonthly, monthly);
+    keys.Set(&ScheduleSettings::OccursOption, kind);
+    return result;
+}
+
+// Several times every day at one interval that divides the day: an Every schedule.
+KeysResult EveryKeys(const std::vector<int>& times, const std::string& timeFields, OleDate present) {
+    const int period = times[1] - times[0];
+    for (std::size_t i = 1; i < times.size(); ++i)
+        if (times[i] - times[i - 1] != period || static_cast<int>(times.size()) * period != 1440)
+            return Refused("several times a day (" + timeFields +
+                           ") at uneven intervals, and a schedule runs once a day or at one interval");
+    const auto now = SplitDate(present);
+    if (!now) return Refused("the present time is not a date in the years 100 to 9999");
+    // The line's first run after the present minute is one interval after the last run.
+    const std::int64_t after = now->Minute() + 1;
+    const int minuteOfDay = static_cast<int>((after % 1440 + 1440) % 1440);
+    const auto next = std::lower_bound(times.begin(), times.end(), minuteOfDay);
+    const std::int64_t first = after - minuteOfDay + (next == times.end() ? 1440 + times[0] : *next);
+    const auto last = JoinDate(0, (first - period) * 60);
+    if (!last) return Refused("the present time is not a date in the years 100 to 9999");
+    KeysResult result{true, {}, {}};
+    ScheduleKeys& keys = result.keys;
+    keys.Set(&ScheduleSettings::EveryFrequency, period % 60 == 0 ? EveryType::Hours : EveryType::Minutes);
+    keys.Set(&ScheduleSettings::EveryInterval, period % 60 == 0 ? period / 60 : period);
+    keys.Set(&ScheduleSettings::LastScheduledTime, *last);
+    keys.Set(&ScheduleSettings::OccursOption, Occurs::Every);
+    return result;
 }
 
 }  // namespace
 
 KeysResult FromCron(std::string_view text, OleDate present) {
-    KeysResult result;
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
-    std::string line(text);
-    if (!line.empty() && line[0] == '@') {
-        const auto expanded = Macro(line, result.reason);
-        if (!expanded) return result;
-        line = *expanded;
-    }
-    std::vector<std::string> parts;
-    for (std::size_t i = 0; i < line.size();) {
-        if (std::isspace(static_cast<unsigned char>(line[i]))) {
-            ++i;
-            continue;
-        }
-        std::size_t j = i;
-        while (j < line.size() && !std::isspace(static_cast<unsigned char>(line[j]))) ++j;
-        parts.push_back(line.substr(i, j - i));
-        i = j;
-    }
-    if (parts.size() != 5) {
-        result.reason = "a cron time has five fields (minute hour day-of-month month day-of-week), this has " +
-                        Number(static_cast<long long>(parts.size()));
-        return result;
-    }
     std::array<Field, 5> f;
-    for (std::size_t i = 0; i < 5; ++i)
-        if (!ParseField(parts[i], kFields[i], f[i], result.reason)) return result;
-    Field &minute = f[0], &hour = f[1], &dom = f[2], &month = f[3], &dow = f[4];
-    if (dow.values >> 7 & 1u) dow.values = (dow.values | 1u) & ~(std::uint64_t{1} << 7);  // 7 is Sunday too
-
-    if (month.values != Span(1, 12)) {
-        result.reason = "the month field '" + month.text + "' leaves months out, and a schedule runs in every month";
-        return result;
-    }
-    const bool allDom = dom.values == Span(1, 31), allDow = dow.values == Span(0, 6);
-    const bool either = !dom.star && !dow.star;  // cron's rule: both restricted means either
-    const bool everyDay = either ? (allDom || allDow) : (allDom && allDow);
-    ScheduleKeys& keys = result.keys;
-    if (!everyDay) {
-        if (either) {
-            result.reason = "cron runs on the days that match either the day of the month '" + dom.text +
-                            "' or the weekday '" + dow.text + "', and a schedule chooses one of them";
-            return result;
-        }
-        if (!allDom && !allDow) {
-            result.reason = "cron runs only on the days that match both the day of the month '" + dom.text +
-                            "' and the weekday '" + dow.text + "', and a schedule chooses one of them";
-            return result;
-        }
-    }
-
+    if (auto why = ParseLine(text, f)) return Refused(*why);
+    const Field &minute = f[0], &hour = f[1], &dom = f[2], &month = f[3], &dow = f[4];
+    Occurs kind = Occurs::Daily;
+    if (auto why = ChosenDays(dom, month, dow, kind)) return Refused(*why);
     std::vector<int> times;
     for (int h = 0; h < 24; ++h)
         for (int m = 0; m < 60; ++m)
             if ((hour.values >> h & 1u) && (minute.values >> m & 1u)) times.push_back(h * 60 + m);
-    if (times.size() == 1) {
-        keys.StartHour = static_cast<std::int16_t>(times[0] / 60);
-        keys.StartMinute = static_cast<std::int16_t>(times[0] % 60);
-        keys.UseEndDate = false;
-        if (everyDay) {
-            keys.OccursOption = static_cast<std::int32_t>(Occurs::Daily);
-        } else if (allDom) {
-            keys.OccursOption = static_cast<std::int32_t>(Occurs::Weekly);
-            std::u16string days(kWeeklyWidth, u'0');
-            for (int d = 0; d < 7; ++d)
-                if (dow.values >> d & 1u) days[static_cast<std::size_t>(d)] = u'1';
-            keys.SelectionsWeekly = days;
-        } else {
-            keys.OccursOption = static_cast<std::int32_t>(Occurs::Monthly);
-            std::u16string days(kMonthlyWidth, u'0');
-            for (int d = 1; d <= 31; ++d)
-                if (dom.values >> d & 1u) days[static_cast<std::size_t>(d - 1)] = u'1';
-            keys.SelectionsMonthly = days;
-        }
-        // cron has no start date: the schedule starts on the day of the line's first run.
-        keys.StartDate = *CalendarDate(present);
-        const auto first = FirstAfterPresentMinute(keys, present);
-        if (!first) {
-            result.reason = "the line never runs";
-            return result;
-        }
-        keys.StartDate = *JoinDate(first->day, 0);
-        result.ok = true;
-        return result;
-    }
+    if (times.size() == 1) return CalendarKeys(times[0], kind, dom, dow, present);
     const std::string timeFields = "'" + minute.text + " " + hour.text + "'";
-    if (!everyDay) {
-        result.reason = "several times a day (" + timeFields + ") on chosen days, and a schedule runs once a day";
-        return result;
-    }
-    const int period = times[1] - times[0];
-    for (std::size_t i = 1; i < times.size(); ++i)
-        if (times[i] - times[i - 1] != period || static_cast<int>(times.size()) * period != 1440) {
-            result.reason = "several times a day (" + timeFields +
-                            ") at uneven intervals, and a schedule runs once a day or at one interval";
-            return result;
-        }
-    keys.EveryFrequency = static_cast<std::int32_t>(period % 60 == 0 ? EveryType::Hours : EveryType::Minutes);
-    keys.EveryInterval = static_cast<std::int16_t>(period % 60 == 0 ? period / 60 : period);
-    keys.OccursOption = static_cast<std::int32_t>(Occurs::Every);
-    // The line's first run after the present minute is one interval after the last run.
-    const DaySecond now = *SplitDate(present);
-    const std::int64_t nowMinute = now.Minute();
-    std::int64_t next = nowMinute + 1;
-    while (std::find(times.begin(), times.end(), static_cast<int>(next % 1440)) == times.end()) ++next;
-    const auto last = JoinDate(0, (next - period) * 60);
-    if (!last) {
-        result.reason = "the present time is not a date in the years 100 to 9999";
-        return result;
-    }
-    keys.LastScheduledTime = *last;
-    result.ok = true;
-    return result;
+    if (kind != Occurs::Daily)
+        return Refused("several times a day (" + timeFields + ") on chosen days, and a schedule runs once a day");
+    return EveryKeys(times, timeFields, present);
 }
 
 }  // namespace cadencer

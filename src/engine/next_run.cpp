@@ -43,14 +43,10 @@ std::int64_t NextMonthlyDay(std::int64_t from, std::uint32_t days) {
     return kLastDaySerial + 1;
 }
 
-// The days a selection string selects: bit k-1 for position k. Only the first width
-// characters count, and of them only "1" selects a day.
-std::uint32_t SelectedDays(const char16_t* text, std::size_t length, std::size_t width) {
-    std::uint32_t days = 0;
-    const std::size_t n = std::min(length, width);
-    // Branch-free: measurably faster than a test per character.
-    for (std::size_t i = 0; i < n; ++i) days |= std::uint32_t{text[i] == u'1'} << i;
-    return days;
+// Before the year 150 the never marker, 50 years back, is clamped to the first valid day:
+// a value at or before it is the marker too, whatever its year.
+bool AtOrBeforeClampedMarker(std::int64_t minute, DaySecond present) {
+    return minute <= NeverMarker(present).Minute();
 }
 
 // LastScheduledTime split, with the calendar year that the never-run test compares.
@@ -131,7 +127,7 @@ Candidate Every(const ScheduleSettings& s, const LastRun& lastRun, DaySecond pre
     // Never run: the last time lies 50 or more calendar years before the reference's year.
     const int referenceYear = static_cast<int>(CivilFromDaySerial(reference.day).year());
     const std::optional<DaySecond>& last = lastRun.split;
-    if (!last || lastRun.year - referenceYear <= -50)
+    if (!last || lastRun.year - referenceYear <= -50 || AtOrBeforeClampedMarker(last->Minute(), present))
         return NormalisedDaySecond(present.day, presentMinuteStart + intervalSeconds);
     const DaySecond candidate = NormalisedDaySecond(last->day, last->second / 60 * 60 + intervalSeconds);
     // The interval elapsed while nothing ran: due at once.
@@ -145,14 +141,11 @@ public:
     explicit FreshInputs(const ScheduleSettings& s) : s_(s) {}
     std::optional<DaySecond> StartDate() const { return SplitDate(s_.StartDate); }
     std::optional<DaySecond> EndDate() const { return SplitDate(s_.EndDate); }
-    std::uint32_t WeeklyDays() const { return Days(s_.SelectionsWeekly, kWeeklyWidth); }
-    std::uint32_t MonthlyDays() const { return Days(s_.SelectionsMonthly, kMonthlyWidth); }
+    std::uint32_t WeeklyDays() const { return SelectedDays(s_.SelectionsWeekly, kWeeklyWidth); }
+    std::uint32_t MonthlyDays() const { return SelectedDays(s_.SelectionsMonthly, kMonthlyWidth); }
     LastRun LastScheduledTime() const { return SplitLastRun(s_.LastScheduledTime); }
 
 private:
-    static std::uint32_t Days(const std::u16string& text, std::size_t width) {
-        return SelectedDays(text.data(), text.size(), width);
-    }
     const ScheduleSettings& s_;
 };
 
@@ -196,6 +189,14 @@ OleDate Compute(const ScheduleSettings& s, Inputs& inputs, OleDate now, std::int
 
 }  // namespace
 
+std::uint32_t SelectedDays(std::u16string_view selection, std::size_t width) {
+    std::uint32_t days = 0;
+    const std::size_t n = std::min(selection.size(), width);
+    // Branch-free: measurably faster than a test per character.
+    for (std::size_t i = 0; i < n; ++i) days |= std::uint32_t{selection[i] == u'1'} << i;
+    return days;
+}
+
 int StartMinuteOfDay(const ScheduleSettings& s) {
     const int hour = (s.StartHour < 0 || s.StartHour > 23) ? 0 : s.StartHour;
     const int minute = (s.StartMinute < 0 || s.StartMinute > 59) ? 0 : s.StartMinute;
@@ -204,7 +205,9 @@ int StartMinuteOfDay(const ScheduleSettings& s) {
 
 bool IsNeverMarker(OleDate value, OleDate now) {
     const auto years = YearDiff(now, value);
-    return !years || *years <= -50;
+    if (!years || *years <= -50) return true;
+    const auto present = SplitDate(now), split = SplitDate(value);
+    return present && split && AtOrBeforeClampedMarker(split->Minute(), *present);
 }
 
 OleDate ComputeNextRun(const ScheduleSettings& settings, OleDate now, std::int16_t offsetMinutes) {
@@ -229,7 +232,7 @@ std::uint32_t NextRunSearch::SelectionMemo<Width>::For(const std::u16string& sel
     if (n != length || !std::equal(selection.data(), selection.data() + n, text.data())) {
         length = n;
         std::copy_n(selection.data(), n, text.data());
-        days = SelectedDays(text.data(), n, Width);
+        days = SelectedDays(std::u16string_view(text.data(), n), Width);
     }
     return days;
 }

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 #include "engine/ole_date.h"
 #include "engine/schedule_settings.h"
@@ -16,6 +17,10 @@ namespace cadencer {
 // property lets would have stored them (hour outside 0..24 as midnight, minute outside
 // 0..59 as 0), so the start time is always a time of day.
 int StartMinuteOfDay(const ScheduleSettings& settings);
+
+// The days a selection string selects: bit k-1 for position k. Only the first width
+// characters count, and of them only "1" selects a day.
+std::uint32_t SelectedDays(std::u16string_view selection, std::size_t width);
 
 // The next due time, a whole minute, or:
 //  - the never marker (now minus 50 years, truncated to the minute) when nothing is due,
@@ -60,7 +65,9 @@ private:
 };
 
 // True when the control's clock check takes the value for the never marker: its calendar
-// year lies 50 or more years before the present's (out-of-range values count as never).
+// year lies 50 or more years before the present's, or, for a present before the year 150
+// (whose marker is clamped to 0100-01-01), it lies in that first minute (out-of-range
+// values count as never). So a schedule due at 0100-01-01 00:00 itself never fires.
 bool IsNeverMarker(OleDate value, OleDate now);
 
 }  // namespace cadencer

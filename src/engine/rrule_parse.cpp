@@ -1,10 +1,16 @@
 // RRULE text (with an optional DTSTART) read back into schedule keys. The whole text is
 // checked before any key is decided; what a schedule cannot hold is refused with the reason.
 //
-// DTSTART, when given, must be one of the rule's own times: iCalendar counts a DTSTART off
-// the rule as an extra first run, which a schedule cannot hold. Without DTSTART a daily,
-// weekly or monthly rule starts today, and an hourly or minutely one counts from now.
+// A rule on chosen days at one time of day becomes a Daily, Weekly or Monthly schedule; a
+// rule that repeats at one interval (hourly, minutely, every n days, every n weeks on one
+// weekday) becomes an Every schedule whose last run lies one interval before the rule's
+// next run. A DTSTART off the rule is an extra first run in iCalendar: a schedule cannot
+// hold it while it lies ahead, and once it has passed it is history. Without DTSTART a
+// daily, weekly or monthly rule starts today, and an hourly or minutely one counts from now.
+// A date-only UNTIL beside a date-time DTSTART (as calendar programs write it) ends the rule
+// with that whole day.
 #include <algorithm>
+#include <bit>
 #include <cctype>
 #include <map>
 #include <vector>
@@ -17,6 +23,8 @@ namespace cadencer {
 namespace {
 
 using forms::Number;
+using forms::Refused;
+using forms::Why;
 
 std::string Upper(std::string_view text) {
     std::string out(text);
@@ -45,61 +53,101 @@ std::vector<std::string> Split(std::string_view text, char separator) {
     }
 }
 
-// A floating local date-time "YYYYMMDDTHHMMSS", or a date "YYYYMMDD" (read as its 00:00,
-// as iCalendar readers do for UNTIL).
-std::optional<DaySecond> LocalTime(const std::string& text, const char* what, std::string& reason) {
-    if (!text.empty() && text.back() == 'Z') {
-        reason = std::string(what) + " " + text +
-                 " is in UTC, and a schedule runs on the local clock (floating local times only)";
-        return std::nullopt;
-    }
+// A floating local date-time "YYYYMMDDTHHMMSS", or a date "YYYYMMDD" (its 00:00, dateOnly set).
+Why LocalTime(const std::string& text, const char* what, std::optional<DaySecond>& out, bool& dateOnly) {
+    if (!text.empty() && text.back() == 'Z')
+        return std::string(what) + " " + text +
+               " is in UTC, and a schedule runs on the local clock (floating local times only)";
     const bool withTime = text.size() == 15 && text[8] == 'T';
-    if (!withTime && text.size() != 8) {
-        reason = std::string(what) + " '" + text + "' is not a date-time YYYYMMDDTHHMMSS";
-        return std::nullopt;
-    }
+    if (!withTime && text.size() != 8) return std::string(what) + " '" + text + "' is not a date-time YYYYMMDDTHHMMSS";
     const auto y = Digits(text.substr(0, 4)), mo = Digits(text.substr(4, 2)), d = Digits(text.substr(6, 2));
     const auto h = withTime ? Digits(text.substr(9, 2)) : 0, mi = withTime ? Digits(text.substr(11, 2)) : 0,
                s = withTime ? Digits(text.substr(13, 2)) : 0;
     std::optional<OleDate> value;
     if (y && mo && d && h && mi && s) value = Compose({*y, *mo, *d, *h, *mi, *s});
-    if (!value) {
-        reason = std::string(what) + " '" + text + "' is not a date-time in the years 100 to 9999";
-        return std::nullopt;
-    }
-    return SplitDate(*value);
+    if (!value) return std::string(what) + " '" + text + "' is not a date-time in the years 100 to 9999";
+    out = SplitDate(*value);
+    dateOnly = !withTime;
+    return std::nullopt;
 }
 
 struct Rule {
     std::string freq;
     int interval = 1;
+    int weekStart = 1;  // WKST, Monday unless given
     std::optional<DaySecond> until;
+    bool untilDateOnly = false;
     std::optional<std::vector<int>> byHour, byMinute, bySecond, byDay, byMonthDay, byMonth;
 };
 
-std::optional<std::vector<int>> NumberList(const std::string& name, const std::string& value, int low, int high,
-                                           std::string& reason) {
+Why NumberList(const std::string& name, const std::string& value, int low, int high,
+               std::optional<std::vector<int>>& out) {
     std::vector<int> values;
-    for (const std::string& item : Split(value, ',')) {
-        if (!item.empty() && (item[0] == '-' || item[0] == '+') && name == "BYMONTHDAY") {
-            reason = "BYMONTHDAY=" + value +
-                     " counts days from the end of the month, and a schedule counts them "
-                     "from the first";
-            return std::nullopt;
-        }
+    for (std::string item : Split(value, ',')) {
+        if (name == "BYMONTHDAY" && !item.empty() && item[0] == '-')
+            return "BYMONTHDAY=" + value + " counts days from the end of the month, and a schedule counts them " +
+                   "from the first";
+        if (name == "BYMONTHDAY" && !item.empty() && item[0] == '+') item.erase(0, 1);  // +5 is the 5th
         const auto v = Digits(item, 2);
-        if (!v || *v < low || *v > high) {
-            reason = name + "=" + value + " is not a list of numbers from " + Number(low) + " to " + Number(high);
-            return std::nullopt;
-        }
+        if (!v || *v < low || *v > high)
+            return name + "=" + value + " is not a list of numbers from " + Number(low) + " to " + Number(high);
         values.push_back(*v);
     }
     std::sort(values.begin(), values.end());
     values.erase(std::unique(values.begin(), values.end()), values.end());
-    return values;
+    out = values;
+    return std::nullopt;
 }
 
-bool ParseRule(const std::string& text, Rule& rule, std::string& reason) {
+Why WeekdayList(const std::string& value, std::optional<std::vector<int>>& out) {
+    std::vector<int> days;
+    for (const std::string& item : Split(value, ',')) {
+        const auto day = forms::WeekdayOfCode(item);
+        if (!day) {
+            if (item.size() > 2 && forms::WeekdayOfCode(item.substr(item.size() - 2)))
+                return "BYDAY=" + value +
+                       " picks a weekday by its number within the month or year (such as the first Monday), "
+                       "which a schedule cannot hold";
+            return "BYDAY=" + value + " is not a list of weekdays SU, MO, TU, WE, TH, FR, SA";
+        }
+        days.push_back(*day);
+    }
+    out = days;
+    return std::nullopt;
+}
+
+Why ParsePart(const std::string& name, const std::string& value, Rule& rule) {
+    if (name == "INTERVAL") {
+        const auto v = Digits(value);
+        if (!v || *v < 1) return "INTERVAL=" + value + " is not a whole number from 1 on";
+        rule.interval = *v;
+        return std::nullopt;
+    }
+    if (name == "WKST") {
+        const auto day = forms::WeekdayOfCode(value);
+        if (!day) return "WKST=" + value + " is not a weekday SU, MO, TU, WE, TH, FR, SA";
+        rule.weekStart = *day;
+        return std::nullopt;
+    }
+    if (name == "UNTIL") return LocalTime(value, "UNTIL", rule.until, rule.untilDateOnly);
+    if (name == "BYDAY") return WeekdayList(value, rule.byDay);
+    struct Range {
+        const char* name;
+        int low, high;
+        std::optional<std::vector<int>> Rule::*field;
+    };
+    static constexpr Range kRanges[] = {{"BYHOUR", 0, 23, &Rule::byHour},
+                                        {"BYMINUTE", 0, 59, &Rule::byMinute},
+                                        {"BYSECOND", 0, 60, &Rule::bySecond},
+                                        {"BYMONTHDAY", 1, 31, &Rule::byMonthDay},
+                                        {"BYMONTH", 1, 12, &Rule::byMonth}};
+    const auto range =
+        std::find_if(std::begin(kRanges), std::end(kRanges), [&](const Range& r) { return name == r.name; });
+    if (range == std::end(kRanges)) return name + " is not a part of a recurrence rule";
+    return NumberList(name, value, range->low, range->high, rule.*(range->field));
+}
+
+Why ParseRule(const std::string& text, Rule& rule) {
     static const std::map<std::string, std::string> kRefused = {
         {"COUNT", "COUNT ends the rule after a number of runs, and a schedule ends on a day (UNTIL)"},
         {"BYSETPOS",
@@ -111,71 +159,26 @@ bool ParseRule(const std::string& text, Rule& rule, std::string& reason) {
     std::map<std::string, std::string> parts;
     for (const std::string& part : Split(text, ';')) {
         const auto eq = part.find('=');
-        if (eq == std::string::npos || eq == 0) {
-            reason = "'" + part + "' is not a NAME=VALUE part of a rule";
-            return false;
-        }
+        if (eq == std::string::npos || eq == 0) return "'" + part + "' is not a NAME=VALUE part of a rule";
         const std::string name = Upper(part.substr(0, eq));
-        if (const auto refused = kRefused.find(name); refused != kRefused.end()) return reason = refused->second, false;
-        if (!parts.emplace(name, Upper(part.substr(eq + 1))).second) return reason = name + " is given twice", false;
+        if (const auto refused = kRefused.find(name); refused != kRefused.end()) return refused->second;
+        if (!parts.emplace(name, Upper(part.substr(eq + 1))).second) return name + " is given twice";
     }
     const auto freq = parts.find("FREQ");
-    if (freq == parts.end()) return reason = "the rule has no FREQ", false;
+    if (freq == parts.end()) return "the rule has no FREQ";
     rule.freq = freq->second;
-    for (const auto& [name, value] : parts) {
-        if (name == "FREQ" || name == "WKST") continue;  // the week's start matters only every few weeks
-        if (name == "INTERVAL") {
-            const auto v = Digits(value);
-            if (!v || *v < 1) return reason = "INTERVAL=" + value + " is not a whole number from 1 on", false;
-            rule.interval = *v;
-        } else if (name == "UNTIL") {
-            rule.until = LocalTime(value, "UNTIL", reason);
-            if (!rule.until) return false;
-        } else if (name == "BYDAY") {
-            std::vector<int> days;
-            static constexpr const char* kDays[] = {"SU", "MO", "TU", "WE", "TH", "FR", "SA"};
-            for (const std::string& item : Split(value, ',')) {
-                const auto at = std::find(std::begin(kDays), std::end(kDays), item);
-                if (at == std::end(kDays)) {
-                    const bool numbered = item.size() > 2 && std::find(std::begin(kDays), std::end(kDays),
-                                                                       item.substr(item.size() - 2)) != std::end(kDays);
-                    return reason = numbered
-                                        ? "BYDAY=" + value +
-                                              " picks a weekday by its number within the month or year "
-                                              "(such as the first Monday), which a schedule cannot hold"
-                                        : "BYDAY=" + value + " is not a list of weekdays SU, MO, TU, WE, TH, FR, SA",
-                           false;
-                }
-                days.push_back(static_cast<int>(at - std::begin(kDays)));
-            }
-            rule.byDay = days;
-        } else {
-            struct Range {
-                const char* name;
-                int low, high;
-                std::optional<std::vector<int>> Rule::*field;
-            };
-            static constexpr Range kRanges[] = {{"BYHOUR", 0, 23, &Rule::byHour},
-                                                {"BYMINUTE", 0, 59, &Rule::byMinute},
-                                                {"BYSECOND", 0, 60, &Rule::bySecond},
-                                                {"BYMONTHDAY", 1, 31, &Rule::byMonthDay},
-                                                {"BYMONTH", 1, 12, &Rule::byMonth}};
-            const auto range =
-                std::find_if(std::begin(kRanges), std::end(kRanges), [&](const Range& r) { return name == r.name; });
-            if (range == std::end(kRanges)) return reason = name + " is not a part of a recurrence rule", false;
-            rule.*(range->field) = NumberList(name, value, range->low, range->high, reason);
-            if (!(rule.*(range->field))) return false;
-        }
-    }
+    for (const auto& [name, value] : parts)
+        if (name != "FREQ")
+            if (auto why = ParsePart(name, value, rule)) return why;
     if (rule.byMonth && rule.byMonth->size() != 12)
-        return reason = "BYMONTH leaves months out, and a schedule runs in every month", false;
+        return "BYMONTH leaves months out, and a schedule runs in every month";
     if (rule.bySecond && *rule.bySecond != std::vector<int>{0})
-        return reason = "BYSECOND picks seconds, and a schedule runs on whole minutes", false;
-    return true;
+        return "BYSECOND picks seconds, and a schedule runs on whole minutes";
+    return std::nullopt;
 }
 
-// The lines of the text, unfolded; the RRULE value and the DTSTART value.
-bool ReadLines(std::string_view text, std::string& ruleText, std::optional<std::string>& start, std::string& reason) {
+// The text's lines, unfolded and trimmed, without empty ones.
+std::vector<std::string> Unfolded(std::string_view text) {
     std::vector<std::string> lines;
     std::string current;
     for (std::size_t i = 0; i <= text.size(); ++i) {
@@ -195,191 +198,238 @@ bool ReadLines(std::string_view text, std::string& ruleText, std::optional<std::
         if (lead < current.size()) lines.push_back(current.substr(lead));
         current.clear();
     }
-    bool haveRule = false;
-    for (const std::string& line : lines) {
-        const auto colon = line.find(':');
-        if (colon == std::string::npos) {
-            if (Upper(line.substr(0, 5)) != "FREQ=" || haveRule)
-                return reason = "'" + line + "' is neither a DTSTART nor an RRULE line", false;
-            ruleText = line;
-            haveRule = true;
-            continue;
-        }
-        const auto params = Split(line.substr(0, colon), ';');
-        const std::string name = Upper(params[0]);
-        const std::string value = line.substr(colon + 1);
-        if (name == "RRULE") {
-            if (haveRule) return reason = "the text holds more than one rule, and a schedule holds one", false;
-            ruleText = value;
-            haveRule = true;
-        } else if (name == "DTSTART") {
-            if (start) return reason = "DTSTART is given twice", false;
-            for (std::size_t i = 1; i < params.size(); ++i) {
-                const std::string param = Upper(params[i]);
-                if (param.rfind("TZID=", 0) == 0)
-                    return reason = "DTSTART names the time zone " + params[i].substr(5) +
-                                    ", and a schedule runs on the local clock (floating local times only)",
-                           false;
-                if (param == "VALUE=DATE")
-                    return reason = "DTSTART is a date without a time of day, and a schedule runs at a time", false;
-                if (param != "VALUE=DATE-TIME") return reason = "DTSTART;" + params[i] + " is not understood", false;
-            }
-            start = value;
-        } else if (name == "EXDATE" || name == "RDATE" || name == "EXRULE") {
-            return reason = name + " adds or removes single runs, which a schedule cannot hold", false;
-        } else {
-            return reason = name + " is neither DTSTART nor RRULE", false;
-        }
-    }
-    if (!haveRule) return reason = "the text holds no RRULE", false;
-    return true;
+    return lines;
 }
 
-bool Selected(const std::vector<int>& days, int day) {
-    return std::find(days.begin(), days.end(), day) != days.end();
+Why StartParameters(const std::vector<std::string>& params) {
+    for (std::size_t i = 1; i < params.size(); ++i) {
+        const std::string param = Upper(params[i]);
+        if (param.rfind("TZID=", 0) == 0)
+            return "DTSTART names the time zone " + params[i].substr(5) +
+                   ", and a schedule runs on the local clock (floating local times only)";
+        if (param == "VALUE=DATE") return "DTSTART is a date without a time of day, and a schedule runs at a time";
+        if (param != "VALUE=DATE-TIME") return "DTSTART;" + params[i] + " is not understood";
+    }
+    return std::nullopt;
+}
+
+// The RRULE value and the DTSTART value.
+Why ReadLines(std::string_view text, std::optional<std::string>& ruleText, std::optional<std::string>& start) {
+    for (const std::string& line : Unfolded(text)) {
+        const auto colon = line.find(':');
+        const auto params = Split(line.substr(0, colon), ';');
+        const std::string name = Upper(params[0]);
+        // A rule may stand alone, without its RRULE name.
+        const bool bare = colon == std::string::npos || name.rfind("FREQ=", 0) == 0;
+        if (bare || name == "RRULE") {
+            if (ruleText) return "the text holds more than one rule, and a schedule holds one";
+            if (bare && name.rfind("FREQ=", 0) != 0) return "'" + line + "' is neither a DTSTART nor an RRULE line";
+            ruleText = bare ? line : line.substr(colon + 1);
+        } else if (name == "DTSTART") {
+            if (start) return "DTSTART is given twice";
+            if (auto why = StartParameters(params)) return why;
+            start = line.substr(colon + 1);
+        } else if (name == "EXDATE" || name == "RDATE" || name == "EXRULE") {
+            return name + " adds or removes single runs, which a schedule cannot hold";
+        } else {
+            return name + " is neither DTSTART nor RRULE";
+        }
+    }
+    if (!ruleText) return "the text holds no RRULE";
+    return std::nullopt;
+}
+
+// What is known once the text is parsed.
+struct Reading {
+    Rule rule;
+    std::optional<DaySecond> start;
+    std::string startText;
+    DaySecond now;
+};
+
+Why ReadText(std::string_view text, OleDate present, Reading& r) {
+    const auto now = SplitDate(present);
+    if (!now) return "the present time is not a date in the years 100 to 9999";
+    r.now = *now;
+    std::optional<std::string> ruleText, startText;
+    if (auto why = ReadLines(text, ruleText, startText)) return why;
+    if (auto why = ParseRule(*ruleText, r.rule)) return why;
+    if (!startText) return std::nullopt;
+    r.startText = *startText;
+    bool dateOnly = false;
+    if (auto why = LocalTime(*startText, "DTSTART", r.start, dateOnly)) return why;
+    if (dateOnly) return "DTSTART is a date without a time of day";
+    if (r.start->second % 60 != 0)
+        return "DTSTART " + *startText + " has seconds, and a schedule runs on whole minutes";
+    return std::nullopt;
+}
+
+// A DTSTART off the rule is an extra first run: refused while it lies ahead.
+Why ExtraFirstRun(const Reading& r, bool onRule) {
+    if (!r.start || onRule || r.start->Minute() < r.now.Minute()) return std::nullopt;
+    return "DTSTART " + r.startText +
+           " is not one of the rule's own times, so iCalendar counts it as an extra first run, which a schedule "
+           "cannot hold";
+}
+
+// An Every schedule whose runs are anchor + k * period minutes (k >= 0) from earliest on.
+KeysResult EveryKeys(std::int64_t anchor, std::int64_t earliest, int interval, bool hours) {
+    const std::int64_t period = interval * (hours ? 60LL : 1LL);
+    const std::int64_t first = anchor < earliest ? anchor + (earliest - anchor + period - 1) / period * period : anchor;
+    const auto last = JoinDate(0, (first - period) * 60);
+    if (!last) return Refused("the rule's runs lie outside the years 100 to 9999");
+    KeysResult result{true, {}, {}};
+    ScheduleKeys& keys = result.keys;
+    keys.Set(&ScheduleSettings::EveryFrequency, hours ? EveryType::Hours : EveryType::Minutes);
+    keys.Set(&ScheduleSettings::EveryInterval, interval);
+    keys.Set(&ScheduleSettings::LastScheduledTime, *last);
+    keys.Set(&ScheduleSettings::OccursOption, Occurs::Every);
+    return result;
+}
+
+// FREQ=HOURLY or MINUTELY: one interval around the clock.
+KeysResult FromClockRule(const Reading& r) {
+    const Rule& rule = r.rule;
+    const bool hours = rule.freq == "HOURLY";
+    // An hourly rule may repeat DTSTART's own minute.
+    const bool startMinute = hours && r.start && rule.byMinute &&
+                             *rule.byMinute == std::vector<int>{static_cast<int>(r.start->second / 60 % 60)};
+    if (rule.byHour || (rule.byMinute && !startMinute) || rule.byDay || rule.byMonthDay)
+        return Refused(
+            "an Every schedule runs at one interval around the clock, and the rule's BY parts limit its times or "
+            "days");
+    if (rule.until) return Refused("an Every schedule has no end date, and the rule has UNTIL");
+    if (rule.interval > 32767) return Refused("INTERVAL=" + Number(rule.interval) + " is more than a schedule's 32767");
+    const std::int64_t period = rule.interval * (hours ? 60LL : 1LL);
+    const std::int64_t anchor = r.start ? r.start->Minute() : r.now.Minute() + period;
+    return EveryKeys(anchor, r.now.Minute(), rule.interval, hours);
+}
+
+// The days a daily, weekly, monthly or yearly rule runs on: a Daily, Weekly (bit d for
+// weekday d from Sunday) or Monthly (bit k-1 for day k) choice.
+Why ChosenDays(const Reading& r, Occurs& kind, std::uint32_t& mask) {
+    const Rule& rule = r.rule;
+    const bool daily = rule.freq == "DAILY", weekly = rule.freq == "WEEKLY";
+    if (rule.freq == "SECONDLY")
+        return "FREQ=SECONDLY runs every so many seconds, and a schedule runs on whole minutes";
+    if (!daily && !weekly && rule.freq != "MONTHLY" && rule.freq != "YEARLY")
+        return "FREQ=" + rule.freq + " is not a frequency";
+    if (rule.byDay && rule.byMonthDay)
+        return "the rule limits both weekdays and days of the month, and a schedule chooses one";
+    if (weekly && rule.byMonthDay) return "BYMONTHDAY does not belong in a weekly rule";
+    if (rule.freq == "YEARLY" && !rule.byDay && !rule.byMonthDay && !rule.byMonth)
+        return "FREQ=YEARLY runs once a year, and a schedule runs daily, weekly, monthly or every so many hours or "
+               "minutes";
+    mask = 0;
+    if (rule.byDay) {
+        kind = Occurs::Weekly;
+        for (const int d : *rule.byDay) mask |= 1u << d;
+    } else if (weekly && r.start) {
+        kind = Occurs::Weekly;
+        mask = 1u << (WeekdayOfDaySerial(r.start->day) - 1);
+    } else if (rule.byMonthDay) {
+        kind = Occurs::Monthly;
+        for (const int d : *rule.byMonthDay) mask |= 1u << (d - 1);
+    } else if (!daily && !weekly && r.start) {
+        kind = Occurs::Monthly;
+        mask = 1u << (static_cast<unsigned>(CivilFromDaySerial(r.start->day).day()) - 1);
+    } else if (daily) {
+        kind = Occurs::Daily;
+    } else {
+        return std::string("a ") + (weekly ? "weekly" : "monthly") + " rule needs " +
+               (weekly ? "BYDAY" : "BYMONTHDAY") + " or DTSTART to tell its days";
+    }
+    return std::nullopt;
+}
+
+Why TimeOfDay(const Reading& r, int& minuteOfDay) {
+    const Rule& rule = r.rule;
+    if ((rule.byHour && rule.byHour->size() > 1) || (rule.byMinute && rule.byMinute->size() > 1))
+        return "the rule runs several times a day, and a schedule runs once a day at one time";
+    if ((!rule.byHour || !rule.byMinute) && !r.start)
+        return "the rule has no time of day: give DTSTART, or BYHOUR and BYMINUTE";
+    const int hour = rule.byHour ? rule.byHour->front() : static_cast<int>(r.start->second / 3600);
+    const int minute = rule.byMinute ? rule.byMinute->front() : static_cast<int>(r.start->second / 60 % 60);
+    minuteOfDay = hour * 60 + minute;
+    return std::nullopt;
+}
+
+bool Chosen(Occurs kind, std::uint32_t mask, std::int64_t day) {
+    if (kind == Occurs::Daily) return true;
+    const int bit = kind == Occurs::Weekly ? WeekdayOfDaySerial(day) - 1
+                                           : static_cast<int>(static_cast<unsigned>(CivilFromDaySerial(day).day())) - 1;
+    return mask >> bit & 1u;
+}
+
+// Every n days, or every n weeks on one weekday: an Every schedule in hours.
+KeysResult FromDayInterval(const Reading& r, Occurs kind, std::uint32_t mask, int minuteOfDay) {
+    const Rule& rule = r.rule;
+    const bool weeks = kind == Occurs::Weekly;
+    if (!(kind == Occurs::Daily && rule.freq == "DAILY") &&
+        !(weeks && rule.freq == "WEEKLY" && std::has_single_bit(mask)))
+        return Refused("INTERVAL=" + Number(rule.interval) + " skips periods (every " + Number(rule.interval) + " " +
+                       (rule.freq == "DAILY"    ? "days"
+                        : rule.freq == "WEEKLY" ? "weeks"
+                        : rule.freq == "YEARLY" ? "years"
+                                                : "months") +
+                       "), and a schedule runs in every one unless it runs every so many hours");
+    const long long hours = rule.interval * (weeks ? 168LL : 24LL);
+    if (hours > 32767)
+        return Refused("INTERVAL=" + Number(rule.interval) + " makes every " + Number(hours) +
+                       " hours, more than a schedule's 32767");
+    if (rule.until) return Refused("an Every schedule has no end date, and the rule has UNTIL");
+    if (auto why =
+            ExtraFirstRun(r, r.start && r.start->second == minuteOfDay * 60LL && Chosen(kind, mask, r.start->day)))
+        return Refused(*why);
+    // The rule counts its periods from DTSTART's day or week (today's without it).
+    std::int64_t day = r.start ? r.start->day : r.now.day;
+    if (weeks) {
+        const int weekday = WeekdayOfDaySerial(day) - 1, target = std::countr_zero(mask);
+        day += (target - rule.weekStart + 7) % 7 - (weekday - rule.weekStart + 7) % 7;
+    }
+    const std::int64_t earliest = std::max(r.now.Minute(), r.start ? r.start->Minute() : r.now.Minute());
+    return EveryKeys(day * 1440 + minuteOfDay, earliest, static_cast<int>(hours), true);
+}
+
+KeysResult CalendarKeys(const Reading& r, Occurs kind, std::uint32_t mask, int minuteOfDay) {
+    if (auto why =
+            ExtraFirstRun(r, r.start && r.start->second == minuteOfDay * 60LL && Chosen(kind, mask, r.start->day)))
+        return Refused(*why);
+    KeysResult result{true, {}, {}};
+    ScheduleKeys& keys = result.keys;
+    const std::int64_t startDay = r.start ? r.start->day : r.now.day;
+    std::optional<std::int64_t> endDay;
+    if (const auto& until = r.rule.until) {
+        // The last day whose run lies at or before UNTIL; a date alone ends with its whole day.
+        const bool runsThatDay = r.rule.untilDateOnly || until->second >= minuteOfDay * 60LL;
+        endDay = runsThatDay ? until->day : until->day - 1;
+        if (*endDay < startDay) return Refused("UNTIL ends the rule before its first run");
+    }
+    keys.Set(&ScheduleSettings::StartHour, minuteOfDay / 60);
+    keys.Set(&ScheduleSettings::StartMinute, minuteOfDay % 60);
+    keys.Set(&ScheduleSettings::StartDate, *JoinDate(startDay, 0));
+    if (endDay) keys.Set(&ScheduleSettings::EndDate, *JoinDate(*endDay, 0));
+    keys.Set(&ScheduleSettings::UseEndDate, endDay.has_value());
+    if (kind == Occurs::Weekly) keys.Set(&ScheduleSettings::SelectionsWeekly, forms::SelectionText(mask, kWeeklyWidth));
+    if (kind == Occurs::Monthly)
+        keys.Set(&ScheduleSettings::SelectionsMonthly, forms::SelectionText(mask, kMonthlyWidth));
+    keys.Set(&ScheduleSettings::OccursOption, kind);
+    return result;
 }
 
 }  // namespace
 
 KeysResult FromRRule(std::string_view text, OleDate present) {
-    KeysResult result;
-    std::string& reason = result.reason;
-    const auto now = SplitDate(present);
-    if (!now) return reason = "the present time is not a date in the years 100 to 9999", result;
-    std::string ruleText;
-    std::optional<std::string> startText;
-    if (!ReadLines(text, ruleText, startText, reason)) return result;
-    Rule rule;
-    if (!ParseRule(ruleText, rule, reason)) return result;
-    std::optional<DaySecond> start;
-    if (startText) {
-        start = LocalTime(*startText, "DTSTART", reason);
-        if (!start) return result;
-        if (startText->size() != 15) return reason = "DTSTART is a date without a time of day", result;
-        if (start->second % 60 != 0)
-            return reason = "DTSTART " + *startText + " has seconds, and a schedule runs on whole minutes", result;
-    }
-    ScheduleKeys& keys = result.keys;
-
-    if (rule.freq == "HOURLY" || rule.freq == "MINUTELY") {
-        const bool hours = rule.freq == "HOURLY";
-        if (rule.byHour || rule.byMinute || rule.byDay || rule.byMonthDay)
-            return reason =
-                       "an Every schedule runs at one interval around the clock, and the rule's BY parts limit "
-                       "its times or days",
-                   result;
-        if (rule.until) return reason = "an Every schedule has no end date, and the rule has UNTIL", result;
-        if (rule.interval > 32767)
-            return reason = "INTERVAL=" + Number(rule.interval) + " is more than a schedule's 32767", result;
-        const std::int64_t period = rule.interval * (hours ? 60LL : 1LL);
-        // The rule's first run at or after the present minute comes one interval after the
-        // last run; without DTSTART the rule counts from now.
-        std::int64_t first = now->Minute() + period;
-        if (start) {
-            first = start->Minute();
-            if (first < now->Minute()) first += (now->Minute() - first + period - 1) / period * period;
-        }
-        const auto last = JoinDate(0, (first - period) * 60);
-        if (!last) return reason = "the rule's runs lie outside the years 100 to 9999", result;
-        keys.EveryFrequency = static_cast<std::int32_t>(hours ? EveryType::Hours : EveryType::Minutes);
-        keys.EveryInterval = static_cast<std::int16_t>(rule.interval);
-        keys.LastScheduledTime = *last;
-        keys.OccursOption = static_cast<std::int32_t>(Occurs::Every);
-        result.ok = true;
-        return result;
-    }
-
-    Occurs kind;
-    if (rule.freq == "DAILY") {
-        if (rule.byDay && rule.byMonthDay)
-            return reason = "the rule limits both weekdays and days of the month, and a schedule chooses one", result;
-        kind = rule.byDay ? Occurs::Weekly : rule.byMonthDay ? Occurs::Monthly : Occurs::Daily;
-    } else if (rule.freq == "WEEKLY") {
-        if (rule.byMonthDay) return reason = "BYMONTHDAY does not belong in a weekly rule", result;
-        kind = Occurs::Weekly;
-    } else if (rule.freq == "MONTHLY") {
-        if (rule.byDay)
-            return reason =
-                       "BYDAY in a monthly rule picks weekdays within the month, and a monthly schedule picks "
-                       "days of the month",
-                   result;
-        kind = Occurs::Monthly;
-    } else if (rule.freq == "YEARLY") {
-        return reason =
-                   "FREQ=YEARLY runs once a year, and a schedule runs daily, weekly, monthly or every so many "
-                   "hours or minutes",
-               result;
-    } else if (rule.freq == "SECONDLY") {
-        return reason = "FREQ=SECONDLY runs every so many seconds, and a schedule runs on whole minutes", result;
-    } else {
-        return reason = "FREQ=" + rule.freq + " is not a frequency", result;
-    }
-    if (rule.interval != 1)
-        return reason = "INTERVAL=" + Number(rule.interval) + " skips periods (every " + Number(rule.interval) + " " +
-                        (rule.freq == "DAILY"    ? "days"
-                         : rule.freq == "WEEKLY" ? "weeks"
-                                                 : "months") +
-                        "), and a schedule runs in every one",
-               result;
-    if ((rule.byHour && rule.byHour->size() > 1) || (rule.byMinute && rule.byMinute->size() > 1))
-        return reason = "the rule runs several times a day, and a schedule runs once a day at one time", result;
-    if ((!rule.byHour || !rule.byMinute) && !start)
-        return reason = "the rule has no time of day: give DTSTART, or BYHOUR and BYMINUTE", result;
-    const int hour = rule.byHour ? rule.byHour->front() : static_cast<int>(start->second / 3600);
-    const int minute = rule.byMinute ? rule.byMinute->front() : static_cast<int>(start->second / 60 % 60);
-    const int startMinute = hour * 60 + minute;
-
-    std::vector<int> days;
-    if (kind == Occurs::Weekly) {
-        if (rule.byDay)
-            days = *rule.byDay;
-        else if (start)
-            days = {WeekdayOfDaySerial(start->day) - 1};
-        else
-            return reason = "a weekly rule needs BYDAY or DTSTART to tell its weekdays", result;
-    } else if (kind == Occurs::Monthly) {
-        if (rule.byMonthDay)
-            days = *rule.byMonthDay;
-        else if (start)
-            days = {static_cast<int>(static_cast<unsigned>(CivilFromDaySerial(start->day).day()))};
-        else
-            return reason = "a monthly rule needs BYMONTHDAY or DTSTART to tell its days", result;
-    }
-    if (start) {
-        const bool onDay =
-            kind == Occurs::Weekly ? Selected(days, WeekdayOfDaySerial(start->day) - 1)
-            : kind == Occurs::Monthly
-                ? Selected(days, static_cast<int>(static_cast<unsigned>(CivilFromDaySerial(start->day).day())))
-                : true;
-        if (!onDay || start->second != startMinute * 60LL)
-            return reason = "DTSTART " + *startText +
-                            " is not one of the rule's own times, so iCalendar counts it as an extra first run, "
-                            "which a schedule cannot hold",
-                   result;
-    }
-    const std::int64_t startDay = start ? start->day : now->day;
-    if (rule.until) {
-        // The last day whose run lies at or before UNTIL.
-        const std::int64_t endDay = rule.until->second >= startMinute * 60LL ? rule.until->day : rule.until->day - 1;
-        if (endDay < startDay) return reason = "UNTIL ends the rule before its first run", result;
-        keys.EndDate = *JoinDate(endDay, 0);
-    }
-    keys.UseEndDate = rule.until.has_value();
-    keys.StartHour = static_cast<std::int16_t>(hour);
-    keys.StartMinute = static_cast<std::int16_t>(minute);
-    keys.StartDate = *JoinDate(startDay, 0);
-    if (kind == Occurs::Weekly) {
-        std::u16string text(kWeeklyWidth, u'0');
-        for (const int d : days) text[static_cast<std::size_t>(d)] = u'1';
-        keys.SelectionsWeekly = text;
-    } else if (kind == Occurs::Monthly) {
-        std::u16string text(kMonthlyWidth, u'0');
-        for (const int d : days) text[static_cast<std::size_t>(d - 1)] = u'1';
-        keys.SelectionsMonthly = text;
-    }
-    keys.OccursOption = static_cast<std::int32_t>(kind);
-    result.ok = true;
-    return result;
+    Reading r;
+    if (auto why = ReadText(text, present, r)) return Refused(*why);
+    if (r.rule.freq == "HOURLY" || r.rule.freq == "MINUTELY") return FromClockRule(r);
+    Occurs kind = Occurs::Daily;
+    std::uint32_t mask = 0;
+    int minuteOfDay = 0;
+    if (auto why = ChosenDays(r, kind, mask)) return Refused(*why);
+    if (auto why = TimeOfDay(r, minuteOfDay)) return Refused(*why);
+    if (r.rule.interval != 1) return FromDayInterval(r, kind, mask, minuteOfDay);
+    return CalendarKeys(r, kind, mask, minuteOfDay);
 }
 
 }  // namespace cadencer

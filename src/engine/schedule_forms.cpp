@@ -50,18 +50,22 @@ std::string ClockText(int minuteOfDay) {
     return text;
 }
 
-namespace {
-
-// The runs a conversion must reproduce: the first 200 from the present.
-constexpr std::size_t kComparedRuns = 200;
-
-std::uint32_t Days(const std::u16string& selection, std::size_t width) {
-    std::uint32_t days = 0;
-    for (std::size_t i = 0; i < selection.size() && i < width; ++i)
-        if (selection[i] == u'1') days |= 1u << i;
-    return days;
+std::optional<int> WeekdayOfCode(std::string_view code) {
+    for (int d = 0; d < 7; ++d)
+        if (code == kWeekdayCodes[d]) return d;
+    return std::nullopt;
 }
 
+std::u16string SelectionText(std::uint32_t days, std::size_t width) {
+    std::u16string text(width, u'0');
+    for (std::size_t i = 0; i < width; ++i)
+        if (days >> i & 1u) text[i] = u'1';
+    return text;
+}
+
+namespace {
+// The runs a conversion must reproduce: the first 200 from the present.
+constexpr std::size_t kComparedRuns = 200;
 }  // namespace
 
 PlanResult MakePlan(const ScheduleSettings& s, OleDate present) {
@@ -94,8 +98,8 @@ PlanResult MakePlan(const ScheduleSettings& s, OleDate present) {
         plan.intervalMinutes = s.EveryInterval * (plan.hours ? 60LL : 1LL);
     } else {
         plan.startMinute = StartMinuteOfDay(s);
-        if (plan.kind == Occurs::Weekly) plan.days = Days(s.SelectionsWeekly, kWeeklyWidth);
-        if (plan.kind == Occurs::Monthly) plan.days = Days(s.SelectionsMonthly, kMonthlyWidth);
+        if (plan.kind == Occurs::Weekly) plan.days = SelectedDays(s.SelectionsWeekly, kWeeklyWidth);
+        if (plan.kind == Occurs::Monthly) plan.days = SelectedDays(s.SelectionsMonthly, kMonthlyWidth);
         if (s.UseEndDate) plan.endDay = SplitDate(s.EndDate)->day;  // a due time means the end date is valid
     }
     // The control's dates end with the year 9999, a recurrence without an end goes on.
@@ -140,7 +144,6 @@ std::vector<OleDate> NextRuns(const ScheduleSettings& settings, OleDate present,
 namespace {
 
 std::string RRuleOf(const Plan& plan) {
-    static constexpr const char* kDayNames[] = {"SU", "MO", "TU", "WE", "TH", "FR", "SA"};
     std::string rule = "RRULE:FREQ=";
     auto at = [&] {
         return ";BYHOUR=" + forms::Number(plan.startMinute / 60) + ";BYMINUTE=" + forms::Number(plan.startMinute % 60);
@@ -156,7 +159,7 @@ std::string RRuleOf(const Plan& plan) {
             rule += "DAILY" + at();
             break;
         case Occurs::Weekly:
-            rule += "WEEKLY;BYDAY=" + list(7, [](int i) { return std::string(kDayNames[i]); }) + at();
+            rule += "WEEKLY;BYDAY=" + list(7, [](int i) { return std::string(forms::kWeekdayCodes[i]); }) + at();
             break;
         case Occurs::Monthly:
             rule += "MONTHLY;BYMONTHDAY=" + list(31, [](int i) { return forms::Number(i + 1); }) + at();
@@ -244,38 +247,9 @@ FormResult ToICalendar(const ScheduleSettings& settings, OleDate present, const 
     return {true, text};
 }
 
-void ApplyKeys(const ScheduleKeys& k, ScheduleSettings& s) {
-    if (k.EveryFrequency) s.EveryFrequency = *k.EveryFrequency;
-    if (k.EveryInterval) s.EveryInterval = *k.EveryInterval;
-    if (k.StartHour) s.StartHour = *k.StartHour;
-    if (k.StartMinute) s.StartMinute = *k.StartMinute;
-    if (k.StartDate) s.StartDate = *k.StartDate;
-    if (k.EndDate) s.EndDate = *k.EndDate;
-    if (k.UseEndDate) s.UseEndDate = *k.UseEndDate;
-    if (k.SelectionsWeekly) s.SelectionsWeekly = *k.SelectionsWeekly;
-    if (k.SelectionsMonthly) s.SelectionsMonthly = *k.SelectionsMonthly;
-    if (k.LastScheduledTime) s.LastScheduledTime = *k.LastScheduledTime;
-    s.OccursOption = k.OccursOption;
-}
-
-std::string KeysText(const ScheduleKeys& k) {
-    std::string text;
-    auto add = [&](const char* key, const std::string& value) {
-        text += (text.empty() ? "" : " ") + std::string(key) + "=" + value;
-    };
-    auto date = [](OleDate value) { return ToUtf8(FormatIsoDate(value)); };
-    if (k.EveryFrequency) add("EveryFrequency", forms::Number(*k.EveryFrequency));
-    if (k.EveryInterval) add("EveryInterval", forms::Number(*k.EveryInterval));
-    if (k.StartHour) add("StartHour", forms::Number(*k.StartHour));
-    if (k.StartMinute) add("StartMinute", forms::Number(*k.StartMinute));
-    if (k.StartDate) add("StartDate", date(*k.StartDate));
-    if (k.EndDate) add("EndDate", date(*k.EndDate));
-    if (k.UseEndDate) add("UseEndDate", *k.UseEndDate ? "True" : "False");
-    if (k.SelectionsWeekly) add("SelectionsWeekly", ToUtf8(*k.SelectionsWeekly));
-    if (k.SelectionsMonthly) add("SelectionsMonthly", ToUtf8(*k.SelectionsMonthly));
-    if (k.LastScheduledTime) add("LastScheduledTime", date(*k.LastScheduledTime));
-    add("OccursOption", forms::Number(k.OccursOption));
-    return text;
+void ApplyKeys(const ScheduleKeys& keys, ScheduleSettings& settings) {
+    for (const ScheduleField& field : keys.decided)
+        std::visit([&](auto member) { settings.*member = keys.values.*member; }, field);
 }
 
 }  // namespace cadencer

@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "engine/ole_date.h"
@@ -55,21 +56,25 @@ FormResult ToCron(const ScheduleSettings& settings, OleDate present);
 FormResult ToTaskXml(const ScheduleSettings& settings, OleDate present, std::string_view command,
                      std::string_view arguments);
 
-// The keys of a schedule read from another form, in the order in which they are set (the
-// kind last, so that it is set on a complete schedule). Keys the form does not decide are
-// empty and keep their value.
+// The schedule read from another form: a record holding the values of the fields the form
+// decides, and those fields in the order in which they are set (the kind last, so that it
+// is set on a complete schedule). Fields the form does not decide keep their value.
+using ScheduleField =
+    std::variant<bool ScheduleSettings::*, std::int16_t ScheduleSettings::*, std::int32_t ScheduleSettings::*,
+                 OleDate ScheduleSettings::*, std::u16string ScheduleSettings::*>;
 struct ScheduleKeys {
-    std::optional<std::int32_t> EveryFrequency;
-    std::optional<std::int16_t> EveryInterval;
-    std::optional<std::int16_t> StartHour;
-    std::optional<std::int16_t> StartMinute;
-    std::optional<OleDate> StartDate;
-    std::optional<OleDate> EndDate;
-    std::optional<bool> UseEndDate;
-    std::optional<std::u16string> SelectionsWeekly;
-    std::optional<std::u16string> SelectionsMonthly;
-    std::optional<OleDate> LastScheduledTime;
-    std::int32_t OccursOption = 0;
+    ScheduleSettings values;
+    std::vector<ScheduleField> decided;
+
+    template <class T, class V>
+    void Set(T ScheduleSettings::*field, V value) {
+        values.*field = static_cast<T>(value);
+        decided.push_back(field);
+    }
+    // The field of values that a decided entry names.
+    const void* FieldOf(const ScheduleField& field) const {
+        return std::visit([&](auto member) -> const void* { return &(values.*member); }, field);
+    }
 };
 
 struct KeysResult {
@@ -86,9 +91,6 @@ KeysResult FromCron(std::string_view text, OleDate present);
 KeysResult FromTaskXml(std::string_view text, OleDate present);
 
 void ApplyKeys(const ScheduleKeys& keys, ScheduleSettings& settings);
-// "EveryFrequency=1 EveryInterval=15 LastScheduledTime=2026-12-07T10:00:00 OccursOption=4":
-// the keys cadencer-next takes.
-std::string KeysText(const ScheduleKeys& keys);
 
 // Helpers shared by the forms.
 namespace forms {

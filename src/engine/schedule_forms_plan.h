@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/ole_date.h"
+#include "engine/schedule_forms.h"
 #include "engine/schedule_settings.h"
 
 namespace cadencer::forms {
@@ -30,6 +31,21 @@ struct PlanResult {
 };
 
 PlanResult MakePlan(const ScheduleSettings& settings, OleDate present);
+
+// The weekdays as iCalendar writes them, from Sunday (the position in SelectionsWeekly).
+inline constexpr const char* kWeekdayCodes[] = {"SU", "MO", "TU", "WE", "TH", "FR", "SA"};
+// The weekday of a code (0 Sunday ... 6 Saturday), or nothing.
+std::optional<int> WeekdayOfCode(std::string_view code);
+
+// A selection string from a set of days (bit i for position i + 1).
+std::u16string SelectionText(std::uint32_t days, std::size_t width);
+
+// A step of reading that may refuse: the reason, or nothing when it went well.
+using Why = std::optional<std::string>;
+// A text refused for the reason given.
+inline KeysResult Refused(std::string reason) {
+    return {false, {}, std::move(reason)};
+}
 
 // "2026-12-08 10:00"
 std::string Readable(DaySecond time);

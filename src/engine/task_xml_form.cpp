@@ -3,7 +3,8 @@
 // Daily, Weekly and Monthly schedules become a calendar trigger whose start boundary is
 // the first run and whose end boundary, when the end date is in force, is the end day at
 // 23:59:59; an Every schedule becomes a time trigger at its next run that repeats at its
-// interval indefinitely (Task Scheduler repeats at most every 31 days). Times carry no
+// interval indefinitely (Task Scheduler repeats at most every 31 days), or, when its interval
+// is whole days up to 365, a calendar trigger every so many days. Times carry no
 // zone: Task Scheduler reads them as local times, as the control does. The task runs as
 // the user who registers it, only while that user is logged on, and never runs a missed
 // time late, as the control does not.
@@ -22,6 +23,12 @@ namespace cadencer {
 namespace {
 
 using forms::Number;
+using forms::Refused;
+using forms::Why;
+
+// Task Scheduler's longest repetition interval, and its longest days interval.
+constexpr std::int64_t kLongestRepetitionMinutes = 31 * 1440;
+constexpr std::int64_t kLongestDaysInterval = 365;
 
 constexpr const char* kWeekdayElements[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                             "Thursday", "Friday", "Saturday"};
@@ -78,10 +85,17 @@ std::string Duration(std::int64_t minutes) {
     return "PT" + Number(minutes) + "M";
 }
 
+// Whole days apart: a calendar trigger every so many days (exact, and it may be longer
+// than a repetition).
+bool InWholeDays(const forms::Plan& plan) {
+    return plan.kind == Occurs::Every && plan.intervalMinutes % 1440 == 0 &&
+           plan.intervalMinutes / 1440 <= kLongestDaysInterval;
+}
+
 std::string Trigger(const forms::Plan& plan) {
     std::string t;
     const std::string start = "      <StartBoundary>" + forms::IsoLocal(plan.first) + "</StartBoundary>\n";
-    if (plan.kind == Occurs::Every) {
+    if (plan.kind == Occurs::Every && !InWholeDays(plan)) {
         return "    <TimeTrigger>\n" + start +
                "      <Enabled>true</Enabled>\n"
                "      <Repetition>\n"
@@ -95,8 +109,10 @@ std::string Trigger(const forms::Plan& plan) {
     t = "    <CalendarTrigger>\n" + start;
     if (plan.endDay) t += "      <EndBoundary>" + forms::IsoLocal(DaySecond{*plan.endDay, 86399}) + "</EndBoundary>\n";
     t += "      <Enabled>true</Enabled>\n";
-    if (plan.kind == Occurs::Daily) {
-        t += "      <ScheduleByDay>\n        <DaysInterval>1</DaysInterval>\n      </ScheduleByDay>\n";
+    if (plan.kind == Occurs::Daily || plan.kind == Occurs::Every) {
+        const std::int64_t days = plan.kind == Occurs::Every ? plan.intervalMinutes / 1440 : 1;
+        t += "      <ScheduleByDay>\n        <DaysInterval>" + Number(days) +
+             "</DaysInterval>\n      </ScheduleByDay>\n";
     } else if (plan.kind == Occurs::Weekly) {
         t += "      <ScheduleByWeek>\n        <DaysOfWeek>\n";
         for (int d = 0; d < 7; ++d)
@@ -119,9 +135,12 @@ FormResult ToTaskXml(const ScheduleSettings& settings, OleDate present, std::str
                      std::string_view arguments) {
     const auto made = forms::MakePlan(settings, present);
     if (!made.plan) return {false, made.reason};
-    if (made.plan->kind == Occurs::Every && made.plan->intervalMinutes > 31 * 1440)
-        return {false, "Task Scheduler repeats a task at most every 31 days, and the schedule runs every " +
-                           Number(made.plan->interval) + " hours"};
+    if (made.plan->kind == Occurs::Every && made.plan->intervalMinutes > kLongestRepetitionMinutes &&
+        !InWholeDays(*made.plan))
+        return {false,
+                "Task Scheduler repeats a task at most every 31 days, or runs it every so many whole days up "
+                "to 365, and the schedule runs every " +
+                    Number(made.plan->interval) + " hours"};
     if (command.empty()) return {false, "a task needs a command to run"};
     const auto commandText = Escaped(command), argumentsText = Escaped(arguments);
     if (!commandText || !argumentsText)
@@ -223,100 +242,116 @@ std::optional<std::int64_t> DurationMinutes(const std::string& text) {
     return digits ? std::nullopt : std::optional<std::int64_t>(minutes);
 }
 
-}  // namespace
+// A count of days or weeks between runs: "1" when the element is absent.
+std::optional<int> PeriodCount(const std::string& parent, const char* name) {
+    const std::string text = Element(parent, name).value_or("1");
+    if (text.empty() || text.size() > 3 || !std::all_of(text.begin(), text.end(), ::isdigit)) return std::nullopt;
+    const int n = std::stoi(text);
+    return n >= 1 ? std::optional<int>(n) : std::nullopt;
+}
 
-// Read as the equivalent recurrence rule, so that one reader decides what a schedule holds.
-KeysResult FromTaskXml(std::string_view xml, OleDate present) {
-    KeysResult result;
-    auto refuse = [&](std::string reason) {
-        result.reason = std::move(reason);
-        return result;
-    };
-    const auto triggers = Element(xml, "Triggers");
-    if (!triggers) return refuse("the task definition has no triggers");
-    const bool calendar = triggers->find("<CalendarTrigger") != std::string::npos;
-    const bool time = triggers->find("<TimeTrigger") != std::string::npos;
-    const auto count = [&](const char* tag) {
-        std::size_t n = 0;
-        for (auto at = triggers->find(tag); at != std::string::npos; at = triggers->find(tag, at + 1)) ++n;
-        return n;
-    };
-    if (count("Trigger>") != 2 || calendar == time)
-        return refuse("the task definition has another trigger than one calendar or time trigger");
-    const auto start = Element(*triggers, "StartBoundary");
-    const auto startText = start ? Compact(*start) : std::nullopt;
-    if (!startText) return refuse("the trigger's start boundary is not a local date-time YYYY-MM-DDTHH:MM:SS");
-    std::string rule;
-    if (time) {
-        const auto interval = Element(*triggers, "Interval");
-        if (!interval) return refuse("the time trigger runs once, and a schedule repeats");
-        if (Element(*triggers, "EndBoundary")) return refuse("an Every schedule has no end date");
-        const auto minutes = DurationMinutes(*interval);
-        if (!minutes || *minutes < 1)
-            return refuse("the repetition interval '" + *interval + "' is not a whole number of minutes");
-        rule = *minutes % 60 == 0 ? "FREQ=HOURLY;INTERVAL=" + Number(*minutes / 60)
-                                  : "FREQ=MINUTELY;INTERVAL=" + Number(*minutes);
-        return FromRRule("DTSTART:" + *startText + "\nRRULE:" + rule, present);
-    }
-    if (Element(*triggers, "Repetition"))
-        return refuse("the trigger repeats within the day, and a schedule runs once a day");
-    const auto startValue =
-        Compose({std::stoi(start->substr(0, 4)), std::stoi(start->substr(5, 2)), std::stoi(start->substr(8, 2)),
-                 std::stoi(start->substr(11, 2)), std::stoi(start->substr(14, 2)), std::stoi(start->substr(17, 2))});
-    if (!startValue) return refuse("the trigger's start boundary is not a date-time in the years 100 to 9999");
-    DaySecond first = *SplitDate(*startValue);
-    std::vector<int> days;  // weekdays from 0 (Sunday) or days of the month from 1
-    if (const auto byDay = Element(*triggers, "ScheduleByDay")) {
-        if (Element(*byDay, "DaysInterval").value_or("1") != "1")
-            return refuse("the trigger runs every few days, and a schedule runs every day");
-        rule = "FREQ=DAILY";
-    } else if (const auto byWeek = Element(*triggers, "ScheduleByWeek")) {
-        if (Element(*byWeek, "WeeksInterval").value_or("1") != "1")
-            return refuse("the trigger runs every few weeks, and a schedule runs every week");
-        static constexpr const char* kNames[] = {"SU", "MO", "TU", "WE", "TH", "FR", "SA"};
+// A time trigger that repeats: an Every schedule.
+KeysResult FromTimeTrigger(const std::string& triggers, const std::string& startText, OleDate present) {
+    const auto interval = Element(triggers, "Interval");
+    if (!interval) return Refused("the time trigger runs once, and a schedule repeats");
+    if (Element(triggers, "EndBoundary")) return Refused("an Every schedule has no end date");
+    const auto minutes = DurationMinutes(*interval);
+    if (!minutes || *minutes < 1)
+        return Refused("the repetition interval '" + *interval + "' is not a whole number of minutes");
+    const std::string rule = *minutes % 60 == 0 ? "FREQ=HOURLY;INTERVAL=" + Number(*minutes / 60)
+                                                : "FREQ=MINUTELY;INTERVAL=" + Number(*minutes);
+    return FromRRule("DTSTART:" + startText + "\nRRULE:" + rule, present);
+}
+
+// The calendar trigger's rule ("FREQ=...") and its chosen days (a Weekly or Monthly mask,
+// nothing for every day), or the reason.
+Why CalendarRule(const std::string& triggers, std::string& rule, std::optional<std::uint32_t>& days) {
+    if (const auto byDay = Element(triggers, "ScheduleByDay")) {
+        const auto n = PeriodCount(*byDay, "DaysInterval");
+        if (!n) return "the trigger's days interval is not a whole number of days from 1 to 365";
+        rule = "FREQ=DAILY" + (*n == 1 ? std::string() : ";INTERVAL=" + Number(*n));
+    } else if (const auto byWeek = Element(triggers, "ScheduleByWeek")) {
+        const auto n = PeriodCount(*byWeek, "WeeksInterval");
+        if (!n) return "the trigger's weeks interval is not a whole number of weeks";
+        days = 0;
         std::string list;
         for (int d = 0; d < 7; ++d)
             if (Element(*byWeek, kWeekdayElements[d])) {
-                days.push_back(d);
-                list += (list.empty() ? "" : ",") + std::string(kNames[d]);
+                *days |= 1u << d;
+                list += (list.empty() ? "" : ",") + std::string(forms::kWeekdayCodes[d]);
             }
-        if (days.empty()) return refuse("the weekly trigger names no weekday");
-        rule = "FREQ=WEEKLY;BYDAY=" + list;
-    } else if (const auto byMonth = Element(*triggers, "ScheduleByMonth")) {
+        if (!*days) return "the weekly trigger names no weekday";
+        rule = "FREQ=WEEKLY;BYDAY=" + list + (*n == 1 ? std::string() : ";INTERVAL=" + Number(*n));
+    } else if (const auto byMonth = Element(triggers, "ScheduleByMonth")) {
         const auto months = Element(*byMonth, "Months");
         for (const char* month : kMonthElements)
             if (!months || !Element(*months, month))
-                return refuse("the monthly trigger leaves months out, and a schedule runs in every month");
+                return "the monthly trigger leaves months out, and a schedule runs in every month";
         const std::string dayList = Element(*byMonth, "DaysOfMonth").value_or("");
+        days = 0;
         std::string list;
         for (std::size_t at = dayList.find("<Day>"); at != std::string::npos; at = dayList.find("<Day>", at + 1)) {
             const std::string day = dayList.substr(at + 5, dayList.find('<', at + 5) - at - 5);
             if (day.empty() || day.size() > 2 || !std::all_of(day.begin(), day.end(), ::isdigit) ||
                 std::stoi(day) < 1 || std::stoi(day) > 31)
-                return refuse("the monthly trigger's day '" + day + "' is not a day of the month from 1 to 31");
-            days.push_back(std::stoi(day));
+                return "the monthly trigger's day '" + day + "' is not a day of the month from 1 to 31";
+            *days |= 1u << (std::stoi(day) - 1);
             list += (list.empty() ? "" : ",") + day;
         }
-        if (days.empty()) return refuse("the monthly trigger names no day of the month");
+        if (!*days) return "the monthly trigger names no day of the month";
         rule = "FREQ=MONTHLY;BYMONTHDAY=" + list;
     } else {
-        return refuse("the calendar trigger runs on weekdays within months, which a schedule cannot hold");
+        return "the calendar trigger runs on weekdays within months, which a schedule cannot hold";
     }
-    // The trigger starts at its start boundary; its first run is the first chosen day from then.
+    return std::nullopt;
+}
+
+// A calendar trigger: it starts at its start boundary, and its first run is the first
+// chosen day from then.
+KeysResult FromCalendarTrigger(const std::string& triggers, const std::string& start, OleDate present) {
+    if (Element(triggers, "Repetition"))
+        return Refused("the trigger repeats within the day, and a schedule runs once a day");
+    const auto startValue =
+        Compose({std::stoi(start.substr(0, 4)), std::stoi(start.substr(5, 2)), std::stoi(start.substr(8, 2)),
+                 std::stoi(start.substr(11, 2)), std::stoi(start.substr(14, 2)), std::stoi(start.substr(17, 2))});
+    if (!startValue) return Refused("the trigger's start boundary is not a date-time in the years 100 to 9999");
+    std::string rule;
+    std::optional<std::uint32_t> days;
+    if (auto why = CalendarRule(triggers, rule, days)) return Refused(*why);
+    DaySecond first = *SplitDate(*startValue);
+    const bool weekly = rule.rfind("FREQ=WEEKLY", 0) == 0;
     auto chosen = [&](std::int64_t day) {
-        if (rule.rfind("FREQ=DAILY", 0) == 0) return true;
-        const int position = rule.rfind("FREQ=WEEKLY", 0) == 0
-                                 ? WeekdayOfDaySerial(day) - 1
-                                 : static_cast<int>(static_cast<unsigned>(CivilFromDaySerial(day).day()));
-        return std::find(days.begin(), days.end(), position) != days.end();
+        if (!days) return true;
+        const int bit = weekly ? WeekdayOfDaySerial(day) - 1
+                               : static_cast<int>(static_cast<unsigned>(CivilFromDaySerial(day).day())) - 1;
+        return (*days >> bit & 1u) != 0;
     };
     for (int i = 0; i < 400 && !chosen(first.day); ++i) ++first.day;
-    if (const auto end = Element(*triggers, "EndBoundary")) {
+    if (const auto end = Element(triggers, "EndBoundary")) {
         const auto endText = Compact(*end);
-        if (!endText) return refuse("the trigger's end boundary is not a local date-time YYYY-MM-DDTHH:MM:SS");
+        if (!endText) return Refused("the trigger's end boundary is not a local date-time YYYY-MM-DDTHH:MM:SS");
         rule += ";UNTIL=" + *endText;
     }
     return FromRRule("DTSTART:" + forms::CompactLocal(first) + "\nRRULE:" + rule, present);
+}
+
+}  // namespace
+
+// Read as the equivalent recurrence rule, so that one reader decides what a schedule holds.
+KeysResult FromTaskXml(std::string_view xml, OleDate present) {
+    const auto triggers = Element(xml, "Triggers");
+    if (!triggers) return Refused("the task definition has no triggers");
+    const bool calendar = triggers->find("<CalendarTrigger") != std::string::npos;
+    const bool time = triggers->find("<TimeTrigger") != std::string::npos;
+    std::size_t count = 0;
+    for (auto at = triggers->find("Trigger>"); at != std::string::npos; at = triggers->find("Trigger>", at + 1))
+        ++count;
+    if (count != 2 || calendar == time)
+        return Refused("the task definition has another trigger than one calendar or time trigger");
+    const auto start = Element(*triggers, "StartBoundary");
+    const auto startText = start ? Compact(*start) : std::nullopt;
+    if (!startText) return Refused("the trigger's start boundary is not a local date-time YYYY-MM-DDTHH:MM:SS");
+    return time ? FromTimeTrigger(*triggers, *startText, present) : FromCalendarTrigger(*triggers, *start, present);
 }
 
 }  // namespace cadencer

@@ -1,4 +1,4 @@
-// cadencer.ocx's saved state: all 29 keys through a property bag (order, types, values),
+// cadencer.ocx's saved state: every key through a property bag (order, types, values),
 // the binary form through IPersistStreamInit and IPersistStorage (round trip, self-
 // delimiting), and hostile stored values, which are refused without harm.
 #include <gtest/gtest.h>

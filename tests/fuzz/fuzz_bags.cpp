@@ -1,4 +1,4 @@
-// Property bags: each of the 29 keys given each hostile value, then bags holding random
+// Property bags: each persisted key given each hostile value, then bags holding random
 // subsets of the keys with hostile or plausible values, some of which fail a read with
 // E_FAIL or E_OUTOFMEMORY. A load that succeeds must save in every form and reload into a
 // fresh instance with the same values; one that fails must leave a control that answers.

@@ -1,4 +1,4 @@
-// Persistence of the control: new-instance defaults, the 29 keys written in order with
+// Persistence of the control: new-instance defaults, the keys written in order with
 // their defaults, reading in its own order without corrections, and stopping at a value
 // that cannot be converted.
 #include <gtest/gtest.h>

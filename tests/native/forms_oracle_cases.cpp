@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "control/property_access.h"
+#include "control/schedule_keys.h"
 #include "engine/schedule_forms.h"
 
 namespace cadencer {
@@ -107,9 +108,24 @@ std::string RandomRRule(OleDate present) {
     const DaySecond start{SplitDate(Near(present, 30))->day, hour * 3600LL + minute * 60};
     std::string rule;
     std::string first = forms::CompactLocal(start);
-    switch (Pick(0, 5)) {
+    switch (Pick(0, 10)) {
         case 0:
             rule = "FREQ=DAILY";
+            break;
+        case 6:
+            rule = "FREQ=DAILY;INTERVAL=" + forms::Number(Pick(2, 9));
+            break;
+        case 7:
+            rule = "FREQ=WEEKLY;INTERVAL=" + forms::Number(Pick(2, 4)) + ";WKST=" + kDays[Pick(0, 6)];
+            break;
+        case 8:
+            rule = std::string("FREQ=MONTHLY;BYDAY=") + kDays[Pick(0, 6)] + "," + kDays[Pick(0, 6)];
+            break;
+        case 9:
+            rule = "FREQ=YEARLY;BYMONTHDAY=+" + forms::Number(Pick(1, 31));
+            break;
+        case 10:
+            rule = "FREQ=HOURLY;INTERVAL=" + forms::Number(Pick(1, 5)) + ";BYMINUTE=" + forms::Number(minute);
             break;
         case 1: {
             std::string days = kDays[WeekdayOfDaySerial(start.day) - 1];
@@ -136,6 +152,8 @@ std::string RandomRRule(OleDate present) {
     }
     if (rule.find("LY;I") == std::string::npos) {
         rule += ";BYHOUR=" + forms::Number(hour) + ";BYMINUTE=" + forms::Number(minute);
+        // A DTSTART off the rule: an extra first run while ahead, history once passed.
+        if (Pick(0, 5) == 0) first = forms::CompactLocal(DaySecond{start.day, start.second + 60});
         if (Pick(0, 1)) rule += ";UNTIL=" + forms::CompactLocal(DaySecond{start.day + Pick(-3, 300), Pick(0, 86399)});
     }
     // Now and then something a schedule cannot hold.
@@ -190,7 +208,7 @@ std::string Keyed(const KeysResult& r, OleDate present) {
     ScheduleSettings s;
     control::ApplyNewControlDefaults(s, *CalendarDate(present), present);
     ApplyKeys(r.keys, s);
-    return ",\"ok\":true,\"keys\":" + Json(KeysText(r.keys)) + ",\"runs\":" + Runs(NextRuns(s, present, 200));
+    return ",\"ok\":true,\"keys\":" + Json(control::KeysText(r.keys)) + ",\"runs\":" + Runs(NextRuns(s, present, 200));
 }
 
 }  // namespace

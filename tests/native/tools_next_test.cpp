@@ -1,6 +1,9 @@
 // cadencer-next: key parsing as a property bag loads them, the firing simulation, and errors.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
+
 #include "cadencer_next_lib.h"
 #include "control/property_table.h"
 #include "utf8.h"
@@ -174,14 +177,18 @@ TEST(CadencerNext, RefusalsAndMisuseOfTheFormsFail) {
         {{"--to", "rrule", "--command", "x", "OccursOption=1"}, "only with --to task-xml"},
         {{"--from", "rrule", "FREQ=DAILY;COUNT=3;BYHOUR=9;BYMINUTE=0"}, "COUNT"},
         {{"--from", "cron", "0 9 1 * 1"}, "either the day of the month"},
-        {{"--from", "ics", "x"}, "--from: expected rrule or cron"},
+        {{"--from", "ics", "x"}, "--from: expected rrule, cron or task-xml"},
+        {{"--from", "task-xml", "/nonexistent/task.xml"}, "cannot read the file"},
+        // Before the year 150 the never marker is clamped to 0100-01-01: still never due.
+        {{"--now", "0120-05-05T10:00:00", "--to", "cron", "OccursOption=4", "EveryInterval=0", "EveryFrequency=1"},
+         "Every 0 minutes, so never"},
         {{"--from", "cron"}, "--from: missing value"},
         {{"--from", "cron", "0 9 * * *", "OccursOption=1"}, "takes no keys"},
     };
     for (const auto& c : cases) {
         const auto r = RunCase(c.args, kPresent);
         EXPECT_FALSE(r.ok) << c.needle;
-        EXPECT_NE(r.text.find(c.needle), std::string::npos) << r.text;
+        EXPECT_NE(r.text.find(c.needle), std::string::npos) << c.needle << " / " << r.text;
     }
 }
 
@@ -195,6 +202,26 @@ TEST(CadencerNext, ReadsRRuleAndCronIntoKeysThatItTakesBack) {
     ASSERT_TRUE(SplitLine(keys, split));
     args.insert(args.end(), split.begin(), split.end());
     EXPECT_EQ(Due(args), "2026-12-08T10:00:00 2026-12-09T10:00:00 2026-12-10T10:00:00 1976-12-10T10:00:00");
+    // A task as Task Scheduler exports it: UTF-16 with a byte order mark.
+    const std::string xml = Due({"--now", "2026-12-07T08:15:20", "--to", "task-xml", "--command", "job.exe",
+                                 "OccursOption=2", "SelectionsWeekly=0100010", "StartHour=9", "StartMinute=30"});
+    const std::string path = testing::TempDir() + "cadencer_task.xml";
+    {
+        std::ofstream file(path, std::ios::binary);
+        file << "\xff\xfe";
+        for (const char c : xml) file << c << '\0';
+    }
+    EXPECT_EQ(
+        Due({"--now", "2026-12-07T08:15:20", "--from", "task-xml", path}),
+        "StartHour=9 StartMinute=30 StartDate=2026-12-07 UseEndDate=False SelectionsWeekly=0100010 OccursOption=2");
+    std::remove(path.c_str());
+    // Before 1899-12-30 the day's minute is no negative remainder.
+    EXPECT_EQ(Due({"--now", "1899-12-29T12:00:00", "--from", "cron", "*/10 * * * *"}),
+              "EveryFrequency=1 EveryInterval=10 LastScheduledTime=1899-12-29T12:00:00 OccursOption=4");
+    EXPECT_EQ(Due({"--now", "0100-01-05T12:03:00", "--from", "cron", "5-59/10 * * * *"}),
+              "EveryFrequency=1 EveryInterval=10 LastScheduledTime=0100-01-05T11:55:00 OccursOption=4");
+    EXPECT_EQ(Due({"--now", "0120-05-05T10:00:00", "--count", "3", "OccursOption=4", "EveryInterval=0"}),
+              "0100-01-01T00:00:00");
     EXPECT_EQ(
         Due({"--now", "2026-12-07T08:15:20", "--from", "cron", "30 9 * * 1-5"}),
         "StartHour=9 StartMinute=30 StartDate=2026-12-07 UseEndDate=False SelectionsWeekly=0111110 OccursOption=2");

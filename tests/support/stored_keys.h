@@ -1,4 +1,4 @@
-// The 29 keys a save of the control writes, in its writing order: the order is part of the
+// The keys a save of the control writes, in its writing order: the order is part of the
 // stored form (hosts keep it in their files), so the tests hold it once.
 #pragma once
 

@@ -58,59 +58,108 @@ struct Segment {
     std::uint32_t length;
 };
 
-Bytes Patch(const Bytes& in) {
+// The file's layout as widl writes it: header, type offsets, segment directory, the
+// segments back to back, then the member blocks.
+struct Layout {
+    std::uint32_t typeCount = 0;
+    std::size_t offsetsAt = 0, segdirAt = 0, prefixEnd = 0, blocksStart = 0;
+    std::vector<Segment> seg;
+    std::map<std::int32_t, int> byOffset;  // the segments in file order
+};
+
+Layout ReadLayout(const Bytes& in) {
     if (Get32(in, 0) != kMagic) Fail("not an MSFT type library");
+    Layout l;
     const std::uint32_t varflags = Get32(in, 0x14);
-    const std::uint32_t typeCount = Get32(in, 0x20);
-    const std::size_t offsetsAt = kHeaderBytes + ((varflags & 0x100) ? 4 : 0);
-    const std::size_t segdirAt = offsetsAt + typeCount * 4;
-    std::vector<Segment> seg(kSegments);
+    l.typeCount = Get32(in, 0x20);
+    l.offsetsAt = kHeaderBytes + ((varflags & 0x100) ? 4 : 0);
+    l.segdirAt = l.offsetsAt + l.typeCount * 4;
+    l.seg.resize(kSegments);
     for (int i = 0; i < kSegments; ++i)
-        seg[i] = {static_cast<std::int32_t>(Get32(in, segdirAt + 16 * i)), Get32(in, segdirAt + 16 * i + 4)};
-    const std::size_t prefixEnd = segdirAt + 16 * kSegments;
-
-    // Segments must follow the directory back to back.
-    std::map<std::int32_t, int> byOffset;
+        l.seg[i] = {static_cast<std::int32_t>(Get32(in, l.segdirAt + 16 * i)), Get32(in, l.segdirAt + 16 * i + 4)};
+    l.prefixEnd = l.segdirAt + 16 * kSegments;
     for (int i = 0; i < kSegments; ++i)
-        if (seg[i].offset != -1) byOffset[seg[i].offset] = i;
-    std::size_t expected = prefixEnd;
-    for (const auto& [offset, index] : byOffset) {
+        if (l.seg[i].offset != -1) l.byOffset[l.seg[i].offset] = i;
+    std::size_t expected = l.prefixEnd;
+    for (const auto& [offset, index] : l.byOffset) {
         if (static_cast<std::size_t>(offset) != expected) Fail("segments are not back to back");
-        expected += seg[index].length;
+        expected += l.seg[index].length;
     }
-    if (seg[kSegTypeInfo].offset == -1 || seg[kSegName].offset == -1) Fail("no type or name segment");
-    const std::size_t blocksStart = expected;
+    if (l.seg[kSegTypeInfo].offset == -1 || l.seg[kSegName].offset == -1) Fail("no type or name segment");
+    l.blocksStart = expected;
+    return l;
+}
 
-    // New strings, appended to the string segment; identical texts share one entry.
-    Bytes strings;
-    if (seg[kSegString].offset != -1)
-        strings.assign(in.begin() + seg[kSegString].offset,
-                       in.begin() + seg[kSegString].offset + seg[kSegString].length);
-    std::map<std::string, std::uint32_t> added;
-    auto addString = [&](const std::string& text) {
-        const auto found = added.find(text);
-        if (found != added.end()) return found->second;
-        const auto offset = static_cast<std::uint32_t>(strings.size());
-        strings.push_back(static_cast<std::uint8_t>(text.size() & 0xFF));
-        strings.push_back(static_cast<std::uint8_t>(text.size() >> 8));
-        strings.insert(strings.end(), text.begin(), text.end());
-        while (strings.size() % 4) strings.push_back(0x57);  // the padding widl and MIDL use
-        added[text] = offset;
+// The string segment with the help strings appended; identical texts share one entry.
+class Strings {
+public:
+    Strings(const Bytes& in, const Segment& seg) {
+        if (seg.offset != -1) bytes_.assign(in.begin() + seg.offset, in.begin() + seg.offset + seg.length);
+    }
+    std::uint32_t Add(const std::string& text) {
+        const auto found = added_.find(text);
+        if (found != added_.end()) return found->second;
+        const auto offset = static_cast<std::uint32_t>(bytes_.size());
+        bytes_.push_back(static_cast<std::uint8_t>(text.size() & 0xFF));
+        bytes_.push_back(static_cast<std::uint8_t>(text.size() >> 8));
+        bytes_.insert(bytes_.end(), text.begin(), text.end());
+        while (bytes_.size() % 4) bytes_.push_back(0x57);  // the padding widl and MIDL use
+        added_[text] = offset;
         return offset;
-    };
-    auto nameAt = [&](std::uint32_t nameOffset) {
-        const std::size_t at = seg[kSegName].offset + nameOffset;
-        const std::uint32_t length = Get32(in, at + 8) & 0xFF;
-        if (nameOffset + 12 + length > seg[kSegName].length) Fail("name outside the name segment");
-        return std::string(in.begin() + at + 12, in.begin() + at + 12 + length);
-    };
+    }
+    const Bytes& bytes() const { return bytes_; }
 
-    // Member blocks, one per type with members, in type order right after the segments.
-    std::vector<Bytes> blocks(typeCount);
-    std::size_t originalPos = blocksStart;
-    for (std::uint32_t t = 0; t < typeCount; ++t) {
-        const std::size_t base = seg[kSegTypeInfo].offset + Get32(in, offsetsAt + 4 * t);
-        if (base + kTypeInfoBaseBytes > seg[kSegTypeInfo].offset + seg[kSegTypeInfo].length)
+private:
+    Bytes bytes_;
+    std::map<std::string, std::uint32_t> added_;
+};
+
+std::string NameAt(const Bytes& in, const Layout& l, std::uint32_t nameOffset) {
+    const std::size_t at = l.seg[kSegName].offset + nameOffset;
+    const std::uint32_t length = Get32(in, at + 8) & 0xFF;
+    if (nameOffset + 12 + length > l.seg[kSegName].length) Fail("name outside the name segment");
+    return std::string(in.begin() + at + 12, in.begin() + at + 12 + length);
+}
+
+// An enumeration's member block, its records grown by the help context and help string.
+Bytes EnumBlock(const Bytes& in, const Layout& l, Strings& strings, std::size_t records, std::uint32_t recordBytes,
+                std::uint32_t count) {
+    const std::size_t tables = records + recordBytes;
+    Bytes rebuilt;
+    std::vector<std::uint32_t> newOffsets(count);
+    for (std::uint32_t v = 0; v < count; ++v) {
+        const std::uint32_t recordOffset = Get32(in, tables + 8 * count + 4 * v);
+        const std::size_t at = records + recordOffset;
+        const std::uint32_t info = Get32(in, at);
+        const std::uint32_t length = info & 0xFFFF;
+        if (length < 0x14 || recordOffset + length > recordBytes) Fail("bad member record");
+        newOffsets[v] = static_cast<std::uint32_t>(rebuilt.size());
+        const std::string name = NameAt(in, l, Get32(in, tables + 4 * count + 4 * v));
+        Bytes record(in.begin() + at, in.begin() + at + length);
+        if (length < 0x18) Append32(record, 0);  // help context
+        if (length < kRecordWithHelpString)
+            Append32(record, strings.Add(name));
+        else if (Get32(record, 0x18) == 0xFFFFFFFF)
+            Put32(record, 0x18, strings.Add(name));
+        Put32(record, 0, (info & 0xFFFF0000) | static_cast<std::uint32_t>(record.size()));
+        rebuilt.insert(rebuilt.end(), record.begin(), record.end());
+    }
+    Bytes block;
+    Append32(block, static_cast<std::uint32_t>(rebuilt.size()));
+    block.insert(block.end(), rebuilt.begin(), rebuilt.end());
+    // Member ids and names unchanged, record offsets new.
+    block.insert(block.end(), in.begin() + tables, in.begin() + tables + 8 * count);
+    for (std::uint32_t v = 0; v < count; ++v) Append32(block, newOffsets[v]);
+    return block;
+}
+
+// Member blocks, one per type with members, in type order right after the segments.
+std::vector<Bytes> MemberBlocks(const Bytes& in, const Layout& l, Strings& strings) {
+    std::vector<Bytes> blocks(l.typeCount);
+    std::size_t originalPos = l.blocksStart;
+    for (std::uint32_t t = 0; t < l.typeCount; ++t) {
+        const std::size_t base = l.seg[kSegTypeInfo].offset + Get32(in, l.offsetsAt + 4 * t);
+        if (base + kTypeInfoBaseBytes > l.seg[kSegTypeInfo].offset + l.seg[kSegTypeInfo].length)
             Fail("type outside segment");
         const std::uint32_t memoffset = Get32(in, base + 4);
         const std::uint32_t elements = Get32(in, base + 0x18);
@@ -118,62 +167,38 @@ Bytes Patch(const Bytes& in) {
         if (memoffset != originalPos) Fail("member blocks are not in type order");
         if (count == 0) continue;
         const std::uint32_t recordBytes = Get32(in, memoffset);
-        const std::size_t records = memoffset + 4, tables = records + recordBytes;
-        const std::size_t blockEnd = tables + 12 * count;
+        const std::size_t records = memoffset + 4, blockEnd = records + recordBytes + 12 * count;
         if (blockEnd > in.size()) Fail("member block past the end of the file");
         originalPos = blockEnd;
-        Bytes block(in.begin() + memoffset, in.begin() + blockEnd);
         const bool isEnum = (Get32(in, base) & 0xF) == 0;
-        if (!isEnum || funcs != 0) {
-            blocks[t] = std::move(block);
-            continue;
-        }
-        // Rebuild the records of the enumeration with the two help fields.
-        Bytes rebuilt;
-        std::vector<std::uint32_t> newOffsets(count);
-        for (std::uint32_t v = 0; v < vars; ++v) {
-            const std::uint32_t recordOffset = Get32(in, tables + 8 * count + 4 * v);
-            const std::size_t at = records + recordOffset;
-            const std::uint32_t info = Get32(in, at);
-            const std::uint32_t length = info & 0xFFFF;
-            if (length < 0x14 || recordOffset + length > recordBytes) Fail("bad member record");
-            newOffsets[v] = static_cast<std::uint32_t>(rebuilt.size());
-            const std::string name = nameAt(Get32(in, tables + 4 * count + 4 * v));
-            Bytes record(in.begin() + at, in.begin() + at + length);
-            if (length < 0x18) Append32(record, 0);  // help context
-            if (length < kRecordWithHelpString)
-                Append32(record, addString(name));
-            else if (Get32(record, 0x18) == 0xFFFFFFFF)
-                Put32(record, 0x18, addString(name));
-            Put32(record, 0, (info & 0xFFFF0000) | static_cast<std::uint32_t>(record.size()));
-            rebuilt.insert(rebuilt.end(), record.begin(), record.end());
-        }
-        Bytes newBlock;
-        Append32(newBlock, static_cast<std::uint32_t>(rebuilt.size()));
-        newBlock.insert(newBlock.end(), rebuilt.begin(), rebuilt.end());
-        // Member ids and names unchanged, record offsets new.
-        newBlock.insert(newBlock.end(), in.begin() + tables, in.begin() + tables + 8 * count);
-        for (std::uint32_t v = 0; v < count; ++v) Append32(newBlock, newOffsets[v]);
-        blocks[t] = std::move(newBlock);
+        blocks[t] = isEnum && funcs == 0 ? EnumBlock(in, l, strings, records, recordBytes, count)
+                                         : Bytes(in.begin() + memoffset, in.begin() + blockEnd);
     }
     if (originalPos != in.size()) Fail("unexpected bytes after the member blocks");
+    return blocks;
+}
+
+Bytes Patch(const Bytes& in) {
+    const Layout l = ReadLayout(in);
+    Strings strings(in, l.seg[kSegString]);
+    const std::vector<Bytes> blocks = MemberBlocks(in, l, strings);
 
     // Write: prefix, segments in file order (the string segment grown), then the blocks.
-    Bytes out(in.begin(), in.begin() + prefixEnd);
+    Bytes out(in.begin(), in.begin() + l.prefixEnd);
     std::vector<std::size_t> newSegmentOffset(kSegments);
-    for (const auto& [offset, index] : byOffset) {
+    for (const auto& [offset, index] : l.byOffset) {
         newSegmentOffset[index] = out.size();
-        Put32(out, segdirAt + 16 * index, static_cast<std::uint32_t>(out.size()));
+        Put32(out, l.segdirAt + 16 * index, static_cast<std::uint32_t>(out.size()));
         if (index == kSegString) {
-            out.insert(out.end(), strings.begin(), strings.end());
-            Put32(out, segdirAt + 16 * index + 4, static_cast<std::uint32_t>(strings.size()));
+            out.insert(out.end(), strings.bytes().begin(), strings.bytes().end());
+            Put32(out, l.segdirAt + 16 * index + 4, static_cast<std::uint32_t>(strings.bytes().size()));
         } else {
-            out.insert(out.end(), in.begin() + offset, in.begin() + offset + seg[index].length);
+            out.insert(out.end(), in.begin() + offset, in.begin() + offset + l.seg[index].length);
         }
     }
-    if (seg[kSegString].offset == -1 && !strings.empty()) Fail("library has no string segment");
-    for (std::uint32_t t = 0; t < typeCount; ++t) {
-        const std::size_t base = newSegmentOffset[kSegTypeInfo] + Get32(in, offsetsAt + 4 * t);
+    if (l.seg[kSegString].offset == -1 && !strings.bytes().empty()) Fail("library has no string segment");
+    for (std::uint32_t t = 0; t < l.typeCount; ++t) {
+        const std::size_t base = newSegmentOffset[kSegTypeInfo] + Get32(in, l.offsetsAt + 4 * t);
         if ((Get32(out, base) & 0xF) == kTkindDispatch)
             Put32(out, base + kTypeFlagsField, Get32(out, base + kTypeFlagsField) | kTypeFlagNonExtensible);
         Put32(out, base + 4, static_cast<std::uint32_t>(out.size()));

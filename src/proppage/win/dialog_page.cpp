@@ -127,7 +127,8 @@ void DialogPage::Fill(const PropertyValues& values) {
     const auto index = position ? position->ToI32() : Expected<std::int32_t>(-1);
     // A position the list does not hold (the control stores any number) shows no entry.
     win::ComboSelect(Item(kPositionCombo), index && *index >= 0 && *index < 2 ? *index : -1);
-    for (const auto& [editId, property] : {std::pair{kLeftEdit, u"StartUpLeft"}, std::pair{kTopEdit, u"StartUpTop"}}) {
+    for (const auto& [editId, property] : {std::pair{kLeftEdit, control::Property(u"StartUpLeft").name},
+                                           std::pair{kTopEdit, control::Property(u"StartUpTop").name}}) {
         const Variant* v = FindValue(values, property);
         const auto number = v ? v->ToI32() : Expected<std::int32_t>(0);
         win::SetText(Item(editId), std::to_wstring(number ? *number : 0));
@@ -154,7 +155,8 @@ PropertyValues DialogPage::Read() {
         values.emplace_back(u"StartUpPosition", *v);
     }
     values.emplace_back(u"StartUpLeft", Variant::I32(Position(kLeftEdit, u"StartUpLeft")));
-    values.emplace_back(u"StartUpTop", Variant::I32(Position(kTopEdit, u"StartUpTop")));
+    values.emplace_back(control::Property(u"StartUpTop").name,
+                        Variant::I32(Position(kTopEdit, control::Property(u"StartUpTop").name)));
     return values;
 }
 
@@ -189,7 +191,7 @@ bool DialogPage::FocusProperty(std::u16string_view name) {
         if (KeysEqualIgnoringCase(name, check.property)) controlId = check.id;
     if (KeysEqualIgnoringCase(name, u"StartUpPosition")) controlId = kPositionCombo;
     if (KeysEqualIgnoringCase(name, u"StartUpLeft")) controlId = kLeftEdit;
-    if (KeysEqualIgnoringCase(name, u"StartUpTop")) controlId = kTopEdit;
+    if (KeysEqualIgnoringCase(name, control::Property(u"StartUpTop").name)) controlId = kTopEdit;
     if (!controlId) return false;
     FocusControl(Item(controlId));
     return true;
