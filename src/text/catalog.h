@@ -16,6 +16,8 @@
 // puts them; any other text, braces included, is kept. A Count or Rank text holds one
 // pattern per plural category of its language, "one=Every hour|other=Every {1} hours":
 // "category=pattern" items separated by "|", categories zero, one, two, few, many, other.
+// An item keyed by an exact number wins over its category: Russian's "one" holds 1 and 21,
+// and "1=Каждый час|one=Каждый {1} час|..." says "every hour" without the number.
 // Cardinal categories (integers, as CLDR defines them): one/other where 1 alone is "one"
 // (en, de, es, it, nl), one/other where 0 and 1 are "one" (fr, pt-BR), one/few/many/other
 // (pl, ru; "other" is CLDR's form for fractions, listed for completeness), other alone

@@ -109,8 +109,9 @@ std::span<const Plural> OrdinalCategories(Language language) {
     return kOtherOnly;
 }
 
-std::optional<std::u16string_view> PatternFor(std::u16string_view categories, Plural category) {
-    const std::u16string_view name = PluralName(category);
+namespace {
+
+std::optional<std::u16string_view> FindItem(std::u16string_view categories, std::u16string_view name) {
     while (!categories.empty()) {
         const std::size_t end = std::min(categories.find(u'|'), categories.size());
         const std::u16string_view item = categories.substr(0, end);
@@ -119,6 +120,12 @@ std::optional<std::u16string_view> PatternFor(std::u16string_view categories, Pl
         categories.remove_prefix(end == categories.size() ? end : end + 1);
     }
     return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::u16string_view> PatternFor(std::u16string_view categories, Plural category) {
+    return FindItem(categories, PluralName(category));
 }
 
 namespace {
@@ -130,9 +137,10 @@ std::u16string Digits(long long n) {
 
 std::u16string SayPlural(std::u16string_view categories, Plural category, long long n,
                          std::initializer_list<std::u16string_view> more) {
-    auto pattern = PatternFor(categories, category);
-    if (!pattern) pattern = PatternFor(categories, Plural::Other);
     const std::u16string number = Digits(n);
+    auto pattern = FindItem(categories, number);
+    if (!pattern) pattern = PatternFor(categories, category);
+    if (!pattern) pattern = PatternFor(categories, Plural::Other);
     std::vector<std::u16string_view> args{number};
     args.insert(args.end(), more.begin(), more.end());
     return Format(pattern.value_or(u""), args);
