@@ -395,8 +395,7 @@ VB6, Access, the forms of Office (MSForms) and Delphi wrap every control in an *
 members such as `Visible`, `Name` and `SetFocus`. Where the extender has a member of the same name,
 `Cadencer1.SetFocus` reaches the extender's, which asks the container to move the keyboard focus to the control
 (it has no window at run time to take it). `Enabled` clashes where the container always has one of its own:
-Access and Delphi (and MSForms), where `Cadencer1.Enabled` sets the container's flag instead of the control's
-clock switch. VB6's extender supplies `Enabled` only for a control whose `Enabled` has the standard DISPID (-514);
+Access and Delphi, where `Cadencer1.Enabled` sets the container's flag instead of the control's clock switch. VB6's extender supplies `Enabled` only for a control whose `Enabled` has the standard DISPID (-514);
 Cadencer's has its own (0x6803001E), so in VB6 `Cadencer1.Enabled` reaches the control itself. `.Object` reaches
 the control's own everywhere:
 
