@@ -8,11 +8,9 @@
 //   make_reference src/component/cadencer.idl src/component/cadencer_tools.idl > docs/reference.md
 // The test docs_reference_current fails when docs/reference.md differs from the output.
 #include <cstdio>
-#include <fstream>
 #include <iostream>
 #include <map>
 #include <regex>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -58,11 +56,7 @@ std::string Unescaped(const std::string& text) {
 }
 
 Idl ReadIdl(const std::string& path) {
-    std::ifstream file(path);
-    if (!file) throw std::runtime_error("cannot read " + path);
-    std::stringstream all;
-    all << file.rdbuf();
-    const std::string text = all.str();
+    const std::string text = cadencer::reference::ReadText(path);
     Idl idl;
 
     const std::regex enumBlock(R"(uuid\(([0-9A-Fa-f-]+)\)\]\s*enum\s+(\w+)\s*\{([^}]*)\})");

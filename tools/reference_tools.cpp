@@ -50,11 +50,7 @@ std::vector<std::string> CallerParameters(const std::string& signature) {
 }
 
 ToolsIdl ReadToolsIdl(const std::string& path) {
-    std::ifstream file(path);
-    if (!file) throw std::runtime_error("cannot read " + path);
-    std::stringstream all;
-    all << file.rdbuf();
-    const std::string text = all.str();
+    const std::string text = ReadText(path);
     ToolsIdl idl;
     static const std::regex library(R"(uuid\(([0-9A-Fa-f-]+)\)[^\]]*\]\s*library\s+CadencerTools)");
     static const std::regex interfaceBlock(
@@ -115,6 +111,14 @@ void WriteInterface(const Interface& i, std::ostream& out) {
 }
 
 }  // namespace
+
+std::string ReadText(const std::string& path) {
+    std::ifstream file(path);
+    if (!file) throw std::runtime_error("cannot read " + path);
+    std::stringstream all;
+    all << file.rdbuf();
+    return all.str();
+}
 
 void WriteToolsReference(const std::string& idlPath, std::ostream& out) {
     const ToolsIdl idl = ReadToolsIdl(idlPath);

@@ -7,6 +7,9 @@
 
 namespace cadencer::reference {
 
+// The whole text of a file; throws std::runtime_error when it cannot be read.
+std::string ReadText(const std::string& path);
+
 // Writes the section for the companion objects' IDL at idlPath; throws std::runtime_error
 // when the IDL cannot be read or a member has no text.
 void WriteToolsReference(const std::string& idlPath, std::ostream& out);
