@@ -5,7 +5,7 @@
 # cadencer.ocx.debug next to it (found through the .gnu_debuglink section), the VB6
 # dependency file x86/cadencer.dep (which the packages install too), the type
 # library cadencer.tlb, the header cadencer.h and the GUID definitions cadencer_i.c for
-# hosts, the packages cadencer-x64.msi (both OCXs, for 64-bit Windows) and cadencer-x86.msi
+# hosts (and the same for the companion objects: cadencer_tools.tlb, .h, _i.c), the packages cadencer-x64.msi (both OCXs, for 64-bit Windows) and cadencer-x86.msi
 # (the 32-bit OCX, for 32-bit Windows), and SHA256SUMS over all of them. Prints each file's
 # size.
 set -euo pipefail
@@ -39,9 +39,12 @@ strip_ocx i686-w64-mingw32 "$build32" "$out/x86"
 # The header and the GUIDs are the same for both bitnesses (widl's banner names the source
 # path only). The type library is the 32-bit one, which 32-bit development tools read;
 # each OCX carries its own bitness's library as resource TYPELIB 1.
-sed '1s|from .*/src/component/|from src/component/|' "$build64/src/component/cadencer.h" >"$out/cadencer.h"
-sed '1s|from .*/src/component/|from src/component/|' "$build64/src/component/cadencer_i.c" >"$out/cadencer_i.c"
-cp "$build32/src/component/cadencer.tlb" "$out/cadencer.tlb"
+# The companion objects' library (CadencerTools) ships the same three files beside them.
+for name in cadencer cadencer_tools; do
+  sed '1s|from .*/src/component/|from src/component/|' "$build64/src/component/$name.h" >"$out/$name.h"
+  sed '1s|from .*/src/component/|from src/component/|' "$build64/src/component/${name}_i.c" >"$out/${name}_i.c"
+  cp "$build32/src/component/$name.tlb" "$out/$name.tlb"
+done
 
 # The 32-bit OCX's dependency file for the VB6 Package and Deployment Wizard, which reads it
 # from beside the OCX: a shared, self-registering file in the common files folder, where the

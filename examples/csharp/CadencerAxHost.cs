@@ -55,6 +55,7 @@ namespace CadencerHost
         public string Title { get => Ocx.Title; set => Ocx.Title = value; }
         public bool Modal { get => Ocx.Modal; set => Ocx.Modal = value; }
         public DateTime NextScheduledTime => Ocx.NextScheduledTime;
+        public DateTime LastScheduledTime { get => Ocx.LastScheduledTime; set => Ocx.LastScheduledTime = value; }
 
         public void DisplayScheduler() => Ocx.DisplayScheduler();
         public void Execute() => Ocx.Execute();

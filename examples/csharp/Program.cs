@@ -1,7 +1,8 @@
 // A WinForms window with a Cadencer: the schedule the user kept last time (the first time,
 // weekly on Monday and Friday at 09:30), a Schedule button that opens the control's
 // dialog, a log of its events, and RunBackup, the job, when the schedule falls due. The
-// schedule is kept in the application's user settings (user.config) between runs.
+// schedule, with the time of the last run, is kept in the application's user settings
+// (user.config) between runs.
 using System;
 using System.Configuration;
 using System.Drawing;
@@ -37,6 +38,11 @@ namespace CadencerHost
         public string SelectionsWeekly { get => (string)this[nameof(SelectionsWeekly)]; set => this[nameof(SelectionsWeekly)] = value; }
         [UserScopedSetting, DefaultSettingValue("0000000000000000000000000000000")]
         public string SelectionsMonthly { get => (string)this[nameof(SelectionsMonthly)]; set => this[nameof(SelectionsMonthly)] = value; }
+        // Not stored by the control: an Every schedule counts from it, so without it the count
+        // would restart at each start (and a program started more often than its interval
+        // would never run the job). 0: never run.
+        [UserScopedSetting, DefaultSettingValue("0")]
+        public double LastScheduledTime { get => (double)this[nameof(LastScheduledTime)]; set => this[nameof(LastScheduledTime)] = value; }
     }
 
     public class MainForm : Form
@@ -58,7 +64,7 @@ namespace CadencerHost
 
             cadencer.ScheduleChanged += (s, e) => { Log("ScheduleChanged"); KeepSchedule(); ShowNextRun(); };
             cadencer.SchedulerClosed += (s, e) => Log("SchedulerClosed");
-            cadencer.ScheduledTime += (s, e) => { Log("ScheduledTime " + e.DateTime.ToString("g")); RunBackup(); ShowNextRun(); };
+            cadencer.ScheduledTime += (s, e) => { Log("ScheduledTime " + e.DateTime.ToString("g")); RunBackup(); KeepSchedule(); ShowNextRun(); };
             schedule.Click += (s, e) => cadencer.DisplayScheduler();
 
             Load += (s, e) =>
@@ -98,6 +104,7 @@ namespace CadencerHost
             kept.UseEndDate = cadencer.UseEndDate;
             kept.SelectionsWeekly = cadencer.SelectionsWeekly;
             kept.SelectionsMonthly = cadencer.SelectionsMonthly;
+            kept.LastScheduledTime = cadencer.LastScheduledTime.ToOADate();
             kept.Kept = true;
             kept.Save();
         }
@@ -117,6 +124,7 @@ namespace CadencerHost
             cadencer.UseEndDate = kept.UseEndDate;
             cadencer.SelectionsWeekly = kept.SelectionsWeekly;
             cadencer.SelectionsMonthly = kept.SelectionsMonthly;
+            if (kept.LastScheduledTime != 0) cadencer.LastScheduledTime = DateTime.FromOADate(kept.LastScheduledTime);
             return true;
         }
 

@@ -32,6 +32,8 @@ implementation
 {$R *.dfm}
 
 procedure TForm1.FormCreate(Sender: TObject);
+var
+  Kind: Occurs;
 begin
   { Created in code here; after installing the imported package the control can also be
     dropped from the ActiveX palette page, with these properties set in the Object Inspector. }
@@ -43,7 +45,10 @@ begin
 
   Cadencer1.Title := 'Backup schedule';
   Cadencer1.Modal := True;
-  Cadencer1.OccursOption := Weekly;
+  { OccursOption's let takes its value by reference ([in, out] in the type library), so the
+    importer makes it a var setter: pass a variable, through the control's own interface. }
+  Kind := Weekly;
+  Cadencer1.ControlInterface.Set_OccursOption(Kind);
   Cadencer1.SelectionsWeekly := '0100010';  { Sunday first: Monday and Friday }
   Cadencer1.StartHour := 9;
   Cadencer1.StartMinute := 30;

@@ -101,6 +101,8 @@ if (edit) {
     c.DisplayScheduler();
 }
 WScript.Echo("Next run: " + whenText(c.NextScheduledTime));
+var lastRun = whenText(c.LastScheduledTime);
+WScript.Echo("Last run: " + (lastRun == "nothing scheduled" ? "never" : lastRun));
 
 // Execute runs the schedule's action now: the next run is counted from it.
 c.Execute();

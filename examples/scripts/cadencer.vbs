@@ -7,7 +7,10 @@
 ' schedule dialog first. The file is %APPDATA%\Cadencer sample\schedule.txt unless given.
 Option Explicit
 
-' The schedule's properties are kept one "Name=Value" line each; dates as
+' The schedule's properties are kept one "Name=Value" line each, LastScheduledTime too: the
+' control does not store it, and an Every schedule counts from it, so without it the count
+' would restart at each launch (and a script run more often than its interval would never
+' see the schedule fall due). Dates as
 ' "yyyy-mm-dd hh:nn:ss", read back with DateSerial and TimeSerial, so the file means the same
 ' whatever the user's date format.
 Dim fso, c, eventsConnected, fired, scheduleFile, edit, argument
@@ -63,6 +66,7 @@ Sub SaveSchedule(path)
     file.WriteLine "UseEndDate=" & CInt(c.UseEndDate)
     file.WriteLine "SelectionsWeekly=" & c.SelectionsWeekly
     file.WriteLine "SelectionsMonthly=" & c.SelectionsMonthly
+    file.WriteLine "LastScheduledTime=" & DateText(c.LastScheduledTime)
     file.Close
 End Sub
 
@@ -83,6 +87,7 @@ Sub LoadSchedule(path)
             Case "UseEndDate": c.UseEndDate = (CInt(value) <> 0)
             Case "SelectionsWeekly": c.SelectionsWeekly = value
             Case "SelectionsMonthly": c.SelectionsMonthly = value
+            Case "LastScheduledTime": c.LastScheduledTime = TextDate(value)
         End Select
     Loop
     file.Close
@@ -128,6 +133,11 @@ If edit Then
 End If
 
 WScript.Echo "Next run: " & WhenText(c.NextScheduledTime)
+If Year(Now) - Year(c.LastScheduledTime) >= 50 Then
+    WScript.Echo "Last run: never"
+Else
+    WScript.Echo "Last run: " & WhenText(c.LastScheduledTime)
+End If
 
 ' Execute runs the schedule's action now: ScheduledTime fires and LastScheduledTime moves.
 c.Execute

@@ -102,6 +102,8 @@ End Sub
 Private Sub Cadencer1_ScheduledTime(DateTime As Date)
     lblLast.Caption = "Last run: " & Format$(DateTime, "yyyy-mm-dd hh:nn")
     RunBackup
+    ' An Every schedule counts from the last run, which the control does not store.
+    SaveSetting AppName, Section, "LastScheduledTime", Str$(CDbl(Cadencer1.LastScheduledTime))
     ShowNextRun
 End Sub
 
@@ -136,10 +138,14 @@ Private Sub SaveSchedule()
         SaveSetting AppName, Section, "UseEndDate", CStr(CInt(.UseEndDate))
         SaveSetting AppName, Section, "SelectionsWeekly", .SelectionsWeekly
         SaveSetting AppName, Section, "SelectionsMonthly", .SelectionsMonthly
+        SaveSetting AppName, Section, "LastScheduledTime", Str$(CDbl(.LastScheduledTime))
     End With
 End Sub
 
 ' Each value falls back to what the control holds, so the first run keeps the designer's.
+' LastScheduledTime comes back too: the control starts every launch at "never run", and an
+' Every schedule would then count its interval from each start (a program started more
+' often than its interval would never run the job).
 Private Sub LoadSchedule()
     With Cadencer1
         .OccursOption = CLng(GetSetting(AppName, Section, "OccursOption", CStr(.OccursOption)))
@@ -152,5 +158,9 @@ Private Sub LoadSchedule()
         .UseEndDate = (CInt(GetSetting(AppName, Section, "UseEndDate", CStr(CInt(.UseEndDate)))) <> 0)
         .SelectionsWeekly = GetSetting(AppName, Section, "SelectionsWeekly", .SelectionsWeekly)
         .SelectionsMonthly = GetSetting(AppName, Section, "SelectionsMonthly", .SelectionsMonthly)
+        .LastScheduledTime = CDate(Val(GetSetting(AppName, Section, "LastScheduledTime", Str$(CDbl(.LastScheduledTime)))))
+        If DateDiff("yyyy", .LastScheduledTime, Now) < 50 Then
+            lblLast.Caption = "Last run: " & Format$(.LastScheduledTime, "yyyy-mm-dd hh:nn")
+        End If
     End With
 End Sub

@@ -68,7 +68,7 @@ HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** ppv) {
     if (clsid == kClsidSchedulePage) return g_schedulePageFactory.QueryInterface(iid, ppv);
     if (clsid == kClsidDialogPage) return g_dialogPageFactory.QueryInterface(iid, ppv);
     if (clsid == CLSID_Schedule) return g_scheduleToolsFactory.QueryInterface(iid, ppv);
-    if (clsid == CLSID_TaskRegistrar) return g_taskRegistrarFactory.QueryInterface(iid, ppv);
+    if (clsid == CLSID_Task) return g_taskRegistrarFactory.QueryInterface(iid, ppv);
     return CLASS_E_CLASSNOTAVAILABLE;
 }
 

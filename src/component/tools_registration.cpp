@@ -20,7 +20,7 @@ struct ToolsClass {
 };
 constexpr ToolsClass kClasses[] = {
     {&CLSID_Schedule, L"CadencerTools.Schedule", L"CadencerTools.Schedule.1", L"Cadencer Schedule Tools", true},
-    {&CLSID_TaskRegistrar, L"CadencerTools.Task", L"CadencerTools.Task.1", L"Cadencer Task Registrar", false},
+    {&CLSID_Task, L"CadencerTools.Task", L"CadencerTools.Task.1", L"Cadencer Task Registrar", false},
 };
 
 std::wstring LibraryVersionKey() {

@@ -60,11 +60,14 @@ void CadencerCore::InitNewInstance() {
     ApplyInstanceDefaults(own_, defaultIcon_);
 }
 
-// A bag's default is a new control's value, except the icon's when writing: "no object",
-// so that the icon is always written. Both dates default from this instance's creation day,
-// so a control saved on its creation day and loaded later starts on the later day.
+// A bag's default is a new control's value, except when writing a key whose default is not
+// a fixed value: the icon ("no object", so the icon is always written) and both dates. The
+// dates default from the creation day, so a date left out because it equalled the day's
+// default would come back as a later load's day: a schedule saved on its creation day would
+// start later and end a month later at every load. Bags without the dates still read them
+// from the creation day, as before.
 Variant CadencerCore::BagDefault(const PropertyRow& row, bool forWriting) const {
-    if (!IsPersisted(row) || (forWriting && row.def.kind == PropertyDefault::Kind::ControlIcon)) return Variant();
+    if (!IsPersisted(row) || (forWriting && row.def.kind != PropertyDefault::Kind::Value)) return Variant();
     const NewControl control{creationDay_, kZeroDate, defaultIcon_};
     Variant value;
     std::visit(
@@ -136,8 +139,8 @@ PersistStatus CadencerCore::ReadInto(PropertyBag& bag, ScheduleSettings& shared,
 }
 
 // Writing, in the table's write order: each field under its key with its default, so that
-// values equal to their defaults are left out. The icon's default for writing is "no
-// object", so the icon (the default one when none was set) is always written. The first
+// values equal to their defaults are left out. The icon and both dates have no default for
+// writing, so they are always written (the icon the default one when none was set). The first
 // failure of the bag ends the writing at its key.
 PersistStatus CadencerCore::Save(PropertyBag& bag) {
     for (const std::size_t index : kWriteSequence) {

@@ -6,8 +6,9 @@
 //   dispid    its dispatch identifier in the type library
 //   type      its automation type, as the type library declares it
 //   def       its default: for a new control (InitNew, InitNewInstance, the shared record's
-//             new-control defaults), for reading a bag and for writing one, and in the
-//             reference
+//             new-control defaults), for reading a bag and for writing one (only a fixed
+//             Value: a key whose default depends on the day or is the icon is always
+//             written), and in the reference
 //   owner     where its value lives: I, a field of the control's own InstanceSettings (per
 //             instance); S, a field of the shared ScheduleSettings (one per thread, every
 //             control of it shares the value); N, nowhere (the computed NextScheduledTime).

@@ -114,13 +114,13 @@ TEST(ComponentPersistence, PropertyBagCarriesAll29KeysInOrderAndLoadsThemBack) {
     EXPECT_EQ(stream->IsDirty(), S_FALSE);
 }
 
-TEST(ComponentPersistence, UnchangedNewInstanceStoresTheIconAlone) {
+TEST(ComponentPersistence, UnchangedNewInstanceStoresTheIconAndTheDates) {
     RecordingBag bag(nullptr);
     ComPtr<_Cadencer> control = CreateInitialisedControl();
     ComPtr<IPersistPropertyBag> persist;
     ASSERT_EQ(control.As(&persist), S_OK);
     ASSERT_EQ(persist->Save(&bag, TRUE, TRUE), S_OK);
-    EXPECT_EQ(bag.keys, std::vector<std::wstring>{L"Icon"});
+    EXPECT_EQ(bag.keys, (std::vector<std::wstring>{L"Icon", L"StartDate", L"EndDate"}));
 }
 
 // A new instance leaves the shared schedule alone until its Load: a Load that stops at a

@@ -55,7 +55,7 @@ TEST(ComponentTools, OnlyTheScheduleToolsAreSafeForScripting) {
                                                 INTERFACESAFE_FOR_UNTRUSTED_CALLER),
               S_OK);
 
-    const auto registrar = Create<ITaskRegistrar>(CLSID_TaskRegistrar);
+    const auto registrar = Create<ITaskRegistrar>(CLSID_Task);
     ASSERT_TRUE(registrar);
     ComPtr<IObjectSafety> none;
     EXPECT_EQ(registrar->QueryInterface(IID_IObjectSafety, reinterpret_cast<void**>(none.GetAddressOf())),
@@ -68,7 +68,7 @@ TEST(ComponentTools, OnlyTheScheduleToolsAreSafeForScripting) {
         S_OK);
     for (CATID category : {CATID_SafeForScripting, CATID_SafeForInitializing}) {
         EXPECT_EQ(categories->IsClassOfCategories(CLSID_Schedule, 1, &category, 0, nullptr), S_OK);
-        EXPECT_EQ(categories->IsClassOfCategories(CLSID_TaskRegistrar, 1, &category, 0, nullptr), S_FALSE);
+        EXPECT_EQ(categories->IsClassOfCategories(CLSID_Task, 1, &category, 0, nullptr), S_FALSE);
     }
 }
 
@@ -76,7 +76,7 @@ TEST(ComponentTools, RegisteredAndRemovedWithTheControlInBothScopes) {
     auto install = reinterpret_cast<HRESULT(WINAPI*)(BOOL, LPCWSTR)>(
         reinterpret_cast<void*>(GetProcAddress(OcxModule(), "DllInstall")));
     const std::wstring keys[] = {L"CLSID\\" + Guid(CLSID_Schedule),
-                                 L"CLSID\\" + Guid(CLSID_TaskRegistrar),
+                                 L"CLSID\\" + Guid(CLSID_Task),
                                  L"CadencerTools.Schedule",
                                  L"CadencerTools.Schedule.1",
                                  L"CadencerTools.Task",
@@ -91,11 +91,20 @@ TEST(ComponentTools, RegisteredAndRemovedWithTheControlInBothScopes) {
     for (const auto& key : keys) EXPECT_TRUE(Exists(HKEY_LOCAL_MACHINE, key)) << std::string(key.begin(), key.end());
     CLSID clsid{};
     EXPECT_EQ(CLSIDFromProgID(L"CadencerTools.Task", &clsid), S_OK);
-    EXPECT_EQ(clsid, CLSID_TaskRegistrar);
+    EXPECT_EQ(clsid, CLSID_Task);
     // The tools' own library, found by hosts through the registry; CadencerLib keeps its six types.
     ComPtr<ITypeLib> tools, control;
     ASSERT_EQ(LoadRegTypeLib(LIBID_CadencerTools, 1, 0, 0, &tools), S_OK);
     EXPECT_EQ(tools->GetTypeInfoCount(), 4u);
+    // Importers name the classes as the library spells them: the spelling must be the ProgIDs'
+    // (a library keeps the first spelling it meets, a parameter's as well as a class's).
+    std::wstring names;
+    for (UINT i = 0; i < tools->GetTypeInfoCount(); ++i) {
+        ScopedBstr name;
+        EXPECT_EQ(tools->GetDocumentation(static_cast<INT>(i), name.receive(), nullptr, nullptr, nullptr), S_OK);
+        names += std::wstring(name.get() ? name.get() : L"") + L" ";
+    }
+    EXPECT_EQ(names, L"IScheduleTools ITaskRegistrar Schedule Task ");
     ASSERT_EQ(LoadRegTypeLib(LIBID_CadencerLib, 1, 0, 0x409, &control), S_OK);
     EXPECT_EQ(control->GetTypeInfoCount(), 6u);
 }

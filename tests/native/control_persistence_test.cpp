@@ -150,12 +150,13 @@ TEST_F(ControlPersistence, ANewInstanceGetsItsDefaultsQuietly) {
     EXPECT_TRUE(c.site.notices.empty());
 }
 
-TEST_F(ControlPersistence, AnUnchangedNewInstanceStoresTheIconAlone) {
+// The icon and both dates, whose defaults are not fixed values, are the keys always written.
+TEST_F(ControlPersistence, AnUnchangedNewInstanceStoresTheIconAndItsDates) {
     TestControl c(At(2026, 5, 1, 8, 0), defaultIcon);
     c.core->InitNew();
     RecordingBag bag;
     EXPECT_TRUE(c.core->Save(bag).ok);
-    EXPECT_EQ(bag.Keys(), std::vector<std::u16string>{u"Icon"});
+    EXPECT_EQ(bag.Keys(), (std::vector<std::u16string>{u"Icon", u"StartDate", u"EndDate"}));
     EXPECT_EQ(bag.At(u"Icon").AsObject(), defaultIcon);
 }
 
@@ -302,17 +303,23 @@ TEST_F(ControlPersistence, LoadingResetsTheLastTimeAndAppliesEnabledLast) {
     EXPECT_FALSE(d.timer.running);
 }
 
-TEST_F(ControlPersistence, DefaultDatesFollowTheCreationDay) {
+// A control saved on its creation day keeps the dates the user saw when loaded later; a bag
+// written without them (an older form) takes them from the loading control's creation day.
+TEST_F(ControlPersistence, SavedDatesStayAndMissingOnesFollowTheCreationDay) {
     TestControl c(At(2026, 1, 31, 23, 0), defaultIcon);
     c.core->InitNew();
     RecordingBag bag;
     c.core->Save(bag);
-    EXPECT_FALSE(bag.Contains(u"StartDate"));
-    EXPECT_FALSE(bag.Contains(u"EndDate"));
     TestControl later(At(2026, 3, 31, 6, 0), defaultIcon);
     ASSERT_TRUE(later.core->Load(bag).ok);
-    EXPECT_EQ(later.core->StartDate(), At(2026, 3, 31));
-    EXPECT_EQ(later.core->EndDate(), At(2026, 4, 30));
+    EXPECT_EQ(later.core->StartDate(), At(2026, 1, 31));
+    EXPECT_EQ(later.core->EndDate(), At(2026, 2, 28));
+
+    RecordingBag older;
+    TestControl oldForm(At(2026, 3, 31, 6, 0), defaultIcon);
+    ASSERT_TRUE(oldForm.core->Load(older).ok);
+    EXPECT_EQ(oldForm.core->StartDate(), At(2026, 3, 31));
+    EXPECT_EQ(oldForm.core->EndDate(), At(2026, 4, 30));
 }
 
 TEST_F(ControlPersistence, AStoredIconIsUsedAndAnEmptyOneGivesTheDefault) {

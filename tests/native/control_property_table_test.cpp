@@ -107,17 +107,19 @@ TEST_F(ControlPropertyTable, EveryPersistedPropertyIsSavedWithTheBagTypeOfItsTyp
     }
 }
 
-TEST_F(ControlPropertyTable, AControlLoadedFromAnEmptyBagSavesTheIconAlone) {
-    // Reading and writing take their defaults from the same rows: nothing read as a
-    // default is written back, except the icon, which is always written.
+TEST_F(ControlPropertyTable, AControlLoadedFromAnEmptyBagSavesTheIconAndTheDates) {
+    // Reading and writing take their defaults from the same rows: nothing read as a fixed
+    // default is written back; the icon and the dates (defaults of the day) always are.
     TestControl c(At(2026, 1, 31, 12, 0), defaultIcon);
     MemoryPropertyBag empty;
     ASSERT_TRUE(c.core->Load(empty).ok);
     MemoryPropertyBag saved;
     ASSERT_TRUE(c.core->Save(saved).ok);
-    ASSERT_EQ(saved.Entries().size(), 1u);
+    ASSERT_EQ(saved.Entries().size(), 3u);
     EXPECT_EQ(saved.Entries()[0].first, u"Icon");
     EXPECT_EQ(saved.Entries()[0].second.AsObject(), defaultIcon);
+    EXPECT_EQ(saved.Entries()[1], (std::pair<std::u16string, Variant>{u"StartDate", Variant::Date(At(2026, 1, 31))}));
+    EXPECT_EQ(saved.Entries()[2], (std::pair<std::u16string, Variant>{u"EndDate", Variant::Date(At(2026, 2, 28))}));
 }
 
 TEST_F(ControlPropertyTable, PropertiesThatAreNotPersistedNeverReachTheBag) {
