@@ -8,35 +8,11 @@
 
 namespace cadencer_test {
 
-const std::vector<std::wstring> kStoredKeys = {L"Enabled",
-                                               L"Title",
-                                               L"Modal",
-                                               L"ShowHelpButton",
-                                               L"CaptionOKButtonBefore",
-                                               L"CaptionOKButtonAfter",
-                                               L"CaptionCloseButtonBefore",
-                                               L"CaptionCloseButtonAfter",
-                                               L"CaptionHelpButton",
-                                               L"Icon",
-                                               L"StartUpPosition",
-                                               L"StartUpLeft",
-                                               L"StartUpTop",
-                                               L"OccursOption",
-                                               L"EveryInterval",
-                                               L"EveryFrequency",
-                                               L"EveryHourMin",
-                                               L"EveryHourMax",
-                                               L"EveryHourIncrement",
-                                               L"EveryMinuteMin",
-                                               L"EveryMinuteMax",
-                                               L"EveryMinuteIncrement",
-                                               L"StartHour",
-                                               L"StartMinute",
-                                               L"StartDate",
-                                               L"EndDate",
-                                               L"UseEndDate",
-                                               L"SelectionsWeekly",
-                                               L"SelectionsMonthly"};
+const std::vector<std::wstring> kStoredKeys = [] {
+    std::vector<std::wstring> keys;
+    for (std::u16string_view name : kStoredKeyNames) keys.emplace_back(name.begin(), name.end());
+    return keys;
+}();
 
 std::wstring OcxPath() {
     std::string unix = CADENCER_OCX_PATH;
@@ -125,6 +101,24 @@ double NowDate() {
     double date = 0;
     SystemTimeToVariantTime(&t, &date);
     return date;
+}
+
+DISPID DispatchIdOf(IDispatch* control, const wchar_t* name) {
+    LPOLESTR names = const_cast<LPOLESTR>(name);
+    DISPID id = DISPID_UNKNOWN;
+    if (FAILED(control->GetIDsOfNames(IID_NULL, &names, 1, LOCALE_USER_DEFAULT, &id))) return DISPID_UNKNOWN;
+    return id;
+}
+
+HRESULT DispatchPut(IDispatch* control, DISPID id, VARIANT* value, WORD kind, EXCEPINFO* exception) {
+    DISPID named = DISPID_PROPERTYPUT;
+    DISPPARAMS params{value, &named, 1, 1};
+    return control->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, kind, &params, nullptr, exception, nullptr);
+}
+
+HRESULT DispatchGet(IDispatch* control, DISPID id, VARIANT* result) {
+    DISPPARAMS none{};
+    return control->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, result, nullptr, nullptr);
 }
 
 std::string Joined(const CallLog& log) {
