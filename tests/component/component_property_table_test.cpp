@@ -211,6 +211,11 @@ ScopedVariant Get(IDispatch* control, DISPID id) {
     return value;
 }
 
+bool Same(VARIANT* a, const VARIANT* b) {
+    return V_VT(a) == V_VT(b) &&
+           VarCmp(a, const_cast<VARIANT*>(b), LOCALE_INVARIANT, 0) == static_cast<HRESULT>(VARCMP_EQ);
+}
+
 OLE_HANDLE HandleOf(const VARIANT& picture) {
     ComPtr<IPicture> p;
     OLE_HANDLE handle = 0;
@@ -230,9 +235,7 @@ TEST(PropertyLets, StoreTheCorrectedValueAndNothingElse) {
         const std::string what = std::string(name, name + wcslen(name)) + " = " + Shown(*given.get());
         EXPECT_EQ(DispatchPut(control.Get(), id, given.get()), S_OK) << what;
         ScopedVariant after = Get(control.Get(), id);
-        EXPECT_TRUE(V_VT(after.get()) == V_VT(stored.get()) &&
-                    VarCmp(after.get(), const_cast<VARIANT*>(stored.get()), LOCALE_INVARIANT, 0) ==
-                        static_cast<HRESULT>(VARCMP_EQ))
+        EXPECT_TRUE(Same(after.get(), stored.get()))
             << what << " reads back " << Shown(*after.get()) << ", not " << Shown(*stored.get());
     };
     const struct {
