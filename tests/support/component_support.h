@@ -57,6 +57,12 @@ HRESULT DispatchPut(IDispatch* control, DISPID id, VARIANT* value, WORD kind = D
                     EXCEPINFO* exception = nullptr);
 HRESULT DispatchGet(IDispatch* control, DISPID id, VARIANT* result);
 
+// A control's stream form as IPersistStreamInit::Save writes it; a stream holding bytes, at
+// its start; a control loaded from a stream.
+std::vector<BYTE> SavedStream(IUnknown* control);
+ComPtr<IStream> StreamOf(const std::vector<BYTE>& bytes);
+HRESULT LoadStream(IUnknown* control, IStream* stream);
+
 // Joined log of calls, one entry per call.
 using CallLog = std::vector<std::string>;
 std::string Joined(const CallLog& log);
