@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <sstream>
 
+#include "fuzz_support.h"
+
 namespace cadencer_test {
 
 const std::vector<std::wstring> kStoredKeys = [] {
@@ -121,34 +123,16 @@ HRESULT DispatchGet(IDispatch* control, DISPID id, VARIANT* result) {
     return control->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, result, nullptr, nullptr);
 }
 
+// The fuzzer's, with the outcome checked.
 std::vector<BYTE> SavedStream(IUnknown* control) {
-    std::vector<BYTE> bytes;
-    ComPtr<IPersistStreamInit> persist;
-    ComPtr<IStream> stream;
-    if (FAILED(control->QueryInterface(IID_PPV_ARGS(&persist))) ||
-        FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream))) {
-        ADD_FAILURE() << "no stream to save to";
-        return bytes;
-    }
-    EXPECT_EQ(persist->Save(stream.Get(), TRUE), S_OK);
-    STATSTG stat{};
-    stream->Stat(&stat, STATFLAG_NONAME);
-    bytes.resize(static_cast<std::size_t>(stat.cbSize.QuadPart));
-    const LARGE_INTEGER start{};
-    stream->Seek(start, STREAM_SEEK_SET, nullptr);
-    ULONG read = 0;
-    if (!bytes.empty()) stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read);
+    HRESULT hr = E_FAIL;
+    std::vector<BYTE> bytes = cadencer_fuzz::SaveStream(control, &hr);
+    EXPECT_EQ(hr, S_OK);
     return bytes;
 }
 
 ComPtr<IStream> StreamOf(const std::vector<BYTE>& bytes) {
-    ComPtr<IStream> stream;
-    EXPECT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
-    ULONG written = 0;
-    if (!bytes.empty()) stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written);
-    const LARGE_INTEGER start{};
-    stream->Seek(start, STREAM_SEEK_SET, nullptr);
-    return stream;
+    return cadencer_fuzz::StreamOf(bytes);
 }
 
 HRESULT LoadStream(IUnknown* control, IStream* stream) {
