@@ -14,19 +14,8 @@
 namespace cadencer_test {
 namespace {
 
-DISPID IdOf(IDispatch* dispatch, const wchar_t* name) {
-    LPOLESTR names = const_cast<LPOLESTR>(name);
-    DISPID id = DISPID_UNKNOWN;
-    EXPECT_EQ(dispatch->GetIDsOfNames(IID_NULL, &names, 1, 0, &id), S_OK);
-    return id;
-}
-
 HRESULT PutProperty(IDispatch* dispatch, const wchar_t* name, VARIANT value, EXCEPINFO* exception = nullptr) {
-    DISPID named = DISPID_PROPERTYPUT;
-    DISPPARAMS params{&value, &named, 1, 1};
-    UINT argError = 0;
-    return dispatch->Invoke(IdOf(dispatch, name), IID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr, exception,
-                            &argError);
+    return DispatchPut(dispatch, DispatchIdOf(dispatch, name), &value, DISPATCH_PROPERTYPUT, exception);
 }
 
 VARIANT Make(VARTYPE type, double number) {
@@ -94,16 +83,14 @@ TEST(ComponentAutomation, DispatchReachesEveryMemberByTheTypeLibrary) {
     Occurs occurs{};
     control->get_OccursOption(&occurs);
     EXPECT_EQ(occurs, Monthly);
-    DISPPARAMS none{};
     ScopedVariant result;
-    EXPECT_EQ(dispatch->Invoke(IdOf(dispatch.Get(), L"StartHour"), IID_NULL, 0, DISPATCH_PROPERTYGET, &none,
-                               result.receive(), nullptr, nullptr),
-              S_OK);
+    EXPECT_EQ(DispatchGet(dispatch.Get(), DispatchIdOf(dispatch.Get(), L"StartHour"), result.receive()), S_OK);
     EXPECT_EQ(result.type(), VT_I2);
     // The about box answers to the standard about-box DISPID (not invoked here: it is modal).
-    EXPECT_EQ(IdOf(dispatch.Get(), L"DisplayAboutBox"), DISPID_ABOUTBOX);
+    EXPECT_EQ(DispatchIdOf(dispatch.Get(), L"DisplayAboutBox"), DISPID_ABOUTBOX);
     // With no dialog open, closing and focusing it do nothing and report nothing.
-    for (DISPID id : {IdOf(dispatch.Get(), L"CloseScheduler"), IdOf(dispatch.Get(), L"SetFocus")})
+    DISPPARAMS none{};
+    for (DISPID id : {DispatchIdOf(dispatch.Get(), L"CloseScheduler"), DispatchIdOf(dispatch.Get(), L"SetFocus")})
         EXPECT_EQ(dispatch->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr), S_OK) << id;
     EXPECT_EQ(dispatch->Invoke(0x12345, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr),
               DISP_E_MEMBERNOTFOUND);

@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "away_from_default.h"
 #include "component_fake_container.h"
 
 namespace cadencer_test {
@@ -210,67 +211,23 @@ TEST(ComponentContainer, EveryPropertyChangeNotifiesByItsDispidAndMarksDirty) {
 
         ComPtr<IPictureDisp> icon;
         ASSERT_EQ(control->get_Icon(&icon), S_OK);
-        struct Put {
-            const wchar_t* name;
-            ScopedVariant value;
-        };
-        auto I4 = [](LONG v) {
-            ScopedVariant x;
-            V_VT(x.get()) = VT_I4;
-            V_I4(x.get()) = v;
-            return x;
-        };
-        auto Str = [](const wchar_t* v) { return ScopedVariant::String(v); };
-        auto Date = [](double v) {
-            ScopedVariant x;
-            V_VT(x.get()) = VT_DATE;
-            V_DATE(x.get()) = v;
-            return x;
-        };
-        Put puts[] = {{L"Enabled", I4(0)},
-                      {L"Modal", I4(-1)},
-                      {L"ShowHelpButton", I4(-1)},
-                      {L"LastScheduledTime", Date(NowDate())},
-                      {L"StartUpPosition", I4(0)},
-                      {L"StartUpLeft", I4(5)},
-                      {L"StartUpTop", I4(6)},
-                      {L"Title", Str(L"T")},
-                      {L"CaptionOKButtonBefore", Str(L"a")},
-                      {L"CaptionOKButtonAfter", Str(L"b")},
-                      {L"CaptionCloseButtonBefore", Str(L"c")},
-                      {L"CaptionCloseButtonAfter", Str(L"d")},
-                      {L"CaptionHelpButton", Str(L"e")},
-                      {L"OccursOption", I4(1)},
-                      {L"EveryInterval", I4(3)},
-                      {L"EveryFrequency", I4(1)},
-                      {L"EveryHourMin", I4(2)},
-                      {L"EveryHourMax", I4(9)},
-                      {L"EveryHourIncrement", I4(2)},
-                      {L"EveryMinuteMin", I4(5)},
-                      {L"EveryMinuteMax", I4(50)},
-                      {L"EveryMinuteIncrement", I4(5)},
-                      {L"StartHour", I4(8)},
-                      {L"StartMinute", I4(30)},
-                      {L"StartDate", Date(NowDate() + 1)},
-                      {L"EndDate", Date(NowDate() + 9)},
-                      {L"UseEndDate", I4(-1)},
-                      {L"SelectionsWeekly", Str(L"1")},
-                      {L"SelectionsMonthly", Str(L"1")}};
         ComPtr<IDispatch> dispatch;
         ASSERT_EQ(control.As(&dispatch), S_OK);
-        for (auto& put : puts) {
-            LPOLESTR name = const_cast<LPOLESTR>(put.name);
-            DISPID id = 0;
-            ASSERT_EQ(dispatch->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), S_OK);
-            DISPID named = DISPID_PROPERTYPUT;
-            DISPPARAMS params{put.value.get(), &named, 1, 1};
+        // Every stored property, then the last execution time, which is not stored.
+        ScopedVariant lastRun;
+        V_VT(lastRun.get()) = VT_DATE;
+        V_DATE(lastRun.get()) = NowDate();
+        const auto expectOneNotice = [&](const wchar_t* name, VARIANT* value) {
+            const DISPID id = DispatchIdOf(dispatch.Get(), name);
             log.clear();
-            ASSERT_EQ(dispatch->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr), S_OK)
-                << "put " << std::string(put.name, put.name + wcslen(put.name));
+            ASSERT_EQ(DispatchPut(dispatch.Get(), id, value), S_OK) << std::string(name, name + wcslen(name));
             char expected[32];
             std::snprintf(expected, sizeof(expected), "OnChanged(%lx)", static_cast<unsigned long>(id));
             EXPECT_EQ(WithoutAmbient(log), CallLog{expected});
-        }
+        };
+        for (const AwayFromDefault& entry : kAwayFromDefault)
+            expectOneNotice(entry.key, AwayFromDefaultValue(entry, NowDate()).get());
+        expectOneNotice(L"LastScheduledTime", lastRun.get());
         log.clear();
         EXPECT_EQ(control->putref_Icon(icon.Get()), S_OK);
         EXPECT_EQ(WithoutAmbient(log), CallLog{"OnChanged(68030010)"});

@@ -42,16 +42,11 @@ ComPtr<IPictureDisp> FixedIconPicture() {
     const DWORD size = static_cast<DWORD>(ico.size());
     persisted.insert(persisted.end(), reinterpret_cast<const BYTE*>(&size), reinterpret_cast<const BYTE*>(&size) + 4);
     persisted.insert(persisted.end(), ico.begin(), ico.end());
-    ComPtr<IStream> stream;
-    EXPECT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
-    stream->Write(persisted.data(), static_cast<ULONG>(persisted.size()), nullptr);
-    const LARGE_INTEGER start{};
-    stream->Seek(start, STREAM_SEEK_SET, nullptr);
     ComPtr<IPictureDisp> picture;
     EXPECT_EQ(OleCreatePictureIndirect(nullptr, IID_IPictureDisp, TRUE, &picture), S_OK);
     ComPtr<IPersistStream> persist;
     EXPECT_EQ(picture.As(&persist), S_OK);
-    EXPECT_EQ(persist->Load(stream.Get()), S_OK);
+    EXPECT_EQ(persist->Load(StreamOf(persisted).Get()), S_OK);
     return picture;
 }
 
@@ -148,22 +143,6 @@ void ExpectFixedValues(_Cadencer* c) {
     EXPECT_EQ(Text(c, &_Cadencer::get_SelectionsMonthly), "1000000000000001000000000000001");
 }
 
-std::vector<BYTE> SavedBytes(_Cadencer* c) {
-    ComPtr<IPersistStreamInit> persist;
-    EXPECT_EQ(c->QueryInterface(IID_PPV_ARGS(&persist)), S_OK);
-    ComPtr<IStream> stream;
-    EXPECT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
-    EXPECT_EQ(persist->Save(stream.Get(), TRUE), S_OK);
-    STATSTG stat{};
-    stream->Stat(&stat, STATFLAG_NONAME);
-    std::vector<BYTE> bytes(static_cast<std::size_t>(stat.cbSize.QuadPart));
-    const LARGE_INTEGER start{};
-    stream->Seek(start, STREAM_SEEK_SET, nullptr);
-    ULONG read = 0;
-    stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read);
-    return bytes;
-}
-
 // The bytes as a C array body, for replacing the golden form deliberately.
 std::string AsCArray(const std::vector<BYTE>& bytes) {
     std::string text;
@@ -179,24 +158,17 @@ std::string AsCArray(const std::vector<BYTE>& bytes) {
 TEST(ComponentGoldenStream, AFixedInstanceSavesToTheFrozenBytes) {
     ComPtr<_Cadencer> control = CreateInitialisedControl();
     SetFixedValues(control.Get());
-    const std::vector<BYTE> saved = SavedBytes(control.Get());
+    const std::vector<BYTE> saved = SavedStream(control.Get());
     const std::vector<BYTE> golden(std::begin(kGoldenStreamV1), std::end(kGoldenStreamV1));
     EXPECT_EQ(saved, golden) << "saved " << saved.size() << " bytes:\n" << AsCArray(saved);
 }
 
 TEST(ComponentGoldenStream, TheFrozenBytesLoadAndSaveAgainUnchanged) {
     const std::vector<BYTE> golden(std::begin(kGoldenStreamV1), std::end(kGoldenStreamV1));
-    ComPtr<IStream> stream;
-    ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
-    stream->Write(golden.data(), static_cast<ULONG>(golden.size()), nullptr);
-    const LARGE_INTEGER start{};
-    stream->Seek(start, STREAM_SEEK_SET, nullptr);
     ComPtr<_Cadencer> control = CreateControl();
-    ComPtr<IPersistStreamInit> persist;
-    ASSERT_EQ(control.As(&persist), S_OK);
-    ASSERT_EQ(persist->Load(stream.Get()), S_OK);
+    ASSERT_EQ(LoadStream(control.Get(), StreamOf(golden).Get()), S_OK);
     ExpectFixedValues(control.Get());
-    EXPECT_EQ(SavedBytes(control.Get()), golden);
+    EXPECT_EQ(SavedStream(control.Get()), golden);
 }
 
 TEST(ComponentGoldenStream, TheFixedIconIsAValidPicture) {

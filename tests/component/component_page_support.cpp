@@ -50,11 +50,7 @@ namespace {
 bool GetProperty(IUnknown* control, const wchar_t* name, VARIANT* result) {
     ComPtr<IDispatch> dispatch;
     if (FAILED(control->QueryInterface(IID_PPV_ARGS(&dispatch)))) return false;
-    DISPID id = DISPID_UNKNOWN;
-    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-    if (FAILED(dispatch->GetIDsOfNames(IID_NULL, names, 1, 0x409, &id))) return false;
-    DISPPARAMS none{};
-    return SUCCEEDED(dispatch->Invoke(id, IID_NULL, 0x409, DISPATCH_PROPERTYGET, &none, result, nullptr, nullptr));
+    return SUCCEEDED(DispatchGet(dispatch.Get(), DispatchIdOf(dispatch.Get(), name), result));
 }
 
 }  // namespace

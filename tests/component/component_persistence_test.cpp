@@ -186,12 +186,6 @@ ComPtr<IStream> SaveToStream(_Cadencer* control, int copies) {
     return stream;
 }
 
-HRESULT LoadStream(_Cadencer* control, IStream* stream) {
-    ComPtr<IPersistStreamInit> persist;
-    EXPECT_EQ(control->QueryInterface(IID_PPV_ARGS(&persist)), S_OK);
-    return persist->Load(stream);
-}
-
 TEST(ComponentPersistence, StreamAndStorageFormsRoundTripEveryValue) {
     ComPtr<_Cadencer> source = CreateInitialisedControl();
     SetAllNonDefault(source.Get());
@@ -240,16 +234,6 @@ std::vector<BYTE> StreamBytes(IStream* stream) {
     ULONG read = 0;
     stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read);
     return bytes;
-}
-
-ComPtr<IStream> StreamOf(const std::vector<BYTE>& bytes) {
-    ComPtr<IStream> stream;
-    CreateStreamOnHGlobal(nullptr, TRUE, &stream);
-    ULONG written = 0;
-    stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written);
-    const LARGE_INTEGER start{};
-    stream->Seek(start, STREAM_SEEK_SET, nullptr);
-    return stream;
 }
 
 // The offset of the first entry with the given key index (entries start at byte 12).

@@ -22,30 +22,8 @@ ComPtr<IPictureDisp> IconPicture(HICON icon, BOOL own) {
     return picture;
 }
 
-std::vector<BYTE> Save(_Cadencer* control) {
-    ComPtr<IPersistStreamInit> persist;
-    EXPECT_EQ(control->QueryInterface(IID_PPV_ARGS(&persist)), S_OK);
-    ComPtr<IStream> stream;
-    CreateStreamOnHGlobal(nullptr, TRUE, &stream);
-    EXPECT_EQ(persist->Save(stream.Get(), TRUE), S_OK);
-    STATSTG stat{};
-    stream->Stat(&stat, STATFLAG_NONAME);
-    std::vector<BYTE> bytes(static_cast<std::size_t>(stat.cbSize.QuadPart));
-    const LARGE_INTEGER start{};
-    stream->Seek(start, STREAM_SEEK_SET, nullptr);
-    stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr);
-    return bytes;
-}
-
 HRESULT Load(_Cadencer* control, const std::vector<BYTE>& bytes) {
-    ComPtr<IStream> stream;
-    CreateStreamOnHGlobal(nullptr, TRUE, &stream);
-    stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr);
-    const LARGE_INTEGER start{};
-    stream->Seek(start, STREAM_SEEK_SET, nullptr);
-    ComPtr<IPersistStreamInit> persist;
-    EXPECT_EQ(control->QueryInterface(IID_PPV_ARGS(&persist)), S_OK);
-    return persist->Load(stream.Get());
+    return LoadStream(control, StreamOf(bytes).Get());
 }
 
 // The picture entry (key 9, tag 7): where its persisted bytes start, and how many.
@@ -93,7 +71,7 @@ TEST(ComponentPicture, EverySingleByteChangeOfTheStoredIconLoadsSafelyOrIsRefuse
     ComPtr<_Cadencer> source = CreateInitialisedControl();
     source->put_Title(ScopedBstr(L"Stored").get());
     ASSERT_EQ(source->putref_Icon(IconPicture(LoadIconW(nullptr, IDI_APPLICATION), FALSE).Get()), S_OK);
-    const std::vector<BYTE> good = Save(source.Get());
+    const std::vector<BYTE> good = SavedStream(source.Get());
     const auto [at, count] = PictureSpan(good);
     ASSERT_GT(count, 100u);
 
@@ -120,7 +98,7 @@ TEST(ComponentPicture, EverySingleByteChangeOfTheStoredIconLoadsSafelyOrIsRefuse
             EXPECT_NE(icon, nullptr);
             // What loaded saves again and loads into a fresh instance.
             ComPtr<_Cadencer> again = CreateInitialisedControl();
-            EXPECT_EQ(Load(again.Get(), Save(target.Get())), S_OK) << offset << " ^ " << int(mask);
+            EXPECT_EQ(Load(again.Get(), SavedStream(target.Get())), S_OK) << offset << " ^ " << int(mask);
         }
     }
     EXPECT_GT(refused, 0);
@@ -135,7 +113,7 @@ TEST(ComponentPicture, TheReportedCorruptionIsRefusedBeforeAnyValueChanges) {
     ComPtr<_Cadencer> source = CreateInitialisedControl();
     source->put_Title(ScopedBstr(L"Backup \x00e9t\x00e9").get());
     ASSERT_EQ(source->putref_Icon(IconPicture(LoadIconW(nullptr, IDI_APPLICATION), FALSE).Get()), S_OK);
-    std::vector<BYTE> bytes = Save(source.Get());
+    std::vector<BYTE> bytes = SavedStream(source.Get());
     const auto [at, count] = PictureSpan(bytes);
     ASSERT_GT(count, 8u + 22u + 40u);
     const std::size_t imageHeight = at + 8 + 22 + 8;  // the image header's biHeight
@@ -167,7 +145,7 @@ TEST(ComponentPicture, PicturesTheControlCannotStoreAreRefusedWhenSet) {
     // A bitmap within the limit is taken, saves and loads back as a bitmap.
     ASSERT_EQ(control->putref_Icon(BitmapPicture(256, 16).Get()), S_OK);
     ComPtr<_Cadencer> loaded = CreateInitialisedControl();
-    ASSERT_EQ(Load(loaded.Get(), Save(control.Get())), S_OK);
+    ASSERT_EQ(Load(loaded.Get(), SavedStream(control.Get())), S_OK);
     ComPtr<IPictureDisp> icon;
     ASSERT_EQ(loaded->get_Icon(&icon), S_OK);
     ComPtr<IPicture> picture;

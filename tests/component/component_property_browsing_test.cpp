@@ -7,13 +7,6 @@
 namespace cadencer_test {
 namespace {
 
-DISPID DispIdOf(_Cadencer* control, const wchar_t* name) {
-    DISPID id = DISPID_UNKNOWN;
-    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-    EXPECT_EQ(control->GetIDsOfNames(IID_NULL, names, 1, 0x409, &id), S_OK) << name;
-    return id;
-}
-
 TEST(ComponentPropertyBrowsing, TheControlNamesItsTwoPages) {
     auto control = CreateInitialisedControl();
     ComPtr<ISpecifyPropertyPages> specify;
@@ -54,15 +47,17 @@ TEST(ComponentPropertyBrowsing, EachPropertyMapsToItsPage) {
                                L"Enabled"};
     CLSID page{};
     for (const wchar_t* name : schedule) {
-        EXPECT_EQ(browsing->MapPropertyToPage(DispIdOf(control.Get(), name), &page), S_OK) << name;
+        EXPECT_EQ(browsing->MapPropertyToPage(DispatchIdOf(control.Get(), name), &page), S_OK) << name;
         EXPECT_EQ(page, kSchedulePageClsid) << name;
     }
     for (const wchar_t* name : dialog) {
-        EXPECT_EQ(browsing->MapPropertyToPage(DispIdOf(control.Get(), name), &page), S_OK) << name;
+        EXPECT_EQ(browsing->MapPropertyToPage(DispatchIdOf(control.Get(), name), &page), S_OK) << name;
         EXPECT_EQ(page, kDialogPageClsid) << name;
     }
     for (const wchar_t* name : {L"NextScheduledTime", L"LastScheduledTime", L"Icon", L"EveryHourMax"}) {
-        EXPECT_EQ(browsing->MapPropertyToPage(DispIdOf(control.Get(), name), &page), PERPROP_E_NOPAGEAVAILABLE);
+        const DISPID id = DispatchIdOf(control.Get(), name);
+        EXPECT_NE(id, DISPID_UNKNOWN) << name;
+        EXPECT_EQ(browsing->MapPropertyToPage(id, &page), PERPROP_E_NOPAGEAVAILABLE);
         EXPECT_EQ(page, CLSID_NULL);
     }
     EXPECT_EQ(browsing->MapPropertyToPage(12345, &page), PERPROP_E_NOPAGEAVAILABLE);

@@ -60,28 +60,19 @@ TEST(ComponentTextLimit, ALongerTextIsRefusedByTheLetWithADescription) {
     EXPECT_EQ(TitleLength(control.Get()), 5u);
 
     // Through automation: an exception carrying the description.
-    DISPID id = 0;
-    LPOLESTR name = const_cast<LPOLESTR>(L"CaptionHelpButton");
-    ASSERT_EQ(control->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id), S_OK);
     ScopedVariant arg;
     V_VT(arg.get()) = VT_BSTR;
     V_BSTR(arg.get()) = SysAllocStringLen(nullptr, static_cast<UINT>(kLimit + 1));
     wmemset(V_BSTR(arg.get()), L'x', kLimit + 1);
-    DISPID put = DISPID_PROPERTYPUT;
-    DISPPARAMS params{arg.get(), &put, 1, 1};
     ScopedExcepInfo exception;
-    EXPECT_EQ(control->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr,
-                              exception.receive(), nullptr),
+    EXPECT_EQ(DispatchPut(control.Get(), DispatchIdOf(control.Get(), L"CaptionHelpButton"), arg.get(),
+                          DISPATCH_PROPERTYPUT, exception.receive()),
               DISP_E_EXCEPTION);
     EXPECT_EQ(exception->scode, E_INVALIDARG);
     EXPECT_NE(exception->bstrDescription, nullptr);
 
     // The form still saves.
-    ComPtr<IPersistStreamInit> streamer;
-    ASSERT_EQ(control.As(&streamer), S_OK);
-    ComPtr<IStream> stream;
-    ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
-    EXPECT_EQ(streamer->Save(stream.Get(), TRUE), S_OK);
+    EXPECT_FALSE(SavedStream(control.Get()).empty());
 }
 
 TEST(ComponentTextLimit, ABagWithALongerTextStopsTheLoadAsAnOverflow) {

@@ -3,8 +3,11 @@
 // that cannot be converted.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "control_fakes.h"
 #include "engine/next_run.h"
+#include "stored_keys.h"
 
 namespace cadencer::control::testing {
 namespace {
@@ -37,65 +40,17 @@ public:
     }
 };
 
-const std::vector<std::u16string> kWriteOrder = {u"Enabled",
-                                                 u"Title",
-                                                 u"Modal",
-                                                 u"ShowHelpButton",
-                                                 u"CaptionOKButtonBefore",
-                                                 u"CaptionOKButtonAfter",
-                                                 u"CaptionCloseButtonBefore",
-                                                 u"CaptionCloseButtonAfter",
-                                                 u"CaptionHelpButton",
-                                                 u"Icon",
-                                                 u"StartUpPosition",
-                                                 u"StartUpLeft",
-                                                 u"StartUpTop",
-                                                 u"OccursOption",
-                                                 u"EveryInterval",
-                                                 u"EveryFrequency",
-                                                 u"EveryHourMin",
-                                                 u"EveryHourMax",
-                                                 u"EveryHourIncrement",
-                                                 u"EveryMinuteMin",
-                                                 u"EveryMinuteMax",
-                                                 u"EveryMinuteIncrement",
-                                                 u"StartHour",
-                                                 u"StartMinute",
-                                                 u"StartDate",
-                                                 u"EndDate",
-                                                 u"UseEndDate",
-                                                 u"SelectionsWeekly",
-                                                 u"SelectionsMonthly"};
+const std::vector<std::u16string> kWriteOrder(std::begin(cadencer_test::kStoredKeyNames),
+                                              std::end(cadencer_test::kStoredKeyNames));
 
-const std::vector<std::u16string> kReadOrder = {u"Title",
-                                                u"Icon",
-                                                u"Modal",
-                                                u"ShowHelpButton",
-                                                u"CaptionOKButtonBefore",
-                                                u"CaptionOKButtonAfter",
-                                                u"CaptionCloseButtonBefore",
-                                                u"CaptionCloseButtonAfter",
-                                                u"CaptionHelpButton",
-                                                u"StartUpPosition",
-                                                u"StartUpLeft",
-                                                u"StartUpTop",
-                                                u"OccursOption",
-                                                u"EveryInterval",
-                                                u"EveryFrequency",
-                                                u"EveryHourMin",
-                                                u"EveryHourMax",
-                                                u"EveryHourIncrement",
-                                                u"EveryMinuteMin",
-                                                u"EveryMinuteMax",
-                                                u"EveryMinuteIncrement",
-                                                u"StartHour",
-                                                u"StartMinute",
-                                                u"StartDate",
-                                                u"EndDate",
-                                                u"UseEndDate",
-                                                u"SelectionsWeekly",
-                                                u"SelectionsMonthly",
-                                                u"Enabled"};
+// Reading takes the icon right after the title and Enabled last, the rest in writing order.
+const std::vector<std::u16string> kReadOrder = [] {
+    std::vector<std::u16string> keys = kWriteOrder;
+    keys.erase(keys.begin() + 9);  // the icon
+    keys.insert(keys.begin() + 2, u"Icon");
+    std::rotate(keys.begin(), keys.begin() + 1, keys.end());  // Enabled to the end
+    return keys;
+}();
 
 class ControlPersistence : public ::testing::Test {
 protected:

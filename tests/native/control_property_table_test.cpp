@@ -1,8 +1,7 @@
 // The property table as the control core reads it: names found as bags and automation
-// find them, every persisted property saved with the bag type of its automation type,
-// the read and write defaults agreeing, and the properties that are not persisted never
-// reaching the bag. (Its orders are held by the persistence tests, its names, DISPIDs and
-// types against the type library by a Wine test.)
+// find them, the read and write defaults agreeing, and the properties that are not
+// persisted never reaching the bag. (Its orders and bag types are held by the persistence
+// tests, its names, DISPIDs and types against the type library by a Wine test.)
 #include <gtest/gtest.h>
 
 #include "control/property_table.h"
@@ -22,27 +21,6 @@ public:
     }
 };
 
-VariantType BagTypeOf(PropertyType type) {
-    switch (type) {
-        case PropertyType::Boolean:
-            return VariantType::Bool;
-        case PropertyType::Integer:
-            return VariantType::I16;
-        case PropertyType::Long:
-        case PropertyType::FormPosition:
-        case PropertyType::Occurs:
-        case PropertyType::EveryType:
-            return VariantType::I32;
-        case PropertyType::Date:
-            return VariantType::Date;
-        case PropertyType::String:
-            return VariantType::String;
-        case PropertyType::Picture:
-            return VariantType::Object;
-    }
-    return VariantType::Empty;
-}
-
 class ControlPropertyTable : public ::testing::Test {
 protected:
     void SetUp() override { SharedSchedule::Instance().ResetForTests(); }
@@ -60,51 +38,6 @@ TEST_F(ControlPropertyTable, NamesAreFoundWithoutRegardToCase) {
     EXPECT_EQ(FindProperty(u"Colour"), nullptr);
     EXPECT_EQ(FindProperty(u"OccursOptio"), nullptr);
     EXPECT_EQ(FindProperty(u""), nullptr);
-}
-
-TEST_F(ControlPropertyTable, EveryPersistedPropertyIsSavedWithTheBagTypeOfItsType) {
-    TestControl c(At(2026, 5, 1, 8, 0), defaultIcon);
-    auto& core = *c.core;
-    core.InitNew();
-    // Every property off its default, so that every key is written.
-    core.SetEnabled(false);
-    core.SetTitle(u"T");
-    core.SetModal(true);
-    core.SetShowHelpButton(true);
-    core.SetCaptionOKButtonBefore(u"a");
-    core.SetCaptionOKButtonAfter(u"b");
-    core.SetCaptionCloseButtonBefore(u"c");
-    core.SetCaptionCloseButtonAfter(u"d");
-    core.SetCaptionHelpButton(u"e");
-    core.SetIcon(std::make_shared<FakePicture>(5));
-    core.SetStartUpPosition(0);
-    core.SetStartUpLeft(-1);
-    core.SetStartUpTop(-2);
-    core.SetOccursOption(4);
-    core.SetEveryInterval(2);
-    core.SetEveryFrequency(1);
-    core.SetEveryHourMin(2);
-    core.SetEveryHourMax(3);
-    core.SetEveryHourIncrement(4);
-    core.SetEveryMinuteMin(5);
-    core.SetEveryMinuteMax(6);
-    core.SetEveryMinuteIncrement(7);
-    core.SetStartHour(8);
-    core.SetStartMinute(9);
-    core.SetStartDate(At(2026, 6, 1));
-    core.SetEndDate(At(2026, 7, 1));
-    core.SetUseEndDate(true);
-    core.SetSelectionsWeekly(u"1");
-    core.SetSelectionsMonthly(u"1");
-    MemoryPropertyBag bag;
-    ASSERT_TRUE(core.Save(bag).ok);
-    ASSERT_EQ(bag.Entries().size(), kPersistedCount);
-    for (std::size_t place = 0; place < kPersistedCount; ++place) {
-        const PropertyRow& row = kProperties[kWriteSequence[place]];
-        const auto& [key, value] = bag.Entries()[place];
-        EXPECT_EQ(key, row.name);
-        EXPECT_EQ(value.Type(), BagTypeOf(row.type)) << ToUtf8(row.name);
-    }
 }
 
 TEST_F(ControlPropertyTable, AControlLoadedFromAnEmptyBagSavesTheIconAndTheDates) {

@@ -5,6 +5,7 @@
 
 #include <iterator>
 
+#include "component_support.h"
 #include "win/scoped.h"
 
 namespace cadencer_test {
@@ -42,37 +43,34 @@ const AwayFromDefault kAwayFromDefault[28] = {
     {L"SelectionsMonthly", VT_BSTR, 0, L"1000000000000001"},
 };
 
+cadencer::win::ScopedVariant AwayFromDefaultValue(const AwayFromDefault& entry, double today) {
+    cadencer::win::ScopedVariant value;
+    VARIANT* v = value.get();
+    V_VT(v) = entry.type;
+    switch (entry.type) {
+        case VT_BOOL:
+            V_BOOL(v) = entry.number ? VARIANT_TRUE : VARIANT_FALSE;
+            break;
+        case VT_I2:
+            V_I2(v) = static_cast<SHORT>(entry.number);
+            break;
+        case VT_I4:
+            V_I4(v) = static_cast<LONG>(entry.number);
+            break;
+        case VT_DATE:
+            V_DATE(v) = today + entry.number;
+            break;
+        default:
+            V_BSTR(v) = SysAllocString(entry.text);
+            break;
+    }
+    return value;
+}
+
 HRESULT SetEveryPropertyAwayFromDefault(IDispatch* control, double today, const wchar_t** failedKey) {
     for (const AwayFromDefault& entry : kAwayFromDefault) {
-        cadencer::win::ScopedVariant value;
-        VARIANT* v = value.get();
-        V_VT(v) = entry.type;
-        switch (entry.type) {
-            case VT_BOOL:
-                V_BOOL(v) = entry.number ? VARIANT_TRUE : VARIANT_FALSE;
-                break;
-            case VT_I2:
-                V_I2(v) = static_cast<SHORT>(entry.number);
-                break;
-            case VT_I4:
-                V_I4(v) = static_cast<LONG>(entry.number);
-                break;
-            case VT_DATE:
-                V_DATE(v) = today + entry.number;
-                break;
-            default:
-                V_BSTR(v) = SysAllocString(entry.text);
-                break;
-        }
-        DISPID id = DISPID_UNKNOWN;
-        LPOLESTR name = const_cast<LPOLESTR>(entry.key);
-        HRESULT hr = control->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id);
-        if (SUCCEEDED(hr)) {
-            DISPID put = DISPID_PROPERTYPUT;
-            DISPPARAMS params{v, &put, 1, 1};
-            hr = control->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr,
-                                 nullptr);
-        }
+        cadencer::win::ScopedVariant value = AwayFromDefaultValue(entry, today);
+        const HRESULT hr = DispatchPut(control, DispatchIdOf(control, entry.key), value.get());
         if (FAILED(hr)) {
             if (failedKey) *failedKey = entry.key;
             return hr;

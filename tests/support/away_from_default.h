@@ -7,6 +7,8 @@
 
 #include <oaidl.h>
 
+#include "win/scoped.h"
+
 namespace cadencer_test {
 
 struct AwayFromDefault {
@@ -18,6 +20,9 @@ struct AwayFromDefault {
 
 // The 28 stored keys but the icon, each with a value no new control has.
 extern const AwayFromDefault kAwayFromDefault[28];
+
+// The entry's value, of its type (a date as days after today).
+cadencer::win::ScopedVariant AwayFromDefaultValue(const AwayFromDefault& entry, double today);
 
 // Puts every value of the table; S_OK, or the first failure's HRESULT (with *failedKey).
 HRESULT SetEveryPropertyAwayFromDefault(IDispatch* control, double today, const wchar_t** failedKey = nullptr);

@@ -6,37 +6,15 @@
 #include <cstdio>
 #include <sstream>
 
+#include "fuzz_support.h"
+
 namespace cadencer_test {
 
-const std::vector<std::wstring> kStoredKeys = {L"Enabled",
-                                               L"Title",
-                                               L"Modal",
-                                               L"ShowHelpButton",
-                                               L"CaptionOKButtonBefore",
-                                               L"CaptionOKButtonAfter",
-                                               L"CaptionCloseButtonBefore",
-                                               L"CaptionCloseButtonAfter",
-                                               L"CaptionHelpButton",
-                                               L"Icon",
-                                               L"StartUpPosition",
-                                               L"StartUpLeft",
-                                               L"StartUpTop",
-                                               L"OccursOption",
-                                               L"EveryInterval",
-                                               L"EveryFrequency",
-                                               L"EveryHourMin",
-                                               L"EveryHourMax",
-                                               L"EveryHourIncrement",
-                                               L"EveryMinuteMin",
-                                               L"EveryMinuteMax",
-                                               L"EveryMinuteIncrement",
-                                               L"StartHour",
-                                               L"StartMinute",
-                                               L"StartDate",
-                                               L"EndDate",
-                                               L"UseEndDate",
-                                               L"SelectionsWeekly",
-                                               L"SelectionsMonthly"};
+const std::vector<std::wstring> kStoredKeys = [] {
+    std::vector<std::wstring> keys;
+    for (std::u16string_view name : kStoredKeyNames) keys.emplace_back(name.begin(), name.end());
+    return keys;
+}();
 
 std::wstring OcxPath() {
     std::string unix = CADENCER_OCX_PATH;
@@ -125,6 +103,42 @@ double NowDate() {
     double date = 0;
     SystemTimeToVariantTime(&t, &date);
     return date;
+}
+
+DISPID DispatchIdOf(IDispatch* control, const wchar_t* name) {
+    LPOLESTR names = const_cast<LPOLESTR>(name);
+    DISPID id = DISPID_UNKNOWN;
+    if (FAILED(control->GetIDsOfNames(IID_NULL, &names, 1, LOCALE_USER_DEFAULT, &id))) return DISPID_UNKNOWN;
+    return id;
+}
+
+HRESULT DispatchPut(IDispatch* control, DISPID id, VARIANT* value, WORD kind, EXCEPINFO* exception) {
+    DISPID named = DISPID_PROPERTYPUT;
+    DISPPARAMS params{value, &named, 1, 1};
+    return control->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, kind, &params, nullptr, exception, nullptr);
+}
+
+HRESULT DispatchGet(IDispatch* control, DISPID id, VARIANT* result) {
+    DISPPARAMS none{};
+    return control->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, result, nullptr, nullptr);
+}
+
+// The fuzzer's, with the outcome checked.
+std::vector<BYTE> SavedStream(IUnknown* control) {
+    HRESULT hr = E_FAIL;
+    std::vector<BYTE> bytes = cadencer_fuzz::SaveStream(control, &hr);
+    EXPECT_EQ(hr, S_OK);
+    return bytes;
+}
+
+ComPtr<IStream> StreamOf(const std::vector<BYTE>& bytes) {
+    return cadencer_fuzz::StreamOf(bytes);
+}
+
+HRESULT LoadStream(IUnknown* control, IStream* stream) {
+    ComPtr<IPersistStreamInit> persist;
+    EXPECT_EQ(control->QueryInterface(IID_PPV_ARGS(&persist)), S_OK);
+    return persist ? persist->Load(stream) : E_NOINTERFACE;
 }
 
 std::string Joined(const CallLog& log) {

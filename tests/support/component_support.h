@@ -49,6 +49,20 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
 // The present time as an OLE date.
 double NowDate();
 
+// A member of a control's IDispatch by name (DISPID_UNKNOWN when it has none), and a
+// property's let (a set with DISPATCH_PROPERTYPUTREF) and get through Invoke, as a host
+// calls them.
+DISPID DispatchIdOf(IDispatch* control, const wchar_t* name);
+HRESULT DispatchPut(IDispatch* control, DISPID id, VARIANT* value, WORD kind = DISPATCH_PROPERTYPUT,
+                    EXCEPINFO* exception = nullptr);
+HRESULT DispatchGet(IDispatch* control, DISPID id, VARIANT* result);
+
+// A control's stream form as IPersistStreamInit::Save writes it; a stream holding bytes, at
+// its start; a control loaded from a stream.
+std::vector<BYTE> SavedStream(IUnknown* control);
+ComPtr<IStream> StreamOf(const std::vector<BYTE>& bytes);
+HRESULT LoadStream(IUnknown* control, IStream* stream);
+
 // Joined log of calls, one entry per call.
 using CallLog = std::vector<std::string>;
 std::string Joined(const CallLog& log);

@@ -16,6 +16,9 @@ PROGRESS_SHOWN=""
 
 declare -A JOB_PID JOB_LOG JOB_SEEN JOB_COUNT JOB_QUIET JOB_STATUS JOB_START JOB_TIME JOB_HEADER
 
+# A message on the error output.
+log() { printf '%s\n' "$*" >&2; }
+
 # 75 -> 1m15s
 duration() {
   local s=$1
