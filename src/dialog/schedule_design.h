@@ -126,5 +126,9 @@ inline constexpr std::u16string_view FrameMonthly = u"Select on which dates to e
 inline constexpr std::u16string_view ButtonOK = u"Click to save your changes";
 inline constexpr std::u16string_view ButtonCancel = u"Click to exit without saving";
 }  // namespace hint
+// The hints in the order of the design's hint handlers (frames, then the buttons).
+inline constexpr int kHintCount = 6;
+inline constexpr std::u16string_view kHints[kHintCount] = {hint::FrameOccurs,  hint::FrameDaily, hint::FrameWeekly,
+                                                           hint::FrameMonthly, hint::ButtonOK,   hint::ButtonCancel};
 
 }  // namespace cadencer::dialog
