@@ -8,10 +8,16 @@
 #include <vector>
 
 #include "engine/schedule_settings.h"
+#include "text/catalog.h"
+#include "text/locale_names.h"
 
 namespace cadencer {
 
+// In English with the invariant names and formats: what Cadencer has always written.
 std::u16string DescribeSchedule(const ScheduleSettings& settings);
+// In a language of the catalog, with the weekday names, dates and times of a locale.
+std::u16string DescribeSchedule(const ScheduleSettings& settings, text::Language language,
+                                const text::LocaleNames& names);
 
 // "1st", "2nd", "3rd", "4th", ... "11th", "12th", "13th", "21st", ...
 std::u16string Ordinal(int number);

@@ -122,5 +122,138 @@ TEST(ScheduleWords, SaysWhatTheComputationReads) {
     EXPECT_EQ(Words(s), "Unknown kind 9, so never");
 }
 
+// The platform's part, faked: Monday's and Friday's names as the locale lists them, dates
+// as dd.mm.yyyy and times as hh:mm whatever the language, so that each row shows the
+// catalog's sentence.
+class FakeNames final : public text::LocaleNames {
+public:
+    FakeNames(const char* monday, const char* friday) : monday_(FromUtf8(monday)), friday_(FromUtf8(friday)) {}
+    std::u16string WeekdayName(int day) const override { return day == 1 ? monday_ : day == 5 ? friday_ : u"?"; }
+    std::u16string ShortDate(int y, int m, int d) const override {
+        char text[16];
+        std::snprintf(text, sizeof text, "%02d.%02d.%04d", d, m, y);
+        return FromUtf8(text);
+    }
+    std::u16string ShortTime(int h, int m) const override {
+        char text[8];
+        std::snprintf(text, sizeof text, "%02d:%02d", h, m);
+        return FromUtf8(text);
+    }
+
+private:
+    std::u16string monday_, friday_;
+};
+
+TEST(ScheduleWords, EachLanguageSaysWeeklyAndMonthlyInItsOwnSentence) {
+    struct Row {
+        text::Language language;
+        const char* monday;
+        const char* friday;
+        const char* weekly;   // Monday and Friday at 09:30, until 2027-06-30
+        const char* monthly;  // the 1st and the 15th at 09:30, no end date
+    };
+    using L = text::Language;
+    const Row rows[] = {
+        {L::English, "Monday", "Friday", "Weekly on Monday and Friday at 09:30, from 07.12.2026 until 30.06.2027",
+         "Monthly on the 1st and 15th at 09:30, from 07.12.2026, no end date"},
+        {L::German, "Montag", "Freitag", "Wöchentlich am Montag und Freitag um 09:30, von 07.12.2026 bis 30.06.2027",
+         "Monatlich am 1. und 15. um 09:30, ab 07.12.2026, ohne Enddatum"},
+        {L::French, "lundi", "vendredi", "Chaque semaine le lundi et le vendredi à 09:30, du 07.12.2026 au 30.06.2027",
+         "Chaque mois le 1er et le 15 à 09:30, à partir du 07.12.2026, sans date de fin"},
+        {L::Spanish, "lunes", "viernes", "Semanalmente el lunes y el viernes a las 09:30, del 07.12.2026 al 30.06.2027",
+         "Mensualmente el 1 y el 15 a las 09:30, desde el 07.12.2026, sin fecha de fin"},
+        {L::Italian, "lunedì", "venerdì", "Ogni settimana (lunedì e venerdì) alle 09:30, dal 07.12.2026 al 30.06.2027",
+         "Ogni mese il giorno 1 e 15 alle 09:30, dal 07.12.2026, senza data di fine"},
+        {L::PortugueseBrazil, "segunda-feira", "sexta-feira",
+         "Semanalmente (segunda-feira e sexta-feira) às 09:30, de 07.12.2026 até 30.06.2027",
+         "Mensalmente no dia 1 e 15 às 09:30, a partir de 07.12.2026, sem data de término"},
+        {L::Dutch, "maandag", "vrijdag",
+         "Wekelijks op maandag en vrijdag om 09:30, van 07.12.2026 tot en met 30.06.2027",
+         "Maandelijks op de 1e en 15e om 09:30, vanaf 07.12.2026, zonder einddatum"},
+        {L::Polish, "poniedziałek", "piątek",
+         "Co tydzień (dni: poniedziałek i piątek) o 09:30, od 07.12.2026 do 30.06.2027",
+         "Co miesiąc (dni: 1 i 15) o 09:30, od 07.12.2026, bez daty końcowej"},
+        {L::Russian, "понедельник", "пятница",
+         "Еженедельно (понедельник и пятница) в 09:30, с 07.12.2026 по 30.06.2027",
+         "Ежемесячно (1 и 15 числа) в 09:30, с 07.12.2026, без даты окончания"},
+        {L::Japanese, "月曜日", "金曜日", "毎週月曜日、金曜日の 09:30、07.12.2026 から 30.06.2027 まで",
+         "毎月1、15日の 09:30、07.12.2026 から、終了日なし"},
+        {L::ChineseSimplified, "星期一", "星期五", "每周星期一和星期五的 09:30，从 07.12.2026 到 30.06.2027",
+         "每月1和15日的 09:30，从 07.12.2026 开始，无结束日期"},
+        {L::Korean, "월요일", "금요일", "매주 월요일, 금요일 09:30, 07.12.2026부터 30.06.2027까지",
+         "매월 1, 15일 09:30, 07.12.2026부터, 종료 날짜 없음"},
+    };
+    for (const auto& r : rows) {
+        const FakeNames names(r.monday, r.friday);
+        auto s = Schedule(2, 9, 30);
+        s.SelectionsWeekly = u"0100010";
+        s.UseEndDate = true;
+        s.EndDate = D(2027, 6, 30);
+        EXPECT_EQ(ToUtf8(DescribeSchedule(s, r.language, names)), r.weekly);
+        s = Schedule(3, 9, 30);
+        s.SelectionsMonthly = NormaliseSelection(u"100000000000001", kMonthlyWidth);
+        EXPECT_EQ(ToUtf8(DescribeSchedule(s, r.language, names)), r.monthly);
+    }
+}
+
+TEST(ScheduleWords, EachLanguageCountsInItsPluralForms) {
+    struct Row {
+        text::Language language;
+        int frequency;  // 0 hours, 1 minutes
+        int n;
+        const char* words;
+    };
+    using L = text::Language;
+    const Row rows[] = {
+        {L::English, 1, 21, "Every 21 minutes"},
+        {L::German, 1, 1, "Jede Minute"},
+        {L::German, 0, 21, "Alle 21 Stunden"},
+        {L::French, 1, 1, "Toutes les minutes"},
+        {L::French, 0, 2, "Toutes les 2 heures"},
+        {L::French, 0, 0, "Toutes les 0 heure, donc jamais"},
+        {L::French, 1, -5, "Toutes les -5 minutes, donc jamais"},
+        {L::Spanish, 1, 1, "Cada minuto"},
+        {L::Spanish, 1, 22, "Cada 22 minutos"},
+        {L::Italian, 0, 1, "Ogni ora"},
+        {L::Italian, 0, 5, "Ogni 5 ore"},
+        {L::PortugueseBrazil, 0, 1, "A cada hora"},
+        {L::PortugueseBrazil, 0, 2, "A cada 2 horas"},
+        {L::PortugueseBrazil, 0, 0, "A cada 0 hora, portanto nunca"},
+        {L::Dutch, 0, 1, "Elk uur"},
+        {L::Dutch, 0, 21, "Elke 21 uur"},
+        {L::Dutch, 1, 2, "Elke 2 minuten"},
+        {L::Polish, 1, 1, "Co minutę"},
+        {L::Polish, 1, 2, "Co 2 minuty"},
+        {L::Polish, 1, 5, "Co 5 minut"},
+        {L::Polish, 1, 21, "Co 21 minut"},
+        {L::Polish, 1, 22, "Co 22 minuty"},
+        {L::Polish, 1, 25, "Co 25 minut"},
+        {L::Polish, 0, 12, "Co 12 godzin"},
+        {L::Polish, 0, 0, "Co 0 godzin, więc nigdy"},
+        {L::Russian, 1, 1, "Каждую минуту"},
+        {L::Russian, 1, 2, "Каждые 2 минуты"},
+        {L::Russian, 1, 5, "Каждые 5 минут"},
+        {L::Russian, 1, 21, "Каждую 21 минуту"},
+        {L::Russian, 1, 22, "Каждые 22 минуты"},
+        {L::Russian, 1, 25, "Каждые 25 минут"},
+        {L::Russian, 0, 1, "Каждый час"},
+        {L::Russian, 0, 11, "Каждые 11 часов"},
+        {L::Russian, 0, 22, "Каждые 22 часа"},
+        {L::Japanese, 1, 1, "1 分ごと"},
+        {L::Japanese, 0, 21, "21 時間ごと"},
+        {L::ChineseSimplified, 0, 1, "每小时"},
+        {L::ChineseSimplified, 0, 5, "每隔 5 小时"},
+        {L::Korean, 1, 1, "매분"},
+        {L::Korean, 1, 25, "25분마다"},
+    };
+    const FakeNames names("", "");
+    for (const auto& r : rows) {
+        auto s = Schedule(4);
+        s.EveryFrequency = r.frequency;
+        s.EveryInterval = static_cast<std::int16_t>(r.n);
+        EXPECT_EQ(ToUtf8(DescribeSchedule(s, r.language, names)), r.words);
+    }
+}
+
 }  // namespace
 }  // namespace cadencer
