@@ -38,6 +38,9 @@ void CadencerCore::DisplayScheduler() {
     presentation.okEnabled = false;
     presentation.closeIsDefault = true;
     presentation.closeCaption = SharedSettings().CaptionCloseButtonBefore;
+    presentation.closeCaptionAfter = SharedSettings().CaptionCloseButtonAfter;
+    presentation.okCaptionBefore = SharedSettings().CaptionOKButtonBefore;
+    presentation.okCaptionAfter = SharedSettings().CaptionOKButtonAfter;
     presentation.showHelpButton = own_.ShowHelpButton;
     presentation.helpCaption = own_.CaptionHelpButton;
     dialog->Present(presentation);

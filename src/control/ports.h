@@ -68,6 +68,9 @@ struct DialogPresentation {
     bool okEnabled = false;       // the unchanged dialog: nothing to save yet
     bool closeIsDefault = true;   // ... and Close is the default button
     std::u16string closeCaption;  // CaptionCloseButtonBefore
+    std::u16string closeCaptionAfter = u"Cancel";  // CaptionCloseButtonAfter: Close once something changed
+    std::u16string okCaptionBefore = u"&OK";       // CaptionOKButtonBefore / After: OK before and after a change
+    std::u16string okCaptionAfter = u"&OK";
     bool showHelpButton = false;  // enabled, tab stop and visible at once
     std::u16string helpCaption;   // the help button's caption
 };

@@ -24,7 +24,11 @@ constexpr WORD kDialogFontPoints = 8;
 
 // ---- Creation
 
-ScheduleForm::ScheduleForm(FormHost& host, const DialogLocale& locale) : host_(host), locale_(locale) {
+ScheduleForm::ScheduleForm(FormHost& host, const DialogLocale& locale)
+    : host_(host), locale_(locale), language_(text::LanguageFromLangId(locale.language)) {
+    okBefore_ = okAfter_ = T(text::Id::ButtonOK);
+    closeBefore_ = T(text::Id::ButtonClose);
+    closeAfter_ = T(text::Id::ButtonCancel);
     numberEvents_.form = this;
     for (Frame f : {Frame::Occurs, Frame::Daily, Frame::Weekly, Frame::Monthly})
         frameTop_[static_cast<int>(f)] = FrameRect(f).top;
@@ -40,7 +44,9 @@ ScheduleForm::~ScheduleForm() {
 std::shared_ptr<ScheduleForm> ScheduleForm::Create(HINSTANCE instance, HWND owner, FormHost& host,
                                                    const DialogLocale& locale) {
     std::shared_ptr<ScheduleForm> form(new ScheduleForm(host, locale));
-    const std::wstring caption = win::W(kDesignCaption);
+    // The designed caption, " Schedule", in the dialog's language (Title replaces it).
+    const std::wstring caption =
+        L" " + win::W(text::Text(text::LanguageFromLangId(locale.language), text::Id::DialogTitle));
     const win::DialogTemplate dialogTemplate(kDialogStyle, kDialogExStyle, caption, kDialogFontPoints,
                                              locale.fontFace.empty() ? L"MS Shell Dlg" : locale.fontFace);
     // Per-monitor aware, so that the dialog hears of a DPI change and lays itself out again.

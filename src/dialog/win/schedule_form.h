@@ -127,6 +127,11 @@ private:
     void MeasurePanels(HDC dc, HDC reference);
     // The texts in the dialog's language (schedule_locale.cpp).
     std::u16string CaptionOf(const ControlDesign& design) const;
+    std::u16string T(text::Id id) const { return std::u16string(text::Text(language_, id)); }
+    // A caption property as the dialog shows it: its English default in the dialog's
+    // language, any other value as the host set it.
+    std::u16string Shown(std::u16string_view value, text::Id id) const;
+    std::u16string WeekdayName(int index) const;
     std::u16string UnitText(int index) const;
     std::u16string HintText(int index) const;
     // Every control placed again by the present layout and DPI, the client area sized.
@@ -144,6 +149,7 @@ private:
     // the number field's name after the unit the list shows (schedule_accessibility.cpp).
     void ServeAccessibility(const ControlDesign& design, HWND control);
     void UpdateNumberName();
+    std::u16string UnitShown() const;
     void EnsureFrameContents(Frame frame);
     HWND Ctl(int controlId) const;
     bool ShownNow(const ControlDesign& design) const;
@@ -218,6 +224,9 @@ private:
 
     FormHost& host_;
     DialogLocale locale_;
+    text::Language language_ = text::Language::English;
+    // The buttons' captions before and after the first change, as shown.
+    std::u16string okBefore_, okAfter_, closeBefore_, closeAfter_;
     HWND hwnd_ = nullptr;
     std::shared_ptr<ScheduleForm> self_;  // the window's hold on its object
     int dpi_ = 96;

@@ -49,22 +49,22 @@ void ScheduleForm::RouteSetCursor(HWND under, UINT mouseMessage) {
 }
 
 void ScheduleForm::FrameOccurs_MouseMove() {
-    SetHint(hint::FrameOccurs);
+    SetHint(HintText(0));
 }
 void ScheduleForm::FrameDaily_MouseMove() {
-    SetHint(hint::FrameDaily);
+    SetHint(HintText(1));
 }
 void ScheduleForm::FrameWeekly_MouseMove() {
-    SetHint(hint::FrameWeekly);
+    SetHint(HintText(2));
 }
 void ScheduleForm::FrameMonthly_MouseMove() {
-    SetHint(hint::FrameMonthly);
+    SetHint(HintText(3));
 }
 void ScheduleForm::ButtonOK_MouseMove() {
-    SetHint(hint::ButtonOK);
+    SetHint(HintText(4));
 }
 void ScheduleForm::ButtonCancel_MouseMove() {
-    SetHint(hint::ButtonCancel);
+    SetHint(HintText(5));
 }
 void ScheduleForm::Form_MouseMove() {
     SetHint(u"");

@@ -121,7 +121,7 @@ void ScheduleForm::CreateControls() {
         if (!CreatedLazily(HomeFrame(design))) CreateControl(design, nullptr);
     SetClientHeight(kDesignOuterHeight);
     SetStatusParts();
-    for (int i = 0; i < 3; ++i) win::StatusSetTip(statusBar_, i, win::W(kPanelToolTips[static_cast<std::size_t>(i)]));
+    for (int i = 0; i < 3; ++i) win::StatusSetTip(statusBar_, i, win::W(T(kPanelToolTips[i])));
     UpdateClockPanels();
     SetTimer(hwnd_, kClockTimerId, 1000, nullptr);
 }
@@ -148,7 +148,7 @@ HWND ScheduleForm::CreateControl(const ControlDesign& design, HWND insertAfter) 
         const bool usable = ShownNow(design) && (design.id != id::DateEnd || dateEndEnabled_) &&
                             ((design.id != id::EveryCombo) || numberUsable_);
         if (!usable && (design.frame != Frame::None || design.kind == Kind::Frame)) style |= WS_DISABLED;
-        control = CreateWindowExW(WS_EX_NOPARENTNOTIFY, ClassOf(design.kind), win::W(design.caption).c_str(), style,
+        control = CreateWindowExW(WS_EX_NOPARENTNOTIFY, ClassOf(design.kind), win::W(CaptionOf(design)).c_str(), style,
                                   r.left, r.top, r.right - r.left, r.bottom - r.top, hwnd_,
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id)),
                                   reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE)), nullptr);
@@ -269,7 +269,7 @@ void ScheduleForm::PaintDesign(HDC dc) {
             SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
         else
             SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-        const std::wstring caption = win::W(design.caption);
+        const std::wstring caption = win::W(CaptionOf(design));
         DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &r, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
     }
     SelectObject(dc, oldFont);

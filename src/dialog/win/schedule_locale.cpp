@@ -42,15 +42,35 @@ DialogLocale ResolveDialogLocale(std::optional<std::uint32_t> ambient) {
 }
 
 std::u16string ScheduleForm::CaptionOf(const ControlDesign& design) const {
+    if (design.text) return T(*design.text);
+    if (design.id > id::WeeklyDay && design.id <= id::WeeklyDay + 7) return WeekdayName(design.id - id::WeeklyDay);
     return std::u16string(design.caption);
 }
 
+// A weekday box's caption (index 1 Sunday to 7 Saturday): in English as designed, in another
+// language as the platform names the day.
+std::u16string ScheduleForm::WeekdayName(int index) const {
+    const std::u16string designed(FindControl(id::WeeklyDay + index)->caption);
+    if (language_ == text::Language::English) return designed;
+    // The formats' locale where it speaks the dialog's language (de-AT for German), else the
+    // language itself.
+    std::wstring locale(text::LanguageTag(language_).begin(), text::LanguageTag(language_).end());
+    if (text::LanguageFromLangId(LANGIDFROMLCID(locale_.formatsLcid)) == language_) locale = locale_.formats;
+    const std::wstring name = LocaleText(locale, LOCALE_SDAYNAME1 + static_cast<LCTYPE>((index + 5) % 7));
+    return name.empty() ? designed : win::U(name);
+}
+
 std::u16string ScheduleForm::UnitText(int index) const {
-    return std::u16string(kEveryUnits[index == 1 ? 1 : 0]);
+    return T(kEveryUnits[index == 1 ? 1 : 0]);
 }
 
 std::u16string ScheduleForm::HintText(int index) const {
-    return std::u16string(kHints[index]);
+    return T(kHints[index]);
+}
+
+std::u16string ScheduleForm::Shown(std::u16string_view value, text::Id id) const {
+    if (value == text::Text(text::Language::English, id)) return T(id);
+    return std::u16string(value);
 }
 
 bool ScheduleForm::DesignFormats() const {

@@ -83,7 +83,8 @@ std::vector<std::wstring> ScheduleForm::TextsOf(const ControlDesign& design, boo
     switch (design.kind) {
         case Kind::ComboList: {
             std::vector<std::wstring> units;
-            for (int i = 0; i < 2; ++i) units.push_back(Drawn(asDesigned ? kEveryUnits[i] : UnitText(i)));
+            for (int i = 0; i < 2; ++i)
+                units.push_back(Drawn(asDesigned ? text::Text(text::Language::English, kEveryUnits[i]) : UnitText(i)));
             return units;
         }
         case Kind::TimePicker:
@@ -92,6 +93,13 @@ std::vector<std::wstring> ScheduleForm::TextsOf(const ControlDesign& design, boo
         case Kind::NumberField:
         case Kind::StatusBar:
             return {};
+        case Kind::Button:
+            // OK and Close change their captions with the first change.
+            if (design.id == id::ButtonCancel)
+                return asDesigned ? std::vector<std::wstring>{L"Close", L"Cancel"}
+                                  : std::vector<std::wstring>{Drawn(closeBefore_), Drawn(closeAfter_)};
+            if (design.id == id::ButtonOK && !asDesigned) return {Drawn(okBefore_), Drawn(okAfter_)};
+            [[fallthrough]];
         default:
             return {Drawn(asDesigned ? design.caption : std::u16string_view(CaptionOf(design)))};
     }
@@ -137,7 +145,8 @@ void ScheduleForm::MeasurePanels(HDC dc, HDC reference) {
     auto panels = [&st, this](HDC on, bool asDesigned) {
         int hint = 0;
         for (int i = 0; i < kHintCount; ++i)
-            hint = std::max(hint, TextTwips(on, Drawn(asDesigned ? kHints[i] : std::u16string_view(HintText(i)))));
+            hint = std::max(hint, TextTwips(on, Drawn(asDesigned ? text::Text(text::Language::English, kHints[i])
+                                                                 : std::u16string_view(HintText(i)))));
         const wchar_t* locale = asDesigned ? L"en-US" : locale_.formats.c_str();
         wchar_t date[80] = L"", time[80] = L"";
         GetDateFormatEx(locale, DATE_SHORTDATE, &st, nullptr, date, 80, nullptr);
