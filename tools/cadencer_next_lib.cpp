@@ -14,6 +14,7 @@
 #include "engine/schedule_settings.h"
 #include "engine/schedule_words.h"
 #include "engine/variant.h"
+#include "posix_locale_names.h"
 #include "utf8.h"
 
 namespace cadencer::next_tool {
@@ -24,6 +25,7 @@ struct Options {
     std::int16_t offset = 0;
     int count = 1;
     bool describe = false;
+    std::optional<std::string> lang;                          // --lang TAG, with --describe
     std::string to;                                           // ical, rrule, cron or task-xml
     std::optional<std::pair<std::string, std::string>> from;  // rrule or cron, and the text
     std::optional<std::string> command, arguments;
@@ -80,6 +82,14 @@ bool ParseOptions(const std::vector<std::string>& args, Options& o, std::string&
             o.count = static_cast<int>(*n);
         } else if (a == "--describe") {
             o.describe = true;
+        } else if (a == "--lang") {
+            const auto v = value("--lang");
+            if (!v) return false;
+            if (v->empty() ||
+                v->find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-_") !=
+                    std::string::npos)
+                return error = "--lang: expected a language tag such as de-DE, pt-BR or ja, got '" + *v + "'", false;
+            o.lang = *v;
         } else if (a == "--to") {
             const auto v = value("--to");
             if (!v) return false;
@@ -186,6 +196,14 @@ CaseResult RunCase(const std::vector<std::string>& args, OleDate presentLocal, s
     for (const auto& [key, text] : o.keys)
         if (!ApplyKey(s, key, text, error)) return {false, error};
 
+    if (o.lang && !o.describe) return {false, "--lang: only with --describe"};
+    if (o.describe && o.lang) {
+        // The day names in the sentence's language, the dates in the tag's formats.
+        const text::Language language = text::LanguageFromTag(*o.lang);
+        const auto names = text::CombineNames(PosixLocaleNames(ToUtf8(std::u16string(text::LanguageTag(language)))),
+                                              PosixLocaleNames(*o.lang));
+        return {true, ToUtf8(DescribeSchedule(s, language, *names))};
+    }
     if (o.describe) return {true, ToUtf8(DescribeSchedule(s))};
     if (!o.to.empty()) {
         FormResult form;

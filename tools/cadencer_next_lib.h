@@ -17,7 +17,8 @@ struct CaseResult {
 
 // Runs one case. args are the arguments after the program name (without --batch);
 // presentLocal is the present time used when --now is not given. With --describe the
-// text is the schedule in words instead of its due times; with --to, the schedule in that
+// text is the schedule in words instead of its due times (with --lang TAG in that language,
+// with the weekday names and date formats of the C library's locale for TAG); with --to, the schedule in that
 // form (or why it has none); with --from, the keys read from the text. presentUtc stamps a
 // VCALENDAR (DTSTAMP); without it the local present does.
 CaseResult RunCase(const std::vector<std::string>& args, OleDate presentLocal,

@@ -28,7 +28,8 @@ int main(int argc, char** argv) {
     const cadencer::OleDate presentUtc = PresentTime(true);
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
         std::cout << "usage: cadencer-next [--now YYYY-MM-DDTHH:MM:SS] [--offset N] [--count N] [Key=Value ...]\n"
-                     "       cadencer-next --describe [--now ...] [Key=Value ...]   (the schedule in words)\n"
+                     "       cadencer-next --describe [--lang TAG] [--now ...] [Key=Value ...]   (the schedule in\n"
+                     "                     words, in English or in the language and formats of TAG: de-DE, ja...)\n"
                      "       cadencer-next --to ical|rrule|cron|task-xml [--command C --arguments A] [--now ...]\n"
                      "                     [Key=Value ...]   (the schedule in that form, or why it has none)\n"
                      "       cadencer-next --from rrule|cron TEXT [--now ...]   (the keys of that schedule)\n"

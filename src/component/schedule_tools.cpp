@@ -22,6 +22,7 @@
 #include "engine/next_run.h"
 #include "engine/schedule_words.h"
 #include "engine/utf8.h"
+#include "win/locale_names.h"
 #include "win/scoped.h"
 
 namespace cadencer::com {
@@ -235,9 +236,13 @@ public:
     STDMETHODIMP_(ULONG) Release() override { return ToolsObject::Release(); }
 
     // IScheduleTools
-    STDMETHODIMP Describe(IDispatch* schedule, BSTR* text) override {
-        return Convert(schedule, text, [](const ScheduleSettings& s) {
-            return FormResult{true, ToUtf8(DescribeSchedule(s))};
+    STDMETHODIMP Describe(IDispatch* schedule, VARIANT locale, BSTR* text) override {
+        const auto shown = win::ShownLocaleOf(locale);
+        if (!shown)
+            return ToolsError(DISP_E_TYPEMISMATCH, IID_IScheduleTools,
+                              "the locale is neither an LCID number nor a language tag");
+        return Convert(schedule, text, [&](const ScheduleSettings& s) {
+            return FormResult{true, ToUtf8(DescribeSchedule(s, shown->language, *shown->names))};
         });
     }
     STDMETHODIMP NextRuns(IDispatch* schedule, long count, VARIANT* runs) override {

@@ -1,6 +1,7 @@
 // The invariant names and formats: those of the C locale, with ISO dates and 24-hour time.
 #include <array>
 #include <cstdio>
+#include <utility>
 
 #include "text/locale_names.h"
 
@@ -32,11 +33,31 @@ public:
     }
 };
 
+class Combined final : public LocaleNames {
+public:
+    Combined(std::unique_ptr<LocaleNames> words, std::unique_ptr<LocaleNames> formats)
+        : words_(std::move(words)), formats_(std::move(formats)) {}
+    std::u16string WeekdayName(int dayOfWeek) const override { return words_->WeekdayName(dayOfWeek); }
+    std::u16string ShortDate(int y, int m, int d) const override { return formats_->ShortDate(y, m, d); }
+    std::u16string ShortTime(int h, int m) const override { return formats_->ShortTime(h, m); }
+
+private:
+    std::unique_ptr<LocaleNames> words_, formats_;
+};
+
 }  // namespace
+
+std::unique_ptr<LocaleNames> CombineNames(std::unique_ptr<LocaleNames> words, std::unique_ptr<LocaleNames> formats) {
+    return std::make_unique<Combined>(std::move(words), std::move(formats));
+}
 
 const LocaleNames& InvariantNames() {
     static const Invariant names;
     return names;
+}
+
+std::unique_ptr<LocaleNames> MakeInvariantNames() {
+    return std::make_unique<Invariant>();
 }
 
 }  // namespace cadencer::text

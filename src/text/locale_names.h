@@ -4,6 +4,7 @@
 // command-line tool with the C library's locale data, tests with a fake.
 #pragma once
 
+#include <memory>
 #include <string>
 
 namespace cadencer::text {
@@ -23,5 +24,11 @@ public:
 // locale has them), dates as 2026-12-07 and times as 09:30. English (United States) and
 // any locale the platform does not have use these.
 const LocaleNames& InvariantNames();
+// The same, owned by the caller, for code that holds a platform locale's names otherwise.
+std::unique_ptr<LocaleNames> MakeInvariantNames();
+// Weekday names from one locale, dates and times from another: the names belong to the
+// sentence, so they take its language; dates and times take the user's formats. English
+// text with a Turkish locale reads "Weekly on Monday ... from 07.12.2026".
+std::unique_ptr<LocaleNames> CombineNames(std::unique_ptr<LocaleNames> words, std::unique_ptr<LocaleNames> formats);
 
 }  // namespace cadencer::text

@@ -126,5 +126,44 @@ TEST(ComponentTools, ADisabledControlIsReadFromItsRecord) {
     EXPECT_NEAR(V_DATE(&first), last + 30 / 1440.0, 1e-6);
 }
 
+// The locale argument: an LCID or a tag picks the words, the platform's day names and its
+// formats; without it the user's (English here); anything else is refused.
+TEST(ComponentTools, DescribeSpeaksTheLocaleItIsGiven) {
+    const auto control = CreateControl();
+    ASSERT_TRUE(control);
+    Occurs weekly = Weekly;
+    ASSERT_EQ(control->put_OccursOption(&weekly), S_OK);
+    ASSERT_EQ(control->put_SelectionsWeekly(ScopedBstr(L"0100000").get()), S_OK);
+    ASSERT_EQ(control->put_StartHour(9), S_OK);
+    ASSERT_EQ(control->put_StartMinute(5), S_OK);
+    ASSERT_EQ(control->put_StartDate(46373.0), S_OK);  // 2026-12-17: two digits, however a locale pads
+    const auto tools = Create<IScheduleTools>(CLSID_Schedule);
+    auto describe = [&](VARIANT locale, HRESULT expected = S_OK) {
+        ScopedBstr text;
+        EXPECT_EQ(tools->Describe(control.Get(), locale, text.receive()), expected);
+        return text.get() ? std::wstring(text.get()) : std::wstring();
+    };
+    VARIANT german;
+    VariantInit(&german);
+    V_VT(&german) = VT_I4;
+    V_I4(&german) = 0x0407;
+    EXPECT_EQ(describe(german), L"W\u00f6chentlich am Montag um 09:05, ab 17.12.2026, ohne Enddatum");
+    ScopedVariant polish;
+    V_VT(polish.get()) = VT_BSTR;
+    V_BSTR(polish.get()) = SysAllocString(L"pl-PL");
+    EXPECT_EQ(describe(*polish.get()),
+              L"Co tydzie\u0144 (dni: poniedzia\u0142ek) o 09:05, od 17.12.2026, bez daty ko\u0144cowej");
+    VARIANT missing;
+    VariantInit(&missing);
+    V_VT(&missing) = VT_ERROR;
+    V_ERROR(&missing) = DISP_E_PARAMNOTFOUND;
+    EXPECT_EQ(describe(missing), L"Weekly on Monday at 09:05, from 2026-12-17, no end date");
+    VARIANT wrong;
+    VariantInit(&wrong);
+    V_VT(&wrong) = VT_UNKNOWN;
+    V_UNKNOWN(&wrong) = nullptr;
+    describe(wrong, DISP_E_TYPEMISMATCH);
+}
+
 }  // namespace
 }  // namespace cadencer_test

@@ -3,6 +3,7 @@
 
 #include "cadencer_next_lib.h"
 #include "control/property_table.h"
+#include "posix_locale_names.h"
 #include "utf8.h"
 
 namespace cadencer::next_tool {
@@ -127,6 +128,44 @@ TEST(CadencerNext, DescribesTheScheduleInWords) {
     EXPECT_EQ(Due({"OccursOption=4", "EveryInterval=15", "EveryFrequency=1", "--describe"}), "Every 15 minutes");
     const auto bad = RunCase({"--describe", "StartHour=x"}, kPresent);
     EXPECT_FALSE(bad.ok);
+}
+
+// The C library's locales (Debian's locales-all) give the names and formats.
+TEST(CadencerNext, DescribesInTheLanguageAndFormatsOfATag) {
+    const std::vector<std::string> weekly = {
+        "--describe",  "--now",          "2026-12-07T10:00:00",     "OccursOption=2",
+        "StartHour=9", "StartMinute=30", "SelectionsWeekly=0100010"};
+    auto in = [&](const char* tag) {
+        auto args = weekly;
+        args.insert(args.begin() + 1, {"--lang", tag});
+        return Due(args);
+    };
+    EXPECT_EQ(in("de-DE"), "Wöchentlich am Montag und Freitag um 09:30, ab 07.12.2026, ohne Enddatum");
+    EXPECT_EQ(in("pl"), "Co tydzień (dni: poniedziałek i piątek) o 09:30, od 07.12.2026, bez daty końcowej");
+    EXPECT_EQ(in("ja-JP"), "毎週月曜日、金曜日の 09時30分、2026年12月07日 から、終了日なし");
+    // English (United States): today's forms. A locale the system does not have: its
+    // language's day names, today's dates. A language without a translation: English words,
+    // the locale's dates.
+    const std::string english = "Weekly on Monday and Friday at 09:30, from 2026-12-07, no end date";
+    EXPECT_EQ(in("en-US"), english);
+    EXPECT_EQ(in("de-XX"), "Wöchentlich am Montag und Freitag um 09:30, ab 2026-12-07, ohne Enddatum");
+    EXPECT_EQ(in("tr-TR"), "Weekly on Monday and Friday at 09:30, from 07-12-2026, no end date");
+    EXPECT_FALSE(RunCase({"--lang", "de", "OccursOption=1"}, kPresent).ok);
+    EXPECT_FALSE(RunCase({"--describe", "--lang", "de;rm"}, kPresent).ok);
+
+    const std::pair<const char*, const char*> names[] = {{"de", "de_DE.UTF-8"},         {"de-AT", "de_AT.UTF-8"},
+                                                         {"pt", "pt_BR.UTF-8"},         {"zh-Hans", "zh_CN.UTF-8"},
+                                                         {"zh-Hant", "zh_TW.UTF-8"},    {"zh-Hans-SG", "zh_SG.UTF-8"},
+                                                         {"sr-Latn-RS", "sr_RS.UTF-8"}, {"xx", ""}};
+    for (const auto& [tag, name] : names) EXPECT_EQ(PosixLocaleName(tag), name) << tag;
+    const std::pair<const char*, const char*> times[] = {{"%T", "%H:%M"},
+                                                         {"%H:%M:%S", "%H:%M"},
+                                                         {"%H.%M.%S", "%H.%M"},
+                                                         {"%I:%M:%S %p", "%I:%M %p"},
+                                                         {"%H時%M分%S秒", "%H時%M分"},
+                                                         {"%H시 %M분 %S초", "%H시 %M분"},
+                                                         {"%H:%M", "%H:%M"}};
+    for (const auto& [format, shorter] : times) EXPECT_EQ(WithoutSeconds(format), shorter) << format;
 }
 
 TEST(CadencerNext, BatchLinesSplitWithQuotes) {
