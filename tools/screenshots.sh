@@ -76,6 +76,32 @@ shoot() {  # suffix: "" at 96 DPI, "-144dpi" at 144
 wine regsvr32 /s "$(winepath -w "$BIN/src/component/cadencer.ocx")"
 shoot ""
 
+# The dialog in other languages, as a container with that LocaleID opens it.
+for language in 0x407:de 0x415:pl 0x411:ja; do
+  "$ROOT/tools/wine-run" "$BIN/tools/shots/dialog_shots.exe" monthly 6 "${language%%:*}" >/dev/null 2>&1 &
+  shown=$!
+  grab_shown "$OUT/dialog-monthly-${language##*:}.png" 300
+  wait "$shown" || true
+  echo "docs/images/dialog-monthly-${language##*:}.png"
+done
+
+# Under a high-contrast scheme (the user's accessibility flag and a black scheme).
+contrast_key='HKCU\Control Panel\Accessibility\HighContrast'
+colors_key='HKCU\Control Panel\Colors'
+scheme=("Window=0 0 0" "WindowText=255 255 255" "ButtonFace=0 0 0" "ButtonText=255 255 255"
+        "Hilight=26 235 255" "HilightText=0 0 0" "GrayText=63 242 63" "HotTrackingColor=255 255 0")
+wine reg add "$contrast_key" /v Flags /t REG_SZ /d 127 /f >/dev/null 2>&1
+for entry in "${scheme[@]}"; do wine reg add "$colors_key" /v "${entry%%=*}" /t REG_SZ /d "${entry#*=}" /f >/dev/null 2>&1; done
+restart_wine
+"$ROOT/tools/wine-run" "$BIN/tools/shots/dialog_shots.exe" monthly 6 >/dev/null 2>&1 &
+shown=$!
+grab_shown "$OUT/dialog-monthly-high-contrast.png" 300
+wait "$shown" || true
+echo "docs/images/dialog-monthly-high-contrast.png"
+wine reg delete "$contrast_key" /v Flags /f >/dev/null 2>&1
+for entry in "${scheme[@]}"; do wine reg delete "$colors_key" /v "${entry%%=*}" /f >/dev/null 2>&1; done
+restart_wine
+
 # The property pages in their frame, at 96 DPI.
 for page in schedule dialog; do
   "$ROOT/tools/wine-run" "$BIN/tools/shots/proppage_shots.exe" "$page" 6 >/dev/null 2>&1 &

@@ -6,12 +6,14 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "about/about_resources.h"
 #include "about/about_sysinfo.h"
 #include "about/about_texts.h"
 #include "win/dialog_template.h"
 #include "win/dpi.h"
+#include "win/high_contrast.h"
 #include "win/window_state.h"
 
 namespace cadencer::about {
@@ -67,6 +69,23 @@ HFONT MakeFont(int dpi, int hundredthsOfPoint, int weight, bool underline) {
                        DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif");
 }
 
+struct Fonts {
+    HFONT form, title, link;
+    HFONT Of(const AboutPart& part) const {
+        switch (part.font) {
+            case FontKind::Title:
+                return title;
+            case FontKind::Link:
+                return link;
+            case FontKind::Form:
+                return form;
+            case FontKind::None:
+                break;
+        }
+        return nullptr;
+    }
+};
+
 }  // namespace
 
 AboutForm::AboutForm(const AboutBoxOptions& options) : options_(options), mail_(options.mapi) {}
@@ -117,6 +136,10 @@ INT_PTR AboutForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_PAINT:
             Form_Paint();
             return TRUE;
+        case WM_SYSCOLORCHANGE:
+        case WM_THEMECHANGED:
+            win::SpreadSysColorChange(window_, WM_SYSCOLORCHANGE, 0, 0);
+            return FALSE;
         case WM_CTLCOLORSTATIC:
             return Form_CtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
         case WM_SETCURSOR:
@@ -171,24 +194,50 @@ void AboutForm::ApplyDpi() {
     pictureIcon_ = LoadPictureIcon(options_.module, MulDiv(kPictureSizeAt96Dpi, dpi_, win::kDefaultDpi));
 
     for (const AboutPart& part : kParts) {
+        const HFONT font = Fonts{formFont_, titleFont_, linkFont_}.Of(part);
+        if (const HWND control = GetDlgItem(window_, part.id); control && font)
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    }
+    FitTexts();
+    for (const AboutPart& part : kParts) {
         const HWND control = GetDlgItem(window_, part.id);
         if (!control) continue;
-        const int x = Px(part.left), y = Px(part.top);
-        SetWindowPos(control, nullptr, x, y, Px(part.left + part.width) - x, Px(part.top + part.height) - y,
+        const int x = FitX(part.left), y = Px(part.top);
+        SetWindowPos(control, nullptr, x, y, FitX(part.left + part.width) - x, Px(part.top + part.height) - y,
                      SWP_NOZORDER | SWP_NOACTIVATE);
-        const HFONT font = part.font == FontKind::Title  ? titleFont_
-                           : part.font == FontKind::Link ? linkFont_
-                           : part.font == FontKind::Form ? formFont_
-                                                         : nullptr;
-        if (font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
     if (pictureIcon_) SendDlgItemMessageW(window_, kPicIcon, STM_SETICON, reinterpret_cast<WPARAM>(pictureIcon_), 0);
     // The controls let go of the old fonts and picture above; only then are they freed.
     for (HFONT font : oldFonts)
         if (font) DeleteObject(font);
     if (oldPicture && oldPicture != pictureIcon_) DestroyIcon(oldPicture);
-    win::SetClientSize(window_, Px(kClientWidthTwips), Px(kClientHeightTwips), dpi_);
+    win::SetClientSize(window_, FitX(kClientWidthTwips), Px(kClientHeightTwips), dpi_);
     InvalidateRect(window_, nullptr, TRUE);
+}
+
+// The one-line labels and the buttons, left to right; the texts that wrap (the description,
+// the disclaimer) have their lines' room already.
+void AboutForm::FitTexts() {
+    fit_ = {};
+    std::vector<const AboutPart*> parts;
+    for (const AboutPart& part : kParts) parts.push_back(&part);
+    std::stable_sort(parts.begin(), parts.end(),
+                     [](const AboutPart* a, const AboutPart* b) { return a->left < b->left; });
+    HDC dc = GetDC(window_);
+    for (const AboutPart* part : parts) {
+        const HWND control = GetDlgItem(window_, part->id);
+        if (!control || part->style == kText || part->font == FontKind::None) continue;
+        const HGDIOBJ old = SelectObject(dc, Fonts{formFont_, titleFont_, linkFont_}.Of(*part));
+        std::wstring text = ControlText(part->id);
+        std::erase(text, L'&');
+        SIZE size{};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        SelectObject(dc, old);
+        // A button's edges and margins beside its text; one pixel for rounding.
+        const int pixels = size.cx + 1 + (lstrcmpW(part->windowClass, L"BUTTON") == 0 ? MulDiv(12, dpi_, 96) : 0);
+        fit_.Require(part->left, part->left + part->width, (pixels * 1440 + dpi_ - 1) / dpi_);
+    }
+    ReleaseDC(window_, dc);
 }
 
 void AboutForm::Form_DpiChanged(int dpi, const RECT* suggested) {
@@ -234,12 +283,18 @@ void AboutForm::Form_Paint() {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window_, &paint);
     const int thin = std::max(1, MulDiv(1, dpi_, win::kDefaultDpi));
-    const RECT grey{Px(90), Px(3054), Px(5941), Px(3054) + thin};
-    const RECT white{Px(105), grey.bottom, Px(5941), grey.bottom + 2 * thin};
-    HBRUSH greyBrush = CreateSolidBrush(RGB(128, 128, 128));
-    FillRect(dc, &grey, greyBrush);
-    DeleteObject(greyBrush);
-    FillRect(dc, &white, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    const RECT grey{FitX(90), Px(3054), FitX(5941), Px(3054) + thin};
+    const RECT white{FitX(105), grey.bottom, FitX(5941), grey.bottom + 2 * thin};
+    // In high contrast the etching takes the system's 3-D edge colours.
+    if (win::HighContrastOn()) {
+        FillRect(dc, &grey, GetSysColorBrush(COLOR_BTNSHADOW));
+        FillRect(dc, &white, GetSysColorBrush(COLOR_BTNHIGHLIGHT));
+    } else {
+        HBRUSH greyBrush = CreateSolidBrush(RGB(128, 128, 128));
+        FillRect(dc, &grey, greyBrush);
+        DeleteObject(greyBrush);
+        FillRect(dc, &white, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    }
     EndPaint(window_, &paint);
 }
 
@@ -249,7 +304,8 @@ bool AboutForm::IsLink(HWND control) const {
 
 INT_PTR AboutForm::Form_CtlColorStatic(HDC dc, HWND control) {
     if (!IsLink(control)) return FALSE;
-    SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHT));
+    // A high-contrast scheme gives links a colour of their own, chosen to stand on its face.
+    SetTextColor(dc, GetSysColor(win::HighContrastOn() ? COLOR_HOTLIGHT : COLOR_HIGHLIGHT));
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
     return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
 }

@@ -8,6 +8,7 @@
 
 #include "about/about_box.h"
 #include "about/about_mail.h"
+#include "dialog/schedule_fit.h"
 #include "engine/twips.h"
 
 namespace cadencer::about {
@@ -45,6 +46,10 @@ private:
     void StartSysInfo();
 
     int Px(int twips) const { return TwipsToPixels(twips, dpi_); }
+    // The design's x coordinates fitted to the texts as the fonts draw them at the DPI: a
+    // label or button whose text needs more room widens, and what stands right of it moves.
+    void FitTexts();
+    int FitX(int twips) const { return Px(fit_.Map(twips)); }
     void AddTooltip(HWND control, const wchar_t* text);
     void PlaceWindow();
     bool OpenWithShell(const std::wstring& target);
@@ -58,6 +63,7 @@ private:
     HWND owner_ = nullptr;
     HWND tooltip_ = nullptr;
     int dpi_ = 96;
+    dialog::WidthMap fit_;
     HFONT formFont_ = nullptr;
     HFONT titleFont_ = nullptr;
     HFONT linkFont_ = nullptr;

@@ -54,6 +54,26 @@ std::optional<bool> ControlSite::AmbientUserMode() {
     return mode;
 }
 
+std::optional<std::uint32_t> ControlSite::AmbientLocaleID() {
+    IOleClientSite* site = owner_.ClientSite();
+    if (!site) return std::nullopt;
+    ComPtr<IDispatch> ambient;
+    HRESULT hr = site->QueryInterface(IID_PPV_ARGS(&ambient));
+    win::ScopedVariant result;
+    if (SUCCEEDED(hr)) {
+        DISPPARAMS none{};
+        hr = ambient->Invoke(DISPID_AMBIENT_LOCALEID, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none,
+                             result.receive(), nullptr, nullptr);
+    }
+    if (SUCCEEDED(hr)) hr = VariantChangeType(result.get(), result.get(), 0, VT_UI4);
+    std::optional<std::uint32_t> lcid;
+    // 0 is no locale at all: the user's settings decide, as without an answer.
+    if (SUCCEEDED(hr) && V_UI4(result.get()) != 0) lcid = V_UI4(result.get());
+    if (Trace* trace = owner_.Tracer())
+        trace->AmbientRead(L"LocaleID", hr, lcid ? std::to_wstring(*lcid).c_str() : L"none");
+    return lcid;
+}
+
 void ControlSite::PropertyChanged(std::u16string_view name) {
     owner_.OnPropertyChanged(name);
 }

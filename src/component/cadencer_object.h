@@ -87,6 +87,7 @@ class ControlSite final : public control::Site {
 public:
     explicit ControlSite(CadencerControl& owner) : owner_(owner) {}
     std::optional<bool> AmbientUserMode() override;
+    std::optional<std::uint32_t> AmbientLocaleID() override;
     void PropertyChanged(std::u16string_view name) override;
     void RaiseHelpButtonClicked() override;
     void RaiseScheduleChanged() override;

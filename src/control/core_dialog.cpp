@@ -13,6 +13,9 @@ void CadencerCore::DisplayScheduler() {
     DialogPort* dialog = shared.Dialog();
     if (!dialog) return;
 
+    // The container's language is asked afresh for every opening.
+    if (!dialog->IsLoaded()) dialog->ChooseLocale(site_ ? site_->AmbientLocaleID() : std::nullopt);
+    if (terminated_) return;
     dialog->Load();
     if (terminated_) return;
 
@@ -35,6 +38,9 @@ void CadencerCore::DisplayScheduler() {
     presentation.okEnabled = false;
     presentation.closeIsDefault = true;
     presentation.closeCaption = SharedSettings().CaptionCloseButtonBefore;
+    presentation.closeCaptionAfter = SharedSettings().CaptionCloseButtonAfter;
+    presentation.okCaptionBefore = SharedSettings().CaptionOKButtonBefore;
+    presentation.okCaptionAfter = SharedSettings().CaptionOKButtonAfter;
     presentation.showHelpButton = own_.ShowHelpButton;
     presentation.helpCaption = own_.CaptionHelpButton;
     dialog->Present(presentation);

@@ -39,6 +39,9 @@ public:
     // Ambient UserMode: empty when there is no container or it cannot answer (the core
     // then takes user mode as true, the platform's default for that ambient).
     virtual std::optional<bool> AmbientUserMode() = 0;
+    // Ambient LocaleID: the language and locale of the program the control sits in; empty
+    // when the container does not say (a script, a bare creation).
+    virtual std::optional<std::uint32_t> AmbientLocaleID() { return std::nullopt; }
     // "Property changed", by the property's own name (its property-bag key).
     virtual void PropertyChanged(std::u16string_view name) = 0;
     virtual void RaiseHelpButtonClicked() = 0;
@@ -65,6 +68,9 @@ struct DialogPresentation {
     bool okEnabled = false;       // the unchanged dialog: nothing to save yet
     bool closeIsDefault = true;   // ... and Close is the default button
     std::u16string closeCaption;  // CaptionCloseButtonBefore
+    std::u16string closeCaptionAfter = u"Cancel";  // CaptionCloseButtonAfter: Close once something changed
+    std::u16string okCaptionBefore = u"&OK";       // CaptionOKButtonBefore / After: OK before and after a change
+    std::u16string okCaptionAfter = u"&OK";
     bool showHelpButton = false;  // enabled, tab stop and visible at once
     std::u16string helpCaption;   // the help button's caption
 };
@@ -77,6 +83,9 @@ class DialogPort {
 public:
     virtual ~DialogPort() = default;
     virtual bool IsLoaded() = 0;
+    // The language and locale of the next load: the container's LocaleID, or empty for the
+    // user's own settings. Told before every Load; a loaded dialog keeps its choice.
+    virtual void ChooseLocale(std::optional<std::uint32_t> /*ambientLocaleId*/) {}
     // Loads the dialog and fills it from the shared ScheduleSettings; nothing when loaded.
     virtual void Load() = 0;
     virtual std::int32_t WidthTwips() = 0;

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "text/catalog.h"
+
 namespace cadencer::dialog {
 
 struct TwipRect {
@@ -71,11 +73,12 @@ struct ControlDesign {
     int id = 0;
     Kind kind = Kind::Label;
     Frame frame = Frame::None;
-    TwipRect rect;  // relative to the frame (its design position), or to the client area
-    std::u16string_view caption;
-    bool tabStop = false;      // takes the focus by Tab (option buttons: the group's start)
-    bool startsGroup = false;  // first control of a dialog-manager group
-    bool cyanLabel = false;    // a calendar day label: light cyan background
+    TwipRect rect;                 // relative to the frame (its design position), or to the client area
+    std::optional<text::Id> text;  // the caption in the catalog; none: a number, a weekday or no caption
+    std::u16string_view caption;   // as the design shows it, in English
+    bool tabStop = false;          // takes the focus by Tab (option buttons: the group's start)
+    bool startsGroup = false;      // first control of a dialog-manager group
+    bool cyanLabel = false;        // a calendar day label: light cyan background
 };
 
 // Every control in creation order. Controls that take the focus appear in tab order:
@@ -103,28 +106,27 @@ inline constexpr unsigned kDateLabelBackColor = 0xFFFFC0;  // COLORREF (0x00BBGG
 // says: "Time:", "Start:" and "End:" for the pickers, "Unit" for the unit list, "Every"
 // for the number, "Day 1" to "Day 31" for the calendar's boxes. Empty for a control that
 // takes no input (frames, labels, the status bar).
-std::u16string AccessibleName(int controlId);
+std::u16string AccessibleName(int controlId, text::Language language = text::Language::English,
+                              std::u16string_view weekdayName = {});
 // The number field's name with the unit the list shows: "Every hour(s)"; "Every" alone
 // while no unit is selected.
-std::u16string EveryNumberAccessibleName(std::u16string_view unit);
+std::u16string EveryNumberAccessibleName(std::u16string_view unit, text::Language language = text::Language::English);
+// The unit list's name: what it sets, with the unit it shows ("Every, unit: hour(s)"), or
+// "Unit" while it shows none.
+std::u16string UnitListAccessibleName(std::u16string_view unit, text::Language language);
+// A caption without its mnemonic's ampersand.
+std::u16string WithoutMnemonic(std::u16string_view caption);
 
 // ---- Status bar panels: widths in twips, tool tips
 inline constexpr std::array<int, 3> kPanelWidthsTwips = {2880, 990, 825};
-inline constexpr std::array<std::u16string_view, 3> kPanelToolTips = {u"Description Area", u"Current Date",
-                                                                      u"Current Time"};
-
 // ---- Texts
-inline constexpr std::u16string_view kEveryUnits[2] = {u"hour(s)", u"minute(s)"};
-inline constexpr std::u16string_view kCaptionChanged = u"Cancel";
-inline constexpr std::u16string_view kCaptionUnchanged = u"Close";
+inline constexpr text::Id kEveryUnits[2] = {text::Id::UnitHours, text::Id::UnitMinutes};
 
-namespace hint {
-inline constexpr std::u16string_view FrameOccurs = u"Select the schedule frequency";
-inline constexpr std::u16string_view FrameDaily = u"Enter the time and date range";
-inline constexpr std::u16string_view FrameWeekly = u"Select on which days to execute";
-inline constexpr std::u16string_view FrameMonthly = u"Select on which dates to execute";
-inline constexpr std::u16string_view ButtonOK = u"Click to save your changes";
-inline constexpr std::u16string_view ButtonCancel = u"Click to exit without saving";
-}  // namespace hint
+// The status bar's hints, in the order of the design's hint handlers (the frames "Occurs",
+// "Execution", "Weekly Schedule", "Monthly Schedule", then OK and Close/Cancel).
+inline constexpr int kHintCount = 6;
+inline constexpr text::Id kHints[kHintCount] = {text::Id::HintOccurs,  text::Id::HintExecution, text::Id::HintWeekly,
+                                                text::Id::HintMonthly, text::Id::HintOK,        text::Id::HintCancel};
+inline constexpr text::Id kPanelToolTips[3] = {text::Id::PanelDescription, text::Id::PanelDate, text::Id::PanelTime};
 
 }  // namespace cadencer::dialog

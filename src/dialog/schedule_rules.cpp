@@ -22,14 +22,22 @@ Problem ValidateSchedule(const ValidationInput& input) {
     return Problem::None;
 }
 
+namespace {
+std::u16string_view English(text::Id id) {
+    return text::Text(text::Language::English, id);
+}
+}  // namespace
+
 DialogMessage MessageFor(Problem problem) {
     switch (problem) {
         case Problem::StartAfterEnd:
-            return {u"The start date cannot be after the end date.", MessageIcon::Error, id::DateStart};
+            return {English(text::Id::ErrorStartAfterEnd), text::Id::ErrorStartAfterEnd, MessageIcon::Error,
+                    id::DateStart};
         case Problem::NoWeekday:
-            return {u"At least one weekday must be selected.", MessageIcon::Error, id::WeeklyDay + 2};
+            return {English(text::Id::ErrorNoWeekday), text::Id::ErrorNoWeekday, MessageIcon::Error, id::WeeklyDay + 2};
         case Problem::NoCalendarDate:
-            return {u"At least one calendar date must be selected.", MessageIcon::Error, id::DateCheck + 1};
+            return {English(text::Id::ErrorNoCalendarDate), text::Id::ErrorNoCalendarDate, MessageIcon::Error,
+                    id::DateCheck + 1};
         case Problem::None:
             break;
     }
@@ -37,7 +45,7 @@ DialogMessage MessageFor(Problem problem) {
 }
 
 DialogMessage NoEventsWarning() {
-    return {u"Warning: No events are currently scheduled.", MessageIcon::Warning, id::DateStart};
+    return {English(text::Id::WarningNoEvents), text::Id::WarningNoEvents, MessageIcon::Warning, id::DateStart};
 }
 
 std::u16string MessageTitle(std::u16string_view title) {

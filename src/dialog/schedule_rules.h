@@ -16,6 +16,7 @@
 #include "engine/ole_date.h"
 #include "engine/schedule_settings.h"
 #include "engine/twips.h"
+#include "text/catalog.h"
 
 namespace cadencer::dialog {
 
@@ -36,7 +37,8 @@ Problem ValidateSchedule(const ValidationInput& input);
 
 enum class MessageIcon { Error, Warning };
 struct DialogMessage {
-    std::u16string_view text;
+    std::u16string_view text;  // in English; textId names it in the catalog
+    text::Id textId = text::Id::ErrorStartAfterEnd;
     MessageIcon icon = MessageIcon::Error;
     int focusControl = 0;  // the control the focus moves to before the message
 };

@@ -57,7 +57,7 @@ TEST_F(DialogAccessibility, EveryInputReadsItsNameRoleAndValue) {
         {id::OccursOption + 2, L"Weekly", ROLE_SYSTEM_RADIOBUTTON},
         {id::OccursOption + 3, L"Monthly", ROLE_SYSTEM_RADIOBUTTON},
         {id::OccursOption + 4, L"Every", ROLE_SYSTEM_RADIOBUTTON},
-        {id::EveryCombo, L"Unit", ROLE_SYSTEM_COMBOBOX},
+        {id::EveryCombo, L"Every, unit: hour(s)", ROLE_SYSTEM_COMBOBOX},
         {id::TimeStart, L"Time:", ROLE_SYSTEM_SPINBUTTON},
         {id::DateStart, L"Start:", ROLE_SYSTEM_DROPLIST},
         {id::EndOption + 0, L"End:", ROLE_SYSTEM_RADIOBUTTON},

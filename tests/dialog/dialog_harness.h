@@ -44,8 +44,10 @@ enum class Ev { HelpButtonClicked, ScheduleChanged, SchedulerClosed, ScheduledTi
 class FakeSite : public control::Site {
 public:
     std::vector<Ev> events;
-    std::function<void(Ev)> onEvent;  // the host's handler, run after the event is recorded
+    std::function<void(Ev)> onEvent;        // the host's handler, run after the event is recorded
+    std::optional<std::uint32_t> localeId;  // the container's ambient LocaleID; empty: none
     std::optional<bool> AmbientUserMode() override { return true; }
+    std::optional<std::uint32_t> AmbientLocaleID() override { return localeId; }
     void PropertyChanged(std::u16string_view) override {}
     void RaiseHelpButtonClicked() override { Record(Ev::HelpButtonClicked); }
     void RaiseScheduleChanged() override { Record(Ev::ScheduleChanged); }

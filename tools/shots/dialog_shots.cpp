@@ -1,6 +1,7 @@
 // Shows one layout of the schedule dialog (or one of its validation messages) for a few
 // seconds, so that a screenshot can be taken of the program's desktop. Not a test.
-//   tools/wine-run dialog_shots.exe never|daily|weekly|monthly|every|message [seconds]
+//   tools/wine-run dialog_shots.exe never|daily|weekly|monthly|every|message [seconds] [LocaleID]
+// (a LocaleID such as 0x407 is the container's ambient one: the dialog in that language)
 // then, while it shows: xwd -root -display $DISPLAY -silent | convert xwd:- -crop ... shot.png
 #include <cstdio>
 #include <cstdlib>
@@ -40,6 +41,7 @@ int main(int argc, char** argv) {
     InstallScheduleDialog(GetModuleHandleW(nullptr), &clock);
     harness::TestControl control(clock,
                                  std::make_shared<harness::IconPicture>(LoadIconW(nullptr, MAKEINTRESOURCEW(32516))));
+    if (argc > 3) control.site.localeId = static_cast<std::uint32_t>(std::strtoul(argv[3], nullptr, 0));
     auto& core = *control.core;
     core.SetStartUpPosition(0);
     core.SetStartUpLeft(600);

@@ -46,7 +46,12 @@ void ScheduleForm::ServeAccessibility(const ControlDesign& design, HWND control)
     win::AccessibleFacts facts;
     facts.role = role;
     // The buttons' captions are the host's to change: their own text names them.
-    if (design.kind != Kind::Button) facts.name = [name = win::W(AccessibleName(design.id))] { return name; };
+    const std::u16string weekday =
+        design.id > id::WeeklyDay && design.id <= id::WeeklyDay + 7 ? CaptionOf(design) : std::u16string();
+    if (design.kind == Kind::ComboList)
+        facts.name = [this] { return win::W(UnitListAccessibleName(UnitShown(), language_)); };
+    else if (design.kind != Kind::Button)
+        facts.name = [name = win::W(AccessibleName(design.id, language_, weekday))] { return name; };
     switch (design.kind) {
         case Kind::ComboList:
         case Kind::TimePicker:
@@ -74,9 +79,13 @@ void ScheduleForm::ServeAccessibility(const ControlDesign& design, HWND control)
     win::ServeAccessibleFacts(control, std::move(facts));
 }
 
-void ScheduleForm::UpdateNumberName() {
+std::u16string ScheduleForm::UnitShown() const {
     const int unit = editor_.Unit();
-    editor_.Number().SetAccessibleName(EveryNumberAccessibleName(unit == 0 || unit == 1 ? kEveryUnits[unit] : u""));
+    return unit == 0 || unit == 1 ? UnitText(unit) : std::u16string();
+}
+
+void ScheduleForm::UpdateNumberName() {
+    editor_.Number().SetAccessibleName(EveryNumberAccessibleName(UnitShown(), language_));
 }
 
 }  // namespace cadencer::dialog

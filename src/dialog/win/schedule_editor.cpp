@@ -77,8 +77,8 @@ HWND ScheduleEditor::CreateNumber(HWND parent, int controlId, const RECT& rect, 
     return control;
 }
 
-void ScheduleEditor::FillUnitList() const {
-    for (const auto unit : kEveryUnits) win::ComboAdd(everyCombo_, win::W(unit));
+void ScheduleEditor::FillUnitList(text::Language language) const {
+    for (const auto unit : kEveryUnits) win::ComboAdd(everyCombo_, win::W(text::Text(language, unit)));
 }
 
 // ---- Options and boxes

@@ -41,7 +41,7 @@ public:
     // Creates EveryNumber with the font and set-up of the design; its control window, or null.
     HWND CreateNumber(HWND parent, int controlId, const RECT& rect, numberentry::DigitfieldEvents* events, HFONT font);
     // The unit list's entries ("hour(s)", "minute(s)").
-    void FillUnitList() const;
+    void FillUnitList(text::Language language = text::Language::English) const;
 
     std::span<const HWND> Occurs() const { return occurs_; }
     std::span<const HWND> EndOptions() const { return endOption_; }

@@ -24,7 +24,11 @@ constexpr WORD kDialogFontPoints = 8;
 
 // ---- Creation
 
-ScheduleForm::ScheduleForm(FormHost& host) : host_(host) {
+ScheduleForm::ScheduleForm(FormHost& host, const DialogLocale& locale)
+    : host_(host), locale_(locale), language_(text::LanguageFromLangId(locale.language)) {
+    okBefore_ = okAfter_ = T(text::Id::ButtonOK);
+    closeBefore_ = T(text::Id::ButtonClose);
+    closeAfter_ = T(text::Id::ButtonCancel);
     numberEvents_.form = this;
     for (Frame f : {Frame::Occurs, Frame::Daily, Frame::Weekly, Frame::Monthly})
         frameTop_[static_cast<int>(f)] = FrameRect(f).top;
@@ -37,10 +41,14 @@ ScheduleForm::~ScheduleForm() {
     if (smallIcon_) DestroyIcon(smallIcon_);
 }
 
-std::shared_ptr<ScheduleForm> ScheduleForm::Create(HINSTANCE instance, HWND owner, FormHost& host) {
-    std::shared_ptr<ScheduleForm> form(new ScheduleForm(host));
-    const std::wstring caption = win::W(kDesignCaption);
-    const win::DialogTemplate dialogTemplate(kDialogStyle, kDialogExStyle, caption, kDialogFontPoints);
+std::shared_ptr<ScheduleForm> ScheduleForm::Create(HINSTANCE instance, HWND owner, FormHost& host,
+                                                   const DialogLocale& locale) {
+    std::shared_ptr<ScheduleForm> form(new ScheduleForm(host, locale));
+    // The designed caption, " Schedule", in the dialog's language (Title replaces it).
+    const std::wstring caption =
+        L" " + win::W(text::Text(text::LanguageFromLangId(locale.language), text::Id::DialogTitle));
+    const win::DialogTemplate dialogTemplate(kDialogStyle, kDialogExStyle, caption, kDialogFontPoints,
+                                             locale.fontFace.empty() ? L"MS Shell Dlg" : locale.fontFace);
     // Per-monitor aware, so that the dialog hears of a DPI change and lays itself out again.
     win::ScopedPerMonitorDpiAwareness perMonitor;
     // The window holds the object from WM_INITDIALOG on (self_); until then this local does.
@@ -90,6 +98,13 @@ INT_PTR ScheduleForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         case WM_TIMER:
             if (wParam == kClockTimerId) ClockTimer_Timer();
             return TRUE;
+        case WM_SETTINGCHANGE:
+            Form_SettingChange(reinterpret_cast<const wchar_t*>(lParam));
+            return FALSE;
+        case WM_SYSCOLORCHANGE:
+        case WM_THEMECHANGED:
+            Form_SysColorChange();
+            return FALSE;
         case WM_SIZE:
             Form_Resize();
             return TRUE;
@@ -126,7 +141,7 @@ void ScheduleForm::Form_Paint() {
 
 void ScheduleForm::SetClientHeight(int outerHeightTwips) {
     outerHeightTwips_ = outerHeightTwips;
-    win::SetClientSize(hwnd_, Px(kClientWidthTwips), Px(ClientHeightForOuter(outerHeightTwips)), dpi_);
+    win::SetClientSize(hwnd_, Px(layout_.ClientWidth()), Px(ClientHeightForOuter(outerHeightTwips)), dpi_);
     PlaceStatusBar();
 }
 
@@ -139,10 +154,12 @@ void ScheduleForm::PlaceStatusBar() {
 }
 
 void ScheduleForm::SetStatusParts() {
+    // Each panel as wide as its texts need, the design's width at least (the window is
+    // widened for them; FitLayout).
     int edges[3];
     int right = 0;
-    for (int i = 0; i < 3; ++i) {
-        right += kPanelWidthsTwips[static_cast<std::size_t>(i)];
+    for (std::size_t i = 0; i < 3; ++i) {
+        right += std::max(kPanelWidthsTwips[i], panelNeeds_[i]);
         edges[i] = Px(right);
     }
     edges[2] = -1;  // the last panel runs to the right edge
@@ -171,20 +188,25 @@ void ScheduleForm::ApplyDpi() {
     if (const HFONT font = CreateFontIndirectW(&face)) font_ = ownFont_ = font;
     // The number field learns the DPI before it is moved: its minimum height is in twips.
     editor_.Number().ApplyDpi(dpi_);
+    for (const auto& design : Design())
+        if (const HWND control = Ctl(design.id))
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    Relayout();
+    // The controls hold the new font now; the one made for the DPI before can go.
+    if (previousOwn && previousOwn != ownFont_) DeleteObject(previousOwn);
+}
+
+void ScheduleForm::Relayout() {
+    FitLayout();
     for (const auto& design : Design()) {
         const HWND control = Ctl(design.id);
-        if (!control) continue;
-        if (design.kind != Kind::StatusBar) {
-            const RECT r = WindowRectOf(design);
-            SetWindowPos(control, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                         SWP_NOZORDER | SWP_NOACTIVATE);
-        }
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+        if (!control || design.kind == Kind::StatusBar) continue;
+        const RECT r = WindowRectOf(design);
+        SetWindowPos(control, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
     }
     SetStatusParts();
     SetClientHeight(outerHeightTwips_);
-    // The controls hold the new font now; the one made for the DPI before can go.
-    if (previousOwn && previousOwn != ownFont_) DeleteObject(previousOwn);
     RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 

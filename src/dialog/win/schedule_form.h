@@ -21,6 +21,7 @@
 
 #include "control/ports.h"
 #include "dialog/schedule_design.h"
+#include "dialog/schedule_fit.h"
 #include "dialog/win/schedule_editor.h"
 #include "engine/schedule_settings.h"
 #include "engine/variant.h"
@@ -29,6 +30,18 @@
 namespace cadencer::dialog {
 
 class ScheduleForm;
+
+// The language the dialog speaks and the locale whose formats it shows (schedule_locale.cpp).
+struct DialogLocale {
+    LANGID language = 0x0409;
+    LCID formatsLcid = 0x0409;
+    std::wstring formats = L"en-US";  // the formats' locale name
+    bool fromUser = true;             // the user's settings decided (no container's LocaleID)
+    std::wstring fontFace;            // the dialog font's face; empty: the platform's dialog font
+};
+// The container's LocaleID decides both; without one the user's UI language decides the
+// texts and the user's locale the formats.
+DialogLocale ResolveDialogLocale(std::optional<std::uint32_t> ambientLocaleId);
 
 // What the form needs from its host: the clock of the no-events check, and word of its
 // end so that the host lets go of it.
@@ -43,7 +56,8 @@ class ScheduleForm : public std::enable_shared_from_this<ScheduleForm> {
 public:
     // Creates the dialog window, hidden, with every control of the design; owner may be
     // null. Form_Load has not run yet. Null when the window cannot be created.
-    static std::shared_ptr<ScheduleForm> Create(HINSTANCE instance, HWND owner, FormHost& host);
+    static std::shared_ptr<ScheduleForm> Create(HINSTANCE instance, HWND owner, FormHost& host,
+                                                const DialogLocale& locale = {});
     ~ScheduleForm();
     ScheduleForm(const ScheduleForm&) = delete;
     ScheduleForm& operator=(const ScheduleForm&) = delete;
@@ -80,7 +94,7 @@ public:
     static void ProcessPendingMessages();
 
 private:
-    explicit ScheduleForm(FormHost& host);
+    ScheduleForm(FormHost& host, const DialogLocale& locale);
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -103,11 +117,39 @@ private:
 
     // ---- Controls and geometry (schedule_layout.cpp)
     void CreateControls();
+    // The layout fitted to the texts as the dialog's font draws them (schedule_measure.cpp).
+    void FitLayout();
+    int NeededTwips(HDC dc, HDC reference, const ControlDesign& design) const;
+    int TextTwips(HDC dc, std::wstring_view text) const;
+    int RoomTwips(HDC dc, Kind kind, const std::vector<std::wstring>& texts) const;
+    std::vector<std::wstring> TextsOf(const ControlDesign& design, bool asDesigned) const;
+    std::wstring PickerSample(Kind kind, bool asDesigned) const;
+    void MeasurePanels(HDC dc, HDC reference);
+    // The texts in the dialog's language (schedule_locale.cpp).
+    std::u16string CaptionOf(const ControlDesign& design) const;
+    std::u16string T(text::Id id) const { return std::u16string(text::Text(language_, id)); }
+    // A caption property as the dialog shows it: its English default in the dialog's
+    // language, any other value as the host set it.
+    std::u16string Shown(std::u16string_view value, text::Id id) const;
+    std::u16string WeekdayName(int index) const;
+    std::u16string UnitText(int index) const;
+    std::u16string HintText(int index) const;
+    // Every control placed again by the present layout and DPI, the client area sized.
+    void Relayout();
+
+    // ---- Language and formats (schedule_locale.cpp)
+    bool DesignFormats() const;
+    std::wstring PickerFormat(Kind kind) const;
+    void ApplyPickerFormats();
+    void Form_SettingChange(const wchar_t* area);
+    // High contrast, or the system's colours changed: everything repainted.
+    void Form_SysColorChange();
     HWND CreateControl(const ControlDesign& design, HWND insertAfter);
     // What an input tells accessibility clients (its name, value, role and states), and
     // the number field's name after the unit the list shows (schedule_accessibility.cpp).
     void ServeAccessibility(const ControlDesign& design, HWND control);
     void UpdateNumberName();
+    std::u16string UnitShown() const;
     void EnsureFrameContents(Frame frame);
     HWND Ctl(int controlId) const;
     bool ShownNow(const ControlDesign& design) const;
@@ -181,12 +223,18 @@ private:
     void SetIcon(const ObjectRef& picture);
 
     FormHost& host_;
+    DialogLocale locale_;
+    text::Language language_ = text::Language::English;
+    // The buttons' captions before and after the first change, as shown.
+    std::u16string okBefore_, okAfter_, closeBefore_, closeAfter_;
     HWND hwnd_ = nullptr;
     std::shared_ptr<ScheduleForm> self_;  // the window's hold on its object
     int dpi_ = 96;
     HFONT font_ = nullptr;     // the dialog font at dpi_: the template's, or ownFont_
     HFONT ownFont_ = nullptr;  // made after a DPI change
     HBRUSH cyanBrush_ = nullptr;
+    FittedLayout layout_;
+    std::array<int, 3> panelNeeds_{};  // the status bar panels' widths for their texts, twips
     HICON bigIcon_ = nullptr;
     HICON smallIcon_ = nullptr;
 

@@ -15,7 +15,8 @@ namespace cadencer::dialog {
 void ScheduleForm::MarkChanged() {
     EnableWindow(buttonOK_, TRUE);
     SetDefaultButton(id::ButtonOK);
-    win::SetText(buttonCancel_, win::W(kCaptionChanged));
+    win::SetText(buttonCancel_, win::W(closeAfter_));
+    if (okAfter_ != okBefore_) win::SetText(buttonOK_, win::W(okAfter_));
     noEventsWarned_ = false;
 }
 

@@ -49,22 +49,22 @@ void ScheduleForm::RouteSetCursor(HWND under, UINT mouseMessage) {
 }
 
 void ScheduleForm::FrameOccurs_MouseMove() {
-    SetHint(hint::FrameOccurs);
+    SetHint(HintText(0));
 }
 void ScheduleForm::FrameDaily_MouseMove() {
-    SetHint(hint::FrameDaily);
+    SetHint(HintText(1));
 }
 void ScheduleForm::FrameWeekly_MouseMove() {
-    SetHint(hint::FrameWeekly);
+    SetHint(HintText(2));
 }
 void ScheduleForm::FrameMonthly_MouseMove() {
-    SetHint(hint::FrameMonthly);
+    SetHint(HintText(3));
 }
 void ScheduleForm::ButtonOK_MouseMove() {
-    SetHint(hint::ButtonOK);
+    SetHint(HintText(4));
 }
 void ScheduleForm::ButtonCancel_MouseMove() {
-    SetHint(hint::ButtonCancel);
+    SetHint(HintText(5));
 }
 void ScheduleForm::Form_MouseMove() {
     SetHint(u"");
@@ -80,8 +80,8 @@ void ScheduleForm::SetHint(std::u16string_view text) {
 // The date and time panels, kept current by the dialog's one-second timer.
 void ScheduleForm::UpdateClockPanels() {
     wchar_t date[80] = L"", time[80] = L"";
-    GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, date, 80);
-    GetTimeFormatW(LOCALE_USER_DEFAULT, TIME_NOSECONDS, nullptr, nullptr, time, 80);
+    GetDateFormatEx(locale_.formats.c_str(), DATE_SHORTDATE, nullptr, nullptr, date, 80, nullptr);
+    GetTimeFormatEx(locale_.formats.c_str(), TIME_NOSECONDS, nullptr, nullptr, time, 80);
     if (win::StatusText(statusBar_, 1) != date) win::StatusSetText(statusBar_, 1, date);
     if (win::StatusText(statusBar_, 2) != time) win::StatusSetText(statusBar_, 2, time);
 }

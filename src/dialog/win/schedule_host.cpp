@@ -32,6 +32,8 @@ public:
     }
 
     bool IsLoaded() override { return form_ && form_->Alive(); }
+    void ChooseLocale(std::optional<std::uint32_t> ambientLocaleId) override { ambient_ = ambientLocaleId; }
+    void UseFontFace(std::wstring face) { fontFace_ = std::move(face); }
 
     void Load() override {
         if (IsLoaded()) return;
@@ -45,7 +47,9 @@ public:
         if (owner) owner = GetAncestor(owner, GA_ROOT);
         ULONG_PTR cookie = 0;
         const bool activated = context_ != INVALID_HANDLE_VALUE && ActivateActCtx(context_, &cookie);
-        auto form = ScheduleForm::Create(instance_, owner, *this);
+        DialogLocale locale = ResolveDialogLocale(ambient_);
+        if (!fontFace_.empty()) locale.fontFace = fontFace_;
+        auto form = ScheduleForm::Create(instance_, owner, *this, locale);
         if (activated) DeactivateActCtx(0, cookie);
         if (!form) return;
         form_ = form;
@@ -167,6 +171,8 @@ private:
 
     HINSTANCE instance_;
     control::Clock* clock_;
+    std::optional<std::uint32_t> ambient_;
+    std::wstring fontFace_;
     std::shared_ptr<ScheduleForm> form_;
     win::ThreadStateUse formUse_{nullptr};
     HANDLE context_ = INVALID_HANDLE_VALUE;
@@ -218,6 +224,10 @@ void UninstallScheduleDialog() {
 HWND ScheduleDialogWindow() {
     const auto* port = ThreadPort();
     return port ? port->Window() : nullptr;
+}
+
+void UseScheduleDialogFont(std::wstring face) {
+    if (auto* port = ThreadPort()) port->UseFontFace(std::move(face));
 }
 
 double LastScheduleLoadMilliseconds() {

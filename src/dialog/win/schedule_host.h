@@ -12,6 +12,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 #include "control/ports.h"
 
@@ -29,6 +30,10 @@ void UninstallScheduleDialog();
 
 // The window of the calling thread's loaded dialog, or null: for tests, demos and diagnostics.
 HWND ScheduleDialogWindow();
+
+// The face of the dialog's font from the next load on, instead of the platform's dialog
+// font (empty: the platform's again): for tests and screenshots of other fonts.
+void UseScheduleDialogFont(std::wstring face);
 
 // How long the last load took (creating the window and its controls, then Form_Load), in
 // milliseconds; for the open-time measurement.

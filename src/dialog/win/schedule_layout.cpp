@@ -10,6 +10,7 @@
 #include "dialog/schedule_rules.h"
 #include "dialog/win/schedule_form.h"
 #include "win/controls.h"
+#include "win/high_contrast.h"
 
 namespace cadencer::dialog {
 namespace {
@@ -90,15 +91,14 @@ int ScheduleForm::Px(int twips) const {
 }
 
 TwipRect ScheduleForm::AbsoluteRect(const ControlDesign& design) const {
+    TwipRect r = layout_.Rect(design);
     if (design.kind == Kind::Frame) {
-        TwipRect r = design.rect;
         r.top = frameTop_[static_cast<std::size_t>(FrameIndexOfFrameControl(design.id))];
         return r;
     }
-    if (design.frame == Frame::None) return design.rect;
-    const TwipRect frame = FrameRect(design.frame);
-    return {frame.left + design.rect.left, frameTop_[static_cast<int>(design.frame)] + design.rect.top,
-            design.rect.width, design.rect.height};
+    if (design.frame == Frame::None) return r;
+    const TwipRect frame = layout_.FrameRectOf(design.frame);
+    return {frame.left + r.left, frameTop_[static_cast<int>(design.frame)] + r.top, r.width, r.height};
 }
 
 RECT ScheduleForm::ClientRectOfTwips(const TwipRect& rect) const {
@@ -115,12 +115,13 @@ bool ScheduleForm::ShownNow(const ControlDesign& design) const {
 void ScheduleForm::CreateControls() {
     font_ = reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0));
     cyanBrush_ = CreateSolidBrush(kDateLabelBackColor);
+    FitLayout();
     byId_.assign(static_cast<std::size_t>(id::StatusBar) + 1, nullptr);
     for (const auto& design : Design())
         if (!CreatedLazily(HomeFrame(design))) CreateControl(design, nullptr);
     SetClientHeight(kDesignOuterHeight);
     SetStatusParts();
-    for (int i = 0; i < 3; ++i) win::StatusSetTip(statusBar_, i, win::W(kPanelToolTips[static_cast<std::size_t>(i)]));
+    for (int i = 0; i < 3; ++i) win::StatusSetTip(statusBar_, i, win::W(T(kPanelToolTips[i])));
     UpdateClockPanels();
     SetTimer(hwnd_, kClockTimerId, 1000, nullptr);
 }
@@ -147,7 +148,7 @@ HWND ScheduleForm::CreateControl(const ControlDesign& design, HWND insertAfter) 
         const bool usable = ShownNow(design) && (design.id != id::DateEnd || dateEndEnabled_) &&
                             ((design.id != id::EveryCombo) || numberUsable_);
         if (!usable && (design.frame != Frame::None || design.kind == Kind::Frame)) style |= WS_DISABLED;
-        control = CreateWindowExW(WS_EX_NOPARENTNOTIFY, ClassOf(design.kind), win::W(design.caption).c_str(), style,
+        control = CreateWindowExW(WS_EX_NOPARENTNOTIFY, ClassOf(design.kind), win::W(CaptionOf(design)).c_str(), style,
                                   r.left, r.top, r.right - r.left, r.bottom - r.top, hwnd_,
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id)),
                                   reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE)), nullptr);
@@ -171,14 +172,14 @@ HWND ScheduleForm::CreateControl(const ControlDesign& design, HWND insertAfter) 
         statusBar_ = control;
 
     if (design.kind == Kind::TimePicker) {
-        win::SetPickerFormat(control, L"hh:mm tt");
+        win::SetPickerFormat(control, PickerFormat(design.kind).c_str());
         // The design time: midnight (of today; the date part plays no role).
         SYSTEMTIME st{};
         GetLocalTime(&st);
         st.wHour = st.wMinute = st.wSecond = st.wMilliseconds = 0;
         win::SetPickerTime(control, st);
     } else if (design.kind == Kind::DatePicker) {
-        win::SetPickerFormat(control, L"MM/dd/yyy");
+        win::SetPickerFormat(control, PickerFormat(design.kind).c_str());
     }
     ServeAccessibility(design, control);
     return control;
@@ -261,24 +262,25 @@ void ScheduleForm::PaintDesign(HDC dc) {
         if (design.kind != Kind::Label || !frameShown_[static_cast<int>(design.frame)]) continue;
         RECT r = ClientRectOfTwips(AbsoluteRect(design));
         if (design.cyanLabel)
-            FillRect(dc, &r, cyanBrush_);
+            FillRect(dc, &r, win::DesignOrSystemBrush(cyanBrush_, COLOR_WINDOW));
         else if (design.id == id::DateLabel)
             FillRect(dc, &r, GetSysColorBrush(COLOR_WINDOW));
         if (design.cyanLabel || design.id == id::DateLabel)
             SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
         else
             SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-        const std::wstring caption = win::W(design.caption);
+        const std::wstring caption = win::W(CaptionOf(design));
         DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &r, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
     }
     SelectObject(dc, oldFont);
 
     if (!frameShown_[static_cast<int>(Frame::Monthly)]) return;
-    const TwipRect frame = FrameRect(Frame::Monthly);
+    const TwipRect frame = layout_.FrameRectOf(Frame::Monthly);
     const int top = frameTop_[static_cast<int>(Frame::Monthly)];
     HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_WINDOWTEXT));
     const HGDIOBJ oldPen = SelectObject(dc, pen);
-    for (const auto& line : DateLines()) {
+    for (const auto& designLine : DateLines()) {
+        const GridLine line = layout_.Line(designLine);
         const int x1 = Px(frame.left + line.x1), y1 = Px(top + line.y1);
         const int x2 = Px(frame.left + line.x2), y2 = Px(top + line.y2);
         MoveToEx(dc, x1, y1, nullptr);
@@ -296,6 +298,15 @@ int ScheduleForm::LabelAt(POINT client) const {
         if (PtInRect(&r, client)) return design.id;
     }
     return 0;
+}
+
+}  // namespace cadencer::dialog
+
+namespace cadencer::dialog {
+
+// Only top-level windows hear of a colour change; the common controls inside need it too.
+void ScheduleForm::Form_SysColorChange() {
+    win::SpreadSysColorChange(hwnd_, WM_SYSCOLORCHANGE, 0, 0);
 }
 
 }  // namespace cadencer::dialog

@@ -27,7 +27,7 @@ void ScheduleForm::Form_Load() {
     win::ScopedPerMonitorDpiAwareness perMonitor;
     const ScheduleSettings& s = Settings();
 
-    editor_.FillUnitList();
+    editor_.FillUnitList(language_);
     const HWND unitList = editor_.UnitList();
 
     // The stored unit is in the list before the kind is selected, without its Click: the
@@ -107,7 +107,8 @@ void ScheduleForm::SetDefaultButton(int controlId) {
 void ScheduleForm::EnterUnchangedState() {
     SetDefaultButton(id::ButtonCancel);
     EnableWindow(buttonOK_, FALSE);
-    win::SetText(buttonCancel_, win::W(kCaptionUnchanged));
+    win::SetText(buttonCancel_, win::W(T(text::Id::ButtonClose)));
+    win::SetText(buttonOK_, win::W(okBefore_));
     noEventsWarned_ = false;
 }
 

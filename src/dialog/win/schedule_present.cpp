@@ -10,11 +10,16 @@ void ScheduleForm::ApplyPresentation(const control::DialogPresentation& p) {
     if (!Alive()) return;
     // The icon sizes are those of the dialog's DPI, as its own thread context gives them.
     win::ScopedPerMonitorDpiAwareness perMonitor;
-    if (!p.caption.empty()) win::SetText(hwnd_, win::W(p.caption));
+    if (!p.caption.empty()) win::SetText(hwnd_, win::W(Shown(p.caption, text::Id::DialogTitle)));
+    okBefore_ = Shown(p.okCaptionBefore, text::Id::ButtonOK);
+    okAfter_ = Shown(p.okCaptionAfter, text::Id::ButtonOK);
+    closeAfter_ = Shown(p.closeCaptionAfter, text::Id::ButtonCancel);
+    closeBefore_ = Shown(p.closeCaption, text::Id::ButtonClose);
+    win::SetText(buttonOK_, win::W(IsWindowEnabled(buttonOK_) ? okAfter_ : okBefore_));
     SetIcon(p.icon);
     if (p.closeIsDefault) SetDefaultButton(id::ButtonCancel);
     EnableWindow(buttonOK_, p.okEnabled);
-    win::SetText(buttonCancel_, win::W(p.closeCaption));
+    win::SetText(buttonCancel_, win::W(closeBefore_));
     // The help button is usable, reachable by Tab and visible, or none of them.
     EnableWindow(buttonHelp_, p.showHelpButton);
     LONG_PTR style = GetWindowLongPtrW(buttonHelp_, GWL_STYLE);
@@ -22,7 +27,8 @@ void ScheduleForm::ApplyPresentation(const control::DialogPresentation& p) {
     SetWindowLongPtrW(buttonHelp_, GWL_STYLE, style);
     helpVisible_ = p.showHelpButton;
     ShowWindow(buttonHelp_, p.showHelpButton ? SW_SHOWNA : SW_HIDE);
-    win::SetText(buttonHelp_, win::W(p.helpCaption));
+    win::SetText(buttonHelp_, win::W(Shown(p.helpCaption, text::Id::ButtonHelp)));
+    Relayout();  // the host's captions may need more room than the design's
 }
 
 // The window keeps copies of the icon: the control may replace or free its picture while

@@ -24,7 +24,7 @@ bool ScheduleForm::ShowMessage(std::u16string_view text, bool warning, int focus
     MessageBeep(MB_OK);
     // A control that cannot take the focus (its frame hidden) leaves it where it is.
     TrySetFocus(Ctl(focusControl));
-    const std::wstring title = win::W(MessageTitle(Settings().Title));
+    const std::wstring title = win::W(MessageTitle(Shown(Settings().Title, text::Id::DialogTitle)));
     MessageBoxW(hwnd_, win::W(text).c_str(), title.c_str(), MB_OK | (warning ? MB_ICONEXCLAMATION : MB_ICONERROR));
     return Alive();
 }
@@ -34,7 +34,7 @@ void ScheduleForm::ValidateSchedule() {
     const auto message = editor_.Check();
     if (!message) return;
     validationFailed_ = true;
-    ShowMessage(message->text, false, message->focusControl);
+    ShowMessage(T(message->textId), false, message->focusControl);
 }
 
 void ScheduleForm::ButtonOK_Click() {
@@ -52,7 +52,7 @@ void ScheduleForm::ButtonOK_Click() {
             // The values stay stored; the owner is not told. A second OK goes through.
             noEventsWarned_ = true;
             const DialogMessage warning = NoEventsWarning();
-            ShowMessage(warning.text, true, warning.focusControl);
+            ShowMessage(T(warning.textId), true, warning.focusControl);
             return;
         }
     }

@@ -65,6 +65,8 @@ public:
     void ApplyEnabled(bool enabled) override;
     void ApplyLocked(bool locked) override;
     void ApplyColors(std::uint32_t backColor, std::uint32_t foreColor) override;
+    // WM_SYSCOLORCHANGE: the colours taken again from the system.
+    void SysColorChanged();
     void ApplyFont(const ObjectRef& font) override;
     void Repaint() override;
     void ApplyLayout(const DigitfieldLayout& layout) override;
@@ -133,6 +135,7 @@ private:
     int baseLeftMargin_ = 0, baseRightMargin_ = 0;
     int dpiX_ = 96, dpiY_ = 96;
     COLORREF back_ = 0, fore_ = 0;
+    std::uint32_t backColor_ = 0x80000005, foreColor_ = 0x80000008;  // as given (OLE colours)
     HBRUSH backBrush_ = nullptr;
     std::u16string editTip_, spinnerTip_;
     std::u16string accessibleName_;

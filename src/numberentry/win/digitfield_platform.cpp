@@ -4,6 +4,7 @@
 #include "numberentry/win/digitfield_host.h"  // <windows.h> first: <commctrl.h> needs it
 #include "numberentry/win/digitfield_util.h"
 #include "win/accessible.h"
+#include "win/high_contrast.h"
 
 #include <commctrl.h>
 
@@ -239,13 +240,26 @@ void DigitfieldHost::ApplyLocked(bool locked) {
 }
 
 void DigitfieldHost::ApplyColors(std::uint32_t backColor, std::uint32_t foreColor) {
-    const COLORREF back = OleColorToColorRef(backColor), fore = OleColorToColorRef(foreColor);
+    backColor_ = backColor;
+    foreColor_ = foreColor;
+    // In high contrast the box is painted as every text box is, whatever colours it was given.
+    const bool contrast = win::HighContrastOn();
+    const COLORREF back = contrast ? GetSysColor(COLOR_WINDOW) : OleColorToColorRef(backColor);
+    const COLORREF fore = contrast ? GetSysColor(COLOR_WINDOWTEXT) : OleColorToColorRef(foreColor);
     if (backBrush_ && back == back_ && fore == fore_) return;
     back_ = back;
     fore_ = fore;
     if (backBrush_) DeleteObject(backBrush_);
     backBrush_ = CreateSolidBrush(back_);
     if (edit_) InvalidateRect(edit_, nullptr, TRUE);
+}
+
+void DigitfieldHost::SysColorChanged() {
+    // A system colour index gives another colour now, or high contrast came or went.
+    if (backBrush_) DeleteObject(backBrush_);
+    backBrush_ = nullptr;
+    ApplyColors(backColor_, foreColor_);
+    if (spinner_) InvalidateRect(spinner_, nullptr, TRUE);
 }
 
 HBRUSH DigitfieldHost::txtNumber_CtlColor(HDC dc) {

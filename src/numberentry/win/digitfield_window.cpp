@@ -61,6 +61,9 @@ LRESULT ControlMessage(DigitfieldHost& host, HWND control, UINT message, WPARAM 
             if (reinterpret_cast<HWND>(lParam) == host.edit_)
                 return reinterpret_cast<LRESULT>(host.txtNumber_CtlColor(reinterpret_cast<HDC>(wParam)));
             break;
+        case WM_SYSCOLORCHANGE:
+            host.SysColorChanged();
+            return 0;
         case WM_SETFONT:
             host.model_.SetFont(std::make_shared<GdiFont>(reinterpret_cast<HFONT>(wParam), false));
             return 0;

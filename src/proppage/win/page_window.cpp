@@ -15,6 +15,7 @@
 #include "win/controls.h"
 #include "win/dialog_template.h"
 #include "win/dpi.h"
+#include "win/high_contrast.h"
 #include "win/window_state.h"
 
 namespace cadencer::proppage {
@@ -168,6 +169,10 @@ INT_PTR PageWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_PAINT:
             Page_Paint();
             return TRUE;
+        case WM_SYSCOLORCHANGE:
+        case WM_THEMECHANGED:
+            win::SpreadSysColorChange(hwnd_, WM_SYSCOLORCHANGE, 0, 0);
+            return FALSE;
         default:
             return FALSE;
     }

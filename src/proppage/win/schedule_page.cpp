@@ -16,6 +16,7 @@
 #include "engine/schedule_words.h"
 #include "proppage/win/page_window.h"
 #include "win/controls.h"
+#include "win/high_contrast.h"
 
 namespace cadencer::proppage {
 namespace {
@@ -345,7 +346,9 @@ void SchedulePage::DrawDesign(HDC dc) {
     for (const auto& design : dialog::Design()) {
         if (design.kind != Kind::Label || design.frame != Frame::Monthly) continue;
         RECT r = PixelRect(PageRect(design));
-        FillRect(dc, &r, design.cyanLabel ? brushes_.cyan : GetSysColorBrush(COLOR_WINDOW));
+        FillRect(
+            dc, &r,
+            design.cyanLabel ? win::DesignOrSystemBrush(brushes_.cyan, COLOR_WINDOW) : GetSysColorBrush(COLOR_WINDOW));
         SetTextColor(dc, GetSysColor(enabled ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
         const std::wstring caption = win::W(design.caption);
         DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &r, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
@@ -367,6 +370,11 @@ HBRUSH SchedulePage::Page_CtlColorStatic(HDC dc, HWND control) {
     // A day's box stands on its cyan cell.
     const int controlId = GetDlgCtrlID(control);
     if (controlId <= id::DateCheck || controlId > id::DateCheck + 31) return nullptr;
+    if (win::HighContrastOn()) {
+        SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        return GetSysColorBrush(COLOR_WINDOW);
+    }
     SetBkColor(dc, dialog::kDateLabelBackColor);
     return brushes_.cyan;
 }
