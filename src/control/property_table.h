@@ -20,8 +20,9 @@
 //   fix       what its let does to a value it does not store as given: the core's generic
 //             let applies it, the member reference (docs/reference.md) is generated from
 //             it, and a Wine test holds every row against the real lets through IDispatch
-//   page      the property page that shows it, if any (and whether the schedule page reads
-//             it for its rules)
+//   page      the property page that shows it, if any (on the Schedule page, the part that
+//             shows it: where the page puts the focus to show it), and whether the schedule
+//             page reads it for its rules
 //   code      which accessors are generated from the row: Gen, the core's and the COM
 //             face's; OwnCore, only the COM face's (the core's are written by hand);
 //             OwnCom, only the core's; Own, neither. Hand-written accessors say why.
@@ -163,11 +164,15 @@ struct LetCorrection {
 
 // The property page that shows a property and sets it (PageKind in proppage/page_values.h).
 enum class PropertyPage : std::uint8_t { None, Schedule, Dialog };
+// The part of the Schedule page that shows a property: where the page puts the focus when a
+// frame asks it to show that property (IPropertyPage2::EditProperty).
+enum class SchedulePart : std::uint8_t { None, Kind, Number, Unit, Time, StartDate, EndDate, EndChoice, Weekdays, Days };
 struct PageUse {
     PropertyPage shownOn = PropertyPage::None;
     // The schedule page reads it too, for its rules (the interval limits) or its messages
     // (the title), without showing or setting it.
     bool readBySchedulePage = false;
+    SchedulePart part = SchedulePart::None;
 };
 
 struct PropertyRow {
@@ -197,7 +202,10 @@ constexpr auto kNo = kNotPersisted;
 constexpr int kReadLast = 127;
 constexpr auto kNeverRun = D::Of(D::Kind::NeverRun);
 constexpr PageUse kNoPage{};
-constexpr PageUse kSchedulePage{PropertyPage::Schedule, false};
+constexpr PageUse SchedulePage(SchedulePart part) {
+    return {PropertyPage::Schedule, false, part};
+}
+using SP = SchedulePart;
 constexpr PageUse kDialogPage{PropertyPage::Dialog, false};
 constexpr PageUse kScheduleRule{PropertyPage::None, true};
 constexpr PageUse kDialogPageScheduleTitle{PropertyPage::Dialog, true};
@@ -226,37 +234,37 @@ constexpr LetCorrection kLimitCap = C::OutsideBecomes(-32768, 999, 999);
 // clang-format off
 #define CADENCER_PROPERTY_ROWS(X) \
 /*name                      dispid      type          default               owner persist             let                  width          fix                           page                      code  */ \
-X(Enabled,                  0x6803001E, Boolean,      D::Flag(true),        I,    P(kReadLast, 0, 0), L::SwitchesClock,    0,             kAsGiven,                     kDialogPage,              OwnCore) \
-X(Modal,                    0x6803001D, Boolean,      D::Flag(false),       I,    P(2, 2, 2),         L::None,             0,             kAsGiven,                     kDialogPage,              Gen)     \
-X(ShowHelpButton,           0x6803001C, Boolean,      D::Flag(false),       I,    P(3, 3, 3),         L::None,             0,             kAsGiven,                     kDialogPage,              Gen)     \
-X(NextScheduledTime,        0x6803001B, Date,         kNoDefault,           N,    kNo,                L::None,             0,             kAsGiven,                     kNoPage,                  Own)     \
-X(LastScheduledTime,        0x6803001A, Date,         kNeverRun,            S,    kNo,                L::RecomputeIfEvery, 0,             kAsGiven,                     kNoPage,                  OwnCore) \
-X(StartUpPosition,          0x68030019, FormPosition, D::Number(kCentred),  I,    P(9, 10, 10),       L::None,             0,             kAsGiven,                     kDialogPage,              Gen)     \
-X(StartUpLeft,              0x68030018, Long,         D::Number(0),         I,    P(10, 11, 11),      L::None,             0,             kAsGiven,                     kDialogPage,              Gen)     \
-X(StartUpTop,               0x68030017, Long,         D::Number(0),         I,    P(11, 12, 12),      L::None,             0,             kAsGiven,                     kDialogPage,              Gen)     \
-X(Title,                    0x68030016, String,       D::Text(u"Schedule"), S,    P(0, 1, 1),         L::None,             0,             kEmptyText,                   kDialogPageScheduleTitle, Gen)     \
-X(CaptionOKButtonBefore,    0x68030015, String,       D::Text(u"&OK"),      S,    P(4, 4, 4),         L::None,             0,             kEmptyText,                   kDialogPage,              Gen)     \
-X(CaptionOKButtonAfter,     0x68030014, String,       D::Text(u"&OK"),      S,    P(5, 5, 5),         L::None,             0,             kEmptyText,                   kDialogPage,              Gen)     \
-X(CaptionCloseButtonBefore, 0x68030013, String,       D::Text(u"Close"),    S,    P(6, 6, 6),         L::None,             0,             kEmptyText,                   kDialogPage,              Gen)     \
-X(CaptionCloseButtonAfter,  0x68030012, String,       D::Text(u"Cancel"),   S,    P(7, 7, 7),         L::None,             0,             kEmptyText,                   kDialogPage,              Gen)     \
-X(CaptionHelpButton,        0x68030011, String,       D::Text(u"&Help"),    I,    P(8, 8, 8),         L::None,             0,             kEmptyText,                   kDialogPage,              Gen)     \
-X(Icon,                     0x68030010, Picture,      kControlIcon,         I,    P(1, 9, 9),         L::None,             0,             kControlIconFix,              kNoPage,                  Own)     \
-X(OccursOption,             0x6803000F, Occurs,       D::Number(kNever),    S,    P(12, 13, 13),      L::Recompute,        0,             kAsGiven,                     kSchedulePage,            OwnCom)  \
-X(EveryInterval,            0x6803000E, Integer,      D::Number(1),         S,    P(13, 14, 14),      L::Recompute,        0,             kAsGiven,                     kSchedulePage,            Gen)     \
-X(EveryFrequency,           0x6803000D, EveryType,    D::Number(kHours),    S,    P(14, 15, 15),      L::Recompute,        0,             kAsGiven,                     kSchedulePage,            Gen)     \
-X(EveryHourMin,             0x6803000C, Integer,      D::Number(1),         S,    P(15, 16, 16),      L::None,             0,             kLimitCap,                    kScheduleRule,            Gen)     \
-X(EveryHourMax,             0x6803000B, Integer,      D::Number(12),        S,    P(16, 17, 17),      L::None,             0,             kLimitCap,                    kScheduleRule,            Gen)     \
-X(EveryHourIncrement,       0x6803000A, Integer,      D::Number(1),         S,    P(17, 18, 18),      L::None,             0,             kAsGiven,                     kScheduleRule,            Gen)     \
-X(EveryMinuteMin,           0x68030009, Integer,      D::Number(15),        S,    P(18, 19, 19),      L::None,             0,             kLimitCap,                    kScheduleRule,            Gen)     \
-X(EveryMinuteMax,           0x68030008, Integer,      D::Number(600),       S,    P(19, 20, 20),      L::None,             0,             kLimitCap,                    kScheduleRule,            Gen)     \
-X(EveryMinuteIncrement,     0x68030007, Integer,      D::Number(5),         S,    P(20, 21, 21),      L::None,             0,             kAsGiven,                     kScheduleRule,            Gen)     \
-X(StartHour,                0x68030006, Integer,      D::Number(24),        S,    P(21, 22, 22),      L::Recompute,        0,             C::OutsideBecomes(0, 24, 24), kSchedulePage,            Gen)     \
-X(StartMinute,              0x68030005, Integer,      D::Number(0),         S,    P(22, 23, 23),      L::Recompute,        0,             C::OutsideBecomes(0, 59, 0),  kSchedulePage,            Gen)     \
-X(StartDate,                0x68030004, Date,         kCreationDay,         S,    P(23, 24, 24),      L::Recompute,        0,             kAsGiven,                     kSchedulePage,            Gen)     \
-X(EndDate,                  0x68030003, Date,         kMonthAfterCreation,  S,    P(24, 25, 25),      L::Recompute,        0,             kAsGiven,                     kSchedulePage,            Gen)     \
-X(UseEndDate,               0x68030002, Boolean,      D::Flag(false),       S,    P(25, 26, 26),      L::Recompute,        0,             kAsGiven,                     kSchedulePage,            Gen)     \
-X(SelectionsWeekly,         0x68030001, String,       D::Text(u"0000000"),  S,    P(26, 27, 27),      L::Recompute,        kWeeklyWidth,  kSelection,                   kSchedulePage,            Gen)     \
-X(SelectionsMonthly,        0x68030000, String,       D::Text(kAllDaysOff), S,    P(27, 28, 28),      L::Recompute,        kMonthlyWidth, kSelection,                   kSchedulePage,            Gen)     \
+X(Enabled,                  0x6803001E, Boolean,      D::Flag(true),        I,    P(kReadLast, 0, 0), L::SwitchesClock,    0,             kAsGiven,                     kDialogPage,                  OwnCore) \
+X(Modal,                    0x6803001D, Boolean,      D::Flag(false),       I,    P(2, 2, 2),         L::None,             0,             kAsGiven,                     kDialogPage,                  Gen)     \
+X(ShowHelpButton,           0x6803001C, Boolean,      D::Flag(false),       I,    P(3, 3, 3),         L::None,             0,             kAsGiven,                     kDialogPage,                  Gen)     \
+X(NextScheduledTime,        0x6803001B, Date,         kNoDefault,           N,    kNo,                L::None,             0,             kAsGiven,                     kNoPage,                      Own)     \
+X(LastScheduledTime,        0x6803001A, Date,         kNeverRun,            S,    kNo,                L::RecomputeIfEvery, 0,             kAsGiven,                     kNoPage,                      OwnCore) \
+X(StartUpPosition,          0x68030019, FormPosition, D::Number(kCentred),  I,    P(9, 10, 10),       L::None,             0,             kAsGiven,                     kDialogPage,                  Gen)     \
+X(StartUpLeft,              0x68030018, Long,         D::Number(0),         I,    P(10, 11, 11),      L::None,             0,             kAsGiven,                     kDialogPage,                  Gen)     \
+X(StartUpTop,               0x68030017, Long,         D::Number(0),         I,    P(11, 12, 12),      L::None,             0,             kAsGiven,                     kDialogPage,                  Gen)     \
+X(Title,                    0x68030016, String,       D::Text(u"Schedule"), S,    P(0, 1, 1),         L::None,             0,             kEmptyText,                   kDialogPageScheduleTitle,     Gen)     \
+X(CaptionOKButtonBefore,    0x68030015, String,       D::Text(u"&OK"),      S,    P(4, 4, 4),         L::None,             0,             kEmptyText,                   kDialogPage,                  Gen)     \
+X(CaptionOKButtonAfter,     0x68030014, String,       D::Text(u"&OK"),      S,    P(5, 5, 5),         L::None,             0,             kEmptyText,                   kDialogPage,                  Gen)     \
+X(CaptionCloseButtonBefore, 0x68030013, String,       D::Text(u"Close"),    S,    P(6, 6, 6),         L::None,             0,             kEmptyText,                   kDialogPage,                  Gen)     \
+X(CaptionCloseButtonAfter,  0x68030012, String,       D::Text(u"Cancel"),   S,    P(7, 7, 7),         L::None,             0,             kEmptyText,                   kDialogPage,                  Gen)     \
+X(CaptionHelpButton,        0x68030011, String,       D::Text(u"&Help"),    I,    P(8, 8, 8),         L::None,             0,             kEmptyText,                   kDialogPage,                  Gen)     \
+X(Icon,                     0x68030010, Picture,      kControlIcon,         I,    P(1, 9, 9),         L::None,             0,             kControlIconFix,              kNoPage,                      Own)     \
+X(OccursOption,             0x6803000F, Occurs,       D::Number(kNever),    S,    P(12, 13, 13),      L::Recompute,        0,             kAsGiven,                     SchedulePage(SP::Kind),       OwnCom)  \
+X(EveryInterval,            0x6803000E, Integer,      D::Number(1),         S,    P(13, 14, 14),      L::Recompute,        0,             kAsGiven,                     SchedulePage(SP::Number),     Gen)     \
+X(EveryFrequency,           0x6803000D, EveryType,    D::Number(kHours),    S,    P(14, 15, 15),      L::Recompute,        0,             kAsGiven,                     SchedulePage(SP::Unit),       Gen)     \
+X(EveryHourMin,             0x6803000C, Integer,      D::Number(1),         S,    P(15, 16, 16),      L::None,             0,             kLimitCap,                    kScheduleRule,                Gen)     \
+X(EveryHourMax,             0x6803000B, Integer,      D::Number(12),        S,    P(16, 17, 17),      L::None,             0,             kLimitCap,                    kScheduleRule,                Gen)     \
+X(EveryHourIncrement,       0x6803000A, Integer,      D::Number(1),         S,    P(17, 18, 18),      L::None,             0,             kAsGiven,                     kScheduleRule,                Gen)     \
+X(EveryMinuteMin,           0x68030009, Integer,      D::Number(15),        S,    P(18, 19, 19),      L::None,             0,             kLimitCap,                    kScheduleRule,                Gen)     \
+X(EveryMinuteMax,           0x68030008, Integer,      D::Number(600),       S,    P(19, 20, 20),      L::None,             0,             kLimitCap,                    kScheduleRule,                Gen)     \
+X(EveryMinuteIncrement,     0x68030007, Integer,      D::Number(5),         S,    P(20, 21, 21),      L::None,             0,             kAsGiven,                     kScheduleRule,                Gen)     \
+X(StartHour,                0x68030006, Integer,      D::Number(24),        S,    P(21, 22, 22),      L::Recompute,        0,             C::OutsideBecomes(0, 24, 24), SchedulePage(SP::Time),       Gen)     \
+X(StartMinute,              0x68030005, Integer,      D::Number(0),         S,    P(22, 23, 23),      L::Recompute,        0,             C::OutsideBecomes(0, 59, 0),  SchedulePage(SP::Time),       Gen)     \
+X(StartDate,                0x68030004, Date,         kCreationDay,         S,    P(23, 24, 24),      L::Recompute,        0,             kAsGiven,                     SchedulePage(SP::StartDate),  Gen)     \
+X(EndDate,                  0x68030003, Date,         kMonthAfterCreation,  S,    P(24, 25, 25),      L::Recompute,        0,             kAsGiven,                     SchedulePage(SP::EndDate),    Gen)     \
+X(UseEndDate,               0x68030002, Boolean,      D::Flag(false),       S,    P(25, 26, 26),      L::Recompute,        0,             kAsGiven,                     SchedulePage(SP::EndChoice),  Gen)     \
+X(SelectionsWeekly,         0x68030001, String,       D::Text(u"0000000"),  S,    P(26, 27, 27),      L::Recompute,        kWeeklyWidth,  kSelection,                   SchedulePage(SP::Weekdays),   Gen)     \
+X(SelectionsMonthly,        0x68030000, String,       D::Text(kAllDaysOff), S,    P(27, 28, 28),      L::Recompute,        kMonthlyWidth, kSelection,                   SchedulePage(SP::Days),       Gen)     \
 CADENCER_EXTRA_PROPERTY_ROWS(X)
 // clang-format on
 

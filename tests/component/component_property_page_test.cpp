@@ -228,6 +228,8 @@ TEST_F(PageTest, KeysAndEditPropertyReachThePagesFields) {
 
     EXPECT_EQ(page->EditProperty(kDispStartDate), S_OK);
     EXPECT_EQ(GetFocus(), Field(field::DateStart));
+    EXPECT_EQ(page->EditProperty(kDispStartMinute), S_OK);  // shown by the time picker with the hour
+    EXPECT_EQ(GetFocus(), Field(field::TimeStart));
     ClosePage(page);
 }
 

@@ -10,6 +10,7 @@
 
 #include <array>
 
+#include "control/property_table.h"
 #include "dialog/schedule_rules.h"
 #include "dialog/win/schedule_editor.h"
 #include "engine/next_run.h"
@@ -380,30 +381,44 @@ HBRUSH SchedulePage::Page_CtlColorStatic(HDC dc, HWND control) {
 }
 
 bool SchedulePage::FocusProperty(std::u16string_view name) {
+    using control::SchedulePart;
+    const control::PropertyRow* row = control::FindProperty(name);
+    if (row == nullptr || row->page.shownOn != control::PropertyPage::Schedule) return false;
     int controlId = 0;
-    if (KeysEqualIgnoringCase(name, u"OccursOption")) {
-        const int kind = editor_.SelectedKind();
-        controlId = id::OccursOption + (kind < 0 ? 0 : kind);
-    } else if (KeysEqualIgnoringCase(name, u"EveryInterval")) {
-        controlId = id::EveryNumber;
-    } else if (KeysEqualIgnoringCase(name, u"EveryFrequency")) {
-        controlId = id::EveryCombo;
-    } else if (KeysEqualIgnoringCase(name, u"StartHour") || KeysEqualIgnoringCase(name, u"StartMinute")) {
-        controlId = id::TimeStart;
-    } else if (KeysEqualIgnoringCase(name, u"StartDate")) {
-        controlId = id::DateStart;
-    } else if (KeysEqualIgnoringCase(name, u"EndDate")) {
-        controlId = id::DateEnd;
-    } else if (KeysEqualIgnoringCase(name, u"UseEndDate")) {
-        controlId = id::EndOption + (SelectedOption(editor_.EndOptions()) == 1 ? 1 : 0);
-    } else if (KeysEqualIgnoringCase(name, u"SelectionsWeekly")) {
-        controlId = id::WeeklyDay + 2;
-    } else if (KeysEqualIgnoringCase(name, u"SelectionsMonthly")) {
-        controlId = id::DateCheck + 1;
-    } else {
-        return false;
+    switch (row->page.part) {
+        case SchedulePart::Kind: {
+            const int kind = editor_.SelectedKind();
+            controlId = id::OccursOption + (kind < 0 ? 0 : kind);
+            break;
+        }
+        case SchedulePart::Number:
+            FocusControl(editor_.Number().EditWindow());
+            return true;
+        case SchedulePart::Unit:
+            controlId = id::EveryCombo;
+            break;
+        case SchedulePart::Time:
+            controlId = id::TimeStart;
+            break;
+        case SchedulePart::StartDate:
+            controlId = id::DateStart;
+            break;
+        case SchedulePart::EndDate:
+            controlId = id::DateEnd;
+            break;
+        case SchedulePart::EndChoice:
+            controlId = id::EndOption + (SelectedOption(editor_.EndOptions()) == 1 ? 1 : 0);
+            break;
+        case SchedulePart::Weekdays:
+            controlId = id::WeeklyDay + 2;
+            break;
+        case SchedulePart::Days:
+            controlId = id::DateCheck + 1;
+            break;
+        case SchedulePart::None:
+            return false;
     }
-    FocusControl(controlId == id::EveryNumber ? editor_.Number().EditWindow() : Item(controlId));
+    FocusControl(Item(controlId));
     return true;
 }
 
