@@ -166,7 +166,18 @@ struct LetCorrection {
 enum class PropertyPage : std::uint8_t { None, Schedule, Dialog };
 // The part of the Schedule page that shows a property: where the page puts the focus when a
 // frame asks it to show that property (IPropertyPage2::EditProperty).
-enum class SchedulePart : std::uint8_t { None, Kind, Number, Unit, Time, StartDate, EndDate, EndChoice, Weekdays, Days };
+enum class SchedulePart : std::uint8_t {
+    None,
+    Kind,
+    Number,
+    Unit,
+    Time,
+    StartDate,
+    EndDate,
+    EndChoice,
+    Weekdays,
+    Days
+};
 struct PageUse {
     PropertyPage shownOn = PropertyPage::None;
     // The schedule page reads it too, for its rules (the interval limits) or its messages
