@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "component/dispids.h"
+#include "component/registry_text.h"
 #include "engine/utf8.h"
 
 namespace cadencer::com {
@@ -41,9 +42,8 @@ std::wstring Format(const wchar_t* format, va_list args) {
 
 // The registered name of an interface (HKEY_CLASSES_ROOT\Interface\{iid}), if any.
 std::wstring InterfaceName(REFIID iid) {
-    wchar_t guid[40] = {};
-    StringFromGUID2(iid, guid, 40);
-    const std::wstring key = std::wstring(L"Interface\\") + guid;
+    const std::wstring guid = GuidText(iid);
+    const std::wstring key = L"Interface\\" + guid;
     wchar_t name[128] = {};
     LONG size = sizeof(name);
     std::wstring text = guid;
