@@ -439,10 +439,9 @@ VERSION_CASES=(
   "x64 $BUILD2 a higher build again|0|replaced"
 )
 version_case() {  # ARCH VERSION EXIT AFTER BEFORE.reg AFTER.reg
+  # Made anew each run: a package kept from an earlier run would hold that run's OCXs.
   local msi="$WORK/$1-$2.msi"
-  if [ -f "$msi" ]; then
-    :
-  elif [ "$1" = x64 ]; then
+  if [ "$1" = x64 ]; then
     "$ROOT/tools/make-msi.sh" x64 "$msi" "$2" "$DIST/x64/cadencer.ocx" "$DIST/x86/cadencer.ocx"
   else
     "$ROOT/tools/make-msi.sh" x86 "$msi" "$2" "$DIST/x86/cadencer.ocx"
