@@ -20,6 +20,7 @@
 
 #include "dialog/schedule_design.h"
 #include "proppage/page_values.h"
+#include "text/catalog.h"
 
 namespace cadencer::proppage {
 
@@ -46,10 +47,16 @@ public:
     PageWindow& operator=(const PageWindow&) = delete;
 
     virtual PageKind Kind() const = 0;
-    virtual std::u16string_view Title() const = 0;
+    // The page's title in its language (the frame's tab).
+    virtual std::u16string Title() const = 0;
     virtual TwipSize DesignSize() const = 0;
     // The design size in pixels at a DPI.
     SIZE SizeAt(int dpi) const;
+
+    // The language of the page's texts: the frame's (its site's LocaleID), else the user's
+    // UI language. Set before Create; a created page keeps its texts.
+    void SetLanguage(text::Language language) { language_ = language; }
+    text::Language Language() const { return language_; }
 
     // Creates the window as a child of the frame's page area, hidden.
     bool Create(HWND parent, const RECT& rect, PageEvents* events);
@@ -102,6 +109,8 @@ protected:
     void ShowMessage(std::u16string_view text, std::u16string_view title, HWND focus);
     void FocusControl(HWND control);
     HFONT Font() const { return font_; }
+    // A catalog text in the page's language.
+    std::u16string T(text::Id id) const { return std::u16string(text::Text(language_, id)); }
 
     HWND hwnd_ = nullptr;
 
@@ -119,6 +128,7 @@ private:
     HWND SheetOfFrame() const;
 
     PageEvents* events_ = nullptr;
+    text::Language language_ = text::Language::English;
     int dpi_ = 96;
     HFONT font_ = nullptr;
     bool loading_ = false;
