@@ -17,8 +17,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "dialog/schedule_design.h"
+#include "dialog/schedule_fit.h"
 #include "proppage/page_values.h"
 #include "text/catalog.h"
 
@@ -50,7 +52,7 @@ public:
     // The page's title in its language (the frame's tab).
     virtual std::u16string Title() const = 0;
     virtual TwipSize DesignSize() const = 0;
-    // The design size in pixels at a DPI.
+    // The page's size in pixels at a DPI: the design's, wider where its texts need more room.
     SIZE SizeAt(int dpi) const;
 
     // The language of the page's texts: the frame's (its site's LocaleID), else the user's
@@ -79,6 +81,16 @@ public:
 protected:
     PageWindow() = default;
 
+    // A text the page shows and where: the design's rectangle, the English text the design
+    // holds there, and the pixels at 96 DPI that its control needs beside the text (a check
+    // box's box, a frame's margins).
+    struct TextPlace {
+        dialog::TwipRect rect;
+        std::u16string text;
+        std::u16string_view english;
+        int besidePixels = 0;
+    };
+    virtual std::vector<TextPlace> TextPlaces() const { return {}; }
     virtual void CreateControls() = 0;
     virtual void Fill(const PropertyValues& values) = 0;
     // The page's values as its fields show them now.
@@ -101,6 +113,8 @@ protected:
                     int id, int extraHeightTwips = 0);
     HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
     int Px(int twips) const;
+    // A design x coordinate (twips) in pixels, moved right by the room the texts before it need.
+    int PxX(int twips) const { return Px(fit_.Map(twips)); }
     RECT PixelRect(const dialog::TwipRect& rect) const;
     bool Loading() const { return loading_; }
     // A field changed by the user.
@@ -127,7 +141,12 @@ private:
     void UnhookFrame();
     HWND SheetOfFrame() const;
 
+    // The design's x coordinates fitted to the texts in font at dpi: a text wider than its
+    // control widens it, and what stands right of it moves right as much.
+    dialog::WidthMap FitTexts(HFONT font, int dpi) const;
+
     PageEvents* events_ = nullptr;
+    dialog::WidthMap fit_;
     text::Language language_ = text::Language::English;
     int dpi_ = 96;
     HFONT font_ = nullptr;

@@ -102,6 +102,7 @@ public:
     bool FocusProperty(std::u16string_view name) override;
 
 private:
+    std::vector<TextPlace> TextPlaces() const override;
     void CreateControls() override;
     void Fill(const PropertyValues& values) override;
     PropertyValues Read() override;
@@ -149,6 +150,24 @@ private:
         ~Brushes() { DeleteObject(cyan); }
     } brushes_;
 };
+
+// The frames' titles, the labels and the options' and boxes' captions (a day's box keeps its
+// clipped number); the calendar's painted labels wrap in their cells.
+std::vector<PageWindow::TextPlace> SchedulePage::TextPlaces() const {
+    auto english = [](text::Id id) { return text::Text(text::Language::English, id); };
+    std::vector<TextPlace> places{{kSummaryFrame, T(text::Id::PageSummary), english(text::Id::PageSummary), 16}};
+    for (const auto& design : dialog::Design()) {
+        if (!OnPage(design) || (design.kind == Kind::Label && design.frame == Frame::Monthly)) continue;
+        if (design.kind == Kind::Frame)
+            places.push_back({PageRect(design), CaptionOf(design), design.caption, 16});
+        else if (design.kind == Kind::Label)
+            places.push_back({PageRect(design), CaptionOf(design), design.caption, 0});
+        else if ((design.kind == Kind::Option || design.kind == Kind::Check) && design.id <= id::DateCheck &&
+                 !CaptionOf(design).empty())
+            places.push_back({PageRect(design), CaptionOf(design), design.caption, 20});
+    }
+    return places;
+}
 
 void SchedulePage::CreateControls() {
     numberEvents_.page = this;
@@ -387,8 +406,8 @@ void SchedulePage::DrawDesign(HDC dc) {
     HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(enabled ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
     const HGDIOBJ oldPen = SelectObject(dc, pen);
     for (const auto& line : dialog::DateLines()) {
-        const int x1 = Px(o.left + line.x1), y1 = Px(o.top + line.y1);
-        const int x2 = Px(o.left + line.x2), y2 = Px(o.top + line.y2);
+        const int x1 = PxX(o.left + line.x1), y1 = Px(o.top + line.y1);
+        const int x2 = PxX(o.left + line.x2), y2 = Px(o.top + line.y2);
         MoveToEx(dc, x1, y1, nullptr);
         LineTo(dc, x2 + (x1 == x2 ? 0 : 1), y2 + (y1 == y2 ? 0 : 1));
     }
