@@ -95,9 +95,11 @@ dialog::WidthMap PageWindow::FitTexts(HFONT font, int dpi) const {
         const int left = place.rect.left, right = place.rect.right();
         const int designed = TwipsToPixels(right, dpi) - TwipsToPixels(left, dpi);
         const int now = DrawnWidth(dc, font, place.text);
-        // One pixel for rounding.
-        const int need = reference ? designed + now - DrawnWidth(dc, reference, place.english)
-                                   : now + MulDiv(place.besidePixels, dpi, 96) + 1;
+        // One pixel for rounding. A translation needs its own width in any case: where the
+        // design is tight for its English text, it is not for the translation's.
+        const int own = now + MulDiv(place.besidePixels, dpi, 96) + 1;
+        const int asDesigned = reference ? designed + now - DrawnWidth(dc, reference, place.english) : own;
+        const int need = language_ == text::Language::English ? asDesigned : std::max(asDesigned, own);
         // Only a text that needs more room moves anything.
         if (need > TwipsToPixels(fit.Map(right), dpi) - TwipsToPixels(fit.Map(left), dpi))
             fit.Require(left, right, (need * 1440 + dpi - 1) / dpi);
