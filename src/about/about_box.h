@@ -38,6 +38,7 @@ struct AboutBoxOptions {
     HKEY sysInfoRoot = HKEY_LOCAL_MACHINE;  // where the System Information values live
     std::optional<MapiFunctions> mapi;      // empty: Simple MAPI from mapi32.dll
     ShellOpen shellOpen;                    // empty: ShellOpenDefault
+    std::wstring fontFace;                  // empty: the design's face (tests try wider ones)
 };
 
 class AboutForm;
@@ -51,6 +52,8 @@ public:
 
     // Takes effect at the next ShowModal.
     void SetOptions(AboutBoxOptions options) { options_ = std::move(options); }
+    // The container's LocaleID for the next ShowModal's texts; empty: the user's UI language.
+    void ChooseLocale(std::optional<std::uint32_t> ambientLocaleId) override { ambient_ = ambientLocaleId; }
 
     // Loads a new frmAbout, owned by the root of the thread's active window (disabled
     // while the box is shown), and returns when it has closed. A WM_QUIT that arrives
@@ -65,6 +68,7 @@ public:
 
 private:
     AboutBoxOptions options_;
+    std::optional<std::uint32_t> ambient_;
     AboutForm* form_ = nullptr;
 };
 

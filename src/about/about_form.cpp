@@ -6,6 +6,8 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "about/about_resources.h"
@@ -36,37 +38,40 @@ constexpr DWORD kButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
 
 enum class FontKind { None, Form, Title, Link };
 
-// The form's design: each control with its place in twips and its font. The texts that
-// are known before loading are here too; the version is set by Form_Load.
+// The form's design: each control with its place in twips and its font, and its text: a
+// fixed one (the title, the addresses) or the catalog's in the box's language. The version
+// is set by Form_Load.
 struct AboutPart {
     int id;
     const wchar_t* windowClass;
     DWORD style;
     const wchar_t* text;
+    std::optional<text::Id> said;
     int left, top, width, height;
     FontKind font;
 };
 // OK is both the default and the cancel button: the dialog manager sends IDOK for Enter
 // and IDCANCEL for Esc and the close box, and both arrive at cmdOK_Click.
 constexpr AboutPart kParts[] = {
-    {kPicIcon, L"STATIC", WS_CHILD | WS_VISIBLE | SS_ICON | SS_CENTERIMAGE, nullptr, 240, 240, kPictureTwips,
-     kPictureTwips, FontKind::None},
-    {kLblTitle, L"STATIC", kLabel, kLibraryTitle, 1050, 240, 4473, 480, FontKind::Title},
-    {kLblVersion, L"STATIC", kLabel, L"", 1050, 780, 4473, 225, FontKind::Form},
-    {kLblDescription, L"STATIC", kText, kDescription, 1050, 1125, 4536, 1779, FontKind::Form},
-    {kLblDisclaimer, L"STATIC", kText, kDisclaimer, 255, 3216, 3870, 391, FontKind::Form},
-    {kEmailLink, L"STATIC", kLink, kEmailAddress, 607, 3651, 3195, 255, FontKind::Link},
-    {kLabel1, L"STATIC", kLabel, kWebSiteLabel, 527, 4042, 703, 217, FontKind::Form},
-    {kWebLink, L"STATIC", kLink, kWebAddress, 1278, 4042, 2556, 217, FontKind::Link},
-    {kCmdOK, L"BUTTON", kButton | BS_DEFPUSHBUTTON, kOkCaption, 4579, 3260, 1260, 345, FontKind::Form},
-    {kCmdSysInfo, L"BUTTON", kButton | BS_PUSHBUTTON, kSysInfoCaption, 4579, 3694, 1245, 345, FontKind::Form},
+    {kPicIcon, L"STATIC", WS_CHILD | WS_VISIBLE | SS_ICON | SS_CENTERIMAGE, nullptr, std::nullopt, 240, 240,
+     kPictureTwips, kPictureTwips, FontKind::None},
+    {kLblTitle, L"STATIC", kLabel, kLibraryTitle, std::nullopt, 1050, 240, 4473, 480, FontKind::Title},
+    {kLblVersion, L"STATIC", kLabel, L"", std::nullopt, 1050, 780, 4473, 225, FontKind::Form},
+    {kLblDescription, L"STATIC", kText, nullptr, text::Id::AboutDescription, 1050, 1125, 4536, 1779, FontKind::Form},
+    {kLblDisclaimer, L"STATIC", kText, nullptr, text::Id::AboutDisclaimer, 255, 3216, 3870, 391, FontKind::Form},
+    {kEmailLink, L"STATIC", kLink, kEmailAddress, std::nullopt, 607, 3651, 3195, 255, FontKind::Link},
+    {kLabel1, L"STATIC", kLabel, nullptr, text::Id::AboutWebSite, 527, 4042, 703, 217, FontKind::Form},
+    {kWebLink, L"STATIC", kLink, kWebAddress, std::nullopt, 1278, 4042, 2556, 217, FontKind::Link},
+    {kCmdOK, L"BUTTON", kButton | BS_DEFPUSHBUTTON, nullptr, text::Id::AboutOK, 4579, 3260, 1260, 345, FontKind::Form},
+    {kCmdSysInfo, L"BUTTON", kButton | BS_PUSHBUTTON, nullptr, text::Id::AboutSysInfo, 4579, 3694, 1245, 345,
+     FontKind::Form},
 };
 
 // Point sizes in hundredths (8.25 pt = 825), as the form's fonts are given.
-HFONT MakeFont(int dpi, int hundredthsOfPoint, int weight, bool underline) {
+HFONT MakeFont(int dpi, int hundredthsOfPoint, int weight, bool underline, const std::wstring& face) {
     return CreateFontW(win::FontHeightForPoints(hundredthsOfPoint, dpi), 0, 0, 0, weight, FALSE, underline, FALSE,
                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                       DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif");
+                       DEFAULT_PITCH | FF_SWISS, face.empty() ? L"MS Sans Serif" : face.c_str());
 }
 
 struct Fonts {
@@ -88,7 +93,8 @@ struct Fonts {
 
 }  // namespace
 
-AboutForm::AboutForm(const AboutBoxOptions& options) : options_(options), mail_(options.mapi) {}
+AboutForm::AboutForm(const AboutBoxOptions& options, text::Language language)
+    : options_(options), language_(language), mail_(options.mapi) {}
 
 AboutForm::~AboutForm() {
     Close();
@@ -156,8 +162,9 @@ void AboutForm::Form_Load() {
     win::KeepDialogScalingToSelf(window_);
     dpi_ = win::WindowDpi(window_);
     const auto version = ReadModuleVersion(options_.module);
-    const std::wstring versionText = version ? VersionText(version->major, version->minor) : L"Version";
-    SetWindowTextW(window_, AboutCaption().c_str());
+    const std::wstring versionText = version ? VersionText(language_, version->major, version->minor)
+                                             : AboutText(language_, text::Id::AboutVersionUnknown);
+    SetWindowTextW(window_, AboutCaption(language_).c_str());
 
     // The window icon is the control's default dialog icon; the picture is the library's
     // clock drawn larger, its size following the DPI (ApplyDpi).
@@ -167,8 +174,11 @@ void AboutForm::Form_Load() {
     if (smallIcon_) SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
 
     for (const AboutPart& part : kParts) {
-        const wchar_t* text = part.id == kLblVersion ? versionText.c_str() : part.text;
-        CreateWindowExW(0, part.windowClass, text, part.style, 0, 0, 0, 0, window_,
+        const std::wstring text = part.id == kLblVersion ? versionText
+                                  : part.said            ? AboutText(language_, *part.said)
+                                  : part.text            ? part.text
+                                                         : L"";
+        CreateWindowExW(0, part.windowClass, text.c_str(), part.style, 0, 0, 0, 0, window_,
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(part.id)), options_.module, nullptr);
     }
     ApplyDpi();
@@ -178,8 +188,8 @@ void AboutForm::Form_Load() {
     InitCommonControlsEx(&controls);
     tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, options_.module, nullptr);
-    AddTooltip(GetDlgItem(window_, kEmailLink), kEmailTip);
-    AddTooltip(GetDlgItem(window_, kWebLink), kWebTip);
+    AddTooltip(GetDlgItem(window_, kEmailLink), AboutText(language_, text::Id::AboutEmailTip).c_str());
+    AddTooltip(GetDlgItem(window_, kWebLink), AboutText(language_, text::Id::AboutWebTip).c_str());
 }
 
 // The design in twips at the DPI the window has now: new fonts, a picture drawn for its
@@ -187,9 +197,9 @@ void AboutForm::Form_Load() {
 // the client area.
 void AboutForm::ApplyDpi() {
     HFONT oldFonts[] = {formFont_, titleFont_, linkFont_};
-    formFont_ = MakeFont(dpi_, 825, FW_NORMAL, false);
-    titleFont_ = MakeFont(dpi_, 1350, FW_BOLD, false);
-    linkFont_ = MakeFont(dpi_, 825, FW_NORMAL, true);
+    formFont_ = MakeFont(dpi_, 825, FW_NORMAL, false, options_.fontFace);
+    titleFont_ = MakeFont(dpi_, 1350, FW_BOLD, false, options_.fontFace);
+    linkFont_ = MakeFont(dpi_, 825, FW_NORMAL, true, options_.fontFace);
     HICON oldPicture = pictureIcon_;
     pictureIcon_ = LoadPictureIcon(options_.module, MulDiv(kPictureSizeAt96Dpi, dpi_, win::kDefaultDpi));
 
@@ -215,8 +225,24 @@ void AboutForm::ApplyDpi() {
     InvalidateRect(window_, nullptr, TRUE);
 }
 
-// The one-line labels and the buttons, left to right; the texts that wrap (the description,
-// the disclaimer) have their lines' room already.
+namespace {
+
+// The width in pixels at which a wrapping text's lines fit in height pixels: the width it
+// has, or as much more as another language's longer words and sentences need.
+int WrappedWidth(HDC dc, const std::wstring& text, int width, int height) {
+    const int step = std::max(1, width / 16);
+    for (int tried = width; tried < 3 * width; tried += step) {
+        RECT r{0, 0, tried, 0};
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+        if (r.bottom <= height && r.right <= tried) return tried;
+    }
+    return 3 * width;
+}
+
+}  // namespace
+
+// The one-line labels and the buttons, left to right: each as wide as its text; the texts
+// that wrap (the description, the disclaimer) as wide as their lines need in their height.
 void AboutForm::FitTexts() {
     fit_ = {};
     std::vector<const AboutPart*> parts;
@@ -226,9 +252,18 @@ void AboutForm::FitTexts() {
     HDC dc = GetDC(window_);
     for (const AboutPart* part : parts) {
         const HWND control = GetDlgItem(window_, part->id);
-        if (!control || part->style == kText || part->font == FontKind::None) continue;
+        if (!control || part->font == FontKind::None) continue;
         const HGDIOBJ old = SelectObject(dc, Fonts{formFont_, titleFont_, linkFont_}.Of(*part));
         std::wstring text = ControlText(part->id);
+        if (part->style == kText) {
+            const int width = FitX(part->left + part->width) - FitX(part->left);
+            const int wrapped = WrappedWidth(dc, text, width, Px(part->top + part->height) - Px(part->top));
+            SelectObject(dc, old);
+            // Only a text that needs more room moves anything: the design's place stays exact.
+            if (wrapped > width)
+                fit_.Require(part->left, part->left + part->width, ((wrapped + 1) * 1440 + dpi_ - 1) / dpi_);
+            continue;
+        }
         std::erase(text, L'&');
         SIZE size{};
         GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
@@ -348,13 +383,13 @@ void AboutForm::cmdSysInfo_Click() {
 void AboutForm::StartSysInfo() {
     const auto program = FindSysInfoProgram(options_.sysInfoRoot);
     if (program && OpenWithShell(*program)) return;
-    ShowMessage(kSysInfoUnavailable);
+    ShowMessage(AboutText(language_, text::Id::AboutSysInfoUnavailable));
 }
 
 void AboutForm::EmailLink_Click() {
     const std::wstring subject = std::wstring(kLibraryTitle) + L", " + ControlText(kLblVersion);
     const MailResult result = mail_.Compose(window_, ControlText(kEmailLink), subject);
-    if (result == MailResult::Failed) ShowMessage(kMailFailure);
+    if (result == MailResult::Failed) ShowMessage(AboutText(language_, text::Id::AboutMailFailure));
 }
 
 void AboutForm::WebLink_Click() {
@@ -365,12 +400,12 @@ bool AboutForm::OpenWithShell(const std::wstring& target) {
     return options_.shellOpen ? options_.shellOpen(window_, target) : ShellOpenDefault(window_, target);
 }
 
-void AboutForm::ShowMessage(const wchar_t* text) {
+void AboutForm::ShowMessage(const std::wstring& text) {
     // The box may have been unloaded meanwhile (the mail program's window pumps messages,
     // and a host may destroy its control then): a message about a box that is gone helps
     // no one.
     if (!window_) return;
-    MessageBoxW(window_, text, kLibraryTitle, MB_OK);
+    MessageBoxW(window_, text.c_str(), kLibraryTitle, MB_OK);
 }
 
 std::wstring AboutForm::ControlText(int id) const {

@@ -6,16 +6,19 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "about/about_box.h"
 #include "about/about_mail.h"
 #include "dialog/schedule_fit.h"
 #include "engine/twips.h"
+#include "text/catalog.h"
 
 namespace cadencer::about {
 
 class AboutForm {
 public:
-    explicit AboutForm(const AboutBoxOptions& options);
+    AboutForm(const AboutBoxOptions& options, text::Language language);
     // Form_Unload: closes the window if it is still open and signs off from mail.
     ~AboutForm();
     AboutForm(const AboutForm&) = delete;
@@ -53,11 +56,12 @@ private:
     void AddTooltip(HWND control, const wchar_t* text);
     void PlaceWindow();
     bool OpenWithShell(const std::wstring& target);
-    void ShowMessage(const wchar_t* text);
+    void ShowMessage(const std::wstring& text);
     std::wstring ControlText(int id) const;
     bool IsLink(HWND control) const;
 
     const AboutBoxOptions& options_;
+    const text::Language language_;
     MailSession mail_;
     HWND window_ = nullptr;
     HWND owner_ = nullptr;

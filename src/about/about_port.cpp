@@ -3,6 +3,7 @@
 #include "about/about_box.h"
 #include "about/about_form.h"
 #include "control/shared_schedule.h"
+#include "win/locale_names.h"
 #include "win/thread_state.h"
 
 namespace cadencer::about {
@@ -43,7 +44,7 @@ void AboutBoxPort::ShowModal() {
     // control meanwhile, and the library must stay loaded until the loop has ended.
     const win::ThreadStateUse use;
     HWND owner = ModalOwner();
-    AboutForm form(options_);
+    AboutForm form(options_, win::TextLanguage(ambient_ ? static_cast<LCID>(*ambient_) : 0));
     form_ = &form;
     if (form.Create(owner)) {
         const bool disableOwner = owner && IsWindowEnabled(owner);

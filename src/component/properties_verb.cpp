@@ -124,12 +124,16 @@ HRESULT CadencerControl::ShowPropertyFrame(IOleClientSite* site, HWND owner) {
     if (FAILED(hr)) return hr;
     const std::wstring caption = AmbientDisplayName();
     IUnknown* objects[] = {static_cast<IOleObject*>(this)};
+    // The frame speaks the control's language (and passes it to the pages): the container's
+    // LocaleID, as for the dialog, else the user's.
+    const std::optional<std::uint32_t> ambient = site_.AmbientLocaleID();
+    const LCID lcid = ambient ? static_cast<LCID>(*ambient) : GetUserDefaultLCID();
     propertyFrameOpen_ = true;
     propertyFrame_ = nullptr;
     {
         const FrameWatch watch(&propertyFrame_);
-        hr = OleCreatePropertyFrame(owner, 0, 0, caption.c_str(), 1, objects, pages.cElems, pages.pElems,
-                                    GetUserDefaultLCID(), 0, nullptr);
+        hr = OleCreatePropertyFrame(owner, 0, 0, caption.c_str(), 1, objects, pages.cElems, pages.pElems, lcid, 0,
+                                    nullptr);
     }
     propertyFrameOpen_ = false;
     propertyFrame_ = nullptr;

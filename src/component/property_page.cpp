@@ -18,6 +18,7 @@
 #include "win/com_object.h"
 #include "win/dpi.h"
 #include "win/keep_alive.h"
+#include "win/locale_names.h"
 #include "win/scoped.h"
 
 using Microsoft::WRL::ComPtr;
@@ -68,13 +69,20 @@ public:
         win::InterfaceTable<win::Answer<IID_IUnknown, IPropertyPage2>, win::Answer<IID_IPropertyPage, IPropertyPage2>,
                             win::Answer<IID_IPropertyPage2, IPropertyPage2>>;
 
-    explicit PropertyPage(PageKind kind) : kind_(kind), window_(proppage::PageWindow::Make(kind)) {}
+    explicit PropertyPage(PageKind kind) : kind_(kind), window_(proppage::PageWindow::Make(kind)) {
+        if (window_) window_->SetLanguage(win::TextLanguage(0));
+    }
 
     // IPropertyPage
     STDMETHODIMP SetPageSite(IPropertyPageSite* site) override {
         // A frame sets its site once and clears it before it lets go of the page.
         if (site && site_) return E_UNEXPECTED;
         site_ = site;
+        // The frame's language (OleCreatePropertyFrame's lcid reaches the page through its
+        // site), else the user's UI language.
+        LCID lcid = 0;
+        if (site && FAILED(site->GetLocaleID(&lcid))) lcid = 0;
+        if (window_ && !window_->Handle()) window_->SetLanguage(win::TextLanguage(lcid));
         return S_OK;
     }
 
@@ -94,7 +102,7 @@ public:
     STDMETHODIMP GetPageInfo(PROPPAGEINFO* info) override {
         if (!info) return E_POINTER;
         if (!window_) return E_OUTOFMEMORY;
-        const std::u16string_view title = window_->Title();
+        const std::u16string title = window_->Title();
         auto* text = static_cast<LPOLESTR>(CoTaskMemAlloc((title.size() + 1) * sizeof(OLECHAR)));
         if (!text) return E_OUTOFMEMORY;
         for (std::size_t i = 0; i < title.size(); ++i) text[i] = static_cast<OLECHAR>(title[i]);

@@ -68,7 +68,11 @@ void CadencerCore::SetFocus() {
 void CadencerCore::DisplayAboutBox() {
     if (terminated_) return;
     const auto self = weak_from_this().lock();
-    if (auto* about = SharedSchedule::Instance().About()) about->ShowModal();
+    auto* about = SharedSchedule::Instance().About();
+    if (!about) return;
+    // As for the dialog, the container's language is asked afresh for every showing.
+    about->ChooseLocale(site_ ? site_->AmbientLocaleID() : std::nullopt);
+    if (!terminated_) about->ShowModal();
 }
 
 void CadencerCore::Terminate() {

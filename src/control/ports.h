@@ -111,6 +111,9 @@ public:
 class AboutPort {
 public:
     virtual ~AboutPort() = default;
+    // The language of the next showing: the container's LocaleID, or empty for the user's
+    // UI language. Told before every ShowModal; a shown box keeps its language.
+    virtual void ChooseLocale(std::optional<std::uint32_t> /*ambientLocaleId*/) {}
     // Shows the about box modal; returns when it closes.
     virtual void ShowModal() = 0;
     // Unloads it if loaded (the control's termination does this).

@@ -1,9 +1,12 @@
 // Every text of the schedule dialog fits its control, in each of the five layouts, at 96
 // and 144 DPI, with the design's font and with a wider one, and nothing overlaps. With the
-// design's font every control keeps the design's place.
+// design's font every control keeps the design's place. The about box and both property
+// pages are further rows of the same table.
 #include <algorithm>
 
+#include "about/about_form.h"
 #include "dialog_harness.h"
+#include "proppage/win/page_window.h"
 #include "text/catalog.h"
 
 namespace cadencer::dialog::testing {
@@ -182,6 +185,133 @@ std::vector<FitCase> Cases() {
 }
 
 INSTANTIATE_TEST_SUITE_P(LanguageDpiAndFont, DialogFit, ::testing::ValuesIn(Cases()));
+
+// The about box and the property pages in each row's language and font: every text is
+// drawn whole inside its control (one-line texts in their width beside the control's glyph,
+// wrapping ones in their height), no two controls overlap, all stays inside the window, and
+// no text is the English one where the language has its own.
+class OtherWindowsFit : public ::testing::TestWithParam<FitCase> {
+protected:
+    static constexpr int kGlyph = 13;  // a check box's or option's glyph, at 96 DPI
+
+    // widths: false where the window keeps the design's places (English pages: the design is
+    // a pixel tight for a few texts, and their places are what the existing pages promise).
+    void ExpectTextsFit(HWND window, text::Language language, int dpi, bool widths = true) {
+        RECT client;
+        GetClientRect(window, &client);
+        std::vector<std::pair<HWND, RECT>> shown;
+        for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            // The windows are not shown: a control of theirs is shown with them when it has WS_VISIBLE.
+            if (!(GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE)) continue;
+            RECT r;
+            GetWindowRect(child, &r);
+            MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+            EXPECT_LE(r.right, client.right);
+            const int id = GetDlgCtrlID(child);
+            wchar_t className[32] = L"";
+            GetClassNameW(child, className, 32);
+            const LONG style = GetWindowLongW(child, GWL_STYLE);
+            const bool button = lstrcmpiW(className, L"Button") == 0;
+            const bool group = button && (style & BS_TYPEMASK) == BS_GROUPBOX;
+            if (!group) shown.emplace_back(child, r);
+            const std::wstring text = WindowText(child);
+            const bool dayBox = id > id::DateCheck && id <= id::DateCheck + 31;  // numbers clipped on purpose
+            if (text.empty() || dayBox || (!button && lstrcmpiW(className, L"Static") != 0)) continue;
+            ExpectNotEnglish(text, language);
+            if (!widths) continue;
+            const HFONT font = reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0));
+            const int width = r.right - r.left;
+            if (!button && (style & SS_TYPEMASK) == SS_LEFT) {  // wraps: every line inside
+                HDC dc = GetDC(child);
+                const HGDIOBJ old = SelectObject(dc, font);
+                RECT need{0, 0, width, 0};
+                DrawTextW(dc, text.c_str(), -1, &need,
+                          DT_CALCRECT | DT_WORDBREAK | ((style & SS_NOPREFIX) ? DT_NOPREFIX : 0));
+                SelectObject(dc, old);
+                ReleaseDC(child, dc);
+                EXPECT_LE(need.bottom, r.bottom - r.top) << W16(text);
+                EXPECT_LE(need.right, width) << W16(text);
+                continue;
+            }
+            const int beside =
+                group || (button && (style & BS_TYPEMASK) != BS_PUSHBUTTON && (style & BS_TYPEMASK) != BS_DEFPUSHBUTTON)
+                    ? MulDiv(kGlyph, dpi, 96)
+                    : 0;
+            EXPECT_LE(Width(font, text) + beside, width) << W16(text);
+        }
+        for (const auto& [a, ra] : shown)
+            for (const auto& [b, rb] : shown) {
+                RECT both;
+                if (a < b)
+                    EXPECT_FALSE(IntersectRect(&both, &ra, &rb)) << GetDlgCtrlID(a) << " and " << GetDlgCtrlID(b);
+            }
+    }
+
+    // A text that is a catalog text of the about box or the pages in English, where the
+    // language says it otherwise.
+    static void ExpectNotEnglish(const std::wstring& shown, text::Language language) {
+        for (auto id = static_cast<int>(text::Id::AboutCaption); id <= static_cast<int>(text::Id::PageTopNotWhole);
+             ++id) {
+            const auto english = text::Text(text::Language::English, static_cast<text::Id>(id));
+            if (shown == W(english) && text::Text(language, static_cast<text::Id>(id)) != english)
+                ADD_FAILURE() << "English: " << W16(shown);
+        }
+    }
+
+    static std::wstring WindowText(HWND window) {
+        wchar_t text[512] = L"";
+        GetWindowTextW(window, text, 512);
+        return text;
+    }
+    static std::string W16(const std::wstring& text) {
+        std::string narrow;
+        for (wchar_t c : text) narrow.push_back(c < 128 ? static_cast<char>(c) : '?');
+        return narrow;
+    }
+};
+
+TEST_P(OtherWindowsFit, AboutBoxAndPagesShowEveryTextWhole) {
+    const FitCase c = GetParam();
+    const text::Language language = text::LanguageFromLangId(c.localeId);
+    {
+        SCOPED_TRACE("about box");
+        about::AboutBoxOptions options;
+        options.module = GetModuleHandleW(nullptr);
+        options.fontFace = c.face;
+        about::AboutForm form(options, language);
+        ASSERT_TRUE(form.Create(nullptr));
+        if (c.dpi != 96) {
+            RECT w;
+            GetWindowRect(form.Window(), &w);
+            SendMessageW(form.Window(), WM_DPICHANGED, MAKEWPARAM(c.dpi, c.dpi), reinterpret_cast<LPARAM>(&w));
+        }
+        ExpectTextsFit(form.Window(), language, c.dpi);
+        ExpectNotEnglish(WindowText(form.Window()).substr(1), language);
+        // English in the design's font keeps the design's width.
+        RECT client;
+        GetClientRect(form.Window(), &client);
+        if (language == text::Language::English && !*c.face) {
+            EXPECT_EQ(client.right, TwipsToPixels(6045, c.dpi));
+        }
+        form.Close();
+    }
+    // The pages take the font of their frame at the screen's DPI: once per language.
+    if (*c.face) return;
+    HWND frame = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 900, 600, nullptr, nullptr, nullptr, nullptr);
+    for (auto kind : {proppage::PageKind::Schedule, proppage::PageKind::Dialog}) {
+        SCOPED_TRACE(kind == proppage::PageKind::Schedule ? "Schedule page" : "Dialog page");
+        auto page = proppage::PageWindow::Make(kind);
+        page->SetLanguage(language);
+        ExpectNotEnglish(W(page->Title()), language);
+        const SIZE size = page->SizeAt(96);
+        ASSERT_TRUE(page->Create(frame, RECT{0, 0, size.cx, size.cy}, nullptr));
+        ExpectTextsFit(page->Handle(), language, 96, language != text::Language::English);
+        page->Destroy();
+    }
+    DestroyWindow(frame);
+}
+
+INSTANTIATE_TEST_SUITE_P(LanguageDpiAndFont, OtherWindowsFit, ::testing::ValuesIn(Cases()));
 
 // The container's LocaleID chooses the language and the formats: German writes its dates
 // day first with dots and its times on 24 hours, Japanese year first.

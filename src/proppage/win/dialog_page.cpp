@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <array>
+#include <vector>
 
 #include "dialog/schedule_rules.h"
 #include "proppage/win/page_window.h"
@@ -22,54 +23,68 @@ constexpr int kRightColumn = 4755;
 
 // The six texts: label, property, control identifier; one row each in the "Texts" frame.
 struct TextRow {
-    std::u16string_view label;
+    text::Id label;
     std::u16string_view property;
     int id;
 };
 constexpr std::array<TextRow, 6> kTextRows = {{
-    {u"&Title:", u"Title", 510},
-    {u"O&K before changes:", u"CaptionOKButtonBefore", 511},
-    {u"OK &after changes:", u"CaptionOKButtonAfter", 512},
-    {u"&Close before changes:", u"CaptionCloseButtonBefore", 513},
-    {u"Close a&fter changes:", u"CaptionCloseButtonAfter", 514},
-    {u"&Help button:", u"CaptionHelpButton", 515},
+    {text::Id::PageTitle, u"Title", 510},
+    {text::Id::PageOKBefore, u"CaptionOKButtonBefore", 511},
+    {text::Id::PageOKAfter, u"CaptionOKButtonAfter", 512},
+    {text::Id::PageCloseBefore, u"CaptionCloseButtonBefore", 513},
+    {text::Id::PageCloseAfter, u"CaptionCloseButtonAfter", 514},
+    {text::Id::PageHelpButton, u"CaptionHelpButton", 515},
 }};
 constexpr int kRowTop = 360;
 constexpr int kRowPitch = 390;
 
 struct CheckRow {
-    std::u16string_view caption;
+    text::Id caption;
     std::u16string_view property;
     int id;
     int top;
 };
 constexpr std::array<CheckRow, 3> kChecks = {{
-    {u"&Enabled", u"Enabled", 530, 360},
-    {u"&Modal", u"Modal", 531, 690},
-    {u"&Show the Help button", u"ShowHelpButton", 532, 1020},
+    {text::Id::PageEnabled, u"Enabled", 530, 360},
+    {text::Id::PageModal, u"Modal", 531, 690},
+    {text::Id::PageShowHelp, u"ShowHelpButton", 532, 1020},
 }};
 
 constexpr int kTextsFrameId = 500, kBehaviourFrameId = 501;
 constexpr int kLabelBase = 520;  // + row index: the text rows' labels
 constexpr int kPositionLabel = 540, kPositionCombo = 541;
 constexpr int kLeftLabel = 542, kLeftEdit = 543, kTopLabel = 544, kTopEdit = 545;
-constexpr std::array<std::u16string_view, 2> kPositions = {u"0 - Manual", u"1 - CenterOfScreen"};
+constexpr std::array<text::Id, 2> kPositions = {text::Id::PagePositionManual, text::Id::PagePositionCenter};
 
-TwipRect InTexts(int left, int top, int width, int height) {
+constexpr TwipRect InTexts(int left, int top, int width, int height) {
     return {240 + left, 150 + top, width, height};
 }
-TwipRect InBehaviour(int left, int top, int width, int height) {
+constexpr TwipRect InBehaviour(int left, int top, int width, int height) {
     return {kRightColumn + left, 150 + top, width, height};
 }
+
+constexpr TwipRect kTextsFrame = {240, 150, kFrameWidth, 2790};
+constexpr TwipRect kBehaviourFrame = {kRightColumn, 150, kFrameWidth, 2790};
+constexpr TwipRect LabelRect(std::size_t row) {
+    return InTexts(120, kRowTop + kRowPitch * static_cast<int>(row) + 30, 1860, 255);
+}
+constexpr TwipRect CheckRect(const CheckRow& check) {
+    return InBehaviour(240, check.top, 2400, 255);
+}
+constexpr TwipRect kPositionLabelRect = InBehaviour(240, 1425, 1560, 255);
+constexpr TwipRect kPositionComboRect = InBehaviour(1800, 1380, 2235, 315);
+constexpr TwipRect kLeftLabelRect = InBehaviour(240, 1845, 1560, 255);
+constexpr TwipRect kTopLabelRect = InBehaviour(240, 2265, 1560, 255);
 
 class DialogPage final : public PageWindow {
 public:
     PageKind Kind() const override { return PageKind::Dialog; }
-    std::u16string_view Title() const override { return u"Dialog"; }
+    std::u16string Title() const override { return T(text::Id::PageDialog); }
     TwipSize DesignSize() const override { return {kRightColumn + kFrameWidth + 240, 3090}; }
     bool FocusProperty(std::u16string_view name) override;
 
 private:
+    std::vector<TextPlace> TextPlaces() const override;
     void CreateControls() override;
     void Fill(const PropertyValues& values) override;
     PropertyValues Read() override;
@@ -86,27 +101,40 @@ private:
     PropertyValues loaded_;
 };
 
+// Every label, title and caption with its place; the combo's items beside its arrow.
+std::vector<PageWindow::TextPlace> DialogPage::TextPlaces() const {
+    auto place = [this](const TwipRect& rect, text::Id id, int beside) {
+        return TextPlace{rect, T(id), text::Text(text::Language::English, id), beside};
+    };
+    std::vector<TextPlace> places{
+        place(kTextsFrame, text::Id::PageTexts, 16), place(kBehaviourFrame, text::Id::PageBehaviour, 16),
+        place(kPositionLabelRect, text::Id::PageStartUpPosition, 0), place(kLeftLabelRect, text::Id::PageLeft, 0),
+        place(kTopLabelRect, text::Id::PageTop, 0)};
+    for (std::size_t i = 0; i < kTextRows.size(); ++i) places.push_back(place(LabelRect(i), kTextRows[i].label, 0));
+    for (const auto& check : kChecks) places.push_back(place(CheckRect(check), check.caption, 20));
+    for (const auto position : kPositions) places.push_back(place(kPositionComboRect, position, 24));
+    return places;
+}
+
 void DialogPage::CreateControls() {
-    AddControl(L"BUTTON", u"Texts", BS_GROUPBOX, {240, 150, kFrameWidth, 2790}, kTextsFrameId);
+    AddControl(L"BUTTON", T(text::Id::PageTexts), BS_GROUPBOX, kTextsFrame, kTextsFrameId);
     for (std::size_t i = 0; i < kTextRows.size(); ++i) {
         const int top = kRowTop + kRowPitch * static_cast<int>(i);
-        AddControl(L"STATIC", kTextRows[i].label, SS_LEFT, InTexts(120, top + 30, 1860, 255),
-                   kLabelBase + static_cast<int>(i));
+        AddControl(L"STATIC", T(kTextRows[i].label), SS_LEFT, LabelRect(i), kLabelBase + static_cast<int>(i));
         AddControl(L"EDIT", u"", WS_TABSTOP | WS_GROUP | WS_BORDER | ES_AUTOHSCROLL, InTexts(2010, top, 2145, 315),
                    kTextRows[i].id);
     }
-    AddControl(L"BUTTON", u"Behaviour", BS_GROUPBOX, {kRightColumn, 150, kFrameWidth, 2790}, kBehaviourFrameId);
+    AddControl(L"BUTTON", T(text::Id::PageBehaviour), BS_GROUPBOX, kBehaviourFrame, kBehaviourFrameId);
     for (const auto& check : kChecks)
-        AddControl(L"BUTTON", check.caption, WS_TABSTOP | WS_GROUP | BS_AUTOCHECKBOX,
-                   InBehaviour(240, check.top, 2400, 255), check.id);
-    AddControl(L"STATIC", u"Start-up &position:", SS_LEFT, InBehaviour(240, 1425, 1560, 255), kPositionLabel);
+        AddControl(L"BUTTON", T(check.caption), WS_TABSTOP | WS_GROUP | BS_AUTOCHECKBOX, CheckRect(check), check.id);
+    AddControl(L"STATIC", T(text::Id::PageStartUpPosition), SS_LEFT, kPositionLabelRect, kPositionLabel);
     HWND combo = AddControl(WC_COMBOBOXW, u"", WS_TABSTOP | WS_GROUP | CBS_DROPDOWNLIST | WS_VSCROLL,
-                            InBehaviour(1800, 1380, 2235, 315), kPositionCombo, 900);
-    for (const auto text : kPositions) win::ComboAdd(combo, win::W(text));
-    AddControl(L"STATIC", u"&Left (twips):", SS_LEFT, InBehaviour(240, 1845, 1560, 255), kLeftLabel);
+                            kPositionComboRect, kPositionCombo, 900);
+    for (const auto position : kPositions) win::ComboAdd(combo, win::W(T(position)));
+    AddControl(L"STATIC", T(text::Id::PageLeft), SS_LEFT, kLeftLabelRect, kLeftLabel);
     AddControl(L"EDIT", u"", WS_TABSTOP | WS_GROUP | WS_BORDER | ES_AUTOHSCROLL, InBehaviour(1800, 1800, 1200, 315),
                kLeftEdit);
-    AddControl(L"STATIC", u"T&op (twips):", SS_LEFT, InBehaviour(240, 2265, 1560, 255), kTopLabel);
+    AddControl(L"STATIC", T(text::Id::PageTop), SS_LEFT, kTopLabelRect, kTopLabel);
     AddControl(L"EDIT", u"", WS_TABSTOP | WS_GROUP | WS_BORDER | ES_AUTOHSCROLL, InBehaviour(1800, 2220, 1200, 315),
                kTopEdit);
 }
@@ -163,10 +191,10 @@ PropertyValues DialogPage::Read() {
 bool DialogPage::Validate() {
     const Variant* title = FindValue(loaded_, u"Title");
     const auto titleText = title ? title->ToString() : Expected<std::u16string>(std::u16string());
-    for (const auto& [editId, what] : {std::pair{kLeftEdit, u"left"}, std::pair{kTopEdit, u"top"}}) {
+    for (const auto& [editId, message] :
+         {std::pair{kLeftEdit, text::Id::PageLeftNotWhole}, std::pair{kTopEdit, text::Id::PageTopNotWhole}}) {
         if (ParseLong(win::U(win::WindowText(Item(editId))))) continue;
-        ShowMessage(u"The " + std::u16string(what) + u" position must be a whole number of twips.",
-                    dialog::MessageTitle(titleText ? *titleText : u""), Item(editId));
+        ShowMessage(T(message), dialog::MessageTitle(titleText ? *titleText : u""), Item(editId));
         return false;
     }
     return true;

@@ -43,7 +43,70 @@ PageWindow::~PageWindow() {
 
 SIZE PageWindow::SizeAt(int dpi) const {
     const TwipSize size = DesignSize();
-    return {TwipsToPixels(size.width, dpi), TwipsToPixels(size.height, dpi)};
+    if (hwnd_ && dpi == dpi_) return {TwipsToPixels(fit_.Map(size.width), dpi), TwipsToPixels(size.height, dpi)};
+    // Before the page has a window: its texts in the font its template asks for.
+    const HFONT font =
+        CreateFontW(-MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"MS Shell Dlg");
+    const dialog::WidthMap fit = FitTexts(font, dpi);
+    if (font) DeleteObject(font);
+    return {TwipsToPixels(fit.Map(size.width), dpi), TwipsToPixels(size.height, dpi)};
+}
+
+namespace {
+
+int DrawnWidth(HDC dc, HFONT font, std::u16string_view text) {
+    std::wstring shown = win::W(text);
+    std::erase(shown, L'&');
+    const HGDIOBJ old = SelectObject(dc, font);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, shown.c_str(), static_cast<int>(shown.size()), &size);
+    SelectObject(dc, old);
+    return size.cx;
+}
+
+// The font the design was made for (Tahoma, 8 points), or null where the platform lacks it.
+HFONT DesignFont(HDC dc, int dpi) {
+    HFONT font = CreateFontW(-MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Tahoma");
+    wchar_t face[LF_FACESIZE] = L"";
+    const HGDIOBJ old = SelectObject(dc, font);
+    GetTextFaceW(dc, LF_FACESIZE, face);
+    SelectObject(dc, old);
+    if (font && lstrcmpiW(face, L"Tahoma") == 0) return font;
+    if (font) DeleteObject(font);
+    return nullptr;
+}
+
+}  // namespace
+
+// As the schedule dialog fits its own: with the design's font at hand, a text needs as much
+// more room than the design gives as it is wider than the design's English text in that
+// font (so English keeps the design's places exactly); without it, its own width and what
+// its control draws beside it.
+dialog::WidthMap PageWindow::FitTexts(HFONT font, int dpi) const {
+    std::vector<TextPlace> places = TextPlaces();
+    std::stable_sort(places.begin(), places.end(),
+                     [](const TextPlace& a, const TextPlace& b) { return a.rect.left < b.rect.left; });
+    dialog::WidthMap fit;
+    HDC dc = GetDC(nullptr);
+    const HFONT reference = DesignFont(dc, dpi);
+    for (const TextPlace& place : places) {
+        const int left = place.rect.left, right = place.rect.right();
+        const int designed = TwipsToPixels(right, dpi) - TwipsToPixels(left, dpi);
+        const int now = DrawnWidth(dc, font, place.text);
+        // One pixel for rounding. A translation needs its own width in any case: where the
+        // design is tight for its English text, it is not for the translation's.
+        const int own = now + MulDiv(place.besidePixels, dpi, 96) + 1;
+        const int asDesigned = reference ? designed + now - DrawnWidth(dc, reference, place.english) : own;
+        const int need = language_ == text::Language::English ? asDesigned : std::max(asDesigned, own);
+        // Only a text that needs more room moves anything.
+        if (need > TwipsToPixels(fit.Map(right), dpi) - TwipsToPixels(fit.Map(left), dpi))
+            fit.Require(left, right, (need * 1440 + dpi - 1) / dpi);
+    }
+    if (reference) DeleteObject(reference);
+    ReleaseDC(nullptr, dc);
+    return fit;
 }
 
 int PageWindow::Px(int twips) const {
@@ -52,7 +115,7 @@ int PageWindow::Px(int twips) const {
 
 RECT PageWindow::PixelRect(const dialog::TwipRect& r) const {
     // Edge by edge, so that neighbouring fields stay neighbours at any DPI.
-    return {Px(r.left), Px(r.top), Px(r.right()), Px(r.bottom())};
+    return {PxX(r.left), Px(r.top), PxX(r.right()), Px(r.bottom())};
 }
 
 bool PageWindow::Create(HWND parent, const RECT& rect, PageEvents* events) {
@@ -180,6 +243,7 @@ INT_PTR PageWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void PageWindow::Page_Initialize() {
     font_ = reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0));
+    fit_ = FitTexts(font_, dpi_);
     CreateControls();
 }
 

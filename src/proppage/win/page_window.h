@@ -17,9 +17,12 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "dialog/schedule_design.h"
+#include "dialog/schedule_fit.h"
 #include "proppage/page_values.h"
+#include "text/catalog.h"
 
 namespace cadencer::proppage {
 
@@ -46,10 +49,16 @@ public:
     PageWindow& operator=(const PageWindow&) = delete;
 
     virtual PageKind Kind() const = 0;
-    virtual std::u16string_view Title() const = 0;
+    // The page's title in its language (the frame's tab).
+    virtual std::u16string Title() const = 0;
     virtual TwipSize DesignSize() const = 0;
-    // The design size in pixels at a DPI.
+    // The page's size in pixels at a DPI: the design's, wider where its texts need more room.
     SIZE SizeAt(int dpi) const;
+
+    // The language of the page's texts: the frame's (its site's LocaleID), else the user's
+    // UI language. Set before Create; a created page keeps its texts.
+    void SetLanguage(text::Language language) { language_ = language; }
+    text::Language Language() const { return language_; }
 
     // Creates the window as a child of the frame's page area, hidden.
     bool Create(HWND parent, const RECT& rect, PageEvents* events);
@@ -72,6 +81,16 @@ public:
 protected:
     PageWindow() = default;
 
+    // A text the page shows and where: the design's rectangle, the English text the design
+    // holds there, and the pixels at 96 DPI that its control needs beside the text (a check
+    // box's box, a frame's margins).
+    struct TextPlace {
+        dialog::TwipRect rect;
+        std::u16string text;
+        std::u16string_view english;
+        int besidePixels = 0;
+    };
+    virtual std::vector<TextPlace> TextPlaces() const { return {}; }
     virtual void CreateControls() = 0;
     virtual void Fill(const PropertyValues& values) = 0;
     // The page's values as its fields show them now.
@@ -94,6 +113,8 @@ protected:
                     int id, int extraHeightTwips = 0);
     HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
     int Px(int twips) const;
+    // A design x coordinate (twips) in pixels, moved right by the room the texts before it need.
+    int PxX(int twips) const { return Px(fit_.Map(twips)); }
     RECT PixelRect(const dialog::TwipRect& rect) const;
     bool Loading() const { return loading_; }
     // A field changed by the user.
@@ -102,6 +123,8 @@ protected:
     void ShowMessage(std::u16string_view text, std::u16string_view title, HWND focus);
     void FocusControl(HWND control);
     HFONT Font() const { return font_; }
+    // A catalog text in the page's language.
+    std::u16string T(text::Id id) const { return std::u16string(text::Text(language_, id)); }
 
     HWND hwnd_ = nullptr;
 
@@ -118,7 +141,13 @@ private:
     void UnhookFrame();
     HWND SheetOfFrame() const;
 
+    // The design's x coordinates fitted to the texts in font at dpi: a text wider than its
+    // control widens it, and what stands right of it moves right as much.
+    dialog::WidthMap FitTexts(HFONT font, int dpi) const;
+
     PageEvents* events_ = nullptr;
+    dialog::WidthMap fit_;
+    text::Language language_ = text::Language::English;
     int dpi_ = 96;
     HFONT font_ = nullptr;
     bool loading_ = false;

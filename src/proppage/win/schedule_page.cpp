@@ -9,6 +9,7 @@
 #include <commctrl.h>
 
 #include <array>
+#include <memory>
 
 #include "control/property_table.h"
 #include "dialog/schedule_rules.h"
@@ -18,6 +19,7 @@
 #include "proppage/win/page_window.h"
 #include "win/controls.h"
 #include "win/high_contrast.h"
+#include "win/locale_names.h"
 
 namespace cadencer::proppage {
 namespace {
@@ -75,29 +77,32 @@ bool OnPage(const dialog::ControlDesign& design) {
     return design.frame != Frame::None;  // the buttons and the status bar are the frame's
 }
 
-std::u16string DueText(const ScheduleSettings& s) {
+// English as it has always been written (2026-12-07 09:30); another language in its words
+// and its locale's short date and time.
+std::u16string DueText(const ScheduleSettings& s, text::Language language, const text::LocaleNames& names) {
     const OleDate now = win::LocalNow();
     if (now == kZeroDate) return {};
     // The page sets no LastScheduledTime: an Every schedule counts from now.
     ScheduleSettings schedule = s;
     schedule.LastScheduledTime = NeverMarker(now);
     const OleDate next = ComputeNextRun(schedule, now, 0);
-    if (IsNeverMarker(next, now) || next == kZeroDate) return u"Nothing falls due from now on.";
+    if (IsNeverMarker(next, now) || next == kZeroDate)
+        return std::u16string(text::Text(language, text::Id::PageNothingDue));
     const auto f = Decompose(next);
     if (!f) return {};
-    wchar_t text[48];
-    swprintf(text, 48, L"Next due: %04d-%02d-%02d %02d:%02d", f->year, f->month, f->day, f->hour, f->minute);
-    return win::U(text);
+    return text::Say(language, text::Id::PageNextDue,
+                     {names.ShortDate(f->year, f->month, f->day), names.ShortTime(f->hour, f->minute)});
 }
 
 class SchedulePage final : public PageWindow {
 public:
     PageKind Kind() const override { return PageKind::Schedule; }
-    std::u16string_view Title() const override { return u"Schedule"; }
+    std::u16string Title() const override { return T(text::Id::PageSchedule); }
     TwipSize DesignSize() const override { return {kRightColumn + 4275 + 240, 4620}; }
     bool FocusProperty(std::u16string_view name) override;
 
 private:
+    std::vector<TextPlace> TextPlaces() const override;
     void CreateControls() override;
     void Fill(const PropertyValues& values) override;
     PropertyValues Read() override;
@@ -106,6 +111,11 @@ private:
     void RouteCommand(int controlId, int code) override;
     void RouteNotify(const NMHDR& header) override;
     void DrawDesign(HDC dc) override;
+    // A part's caption in the page's language; a weekday's as the platform names it.
+    std::u16string CaptionOf(const dialog::ControlDesign& design) const;
+    // The weekday names, dates and times of the page's language (English: the invariant ones).
+    const text::LocaleNames& Names() const;
+    mutable std::unique_ptr<text::LocaleNames> names_;
     HBRUSH Page_CtlColorStatic(HDC dc, HWND control) override;
 
     // The handlers of the dialog's parts, as the page has them. An edit of any field updates
@@ -141,6 +151,24 @@ private:
     } brushes_;
 };
 
+// The frames' titles, the labels and the options' and boxes' captions (a day's box keeps its
+// clipped number); the calendar's painted labels wrap in their cells.
+std::vector<PageWindow::TextPlace> SchedulePage::TextPlaces() const {
+    auto english = [](text::Id id) { return text::Text(text::Language::English, id); };
+    std::vector<TextPlace> places{{kSummaryFrame, T(text::Id::PageSummary), english(text::Id::PageSummary), 16}};
+    for (const auto& design : dialog::Design()) {
+        if (!OnPage(design) || (design.kind == Kind::Label && design.frame == Frame::Monthly)) continue;
+        if (design.kind == Kind::Frame)
+            places.push_back({PageRect(design), CaptionOf(design), design.caption, 16});
+        else if (design.kind == Kind::Label)
+            places.push_back({PageRect(design), CaptionOf(design), design.caption, 0});
+        else if ((design.kind == Kind::Option || design.kind == Kind::Check) && design.id <= id::DateCheck &&
+                 !CaptionOf(design).empty())
+            places.push_back({PageRect(design), CaptionOf(design), design.caption, 20});
+    }
+    return places;
+}
+
 void SchedulePage::CreateControls() {
     numberEvents_.page = this;
     for (const auto& design : dialog::Design()) {
@@ -154,19 +182,19 @@ void SchedulePage::CreateControls() {
         HWND control = nullptr;
         switch (design.kind) {
             case Kind::Frame:
-                control = AddControl(L"BUTTON", design.caption, BS_GROUPBOX, r, design.id);
+                control = AddControl(L"BUTTON", CaptionOf(design), BS_GROUPBOX, r, design.id);
                 break;
             case Kind::Label:
-                control = AddControl(L"STATIC", design.caption, SS_LEFT | SS_NOPREFIX, r, design.id);
+                control = AddControl(L"STATIC", CaptionOf(design), SS_LEFT | SS_NOPREFIX, r, design.id);
                 break;
             case Kind::Option:
-                control = AddControl(L"BUTTON", design.caption, style | BS_AUTORADIOBUTTON, r, design.id);
+                control = AddControl(L"BUTTON", CaptionOf(design), style | BS_AUTORADIOBUTTON, r, design.id);
                 break;
             case Kind::Check: {
                 // A day's box carries its number as its (clipped) text: its accessible name.
                 const bool day = design.id > id::DateCheck;
                 const std::u16string caption =
-                    day ? win::U(std::to_wstring(design.id - id::DateCheck)) : std::u16string(design.caption);
+                    day ? win::U(std::to_wstring(design.id - id::DateCheck)) : CaptionOf(design);
                 control = AddControl(L"BUTTON", caption, style | BS_3STATE, r, design.id);
                 break;
             }
@@ -190,9 +218,26 @@ void SchedulePage::CreateControls() {
         }
         if (control) editor_.Adopt(design.id, control);
     }
-    AddControl(L"BUTTON", u"Summary", BS_GROUPBOX, kSummaryFrame, kSummaryFrameId);
+    AddControl(L"BUTTON", T(text::Id::PageSummary), BS_GROUPBOX, kSummaryFrame, kSummaryFrameId);
     AddControl(L"STATIC", u"", SS_LEFT | SS_NOPREFIX, kSummaryText, kSummaryTextId);
-    editor_.FillUnitList();
+    editor_.FillUnitList(Language());
+}
+
+const text::LocaleNames& SchedulePage::Names() const {
+    if (Language() == text::Language::English) return text::InvariantNames();
+    if (!names_) {
+        const std::u16string tag(text::LanguageTag(Language()));
+        names_ = win::PlatformLocaleNames(win::LcidOfTag(std::wstring(tag.begin(), tag.end())));
+    }
+    return names_ ? *names_ : text::InvariantNames();
+}
+
+std::u16string SchedulePage::CaptionOf(const dialog::ControlDesign& design) const {
+    if (design.text) return T(*design.text);
+    const bool weekday = design.id > id::WeeklyDay && design.id <= id::WeeklyDay + 7;
+    if (!weekday || Language() == text::Language::English) return std::u16string(design.caption);
+    const std::u16string name = Names().WeekdayName(design.id - id::WeeklyDay - 1);
+    return name.empty() ? std::u16string(design.caption) : name;
 }
 
 bool SchedulePage::FrameEnabled(Frame frame) const {
@@ -279,7 +324,10 @@ bool SchedulePage::Validate() {
 
 void SchedulePage::UpdateSummary() {
     const ScheduleSettings s = Current();
-    win::SetText(Item(kSummaryTextId), win::W(DescribeSchedule(s) + u".\n" + DueText(s)));
+    const text::LocaleNames& names = Names();
+    const std::u16string words =
+        Language() == text::Language::English ? DescribeSchedule(s) : DescribeSchedule(s, Language(), names);
+    win::SetText(Item(kSummaryTextId), win::W(words + u".\n" + DueText(s, Language(), names)));
 }
 
 void SchedulePage::Changed() {
@@ -358,8 +406,8 @@ void SchedulePage::DrawDesign(HDC dc) {
     HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(enabled ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
     const HGDIOBJ oldPen = SelectObject(dc, pen);
     for (const auto& line : dialog::DateLines()) {
-        const int x1 = Px(o.left + line.x1), y1 = Px(o.top + line.y1);
-        const int x2 = Px(o.left + line.x2), y2 = Px(o.top + line.y2);
+        const int x1 = PxX(o.left + line.x1), y1 = Px(o.top + line.y1);
+        const int x2 = PxX(o.left + line.x2), y2 = Px(o.top + line.y2);
         MoveToEx(dc, x1, y1, nullptr);
         LineTo(dc, x2 + (x1 == x2 ? 0 : 1), y2 + (y1 == y2 ? 0 : 1));
     }
