@@ -60,7 +60,7 @@ prefix_setup() {
   # A WoW64 prefix keeps the mark it always had; a 32-bit-only one says so.
   local arch=${1:-win64} only32=""
   [ "$arch" = win32 ] && only32="; 32-bit only"
-  printf 'cadencer-prefix 3; %s; wine32 %s%s\n' "$(wine --version 2>/dev/null)" \
+  printf 'cadencer-prefix 4; %s; wine32 %s%s\n' "$(wine --version 2>/dev/null)" \
     "$(dpkg-query -W -f='${Version}' wine32:i386 2>/dev/null)" "$only32"
 }
 
@@ -108,9 +108,23 @@ boot_prefix() {
   if [ -d /usr/share/wine/fonts ]; then
     cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   fi
+  link_cjk_font
   wineserver -k >/dev/null 2>&1 || true
   wineserver -w >/dev/null 2>&1 || true
   printf '%s\n' "$setup" >"$WINEPREFIX/.cadencer-setup"
+}
+
+# Wine's dialog fonts have no Japanese, Chinese or Korean glyphs, and Wine falls back only
+# to the faces it links to them (those of a Windows of that language, missing here). So the
+# dialog fonts are linked to the CJK font the run script installs (fonts-wqy-microhei):
+# texts in those languages show their glyphs instead of boxes. Choosing that face as the
+# dialog font itself is no way out: Wine fails inside when a dialog is made with it.
+link_cjk_font() {
+  local key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' face
+  [ -f /usr/share/fonts/truetype/wqy/wqy-microhei.ttc ] || return 0
+  for face in Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif" "MS Sans Serif"; do
+    wine reg add "$key" /v "$face" /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1 || true
+  done
 }
 
 # Copies the stopped prefix $1 to $2: the system directories as hard links (nothing writes
