@@ -108,7 +108,6 @@ boot_prefix() {
   if [ -d /usr/share/wine/fonts ]; then
     cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   fi
-  link_cjk_font
   wineserver -k >/dev/null 2>&1 || true
   wineserver -w >/dev/null 2>&1 || true
   printf '%s\n' "$setup" >"$WINEPREFIX/.cadencer-setup"
@@ -167,6 +166,9 @@ make_prefix() {
 warm_prefix() {
   wineserver -p >/dev/null 2>&1 || true
   wine cmd /c exit >/dev/null 2>&1 || true
+  # After the first program: Wine puts its own links for Tahoma back when it first starts
+  # in a copied prefix.
+  link_cjk_font
 }
 
 prepare_prefix() {
